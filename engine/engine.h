@@ -22,6 +22,8 @@ inline constexpr int kMaxKeyLength = 30;
 inline constexpr int kMaxKeys = 100;
 inline constexpr int kMinPageBuffers = 8;
 inline constexpr int kMinRecordLength = 21;
+// The pool the program asks for at start; files and behaviour do not depend on it.
+inline constexpr int kProgramPageBuffers = 30;
 
 struct KeyDescriptor {
   uint8_t KeyLength = 0;        // 1..30
