@@ -1,0 +1,172 @@
+#include "engine/page_pool.h"
+
+#include <algorithm>
+#include <new>
+
+namespace tf::engine::detail {
+
+PagePool& Pool() {
+  static PagePool pool;
+  return pool;
+}
+
+int PagePool::Allocate(int n) {
+  Release();
+  buffers_.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    if (!NewBuffer()) break;
+  }
+  capacity_ = BufferCount();
+  index_.reserve(static_cast<size_t>(capacity_) * 2);
+  return capacity_;
+}
+
+void PagePool::Release() {
+  buffers_.clear();
+  index_.clear();
+  newest_ = oldest_ = nullptr;
+  capacity_ = 0;
+}
+
+PageBuffer* PagePool::NewBuffer() {
+  auto b = std::unique_ptr<PageBuffer>(new (std::nothrow) PageBuffer);
+  if (!b) return nullptr;
+  b->data.reset(new (std::nothrow) uint8_t[kMaxPageSlotSize]);
+  if (!b->data) return nullptr;
+  std::memset(b->data.get(), 0, kMaxPageSlotSize);
+  PageBuffer* raw = b.get();
+  buffers_.push_back(std::move(b));
+  PushOldest(raw);
+  return raw;
+}
+
+void PagePool::Unlink(PageBuffer* b) {
+  if (b->newer) b->newer->older = b->older; else newest_ = b->older;
+  if (b->older) b->older->newer = b->newer; else oldest_ = b->newer;
+  b->newer = b->older = nullptr;
+}
+
+void PagePool::PushNewest(PageBuffer* b) {
+  b->older = newest_;
+  b->newer = nullptr;
+  if (newest_) newest_->newer = b; else oldest_ = b;
+  newest_ = b;
+}
+
+void PagePool::PushOldest(PageBuffer* b) {
+  b->newer = oldest_;
+  b->older = nullptr;
+  if (oldest_) oldest_->older = b; else newest_ = b;
+  oldest_ = b;
+}
+
+int64_t PagePool::SlotOffset(const FileBlock* fb, int key, int32_t page) {
+  return int64_t(page) * fb->indexRecordSize + fb->keys[key].SectionOffset;
+}
+
+bool PagePool::WriteBack(PageBuffer* b) {
+  const KeyIndex& k = b->owner->keys[b->key];
+  size_t used;
+  if (b->freedPage) {
+    used = 4;
+  } else {
+    int count = std::clamp<int>(LoadI16(b->data.get()), 0, kPageCapacity);
+    used = size_t(kPageHeaderSize) + size_t(count) * size_t(k.Stride);
+  }
+  if (!WriteExact(b->owner->indexFd, b->data.get(), used, SlotOffset(b->owner, b->key, b->page)))
+    return false;
+  b->changed = false;
+  return true;
+}
+
+PageBuffer* PagePool::Victim() {
+  for (PageBuffer* b = oldest_; b; b = b->newer) {
+    if (b->pins) continue;
+    if (b->owner && b->changed && !WriteBack(b)) return nullptr;
+    if (b->owner) index_.erase(Id{b->owner, b->key, b->page});
+    b->owner = nullptr;
+    b->freedPage = false;
+    return b;
+  }
+  return NewBuffer();
+}
+
+PageBuffer* PagePool::Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page) {
+  b->owner = fb;
+  b->key = key;
+  b->page = page;
+  b->changed = false;
+  b->freedPage = false;
+  index_.emplace(Id{fb, key, page}, b);
+  return b;
+}
+
+PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page) {
+  auto it = index_.find(Id{fb, key, page});
+  PageBuffer* b;
+  if (it != index_.end()) {
+    b = it->second;
+  } else {
+    b = Victim();
+    if (!b) return nullptr;
+    const KeyIndex& k = fb->keys[key];
+    if (!ReadExact(fb->indexFd, b->data.get(), size_t(k.PageSlotSize), SlotOffset(fb, key, page))) {
+      // The buffer was free or clean: it simply stays free.
+      return nullptr;
+    }
+    Bind(b, fb, key, page);
+  }
+  if (b != newest_) {
+    Unlink(b);
+    PushNewest(b);
+  }
+  ++b->pins;
+  return b;
+}
+
+PageBuffer* PagePool::Claim(FileBlock* fb, int key, int32_t page) {
+  auto it = index_.find(Id{fb, key, page});
+  PageBuffer* b;
+  if (it != index_.end()) {
+    b = it->second;
+  } else {
+    b = Victim();
+    if (!b) return nullptr;
+    Bind(b, fb, key, page);
+  }
+  b->freedPage = false;
+  std::memset(b->data.get(), 0, kPageHeaderSize);
+  if (b != newest_) {
+    Unlink(b);
+    PushNewest(b);
+  }
+  ++b->pins;
+  return b;
+}
+
+bool PagePool::Flush(FileBlock* fb) {
+  std::vector<PageBuffer*> dirty;
+  for (auto& b : buffers_)
+    if (b->owner == fb && b->changed) dirty.push_back(b.get());
+  std::sort(dirty.begin(), dirty.end(), [fb](const PageBuffer* a, const PageBuffer* b) {
+    return SlotOffset(fb, a->key, a->page) < SlotOffset(fb, b->key, b->page);
+  });
+  bool ok = true;
+  for (PageBuffer* b : dirty) ok = WriteBack(b) && ok;
+  return ok;
+}
+
+void PagePool::Forget(FileBlock* fb) {
+  for (auto& b : buffers_) {
+    if (b->owner != fb) continue;
+    index_.erase(Id{fb, b->key, b->page});
+    b->owner = nullptr;
+    b->changed = false;
+    b->freedPage = false;
+    b->pins = 0;
+    Unlink(b.get());
+    PushOldest(b.get());
+  }
+}
+
+}  // namespace tf::engine::detail

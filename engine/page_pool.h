@@ -1,0 +1,109 @@
+#pragma once
+// The page buffer pool shared by every open file block: least-recently-used replacement, a
+// changed page written back (only its used part) when its buffer is reused or its file block
+// closes. A hash from (file block, key, page) to buffer keeps lookups constant-time whatever
+// the pool size.
+//
+// Pages in use by an operation are pinned so that fetching further pages cannot evict them;
+// if every buffer is pinned the pool grows past its nominal size rather than fail.
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/engine_internal.h"
+
+namespace tf::engine::detail {
+
+struct PageBuffer {
+  FileBlock* owner = nullptr;  // nullptr = free
+  int key = 0;
+  int32_t page = 0;
+  bool changed = false;
+  bool freedPage = false;  // holds a released page: only the 4-byte free link is written
+  int pins = 0;
+  PageBuffer* newer = nullptr;  // towards the most recently used end
+  PageBuffer* older = nullptr;
+  std::unique_ptr<uint8_t[]> data;  // the page slot image, kMaxPageSlotSize bytes
+};
+
+class PagePool {
+ public:
+  // Allocates up to n buffers; returns how many could be had.
+  int Allocate(int n);
+  void Release();
+  int Capacity() const { return capacity_; }
+  int BufferCount() const { return static_cast<int>(buffers_.size()); }
+
+  // The page, pinned; read from disk on a miss. nullptr with the status set on failure (the
+  // pool is then as it was, changed pages included).
+  PageBuffer* Fetch(FileBlock* fb, int key, int32_t page);
+  // A buffer for a page that is being (re)initialised: nothing is read from disk. Pinned.
+  PageBuffer* Claim(FileBlock* fb, int key, int32_t page);
+  void Unpin(PageBuffer* b) { --b->pins; }
+
+  // Writes back every changed page of the file block (in file order). False if any write
+  // failed; the failed pages stay changed.
+  bool Flush(FileBlock* fb);
+  // Forgets the file block's pages (changed or not); their buffers become free and are reused
+  // first.
+  void Forget(FileBlock* fb);
+
+  static int64_t SlotOffset(const FileBlock* fb, int key, int32_t page);
+  static bool WriteBack(PageBuffer* b);
+
+ private:
+  struct Id {
+    const FileBlock* fb;
+    int key;
+    int32_t page;
+    bool operator==(const Id&) const = default;
+  };
+  struct IdHash {
+    size_t operator()(const Id& id) const {
+      uint64_t h = reinterpret_cast<uintptr_t>(id.fb) * 0x9E3779B97F4A7C15ull;
+      h ^= (uint64_t(uint32_t(id.key)) << 32 | uint32_t(id.page)) * 0xC2B2AE3D27D4EB4Full;
+      return static_cast<size_t>(h ^ (h >> 29));
+    }
+  };
+
+  PageBuffer* NewBuffer();
+  // A buffer to hold a different page: the least recently used unpinned one (written back
+  // first if changed), or a new one when all are pinned. nullptr if the write-back failed.
+  PageBuffer* Victim();
+  void Unlink(PageBuffer* b);
+  void PushNewest(PageBuffer* b);
+  void PushOldest(PageBuffer* b);
+  PageBuffer* Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page);
+
+  std::vector<std::unique_ptr<PageBuffer>> buffers_;
+  std::unordered_map<Id, PageBuffer*, IdHash> index_;
+  PageBuffer* newest_ = nullptr;
+  PageBuffer* oldest_ = nullptr;
+  int capacity_ = 0;
+};
+
+PagePool& Pool();
+
+// Pins taken during one operation, released together when it ends.
+class PinSet {
+ public:
+  PinSet() = default;
+  PinSet(const PinSet&) = delete;
+  PinSet& operator=(const PinSet&) = delete;
+  ~PinSet() {
+    for (PageBuffer* b : pinned_) Pool().Unpin(b);
+  }
+  PageBuffer* Fetch(FileBlock* fb, int key, int32_t page) { return Keep(Pool().Fetch(fb, key, page)); }
+  PageBuffer* Claim(FileBlock* fb, int key, int32_t page) { return Keep(Pool().Claim(fb, key, page)); }
+
+ private:
+  PageBuffer* Keep(PageBuffer* b) {
+    if (b) pinned_.push_back(b);
+    return b;
+  }
+  std::vector<PageBuffer*> pinned_;
+};
+
+}  // namespace tf::engine::detail

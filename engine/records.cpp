@@ -1,0 +1,137 @@
+// Record operations on the data file: one positioned read or write per record, the header
+// fields kept in memory until the close.
+
+#include "engine/engine.h"
+#include "engine/engine_internal.h"
+
+namespace tf::engine {
+using namespace detail;
+
+namespace {
+
+int64_t SlotOffset(const FileBlock* fb, int32_t ref) { return int64_t(ref) * fb->header.RecordLength; }
+
+bool ReadLink(FileBlock* fb, int32_t ref, int32_t& link) {
+  uint8_t raw[4];
+  if (!ReadExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) return false;
+  link = LoadI32(raw);
+  return true;
+}
+
+// Scans slots for the next live one (first four bytes zero) in `step` direction.
+void ScanRecords(FileBlock* fb, int32_t& ref, int32_t from, int step) {
+  for (int32_t r = from; r >= 1 && r <= fb->header.RecordCount; r += step) {
+    int32_t link;
+    if (!ReadLink(fb, r, link)) {
+      Fail(EngineStatus == status::kOsFailure ? status::kScanOsFailure : status::kNoFurtherRecord);
+      return;
+    }
+    if (link == 0) {
+      ref = r;
+      return;
+    }
+  }
+  Fail(status::kNoFurtherRecord);
+}
+
+}  // namespace
+
+void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int /*reserved*/) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  if (ref < 0) return Fail(status::kShortRead);
+  ReadExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref));
+}
+
+void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserved*/) {
+  FileBlock* fb = EnterOperation(handle, Access::Change);
+  OperationScope scope{fb};
+  if (!fb) return;
+  if (ref == 0) return Fail(status::kPutRecordZero);
+  // A slot past RecordCount is not part of the file block: writing it would put a record
+  // where no header count reaches it and the next AddRecord would overwrite it.
+  if (ref < 0 || ref > fb->header.RecordCount) return Fail(status::kDeleteOutOfRange);
+  WriteExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref));
+}
+
+void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
+  FileBlock* fb = EnterOperation(handle, Access::Change);
+  OperationScope scope{fb};
+  if (!fb) return;
+  if (!MarkFirstChange(fb)) return;
+  DataHeader& h = fb->header;
+  const DataHeader before = h;
+  int32_t slot;
+  if (h.FirstFree == -1) {
+    slot = ++h.RecordCount;
+  } else {
+    slot = h.FirstFree;
+    int32_t link = 0;
+    if (slot <= 0 || slot > h.RecordCount) return Fail(status::kFreeChainDamaged);
+    if (!ReadLink(fb, slot, link)) return;
+    if (link == 0 || link > h.RecordCount || link < -1) return Fail(status::kFreeChainDamaged);
+    h.FirstFree = link;
+    --h.DeletedCount;
+  }
+  if (!WriteExact(fb->dataFd, buffer, size_t(h.RecordLength), SlotOffset(fb, slot))) {
+    if (slot > before.RecordCount) fb->dataTailDirty = true;
+    h = before;
+    return;
+  }
+  ref = slot;
+}
+
+void DeleteRecord(FileBlock* handle, int32_t ref) {
+  FileBlock* fb = EnterOperation(handle, Access::Change);
+  OperationScope scope{fb};
+  if (!fb) return;
+  DataHeader& h = fb->header;
+  if (ref < 1 || ref > h.RecordCount) return Fail(status::kDeleteOutOfRange);
+  // Deleting a slot that is already in the free chain would make the chain hand it out twice,
+  // and the second AddRecord would overwrite the first one's record.
+  int32_t link = 0;
+  if (!ReadLink(fb, ref, link)) return;
+  if (link != 0) return Fail(status::kDeleteOutOfRange);
+  if (!MarkFirstChange(fb)) return;
+  uint8_t raw[4];
+  StoreI32(raw, h.FirstFree);
+  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) return;
+  h.FirstFree = ref;
+  ++h.DeletedCount;
+}
+
+int UsedRecords(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  return fb ? fb->header.RecordCount - fb->header.DeletedCount : 0;
+}
+
+int FileLength(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  return fb ? fb->header.RecordCount + 1 : 0;
+}
+
+int RecordLength(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  return fb ? fb->header.RecordLength : 0;
+}
+
+void NextRecord(FileBlock* handle, int32_t& ref) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  ScanRecords(fb, ref, ref < 0 ? 1 : ref + 1, +1);
+}
+
+void PrevRecord(FileBlock* handle, int32_t& ref) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  int32_t start = (ref > fb->header.RecordCount + 1 ? fb->header.RecordCount + 1 : ref) - 1;
+  ScanRecords(fb, ref, start, -1);
+}
+
+}  // namespace tf::engine

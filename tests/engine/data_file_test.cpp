@@ -1,0 +1,6 @@
+#include "tests/engine/engine_fixture.h"
+namespace tf::engine::testing { namespace {
+class DataFileTest : public EngineTest {};
+TEST_P(DataFileTest, Placeholder) {}
+TF_POOL_SIZES(DataFileTest);
+}}
