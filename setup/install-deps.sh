@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
+  qt6-base-dev libgl-dev
 )
 
 missing=()
