@@ -86,24 +86,33 @@ class PagePool {
 
 PagePool& Pool();
 
-// Pins taken during one operation, released together when it ends.
+// Pins taken during one operation, released together when it ends. Operations pin a handful
+// of pages (a path, siblings, new pages), so the set lives on the stack.
 class PinSet {
  public:
   PinSet() = default;
   PinSet(const PinSet&) = delete;
   PinSet& operator=(const PinSet&) = delete;
   ~PinSet() {
-    for (PageBuffer* b : pinned_) Pool().Unpin(b);
+    for (int i = 0; i < n_; ++i) Pool().Unpin(inline_[i]);
+    for (PageBuffer* b : overflow_) Pool().Unpin(b);
   }
   PageBuffer* Fetch(FileBlock* fb, int key, int32_t page) { return Keep(Pool().Fetch(fb, key, page)); }
   PageBuffer* Claim(FileBlock* fb, int key, int32_t page) { return Keep(Pool().Claim(fb, key, page)); }
 
  private:
   PageBuffer* Keep(PageBuffer* b) {
-    if (b) pinned_.push_back(b);
+    if (!b) return nullptr;
+    if (n_ < kInline)
+      inline_[n_++] = b;
+    else
+      overflow_.push_back(b);
     return b;
   }
-  std::vector<PageBuffer*> pinned_;
+  static constexpr int kInline = 48;
+  PageBuffer* inline_[kInline];
+  int n_ = 0;
+  std::vector<PageBuffer*> overflow_;
 };
 
 }  // namespace tf::engine::detail
