@@ -77,12 +77,6 @@ std::string PadRight(std::string s, size_t width) {
   return s;
 }
 
-std::string UpperCase(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
 // Calendar dates of every day a record can name (invoice date plus at most 60 days' delay),
 // worked out once: the generator runs inside timed phases.
 struct CalendarDay {
@@ -160,18 +154,64 @@ void MakeInvoice(uint32_t n, uint32_t i, InvoiceRecord& rec) {
   SetText(rec, kPaidFlag, paid ? "P" : "");
 }
 
+namespace {
+
+// A key under construction: at most kind + invoice number, 10 bytes, so it never needs the heap
+// (the keys are built inside timed phases for every system alike).
+class KeyBuilder {
+ public:
+  void Append(std::string_view s) {
+    const size_t n = std::min(s.size(), sizeof bytes_ - length_);
+    std::memcpy(bytes_ + length_, s.data(), n);
+    length_ += n;
+  }
+  // Format("%-Ns"): pads on the right, never cuts.
+  void PadTo(size_t width) {
+    while (length_ < width && length_ < sizeof bytes_) bytes_[length_++] = ' ';
+  }
+  void UpperCase() {
+    for (size_t i = 0; i < length_; ++i)
+      if (bytes_[i] >= 'a' && bytes_[i] <= 'z') bytes_[i] = static_cast<char>(bytes_[i] - 'a' + 'A');
+  }
+  std::string Text() const { return std::string(bytes_, length_); }
+
+ private:
+  char bytes_[16];
+  size_t length_ = 0;
+};
+
+std::string TrimmedUpperKey(std::string_view field, size_t width) {
+  KeyBuilder key;
+  key.Append(TrimBoth(field));
+  key.PadTo(width);
+  key.UpperCase();
+  return key.Text();
+}
+
+std::string PaddedKey(std::string_view field, size_t width) {
+  KeyBuilder key;
+  key.Append(field);
+  key.PadTo(width);
+  return key.Text();
+}
+
+}  // namespace
+
 std::string InvoiceKey(const InvoiceRecord& rec, int keyNr) {
   switch (keyNr) {
-    case 1: return UpperCase(PadRight(std::string(TrimBoth(GetText(rec, kInvoiceNumber))), 9));
-    case 2: return UpperCase(PadRight(std::string(TrimBoth(GetText(rec, kCustomerNumber))), 8));
-    case 3: return PadRight(std::string(GetText(rec, kDateKey)), 10);
-    case 4: return UpperCase(PadRight(std::string(TrimBoth(GetText(rec, kKeyCode))), 8));
+    case 1: return TrimmedUpperKey(GetText(rec, kInvoiceNumber), 9);
+    case 2: return TrimmedUpperKey(GetText(rec, kCustomerNumber), 8);
+    case 3: return PaddedKey(GetText(rec, kDateKey), 10);
+    case 4: return TrimmedUpperKey(GetText(rec, kKeyCode), 8);
     case 5: {
-      std::string kindAndNumber(TrimBoth(GetText(rec, kRecordKind)));
-      kindAndNumber += TrimBoth(GetText(rec, kInvoiceNumber));
-      return UpperCase(PadRight(std::move(kindAndNumber), 10));
+      KeyBuilder key;
+      key.Append(TrimBoth(GetText(rec, kRecordKind)));
+      key.Append(TrimBoth(GetText(rec, kInvoiceNumber)));
+      key.PadTo(10);
+      key.UpperCase();
+      return key.Text();
     }
-    case 6: return PadRight(std::string(GetText(rec, kDatePaid)), 10);
+    case 6: return PaddedKey(GetText(rec, kDatePaid), 10);
     default: throw std::out_of_range("invoice key number must be 1..6");
   }
 }
