@@ -17,13 +17,13 @@ int PagePool::Allocate(int n) {
     if (!NewBuffer()) break;
   }
   capacity_ = BufferCount();
-  index_.reserve(static_cast<size_t>(capacity_) * 2);
+  table_.Reserve(static_cast<size_t>(capacity_));
   return capacity_;
 }
 
 void PagePool::Release() {
   buffers_.clear();
-  index_.clear();
+  table_.Clear();
   newest_ = oldest_ = nullptr;
   capacity_ = 0;
 }
@@ -83,7 +83,7 @@ PageBuffer* PagePool::Victim() {
   for (PageBuffer* b = oldest_; b; b = b->newer) {
     if (b->pins) continue;
     if (b->owner && b->changed && !WriteBack(b)) return nullptr;
-    if (b->owner) index_.erase(Id{b->owner, b->key, b->page});
+    if (b->owner) table_.Erase(b->owner, b->key, b->page);
     b->owner = nullptr;
     b->freedPage = false;
     return b;
@@ -97,16 +97,13 @@ PageBuffer* PagePool::Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page) 
   b->page = page;
   b->changed = false;
   b->freedPage = false;
-  index_.emplace(Id{fb, key, page}, b);
+  table_.Insert(fb, key, page, b);
   return b;
 }
 
 PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page) {
-  auto it = index_.find(Id{fb, key, page});
-  PageBuffer* b;
-  if (it != index_.end()) {
-    b = it->second;
-  } else {
+  PageBuffer* b = table_.Find(fb, key, page);
+  if (!b) {
     b = Victim();
     if (!b) return nullptr;
     const KeyIndex& k = fb->keys[key];
@@ -125,11 +122,8 @@ PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page) {
 }
 
 PageBuffer* PagePool::Claim(FileBlock* fb, int key, int32_t page) {
-  auto it = index_.find(Id{fb, key, page});
-  PageBuffer* b;
-  if (it != index_.end()) {
-    b = it->second;
-  } else {
+  PageBuffer* b = table_.Find(fb, key, page);
+  if (!b) {
     b = Victim();
     if (!b) return nullptr;
     Bind(b, fb, key, page);
@@ -159,7 +153,7 @@ bool PagePool::Flush(FileBlock* fb) {
 void PagePool::Forget(FileBlock* fb) {
   for (auto& b : buffers_) {
     if (b->owner != fb) continue;
-    index_.erase(Id{fb, b->key, b->page});
+    table_.Erase(fb, b->key, b->page);
     b->owner = nullptr;
     b->changed = false;
     b->freedPage = false;

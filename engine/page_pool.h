@@ -9,10 +9,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/engine_internal.h"
+#include "engine/page_table.h"
 
 namespace tf::engine::detail {
 
@@ -54,20 +54,6 @@ class PagePool {
   static bool WriteBack(PageBuffer* b);
 
  private:
-  struct Id {
-    const FileBlock* fb;
-    int key;
-    int32_t page;
-    bool operator==(const Id&) const = default;
-  };
-  struct IdHash {
-    size_t operator()(const Id& id) const {
-      uint64_t h = reinterpret_cast<uintptr_t>(id.fb) * 0x9E3779B97F4A7C15ull;
-      h ^= (uint64_t(uint32_t(id.key)) << 32 | uint32_t(id.page)) * 0xC2B2AE3D27D4EB4Full;
-      return static_cast<size_t>(h ^ (h >> 29));
-    }
-  };
-
   PageBuffer* NewBuffer();
   // A buffer to hold a different page: the least recently used unpinned one (written back
   // first if changed), or a new one when all are pinned. nullptr if the write-back failed.
@@ -78,7 +64,7 @@ class PagePool {
   PageBuffer* Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page);
 
   std::vector<std::unique_ptr<PageBuffer>> buffers_;
-  std::unordered_map<Id, PageBuffer*, IdHash> index_;
+  PageTable table_;
   PageBuffer* newest_ = nullptr;
   PageBuffer* oldest_ = nullptr;
   int capacity_ = 0;
