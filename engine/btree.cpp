@@ -608,6 +608,23 @@ bool StepPrev(FileBlock* fb, int keyNr) {
   }
 }
 
+bool LastEntry(FileBlock* fb, int keyNr, int32_t& ref, std::string& key) {
+  PinSet pins;
+  int32_t page = fb->keys[keyNr].RootPage;
+  for (int depth = 0; depth < kMaxDepth; ++depth) {
+    Page p = LoadPage(pins, fb, keyNr, page);
+    if (!p) return false;
+    if (p.IsLeaf()) {
+      ref = p.Ref(p.Count());
+      key.assign(p.Key(p.Count()));
+      return true;
+    }
+    page = p.Child(p.Count());
+  }
+  Fail(status::kIndexDefective);
+  return false;
+}
+
 bool CurrentEntry(FileBlock* fb, int keyNr, int32_t& ref, std::string& key) {
   KeyIndex& k = fb->keys[keyNr];
   PinSet pins;

@@ -68,6 +68,10 @@ bool StepPrev(FileBlock* fb, int keyNr);
 // The entry at the index's position (which must be on an entry).
 bool CurrentEntry(FileBlock* fb, int keyNr, int32_t& ref, std::string& key);
 
+// The index's last entry, leaving its position alone. False with the status set on a read
+// failure (the index must not be empty).
+bool LastEntry(FileBlock* fb, int keyNr, int32_t& ref, std::string& key);
+
 // A tree page of the index, validated (page number in range, entry count 1..62); nullptr
 // page with status 10010 when the index is damaged.
 Page LoadPage(PinSet& pins, FileBlock* fb, int keyNr, int32_t page);
