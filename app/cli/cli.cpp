@@ -1,0 +1,130 @@
+#include "app/cli/cli.h"
+
+#include <cstdlib>
+#include <optional>
+#include <system_error>
+
+#include "app/cli/commands.h"
+
+namespace tf::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Invocation {
+  std::optional<std::string> dataFolder;
+  std::string command = "help";
+  std::vector<std::string> args;
+};
+
+// `--data DIR` (or `--data=DIR`) may stand before or after the command.
+bool Parse(const std::vector<std::string>& argv, Invocation& inv, std::string& error) {
+  bool haveCommand = false;
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
+    if (a == "--data") {
+      if (i + 1 >= argv.size() || argv[i + 1].empty()) {
+        error = "--data needs a folder";
+        return false;
+      }
+      inv.dataFolder = argv[++i];
+    } else if (a.rfind("--data=", 0) == 0) {
+      inv.dataFolder = a.substr(7);
+    } else if (!haveCommand) {
+      inv.command = a == "--help" || a == "-h" ? "help" : a;
+      haveCommand = true;
+    } else {
+      inv.args.push_back(a);
+    }
+  }
+  return true;
+}
+
+// Restores the working directory the tool was started in.
+class WorkingDirectoryGuard {
+ public:
+  WorkingDirectoryGuard() : previous_(fs::current_path(ec_)) {}
+  ~WorkingDirectoryGuard() {
+    std::error_code ignored;
+    if (!ec_) fs::current_path(previous_, ignored);
+  }
+  WorkingDirectoryGuard(const WorkingDirectoryGuard&) = delete;
+  WorkingDirectoryGuard& operator=(const WorkingDirectoryGuard&) = delete;
+
+ private:
+  std::error_code ec_;
+  fs::path previous_;
+};
+
+}  // namespace
+
+fs::path DefaultDataFolder(const char* xdgDataHome, const char* home) {
+  if (xdgDataHome && *xdgDataHome) return fs::path(xdgDataHome) / "tallyfold";
+  if (home && *home) return fs::path(home) / ".local" / "share" / "tallyfold";
+  return {};
+}
+
+int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+           const Extensions& extensions) {
+  Invocation inv;
+  std::string error;
+  if (!Parse(argv, inv, error)) {
+    err << "tallyfold-cli: " << error << "\n";
+    return kExitUsage;
+  }
+  const Command* command = nullptr;
+  for (const Command& c : Commands())
+    if (inv.command == c.name) command = &c;
+  if (!command) {
+    err << "tallyfold-cli: unknown command '" << inv.command << "' (try: tallyfold-cli help)\n";
+    return kExitUsage;
+  }
+
+  // init names its folder as an argument too: `init DIR`.
+  const bool creates = command->folder == FolderUse::Creates;
+  fs::path folder;
+  if (creates && !inv.args.empty()) folder = inv.args.front();
+  else if (inv.dataFolder) folder = *inv.dataFolder;
+  else folder = DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  if (folder.empty()) {
+    err << "tallyfold-cli: no data folder: give --data DIR or set HOME\n";
+    return kExitUsage;
+  }
+  std::error_code ec;
+  folder = fs::absolute(folder, ec);
+
+  WorkingDirectoryGuard restore;
+  CommandContext context{folder, out, err, extensions};
+  if (command->folder == FolderUse::MustExist) {
+    if (!fs::is_directory(folder, ec)) {
+      err << "tallyfold-cli: the data folder " << folder.string()
+          << " does not exist (create it with: tallyfold-cli init)\n";
+      return kExitUsage;
+    }
+    fs::current_path(folder, ec);
+    if (ec) {
+      err << "tallyfold-cli: cannot enter " << folder.string() << ": " << ec.message() << "\n";
+      return kExitUsage;
+    }
+  }
+  std::vector<std::string> args = inv.args;
+  if (creates && !args.empty()) args.erase(args.begin());
+  return command->run(context, args);
+}
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"help", "", "print this help", FolderUse::Optional, RunHelp},
+      {"init", "[DIR]", "create the data folder (DIR, else --data) and its starter files if missing",
+       FolderUse::Creates, RunInit},
+      {"check", "[NAME...]",
+       "check every file block of the folder (or the named ones); one line per problem",
+       FolderUse::MustExist, RunCheck},
+      {"dump", "NAME [--hex]",
+       "print a file block: header, records, and each index's entries in order",
+       FolderUse::MustExist, RunDump},
+  };
+  return commands;
+}
+
+}  // namespace tf::cli

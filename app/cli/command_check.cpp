@@ -1,0 +1,29 @@
+#include "app/cli/cli.h"
+#include "app/cli/commands.h"
+#include "app/cli/data_folder.h"
+#include "engine/checker.h"
+
+namespace tf::cli {
+
+int RunCheck(CommandContext& c, const std::vector<std::string>& args) {
+  std::vector<std::string> blocks = args.empty() ? ListFileBlocks(c.extensions.sideFiles) : args;
+  int problems = 0, damaged = 0;
+  for (const std::string& name : blocks) {
+    const RecordKind* kind = c.extensions.recordKinds.Find(name);
+    const engine::KeyBuilder* keys = kind && kind->keys ? &kind->keys : nullptr;
+    engine::CheckResult result = engine::CheckFileBlock(name, keys);
+    for (const engine::Finding& finding : result.findings) c.out << name << ": " << finding.text << "\n";
+    problems += int(result.findings.size());
+    damaged += result.Clean() ? 0 : 1;
+  }
+  if (problems == 0) {
+    c.out << blocks.size() << " file block" << (blocks.size() == 1 ? "" : "s") << " checked in "
+          << c.dataFolder.string() << ": no problems\n";
+    return kExitOk;
+  }
+  c.err << problems << " problem" << (problems == 1 ? "" : "s") << " in " << damaged << " of "
+        << blocks.size() << " file blocks\n";
+  return kExitProblems;
+}
+
+}  // namespace tf::cli

@@ -1,0 +1,42 @@
+#pragma once
+// The tool's commands. Each runs with the data folder as working directory (init creates it
+// first) and returns an exit status from cli.h.
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/cli/extensions.h"
+
+namespace tf::cli {
+
+struct CommandContext {
+  std::filesystem::path dataFolder;  // absolute
+  std::ostream& out;
+  std::ostream& err;
+  const Extensions& extensions;
+};
+
+enum class FolderUse {
+  Optional,   // runs whether or not the folder exists; the working directory is left alone
+  MustExist,  // the command enters the folder; a missing folder is a usage error
+  Creates,    // the command creates the folder, named by its first argument or --data
+};
+
+struct Command {
+  const char* name;
+  const char* usage;    // arguments after the name
+  const char* summary;  // one line for help
+  FolderUse folder;
+  int (*run)(CommandContext& context, const std::vector<std::string>& args);
+};
+
+const std::vector<Command>& Commands();
+
+int RunHelp(CommandContext& context, const std::vector<std::string>& args);
+int RunInit(CommandContext& context, const std::vector<std::string>& args);
+int RunCheck(CommandContext& context, const std::vector<std::string>& args);
+int RunDump(CommandContext& context, const std::vector<std::string>& args);
+
+}  // namespace tf::cli

@@ -1,0 +1,31 @@
+#pragma once
+// What later parts of the program plug into the tool: record kinds (how a file block's records
+// are shown and which keys they imply), the starter files `init` lays down, and the side files
+// of the data folder that carry a ".DAT" name without being file blocks.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/cli/record_kinds.h"
+
+namespace tf::cli {
+
+// One step of `init`. It runs with the data folder as working directory, must leave files that
+// already exist alone (init is run again and again) and returns an error text, empty on success.
+struct StarterStep {
+  std::string description;
+  std::function<std::string()> run;
+};
+
+struct Extensions {
+  RecordKindRegistry recordKinds;
+  std::vector<StarterStep> starterSteps;
+  std::vector<std::string> sideFiles;  // file names, compared without regard to case
+};
+
+// The program's own registrations; the single place new record kinds and starter files join.
+Extensions BuiltInExtensions();
+
+}  // namespace tf::cli
