@@ -120,7 +120,7 @@ bool AllocatePage(PinSet& pins, FileBlock* fb, int keyNr, Allocation& out) {
   }
   PageBuffer* b = pins.Fetch(fb, keyNr, page);
   if (!b) return false;
-  int32_t link = LoadI32(b->data.get());
+  int32_t link = LoadI32(b->data);
   if (link == 0 || link > k.PageCount || link < -1) {
     Fail(status::kFreeChainDamaged);
     return false;
@@ -149,7 +149,7 @@ void UndoAllocations(FileBlock* fb, int keyNr, const std::vector<Allocation>& do
 // change stays in the pool like any other, so freeing needs no I/O.
 void ReleasePage(FileBlock* fb, int keyNr, PageBuffer* b) {
   KeyIndex& k = fb->keys[keyNr];
-  StoreI32(b->data.get(), k.FirstFreePage);
+  StoreI32(b->data, k.FirstFreePage);
   b->freedPage = true;
   b->changed = true;
   k.FirstFreePage = b->page;
@@ -166,7 +166,7 @@ struct PinnedPath {
 };
 
 Found Descend(PinSet& pins, FileBlock* fb, int keyNr, const Probe& probe, PinnedPath& path) {
-  const KeyIndex& k = fb->keys[keyNr];
+  KeyIndex& k = fb->keys[keyNr];
   path.depth = 0;
   int32_t page = k.RootPage;
   for (;;) {
@@ -174,12 +174,13 @@ Found Descend(PinSet& pins, FileBlock* fb, int keyNr, const Probe& probe, Pinned
       Fail(status::kIndexDefective);
       return Found::Error;
     }
-    Page p = LoadPage(pins, fb, keyNr, page);
+    Page p = LoadPage(pins, fb, keyNr, page, k.levelHint[path.depth]);
     if (!p) return Found::Error;
+    k.levelHint[path.depth] = p.Buffer();
     int index;
     bool found = SearchPage(p, probe, index);
     path.pages[path.depth] = p;
-    path.steps[path.depth++] = {page, static_cast<int16_t>(index)};
+    path.steps[path.depth++] = {page, static_cast<int16_t>(index), p.Buffer()};
     if (found) {
       path.onEntry = true;
       return Found::Exact;
@@ -200,7 +201,7 @@ bool Push(PinSet& pins, FileBlock* fb, int keyNr, PinnedPath& path, int32_t page
   out = LoadPage(pins, fb, keyNr, page);
   if (!out) return false;
   path.pages[path.depth] = out;
-  path.steps[path.depth++] = {page, 0};
+  path.steps[path.depth++] = {page, 0, out.Buffer()};
   return true;
 }
 
@@ -210,13 +211,13 @@ std::string_view CutKey(std::string_view key) {
   return key.size() > size_t(kMaxKeyLength) ? key.substr(0, kMaxKeyLength) : key;
 }
 
-Page LoadPage(PinSet& pins, FileBlock* fb, int keyNr, int32_t page) {
+Page LoadPage(PinSet& pins, FileBlock* fb, int keyNr, int32_t page, PageBuffer* hint) {
   const KeyIndex& k = fb->keys[keyNr];
   if (page <= 0 || page > k.PageCount) {
     Fail(status::kIndexDefective);
     return {};
   }
-  PageBuffer* b = pins.Fetch(fb, keyNr, page);
+  PageBuffer* b = pins.Fetch(fb, keyNr, page, hint);
   if (!b) return {};
   Page p(b, k);
   if (b->freedPage || p.Count() < 1 || p.Count() > kPageCapacity) {
@@ -532,7 +533,7 @@ bool DescendEdge(PinSet& pins, FileBlock* fb, int keyNr, int32_t page, bool firs
     Page p = LoadPage(pins, fb, keyNr, page);
     if (!p) return false;
     int index = first ? (p.IsLeaf() ? 1 : 0) : p.Count();
-    k.path[k.depth++] = {page, static_cast<int16_t>(index)};
+    k.path[k.depth++] = {page, static_cast<int16_t>(index), p.Buffer()};
     if (p.IsLeaf()) {
       k.onEntry = true;
       k.positionValid = true;
@@ -564,7 +565,7 @@ bool StepNext(FileBlock* fb, int keyNr) {
   KeyIndex& k = fb->keys[keyNr];
   PinSet pins;
   int d = k.depth - 1;
-  Page p = LoadPage(pins, fb, keyNr, k.path[d].page);
+  Page p = LoadPage(pins, fb, keyNr, k.path[d].page, k.path[d].buffer);
   if (!p) return false;
   int i = k.path[d].index;
   if (k.onEntry && !p.IsLeaf()) return DescendEdge(pins, fb, keyNr, p.Child(i), true);
@@ -576,7 +577,7 @@ bool StepNext(FileBlock* fb, int keyNr) {
       return true;
     }
     if (--d < 0) return false;
-    p = LoadPage(pins, fb, keyNr, k.path[d].page);
+    p = LoadPage(pins, fb, keyNr, k.path[d].page, k.path[d].buffer);
     if (!p) return false;
     i = k.path[d].index;
   }
@@ -586,7 +587,7 @@ bool StepPrev(FileBlock* fb, int keyNr) {
   KeyIndex& k = fb->keys[keyNr];
   PinSet pins;
   int d = k.depth - 1;
-  Page p = LoadPage(pins, fb, keyNr, k.path[d].page);
+  Page p = LoadPage(pins, fb, keyNr, k.path[d].page, k.path[d].buffer);
   if (!p) return false;
   int i = k.path[d].index;
   if (k.onEntry && !p.IsLeaf()) {
@@ -602,7 +603,7 @@ bool StepPrev(FileBlock* fb, int keyNr) {
       return true;
     }
     if (--d < 0) return false;
-    p = LoadPage(pins, fb, keyNr, k.path[d].page);
+    p = LoadPage(pins, fb, keyNr, k.path[d].page, k.path[d].buffer);
     if (!p) return false;
     candidate = k.path[d].index;
   }
@@ -629,7 +630,7 @@ bool CurrentEntry(FileBlock* fb, int keyNr, int32_t& ref, std::string& key) {
   KeyIndex& k = fb->keys[keyNr];
   PinSet pins;
   const PathStep& s = k.path[k.depth - 1];
-  Page p = LoadPage(pins, fb, keyNr, s.page);
+  Page p = LoadPage(pins, fb, keyNr, s.page, s.buffer);
   if (!p) return false;
   if (s.index < 1 || s.index > p.Count()) {
     Fail(status::kIndexDefective);

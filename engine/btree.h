@@ -38,7 +38,7 @@ class Page {
   void Changed() { buf_->changed = true; }
 
  private:
-  uint8_t* Bytes() const { return buf_->data.get(); }
+  uint8_t* Bytes() const { return buf_->data; }
   PageBuffer* buf_ = nullptr;
   int stride_ = 0;
   int keyLength_ = 0;
@@ -74,7 +74,7 @@ bool LastEntry(FileBlock* fb, int keyNr, int32_t& ref, std::string& key);
 
 // A tree page of the index, validated (page number in range, entry count 1..62); nullptr
 // page with status 10010 when the index is damaged.
-Page LoadPage(PinSet& pins, FileBlock* fb, int keyNr, int32_t page);
+Page LoadPage(PinSet& pins, FileBlock* fb, int keyNr, int32_t page, PageBuffer* hint = nullptr);
 // Searches one page: true with the matching entry in `index`, else false with `index` = the
 // last entry smaller than the probe (0..count).
 bool SearchPage(const Page& page, const Probe& probe, int& index);

@@ -54,9 +54,11 @@ struct DataHeader {
 
 // One step of a position path: the page and, on inner levels, the entry whose Child was
 // followed (0 = LeftChild); on the last level the current entry or the gap after `index`.
+struct PageBuffer;
 struct PathStep {
   int32_t page = 0;
   int16_t index = 0;
+  PageBuffer* buffer = nullptr;  // where the page was last seen: a hint, checked before use
 };
 
 struct KeyIndex {
@@ -80,6 +82,9 @@ struct KeyIndex {
   int depth = 0;              // 0 = no position
   bool onEntry = false;       // last step names an entry (else the gap after it, in a leaf)
   bool positionValid = false; // false after AddKey / DeleteKey on this index
+  // Buffers of the pages the last descent passed through, by level: the next descent checks
+  // them before looking the pages up.
+  PageBuffer* levelHint[kMaxDepth] = {};
 
   void EncodeHeader(uint8_t* out) const;
   void ResetPosition() { depth = 0; onEntry = false; positionValid = false; }
@@ -109,6 +114,11 @@ struct FileBlock {
   // close cuts the file back to its logical length.
   bool dataTailDirty = false;
   bool indexTailDirty = false;
+  // A failed write into a record slot may have damaged its first four bytes, the free-chain
+  // link (a reused slot) or the live mark 0 (a deleted record). Until they are rewritten,
+  // before the next record change or at the close, reads take the link from here.
+  int32_t staleLinkSlot = 0;  // 0 = none
+  int32_t staleLink = 0;
 };
 
 }  // namespace tf::engine
@@ -156,5 +166,8 @@ struct OperationScope {
 // The first change of a file block since it was opened marks it as changed on disk (and makes
 // that durable) before any record or page byte is written.
 bool MarkFirstChange(FileBlock* fb);
+
+// Rewrites a slot's first four bytes left damaged by a failed record write (records.cpp).
+bool RepairStaleLink(FileBlock* fb);
 
 }  // namespace tf::engine::detail

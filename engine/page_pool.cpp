@@ -10,34 +10,59 @@ PagePool& Pool() {
   return pool;
 }
 
+namespace {
+constexpr int kChunkBuffers = 4096;
+constexpr int kOverflowChunkBuffers = 16;
+}  // namespace
+
+bool PagePool::AddChunk(int size) {
+  Chunk c;
+  c.buffers.reset(new (std::nothrow) PageBuffer[size_t(size)]);
+  c.data.reset(new (std::nothrow) uint8_t[size_t(size) * kMaxPageSlotSize]);
+  if (!c.buffers || !c.data) return false;
+  c.size = size;
+  chunks_.push_back(std::move(c));
+  return true;
+}
+
 int PagePool::Allocate(int n) {
   Release();
   buffers_.reserve(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    if (!NewBuffer()) break;
+  // Chunk by chunk, halving a chunk that cannot be had, until n buffers exist or memory
+  // runs out.
+  for (int want = std::min(n, kChunkBuffers); BufferCount() < n && want > 0;) {
+    want = std::min(want, n - BufferCount());
+    if (!AddChunk(want)) {
+      want /= 2;
+      continue;
+    }
+    for (int i = 0; i < want; ++i) NewBuffer();
   }
   capacity_ = BufferCount();
+  recentWindow_ = uint64_t(capacity_ / 4 > 1 ? capacity_ / 4 : 1);
   table_.Reserve(static_cast<size_t>(capacity_));
   return capacity_;
 }
 
 void PagePool::Release() {
   buffers_.clear();
+  chunks_.clear();
   table_.Clear();
   newest_ = oldest_ = nullptr;
   capacity_ = 0;
 }
 
 PageBuffer* PagePool::NewBuffer() {
-  auto b = std::unique_ptr<PageBuffer>(new (std::nothrow) PageBuffer);
-  if (!b) return nullptr;
-  b->data.reset(new (std::nothrow) uint8_t[kMaxPageSlotSize]);
-  if (!b->data) return nullptr;
-  std::memset(b->data.get(), 0, kMaxPageSlotSize);
-  PageBuffer* raw = b.get();
-  buffers_.push_back(std::move(b));
-  PushOldest(raw);
-  return raw;
+  if (chunks_.empty() || chunks_.back().used == chunks_.back().size) {
+    if (!AddChunk(kOverflowChunkBuffers)) return nullptr;
+  }
+  Chunk& c = chunks_.back();
+  PageBuffer* b = &c.buffers[size_t(c.used)];
+  b->data = c.data.get() + size_t(c.used) * kMaxPageSlotSize;
+  ++c.used;
+  buffers_.push_back(b);
+  PushOldest(b);
+  return b;
 }
 
 void PagePool::Unlink(PageBuffer* b) {
@@ -70,10 +95,10 @@ bool PagePool::WriteBack(PageBuffer* b) {
   if (b->freedPage) {
     used = 4;
   } else {
-    int count = std::clamp<int>(LoadI16(b->data.get()), 0, kPageCapacity);
+    int count = std::clamp<int>(LoadI16(b->data), 0, kPageCapacity);
     used = size_t(kPageHeaderSize) + size_t(count) * size_t(k.Stride);
   }
-  if (!WriteExact(b->owner->indexFd, b->data.get(), used, SlotOffset(b->owner, b->key, b->page)))
+  if (!WriteExact(b->owner->indexFd, b->data, used, SlotOffset(b->owner, b->key, b->page)))
     return false;
   b->changed = false;
   return true;
@@ -98,25 +123,29 @@ PageBuffer* PagePool::Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page) 
   b->changed = false;
   b->freedPage = false;
   table_.Insert(fb, key, page, b);
+  if (b != newest_) {
+    Unlink(b);
+    PushNewest(b);
+  }
+  b->lastMove = ++moves_;
   return b;
 }
 
-PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page) {
-  PageBuffer* b = table_.Find(fb, key, page);
+PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page, PageBuffer* hint) {
+  PageBuffer* b = (hint && hint->owner == fb && hint->page == page && hint->key == key)
+                      ? hint
+                      : table_.Find(fb, key, page);
   if (!b) {
     b = Victim();
     if (!b) return nullptr;
     const KeyIndex& k = fb->keys[key];
-    if (!ReadExact(fb->indexFd, b->data.get(), size_t(k.PageSlotSize), SlotOffset(fb, key, page))) {
+    if (!ReadExact(fb->indexFd, b->data, size_t(k.PageSlotSize), SlotOffset(fb, key, page))) {
       // The buffer was free or clean: it simply stays free.
       return nullptr;
     }
     Bind(b, fb, key, page);
   }
-  if (b != newest_) {
-    Unlink(b);
-    PushNewest(b);
-  }
+  Touch(b);
   ++b->pins;
   return b;
 }
@@ -129,19 +158,16 @@ PageBuffer* PagePool::Claim(FileBlock* fb, int key, int32_t page) {
     Bind(b, fb, key, page);
   }
   b->freedPage = false;
-  std::memset(b->data.get(), 0, kPageHeaderSize);
-  if (b != newest_) {
-    Unlink(b);
-    PushNewest(b);
-  }
+  std::memset(b->data, 0, kPageHeaderSize);
+  Touch(b);
   ++b->pins;
   return b;
 }
 
 bool PagePool::Flush(FileBlock* fb) {
   std::vector<PageBuffer*> dirty;
-  for (auto& b : buffers_)
-    if (b->owner == fb && b->changed) dirty.push_back(b.get());
+  for (PageBuffer* b : buffers_)
+    if (b->owner == fb && b->changed) dirty.push_back(b);
   std::sort(dirty.begin(), dirty.end(), [fb](const PageBuffer* a, const PageBuffer* b) {
     return SlotOffset(fb, a->key, a->page) < SlotOffset(fb, b->key, b->page);
   });
@@ -151,15 +177,15 @@ bool PagePool::Flush(FileBlock* fb) {
 }
 
 void PagePool::Forget(FileBlock* fb) {
-  for (auto& b : buffers_) {
+  for (PageBuffer* b : buffers_) {
     if (b->owner != fb) continue;
     table_.Erase(fb, b->key, b->page);
     b->owner = nullptr;
     b->changed = false;
     b->freedPage = false;
     b->pins = 0;
-    Unlink(b.get());
-    PushOldest(b.get());
+    Unlink(b);
+    PushOldest(b);
   }
 }
 
