@@ -1,6 +1,421 @@
+// Data files and record operations: the free chain, sequential scans, record number checks,
+// what opening refuses, the bytes on disk, and how a change that was never closed shows.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+
+#include "tests/engine/disk_image.h"
 #include "tests/engine/engine_fixture.h"
-namespace tf::engine::testing { namespace {
-class DataFileTest : public EngineTest {};
-TEST_P(DataFileTest, Placeholder) {}
+#include "tests/engine/faulty_file_system.h"
+
+namespace tf::engine::testing {
+namespace {
+
+constexpr int kLength = 32;
+
+class DataFileTest : public EngineTest {
+ protected:
+  // A file block without keys holding records 1..n with payloads "R1".."Rn".
+  FileBlock* WithRecords(const std::string& name, int n) {
+    FileBlock* h = Make(name, kLength, {});
+    for (int i = 1; i <= n; ++i) {
+      int32_t ref = 0;
+      AddRecord(h, ref, RecordBytes(kLength, "R" + std::to_string(i)).data());
+      EXPECT_TRUE(EngineOK) << EngineStatus;
+      EXPECT_EQ(ref, i);
+    }
+    return h;
+  }
+  std::vector<uint8_t> Get(FileBlock* h, int32_t ref) {
+    std::vector<uint8_t> r(kLength);
+    GetRecord(h, ref, r.data());
+    return r;
+  }
+  // Runs `child` in a forked process that ends without closing anything, as a crash would.
+  static void InCrashingChild(const std::function<void()>& child) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      child();
+      _exit(EngineOK ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+};
+
+TEST_P(DataFileTest, FreshFileBlockIsEmptyAndFirstRecordIsOne) {
+  FileBlock* h = Make("FRESH", kLength, {});
+  EXPECT_EQ(UsedRecords(h), 0);
+  EXPECT_EQ(FileLength(h), 1);
+  EXPECT_EQ(RecordLength(h), kLength);
+  EXPECT_EQ(KeyCount(h), 0);
+  int32_t ref = 0;
+  NextRecord(h, ref);
+  EXPECT_EQ(EngineStatus, status::kNoFurtherRecord);
+  AddRecord(h, ref, RecordBytes(kLength, "first").data());
+  ASSERT_TRUE(EngineOK);
+  EXPECT_EQ(ref, 1);
+  EXPECT_EQ(UsedRecords(h), 1);
+  EXPECT_EQ(FileLength(h), 2);
+  CloseFileBlock(h);
+  EXPECT_TRUE(EngineOK);
+}
+
+TEST_P(DataFileTest, LastDeletedSlotIsReusedFirst) {
+  FileBlock* h = WithRecords("CHAIN", 6);
+  DeleteRecord(h, 3);
+  ASSERT_TRUE(EngineOK);
+  DeleteRecord(h, 5);
+  ASSERT_TRUE(EngineOK);
+  EXPECT_EQ(UsedRecords(h), 4);
+  CloseFileBlock(h);
+
+  // On disk: the chain runs 5 -> 3 -> end, each link in the first four bytes of its slot.
+  DataHeaderImage d = DataHeaderImage::Read(DataPath("CHAIN"));
+  EXPECT_EQ(d.firstFree, 5);
+  EXPECT_EQ(d.deletedCount, 2);
+  EXPECT_EQ(d.recordCount, 6);
+  Bytes bytes = ReadFileBytes(DataPath("CHAIN"));
+  EXPECT_EQ(I32At(bytes, 5 * kLength), 3);
+  EXPECT_EQ(I32At(bytes, 3 * kLength), -1);
+  EXPECT_EQ(bytes[5 * kLength + 4], 'R') << "a delete writes only the link";
+
+  h = Open("CHAIN");
+  int32_t first = 0, second = 0;
+  AddRecord(h, first, RecordBytes(kLength, "new A").data());
+  AddRecord(h, second, RecordBytes(kLength, "new B").data());
+  EXPECT_EQ(first, 5);
+  EXPECT_EQ(second, 3);
+  EXPECT_EQ(FileLength(h), 7) << "reuse does not grow the file block";
+  EXPECT_EQ(Get(h, 5), RecordBytes(kLength, "new A"));
+  EXPECT_EQ(Get(h, 3), RecordBytes(kLength, "new B"));
+  int32_t third = 0;
+  AddRecord(h, third, RecordBytes(kLength, "new C").data());
+  EXPECT_EQ(third, 7) << "an empty chain appends";
+  CloseFileBlock(h);
+  d = DataHeaderImage::Read(DataPath("CHAIN"));
+  EXPECT_EQ(d.firstFree, -1);
+  EXPECT_EQ(d.deletedCount, 0);
+  EXPECT_EQ(d.recordCount, 7);
+}
+
+TEST_P(DataFileTest, ScansSkipDeletedSlotsAndEndWithClassOne) {
+  FileBlock* h = WithRecords("SCAN", 7);
+  for (int32_t r : {1, 4, 7}) DeleteRecord(h, r);
+  EXPECT_EQ(WalkRecords(h), (std::vector<int32_t>{2, 3, 5, 6}));
+  EXPECT_EQ(EngineErrorClass(), 1);
+
+  std::vector<int32_t> back;
+  int32_t ref = FileLength(h);
+  for (PrevRecord(h, ref); EngineOK; PrevRecord(h, ref)) back.push_back(ref);
+  EXPECT_EQ(EngineStatus, status::kNoFurtherRecord);
+  EXPECT_EQ(back, (std::vector<int32_t>{6, 5, 3, 2}));
+
+  ref = 1000;  // far past the end starts at the last slot
+  PrevRecord(h, ref);
+  EXPECT_TRUE(EngineOK);
+  EXPECT_EQ(ref, 6);
+  ref = 6;
+  NextRecord(h, ref);
+  EXPECT_EQ(EngineStatus, status::kNoFurtherRecord);
+  CloseFileBlock(h);
+}
+
+TEST_P(DataFileTest, RecordNumbersOutsideTheFileBlockAreRefused) {
+  FileBlock* h = WithRecords("RANGE", 3);
+  const auto rec = RecordBytes(kLength, "x");
+  struct Case {
+    const char* what;
+    std::function<void()> call;
+    int32_t status;
+  } cases[] = {
+      {"PutRecord 0", [&] { PutRecord(h, 0, rec.data()); }, status::kPutRecordZero},
+      {"DeleteRecord 0", [&] { DeleteRecord(h, 0); }, status::kDeleteOutOfRange},
+      {"DeleteRecord -1", [&] { DeleteRecord(h, -1); }, status::kDeleteOutOfRange},
+      {"DeleteRecord RecordCount + 1", [&] { DeleteRecord(h, 4); }, status::kDeleteOutOfRange},
+      {"GetRecord past the end", [&] { std::vector<uint8_t> r(kLength); GetRecord(h, 9, r.data()); }, status::kShortRead},
+  };
+  for (const Case& c : cases) {
+    c.call();
+    EXPECT_FALSE(EngineOK) << c.what;
+    EXPECT_EQ(EngineStatus, c.status) << c.what;
+    EXPECT_EQ(EngineErrorClass(), 4) << c.what;
+  }
+  EXPECT_EQ(UsedRecords(h), 3);
+  // Record 0 reads back the header slot: FirstFree -1, DeletedCount 0, RecordCount as on disk.
+  std::vector<uint8_t> header = Get(h, 0);
+  EXPECT_TRUE(EngineOK);
+  EXPECT_EQ(I32At(header, 0), -1);
+  EXPECT_EQ(I32At(header, 12), kLength);
+  CloseFileBlock(h);
+}
+
+TEST_P(DataFileTest, PutRecordOverwritesInPlace) {
+  FileBlock* h = WithRecords("PUT", 3);
+  PutRecord(h, 2, RecordBytes(kLength, "changed").data());
+  ASSERT_TRUE(EngineOK);
+  EXPECT_EQ(Get(h, 2), RecordBytes(kLength, "changed"));
+  EXPECT_EQ(Get(h, 1), RecordBytes(kLength, "R1"));
+  EXPECT_EQ(Get(h, 3), RecordBytes(kLength, "R3"));
+  EXPECT_EQ(UsedRecords(h), 3);
+  CloseFileBlock(h);
+  EXPECT_EQ(ReadFileBytes(DataPath("PUT")).size(), size_t(4 * kLength));
+}
+
+TEST_P(DataFileTest, DataFileBytesOnDisk) {
+  FileBlock* h = Make("BYTES", kLength, {{5, 0}, {7, 1}});
+  CloseFileBlock(h);
+  Bytes fresh = ReadFileBytes(DataPath("BYTES"));
+  Bytes want(kLength, 0);
+  PutI32(want, 0, -1);  // FirstFree
+  PutI32(want, 12, kLength);
+  PutI32(want, 16, 2);  // KeyCount
+  EXPECT_EQ(fresh, want) << "the header slot: 21 header bytes, the rest zero";
+
+  h = Open("BYTES");
+  int32_t ref = 0;
+  AddRecord(h, ref, RecordBytes(kLength, "one").data());
+  EXPECT_EQ(ReadFileBytes(DataPath("BYTES"))[20], 1) << "UpdateFlag is on disk while the change is open";
+  AddRecord(h, ref, RecordBytes(kLength, "two").data());
+  Bytes during = ReadFileBytes(DataPath("BYTES"));
+  EXPECT_EQ(I32At(during, 8), 0) << "RecordCount waits for the close";
+  CloseFileBlock(h);
+
+  Bytes closed = ReadFileBytes(DataPath("BYTES"));
+  ASSERT_EQ(closed.size(), size_t(3 * kLength));
+  PutI32(want, 8, 2);  // RecordCount
+  EXPECT_EQ(Bytes(closed.begin(), closed.begin() + kLength), want);
+  EXPECT_EQ(Bytes(closed.begin() + kLength, closed.begin() + 2 * kLength), RecordBytes(kLength, "one"));
+  EXPECT_EQ(Bytes(closed.begin() + 2 * kLength, closed.end()), RecordBytes(kLength, "two"));
+}
+
+TEST_P(DataFileTest, TheDataFileNeverShrinks) {
+  FileBlock* h = WithRecords("KEEP", 10);
+  for (int32_t r = 10; r >= 1; --r) DeleteRecord(h, r);
+  EXPECT_EQ(UsedRecords(h), 0);
+  CloseFileBlock(h);
+  EXPECT_EQ(ReadFileBytes(DataPath("KEEP")).size(), size_t(11 * kLength));
+  h = Open("KEEP");
+  EXPECT_EQ(FileLength(h), 11);
+  EXPECT_EQ(UsedRecords(h), 0);
+  EXPECT_TRUE(WalkRecords(h).empty());
+  CloseFileBlock(h);
+}
+
+TEST_P(DataFileTest, OpenRefusesWhatCannotBeTrusted) {
+  for (const char* name : {"FLAG", "NOIX"}) {
+    FileBlock* made = Make(name, kLength, {{4, 0}});
+    CloseFileBlock(made);
+  }
+  struct Case {
+    const char* what;
+    std::function<void()> damage;
+    const char* name;
+    int32_t status;
+    int errorClass;
+  } cases[] = {
+      {"UpdateFlag 1", [&] { Bytes b = ReadFileBytes(DataPath("FLAG")); b[20] = 1; WriteFileBytes(DataPath("FLAG"), b); },
+       "FLAG", status::kIndexDefective, 4},
+      {"index missing", [&] { std::filesystem::remove(IndexPath("NOIX")); }, "NOIX", status::kIndexDefective, 4},
+      {"data file missing", [] {}, "ABSENT", status::kFileNotFound, 1},
+      {"folder missing", [] {}, "nowhere/ABSENT", status::kPathNotFound, 2},
+  };
+  for (const Case& c : cases) {
+    c.damage();
+    FileBlock* h = nullptr;
+    OpenFileBlock(h, Name(c.name));
+    EXPECT_EQ(h, nullptr) << c.what;
+    EXPECT_EQ(EngineStatus, c.status) << c.what;
+    EXPECT_EQ(EngineErrorClass(), c.errorClass) << c.what;
+  }
+}
+
+TEST_P(DataFileTest, MakeFileBlockChecksItsArguments) {
+  MakeFileBlock(Name("SHORT"), 20, 0, {});
+  EXPECT_EQ(EngineStatus, status::kRecordLengthTooSmall);
+  EXPECT_FALSE(FileExists(DataPath("SHORT")));
+
+  const KeyDescriptor tooLong[] = {{4, 0}, {31, 0}};
+  MakeFileBlock(Name("LONGKEY"), kLength, 2, tooLong);
+  EXPECT_EQ(EngineStatus, status::kBadKeyLength);
+  EXPECT_FALSE(FileExists(DataPath("LONGKEY")));
+  EXPECT_FALSE(FileExists(IndexPath("LONGKEY")));
+
+  const KeyDescriptor empty[] = {{0, 0}};
+  MakeFileBlock(Name("ZEROKEY"), kLength, 1, empty);
+  EXPECT_EQ(EngineStatus, status::kBadKeyLength);
+  EXPECT_FALSE(FileExists(DataPath("ZEROKEY")));
+
+  std::vector<KeyDescriptor> many(101, KeyDescriptor{4, 0});
+  MakeFileBlock(Name("MANY"), kLength, 101, many);
+  EXPECT_EQ(EngineStatus, status::kTooManyKeys);
+  EXPECT_FALSE(FileExists(DataPath("MANY")));
+
+  // The argument checks come before anything is touched: an existing file block survives.
+  FileBlock* h = WithRecords("KEPT", 2);
+  CloseFileBlock(h);
+  MakeFileBlock(Name("KEPT"), 20, 0, {});
+  EXPECT_EQ(EngineStatus, status::kRecordLengthTooSmall);
+  h = Open("KEPT");
+  EXPECT_EQ(UsedRecords(h), 2);
+  CloseFileBlock(h);
+
+  // 21 bytes is the smallest record.
+  h = Make("MIN", 21, {});
+  int32_t ref = 0;
+  std::vector<uint8_t> rec = RecordBytes(21, "0123456789ABCDEF+");
+  AddRecord(h, ref, rec.data());
+  ASSERT_TRUE(EngineOK);
+  std::vector<uint8_t> back(21);
+  GetRecord(h, ref, back.data());
+  EXPECT_EQ(back, rec);
+  CloseFileBlock(h);
+  EXPECT_EQ(ReadFileBytes(DataPath("MIN")).size(), 42u);
+}
+
+TEST_P(DataFileTest, ClosingTwiceIsRefused) {
+  FileBlock* h = Make("TWICE", kLength, {{4, 0}});
+  FileBlock* stale = h;
+  CloseFileBlock(h);
+  ASSERT_TRUE(EngineOK);
+  EXPECT_EQ(h, nullptr);
+  CloseFileBlock(h);
+  EXPECT_EQ(EngineStatus, status::kInvalidHandle);
+  CloseFileBlock(stale);
+  EXPECT_FALSE(EngineOK);
+  EXPECT_TRUE(EngineStatus == status::kInvalidHandle || EngineStatus == status::kNotOpen) << EngineStatus;
+  EXPECT_FALSE(IsFileBlockOpen(stale));
+  UsedRecords(stale);
+  EXPECT_EQ(EngineStatus, status::kInvalidHandle);
+}
+
+TEST_P(DataFileTest, AnOpenFileBlockCannotBeOpenedAgain) {
+  FileBlock* first = WithRecords("EXCL", 2);
+  FileBlock* second = nullptr;
+  OpenFileBlock(second, Name("EXCL"));
+  EXPECT_EQ(second, nullptr);
+  EXPECT_EQ(EngineStatus, status::kOsFailure);
+  EXPECT_EQ(EngineErrorClass(), 4);
+  OpenFileBlock(second, Name("EXCL"), /*readOnly=*/true);
+  EXPECT_EQ(EngineStatus, status::kOsFailure);
+  // The refused open changed nothing for the holder.
+  EXPECT_TRUE(IsFileBlockOpen(first));
+  int32_t ref = 0;
+  AddRecord(first, ref, RecordBytes(kLength, "R3").data());
+  EXPECT_TRUE(EngineOK);
+  CloseFileBlock(first);
+  ASSERT_TRUE(EngineOK);
+  second = Open("EXCL");
+  EXPECT_EQ(UsedRecords(second), 3);
+  CloseFileBlock(second);
+}
+
+TEST_P(DataFileTest, ReadOnlyFileBlocksRefuseChanges) {
+  FileBlock* h = Make("RO", kLength, {{4, 0}});
+  int32_t ref = 0;
+  AddRecord(h, ref, RecordBytes(kLength, "R1").data());
+  AddKey(h, 1, ref, "AAA");
+  CloseFileBlock(h);
+  const Bytes dataBefore = ReadFileBytes(DataPath("RO"));
+  const Bytes indexBefore = ReadFileBytes(IndexPath("RO"));
+
+  h = Open("RO", /*readOnly=*/true);
+  const auto rec = RecordBytes(kLength, "x");
+  std::pair<const char*, std::function<void()>> changes[] = {
+      {"AddRecord", [&] { AddRecord(h, ref, rec.data()); }},
+      {"PutRecord", [&] { PutRecord(h, 1, rec.data()); }},
+      {"DeleteRecord", [&] { DeleteRecord(h, 1); }},
+      {"AddKey", [&] { AddKey(h, 1, 2, "BBB"); }},
+      {"DeleteKey", [&] { DeleteKey(h, 1, 1, "AAA"); }},
+  };
+  for (auto& [what, change] : changes) {
+    change();
+    EXPECT_EQ(EngineStatus, status::kReadOnly) << what;
+    EXPECT_EQ(EngineErrorClass(), 2) << what;
+  }
+  EXPECT_EQ(WalkKeys(h, 1), (std::vector<KeyEntry>{{"AAA", 1}}));
+  EXPECT_EQ(WalkRecords(h), (std::vector<int32_t>{1}));
+  CloseFileBlock(h);
+  EXPECT_TRUE(EngineOK);
+  EXPECT_EQ(ReadFileBytes(DataPath("RO")), dataBefore);
+  EXPECT_EQ(ReadFileBytes(IndexPath("RO")), indexBefore);
+}
+
+TEST_P(DataFileTest, AnOsFailureOnAReadOnlyFileBlockIsReportedAsSuch) {
+  FileBlock* h = WithRecords("ROFAIL", 2);
+  CloseFileBlock(h);
+  FaultyFileSystem faulty;
+  ScopedFileSystem scoped(faulty);
+  for (bool readOnly : {false, true}) {
+    h = Open("ROFAIL", readOnly);
+    std::vector<uint8_t> rec(kLength);
+    faulty.ArmErrno(FsCall::Read, EIO);
+    GetRecord(h, 1, rec.data());
+    EXPECT_EQ(EngineStatus, readOnly ? status::kReadOnlyOsFailure : status::kOsFailure) << readOnly;
+    EXPECT_EQ(EngineErrorClass(), readOnly ? 2 : 4);
+    faulty.ArmErrno(FsCall::Read, EBADF);  // a failure with a code of its own keeps it
+    GetRecord(h, 1, rec.data());
+    EXPECT_EQ(EngineStatus, status::kInvalidOsHandle);
+    faulty.Disarm();
+    CloseFileBlock(h);
+  }
+}
+
+// A session that ends without a close, as in a crash: every change but PutRecord leaves the
+// mark that makes the next open refuse the file block.
+TEST_P(DataFileTest, AChangeThatWasNeverClosedRefusesTheNextOpen) {
+  const auto rec = RecordBytes(kLength, "crash");
+  struct Case {
+    const char* what;
+    std::function<void(FileBlock*)> change;
+    int32_t openStatus;
+  } cases[] = {
+      {"AddRecord", [&](FileBlock* c) { int32_t ref = 0; AddRecord(c, ref, rec.data()); }, status::kIndexDefective},
+      {"DeleteRecord", [](FileBlock* c) { DeleteRecord(c, 1); }, status::kIndexDefective},
+      {"AddKey", [](FileBlock* c) { AddKey(c, 1, 2, "NEW"); }, status::kIndexDefective},
+      {"DeleteKey", [](FileBlock* c) { DeleteKey(c, 1, 1, "OLD"); }, status::kIndexDefective},
+      {"PutRecord", [&](FileBlock* c) { PutRecord(c, 2, rec.data()); }, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string("CRASH") + c.what;
+    FileBlock* h = Make(name, kLength, {{4, 0}});
+    int32_t ref = 0;
+    for (int i = 0; i < 2; ++i) AddRecord(h, ref, RecordBytes(kLength, "R").data());
+    AddKey(h, 1, 1, "OLD");
+    CloseFileBlock(h);
+    InCrashingChild([&] {
+      FileBlock* child = nullptr;
+      OpenFileBlock(child, Name(name));
+      if (EngineOK) c.change(child);
+    });
+    OpenFileBlock(h, Name(name));
+    EXPECT_EQ(EngineStatus, c.openStatus) << c.what;
+    if (h) {
+      EXPECT_EQ(Get(h, 2), rec) << "the record was written through at once";
+      CloseFileBlock(h);
+    }
+  }
+}
+
+TEST_P(DataFileTest, DeleteFileBlockRemovesItsFiles) {
+  FileBlock* h = Make("GONE", kLength, {{4, 0}});
+  CloseFileBlock(h);
+  WriteFileBytes(Name("GONE.DIA"), Bytes{0});
+  DeleteFileBlock(Name("GONE"));
+  EXPECT_TRUE(EngineOK) << EngineStatus;
+  EXPECT_FALSE(FileExists(DataPath("GONE")));
+  EXPECT_FALSE(FileExists(IndexPath("GONE")));
+  EXPECT_FALSE(FileExists(Name("GONE.DIA")));
+  DeleteFileBlock(Name("GONE"));
+  EXPECT_EQ(EngineStatus, status::kFileNotFound);
+}
+
 TF_POOL_SIZES(DataFileTest);
-}}
+
+}  // namespace
+}  // namespace tf::engine::testing
