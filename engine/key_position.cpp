@@ -12,26 +12,6 @@ using namespace detail;
 namespace {
 constexpr int kAssumedPageFill = kPageCapacity - kPageCapacity / 4;  // 47
 constexpr int kSlotUnits = kAssumedPageFill + 1;                     // 48 per root slot
-
-// The first or last entry of the index. The estimate below cannot promise to reach either
-// end (its rounding stops short of them, and it sees two levels only), so the two ends of the
-// scale walk the tree's edge instead.
-void EdgeEntry(FileBlock* fb, int keyNr, bool last, int32_t& ref, std::string& key) {
-  PinSet pins;
-  int32_t page = fb->keys[keyNr].RootPage;
-  for (int depth = 0; depth < kMaxDepth; ++depth) {
-    Page p = LoadPage(pins, fb, keyNr, page);
-    if (!p) return;
-    if (p.IsLeaf()) {
-      int i = last ? p.Count() : 1;
-      ref = p.Ref(i);
-      key.assign(p.Key(i));
-      return;
-    }
-    page = p.Child(last ? p.Count() : 0);
-  }
-  Fail(status::kIndexDefective);
-}
 }  // namespace
 
 void KeyPosition(FileBlock* handle, int keyNr, uint16_t& pos, int32_t ref, std::string_view key,
@@ -68,7 +48,6 @@ void KeyAtPosition(FileBlock* handle, int keyNr, uint16_t pos, int32_t& ref, std
   KeyIndex& k = fb->keys[keyNr];
   if (scale == 0 || pos > scale) return Fail(status::kKeyAtPositionScale);
   if (k.RootPage == 0) return Fail(status::kKeyAtPositionEmpty);
-  if (pos == 0 || pos == scale) return EdgeEntry(fb, keyNr, pos == scale, ref, key);
 
   // The ends are exact: 0 is before the first entry (an empty key, ref 0, as the estimate
   // gives for a small index) and `scale` is the last entry, however deep the tree.
