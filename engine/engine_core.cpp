@@ -150,10 +150,12 @@ void LeaveOperation(const FileBlock* fb) {
 
 bool MarkFirstChange(FileBlock* fb) {
   if (fb->updateFlagWritten) return true;
+  // From the first attempt on the mark may be on disk (the byte can land and its sync still
+  // fail), so the close must clear it even if no change ever went through.
+  fb->header.UpdateFlag = 1;
   const uint8_t one = 1;
   if (!WriteExact(fb->dataFd, &one, 1, kUpdateFlagOffset) || !SyncFile(fb->dataFd)) return false;
   fb->updateFlagWritten = true;
-  fb->header.UpdateFlag = 1;
   return true;
 }
 

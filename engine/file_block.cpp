@@ -218,7 +218,7 @@ bool WriteBack(FileBlock* fb) {
     ok = WriteChangedIndexHeaders(fb) && ok;
     if (fb->indexTailDirty && ok) ok = Truncate(fb->indexFd, fb->indexRecordCount * fb->indexRecordSize);
   }
-  if (!fb->updateFlagWritten) return ok;
+  if (!fb->updateFlagWritten && fb->header.UpdateFlag == 0) return ok;
   const int64_t dataLength = (int64_t(fb->header.RecordCount) + 1) * fb->header.RecordLength;
   if (fb->dataTailDirty && ok) ok = Truncate(fb->dataFd, dataLength);
   uint8_t raw[kDataHeaderSize];
