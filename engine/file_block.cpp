@@ -221,6 +221,7 @@ bool WriteBack(FileBlock* fb) {
   if (!fb->updateFlagWritten && fb->header.UpdateFlag == 0) return ok;
   const int64_t dataLength = (int64_t(fb->header.RecordCount) + 1) * fb->header.RecordLength;
   if (fb->dataTailDirty && ok) ok = Truncate(fb->dataFd, dataLength);
+  ok = ok && RepairStaleLink(fb);
   uint8_t raw[kDataHeaderSize];
   fb->header.UpdateFlag = 1;
   fb->header.Encode(raw);

@@ -12,6 +12,10 @@ namespace {
 int64_t SlotOffset(const FileBlock* fb, int32_t ref) { return int64_t(ref) * fb->header.RecordLength; }
 
 bool ReadLink(FileBlock* fb, int32_t ref, int32_t& link) {
+  if (ref == fb->staleLinkSlot) {
+    link = fb->staleLink;
+    return true;
+  }
   uint8_t raw[4];
   if (!ReadExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) return false;
   link = LoadI32(raw);
@@ -36,12 +40,22 @@ void ScanRecords(FileBlock* fb, int32_t& ref, int32_t from, int step) {
 
 }  // namespace
 
+bool detail::RepairStaleLink(FileBlock* fb) {
+  if (fb->staleLinkSlot == 0) return true;
+  uint8_t raw[4];
+  StoreI32(raw, fb->staleLink);
+  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, fb->staleLinkSlot))) return false;
+  fb->staleLinkSlot = 0;
+  return true;
+}
+
 void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int /*reserved*/) {
   FileBlock* fb = EnterOperation(handle, Access::Read);
   OperationScope scope{fb};
   if (!fb) return;
   if (ref < 0) return Fail(status::kShortRead);
-  ReadExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref));
+  if (!ReadExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
+  if (ref == fb->staleLinkSlot && ref != 0) StoreI32(static_cast<uint8_t*>(buffer), fb->staleLink);
 }
 
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserved*/) {
@@ -59,7 +73,7 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
   FileBlock* fb = EnterOperation(handle, Access::Change);
   OperationScope scope{fb};
   if (!fb) return;
-  if (!MarkFirstChange(fb)) return;
+  if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
   DataHeader& h = fb->header;
   const DataHeader before = h;
   int32_t slot;
@@ -75,7 +89,12 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
     --h.DeletedCount;
   }
   if (!WriteExact(fb->dataFd, buffer, size_t(h.RecordLength), SlotOffset(fb, slot))) {
-    if (slot > before.RecordCount) fb->dataTailDirty = true;
+    if (slot > before.RecordCount) {
+      fb->dataTailDirty = true;
+    } else {  // the slot stays at the head of the free chain
+      fb->staleLinkSlot = slot;
+      fb->staleLink = h.FirstFree;
+    }
     h = before;
     return;
   }
@@ -93,10 +112,14 @@ void DeleteRecord(FileBlock* handle, int32_t ref) {
   int32_t link = 0;
   if (!ReadLink(fb, ref, link)) return;
   if (link != 0) return Fail(status::kDeleteOutOfRange);
-  if (!MarkFirstChange(fb)) return;
+  if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
   uint8_t raw[4];
   StoreI32(raw, h.FirstFree);
-  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) return;
+  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) {
+    fb->staleLinkSlot = ref;  // still a live record
+    fb->staleLink = 0;
+    return;
+  }
   h.FirstFree = ref;
   ++h.DeletedCount;
 }
