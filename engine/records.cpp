@@ -88,7 +88,16 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
     h.FirstFree = link;
     --h.DeletedCount;
   }
-  if (!WriteExact(fb->dataFd, buffer, size_t(h.RecordLength), SlotOffset(fb, slot))) {
+  // A reused slot turns live when its first four bytes become zero, so they are written last:
+  // a process killed inside the write (the kernel may stop between two pages of the file)
+  // then leaves the slot still deleted, never a live mix of the new record and the deleted one.
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  const size_t length = size_t(h.RecordLength);
+  const int64_t at = SlotOffset(fb, slot);
+  const bool written = slot > before.RecordCount
+                           ? WriteExact(fb->dataFd, bytes, length, at)
+                           : WriteExact(fb->dataFd, bytes + 4, length - 4, at + 4) && WriteExact(fb->dataFd, bytes, 4, at);
+  if (!written) {
     if (slot > before.RecordCount) {
       fb->dataTailDirty = true;
     } else {  // the slot stays at the head of the free chain
