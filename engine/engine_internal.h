@@ -167,6 +167,10 @@ struct OperationScope {
 // that durable) before any record or page byte is written.
 bool MarkFirstChange(FileBlock* fb);
 
+// A data header that describes a file block this data file can hold: record length, counts
+// and free-chain head in range and the file long enough for every record counted.
+bool SaneDataHeader(const DataHeader& h, int64_t fileSize);
+
 // Rewrites a slot's first four bytes left damaged by a failed record write (records.cpp).
 bool RepairStaleLink(FileBlock* fb);
 

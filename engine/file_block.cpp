@@ -171,12 +171,16 @@ bool ReadIndexHeaders(FileBlock* fb) {
   return true;
 }
 
-bool SaneDataHeader(const DataHeader& h, int64_t fileSize) {
+}  // namespace
+
+bool detail::SaneDataHeader(const DataHeader& h, int64_t fileSize) {
   if (h.RecordLength < kMinRecordLength || h.KeyCount < 0) return false;
   if (h.RecordCount < 0 || h.DeletedCount < 0 || h.DeletedCount > h.RecordCount) return false;
   if (h.FirstFree != -1 && (h.FirstFree < 1 || h.FirstFree > h.RecordCount)) return false;
   return fileSize >= (int64_t(h.RecordCount) + 1) * h.RecordLength;
 }
+
+namespace {
 
 // Releases everything an open (or a failed open) holds. Returns false if a close failed.
 bool ReleaseFileBlock(FileBlock* fb) {
