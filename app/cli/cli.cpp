@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/cli/commands.h"
+#include "app/cli/rebuild_command.h"
 
 namespace tf::cli {
 namespace {
@@ -123,6 +124,7 @@ const std::vector<Command>& Commands() {
       {"dump", "NAME [--hex]",
        "print a file block: header, records, and each index's entries in order",
        FolderUse::MustExist, RunDump},
+      {"rebuild", kRebuildUsage, kRebuildSummary, FolderUse::MustExist, RunRebuild},
   };
   return commands;
 }
