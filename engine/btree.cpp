@@ -545,20 +545,12 @@ bool DescendEdge(PinSet& pins, FileBlock* fb, int keyNr, int32_t page, bool firs
 
 }  // namespace
 
-bool StepFirst(FileBlock* fb, int keyNr) {
+bool StepToEnd(FileBlock* fb, int keyNr, bool first) {
   KeyIndex& k = fb->keys[keyNr];
   k.ResetPosition();
   if (k.RootPage == 0) return false;
   PinSet pins;
-  return DescendEdge(pins, fb, keyNr, k.RootPage, true);
-}
-
-bool StepLast(FileBlock* fb, int keyNr) {
-  KeyIndex& k = fb->keys[keyNr];
-  k.ResetPosition();
-  if (k.RootPage == 0) return false;
-  PinSet pins;
-  return DescendEdge(pins, fb, keyNr, k.RootPage, false);
+  return DescendEdge(pins, fb, keyNr, k.RootPage, first);
 }
 
 bool StepNext(FileBlock* fb, int keyNr) {

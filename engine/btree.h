@@ -61,8 +61,8 @@ void RemoveEntry(FileBlock* fb, int keyNr, int32_t ref, std::string_view key);
 // status set (the caller chooses the "no entry" status).
 enum class Found { Exact, Gap, Error };
 Found PositionAt(FileBlock* fb, int keyNr, const Probe& probe);  // sets the index's position
-bool StepFirst(FileBlock* fb, int keyNr);
-bool StepLast(FileBlock* fb, int keyNr);
+// To the first (or last) entry; false without a status when the index is empty.
+bool StepToEnd(FileBlock* fb, int keyNr, bool first);
 bool StepNext(FileBlock* fb, int keyNr);   // false without a status: no further entry
 bool StepPrev(FileBlock* fb, int keyNr);
 // The entry at the index's position (which must be on an entry).

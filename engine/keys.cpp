@@ -76,7 +76,7 @@ void NextKey(FileBlock* handle, int keyNr, int32_t& ref, std::string& key) {
   if (!fb) return;
   if (!Refind(fb, keyNr, ref, key)) return Finish(fb, keyNr, false, 0, ref, key);
   KeyIndex& k = fb->keys[keyNr];
-  bool reached = k.depth == 0 ? StepFirst(fb, keyNr) : StepNext(fb, keyNr);
+  bool reached = k.depth == 0 ? StepToEnd(fb, keyNr, true) : StepNext(fb, keyNr);
   Finish(fb, keyNr, reached, status::kNextPastEnd, ref, key);
 }
 
@@ -86,7 +86,7 @@ void PrevKey(FileBlock* handle, int keyNr, int32_t& ref, std::string& key) {
   if (!fb) return;
   if (!Refind(fb, keyNr, ref, key)) return Finish(fb, keyNr, false, 0, ref, key);
   KeyIndex& k = fb->keys[keyNr];
-  bool reached = k.depth == 0 ? StepLast(fb, keyNr) : StepPrev(fb, keyNr);
+  bool reached = k.depth == 0 ? StepToEnd(fb, keyNr, false) : StepPrev(fb, keyNr);
   Finish(fb, keyNr, reached, status::kPrevPastStart, ref, key);
 }
 
