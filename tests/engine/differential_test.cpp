@@ -14,7 +14,7 @@
 namespace tf::engine::testing {
 namespace {
 
-using Entry = std::pair<std::string, int32_t>;
+using Entry = KeyEntry;
 
 // One index as the engine should see it. In a unique index an entry is found by its key alone.
 struct ModelIndex {
@@ -187,15 +187,9 @@ TEST_P(DifferentialTest, EngineAgreesWithModel) {
     // End of round: the full walk in both directions and the counts agree with the model.
     for (int nr = 1; nr <= 2; ++nr) {
       ASSERT_EQ(UsedKeys(h, nr), int(model[nr].entries.size()));
-      ClearKey(h, nr);
-      std::vector<Entry> walked;
-      for (NextKey(h, nr, ref, key); EngineOK; NextKey(h, nr, ref, key)) walked.push_back({key, ref});
-      ASSERT_EQ(EngineStatus, status::kNextPastEnd);
+      std::vector<Entry> walked = WalkKeys(h, nr);
       ASSERT_EQ(walked, std::vector<Entry>(model[nr].entries.begin(), model[nr].entries.end()));
-      std::vector<Entry> back;
-      ClearKey(h, nr);
-      for (PrevKey(h, nr, ref, key); EngineOK; PrevKey(h, nr, ref, key)) back.insert(back.begin(), {key, ref});
-      ASSERT_EQ(back, walked);
+      ASSERT_EQ(WalkKeysBackward(h, nr), walked);
       model[nr].position.reset();
     }
     ASSERT_EQ(UsedRecords(h), int(records.size()));
