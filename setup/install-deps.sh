@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
+  xvfb xauth poppler-utils libzip-dev fonts-dejavu-core
 )
 
 missing=()

@@ -1,0 +1,22 @@
+#pragma once
+// Side files that the program rewrites whole ("LastCo.Dat", "VQTERMS.DAT", label layouts, the
+// password file) are replaced, never rewritten in place: the new contents go to a temporary
+// file in the same folder, are synced, and the temporary file is renamed over the old one, and
+// the folder is synced. A crash at any moment leaves either the old file or the new one.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tf::common {
+
+// Throws std::system_error (the run-time's input/output error) on any failure; the old file is
+// then unchanged and no temporary file is left behind.
+void ReplaceFile(const std::filesystem::path& path, std::string_view contents);
+
+// The whole file; throws std::system_error when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path);
+
+}  // namespace tf::common
