@@ -8,7 +8,11 @@
 // - AddKeyedRecord / ModifyKeyedRecord / DeleteKeyedRecord: the guarded maintenance. The file
 //   block is locked for the operation ("The files are in use.  Abort?"), every engine call is
 //   retried while it fails for a lock and the user answers No to "Cannot get a lock.  Abort?",
-//   and a failure leaves the file block exactly as it was before the operation.
+//   and a failure leaves the file block exactly as it was before the operation. Keys are
+//   handled as key 1, 2, ... and taken back in reverse. On failure EngineOK / EngineStatus
+//   tell the first failure, not the outcome of the steps that took it back; the file block is
+//   unlocked on every path. A record image whose size is not the kind's record length is a
+//   programming error (std::invalid_argument).
 
 #include <cstdint>
 #include <span>
@@ -54,13 +58,16 @@ bool AddKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind,
 // `oldImage` is the record as it was read before the user edited it. An unchanged record
 // succeeds at once without touching the file. A stored record that no longer equals the old
 // image is not overwritten ("The record has changed in the meantime."). Changed keys are
-// replaced key by key (new key added, then old key deleted); a failure changes back every
-// key already replaced, and the record is written only when every key succeeded.
+// replaced key by key (new key added, then old key deleted; an old key already missing is no
+// failure); a failure changes back every key already replaced, and the record is written only
+// when every key succeeded. A record deleted or changed since it was read fails with EngineOK
+// false and EngineStatus 0.
 bool ModifyKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::int32_t ref,
                        std::span<const std::uint8_t> newRecord,
                        std::span<const std::uint8_t> oldImage, common::Prompter& prompter);
 
-// DeleteKey for every key built from `record`, then DeleteRecord.
+// DeleteKey for every key built from `record`, then DeleteRecord. A failure adds back the keys
+// already removed, so the record stays whole and findable.
 bool DeleteKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::int32_t ref,
                        std::span<const std::uint8_t> record, common::Prompter& prompter);
 
