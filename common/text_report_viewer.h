@@ -18,6 +18,8 @@ class TextReportViewer {
   virtual ~TextReportViewer() = default;
   // Shows the text file modally under `title` until the user closes it.
   virtual void ShowTextFile(const std::string& path, std::string_view title) = 0;
+  // The file name "Save to File" proposes, without extension ("Product"); set before showing.
+  virtual void ProposeFileName(std::string_view baseName) { (void)baseName; }
 };
 
 // Writes the lines (CR LF after each) to "TXTTEMP.TXT", shows it, deletes it. Returns false,

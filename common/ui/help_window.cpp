@@ -1,0 +1,113 @@
+#include "common/ui/help_window.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "common/ui/qt_text.h"
+
+namespace tf::common::ui {
+namespace {
+
+QString& ChosenFolder() {
+  static QString folder;
+  return folder;
+}
+
+}  // namespace
+
+QString HelpAnchor(std::string_view topic) {
+  QString anchor;
+  bool gap = false;
+  for (char c : topic) {
+    auto u = static_cast<unsigned char>(c);
+    bool alnum = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+    if (!alnum) {
+      gap = !anchor.isEmpty();
+      continue;
+    }
+    if (gap) anchor += QLatin1Char('-');
+    gap = false;
+    anchor += QLatin1Char(static_cast<char>(u >= 'A' && u <= 'Z' ? u - 'A' + 'a' : u));
+  }
+  return anchor;
+}
+
+QStringList HelpFolderCandidates() {
+  QStringList list;
+  if (!ChosenFolder().isEmpty()) list << ChosenFolder();
+  QString env = qEnvironmentVariable("TALLYFOLD_HELP_DIR");
+  if (!env.isEmpty()) list << env;
+  QString exeDir = QCoreApplication::applicationDirPath();
+  if (!exeDir.isEmpty()) {
+    list << QDir::cleanPath(exeDir + QStringLiteral("/../../docs/help"));
+    list << QDir::cleanPath(exeDir + QStringLiteral("/../../../docs/help"));
+    list << QDir::cleanPath(exeDir + QStringLiteral("/../share/tallyfold/help"));
+  }
+#ifdef TALLYFOLD_SOURCE_HELP_DIR
+  list << QStringLiteral(TALLYFOLD_SOURCE_HELP_DIR);
+#endif
+  return list;
+}
+
+void SetHelpFolder(const QString& folder) { ChosenFolder() = folder; }
+
+QString FindHelpFolder() {
+  for (const QString& folder : HelpFolderCandidates()) {
+    if (QFileInfo(folder + QLatin1Char('/') + ToQString(kHelpIndexFile)).isFile()) return folder;
+  }
+  return {};
+}
+
+THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("HelpWindow"));
+  setWindowTitle(QStringLiteral("QZ Tallyfold PRO Help"));
+  setModal(false);
+  resize(720, 560);
+  HelpText = new QTextBrowser(this);
+  HelpText->setObjectName(QStringLiteral("HelpText"));
+  HelpText->setOpenExternalLinks(true);
+  auto* close = new QPushButton(QStringLiteral("&Close"), this);
+  close->setObjectName(QStringLiteral("CloseBtn"));
+  connect(close, &QPushButton::clicked, this, &QDialog::hide);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(HelpText);
+  layout->addWidget(close, 0, Qt::AlignRight);
+}
+
+bool THelpWindow::ShowTopic(std::string_view topic) {
+  QString folder = FindHelpFolder();
+  if (folder.isEmpty()) return false;
+  QUrl url = QUrl::fromLocalFile(folder + QLatin1Char('/') + ToQString(kHelpIndexFile));
+  HelpText->setSource(url);
+  QString anchor = HelpAnchor(topic);
+  if (anchor.isEmpty()) {
+    HelpText->moveCursor(QTextCursor::Start);
+    HelpText->ensureCursorVisible();
+  } else {
+    HelpText->scrollToAnchor(anchor);
+  }
+  return true;
+}
+
+void ShowHelpTopic(std::string_view topic, QWidget* parent) {
+  static QPointer<THelpWindow> window;
+  if (!window) window = new THelpWindow(nullptr);
+  if (!window->ShowTopic(topic)) {
+    QMessageBox::warning(parent, QStringLiteral("Help"),
+                         QStringLiteral("The help manual (%1) was not found. Looked in:\n%2")
+                             .arg(ToQString(kHelpIndexFile),
+                                  HelpFolderCandidates().join(QLatin1Char('\n'))));
+    return;
+  }
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace tf::common::ui

@@ -1,0 +1,22 @@
+#pragma once
+// FontSpec <-> QFont / QColor. Stored colours are 0x00BBGGRR; a value with the high byte set
+// is one of the old platform's system colours, which prints as the default text colour, black.
+
+#include <QColor>
+#include <QFont>
+
+#include <cstdint>
+
+#include "common/font_spec.h"
+
+namespace tf::common::ui {
+
+QColor ToQColor(std::int32_t colour);
+std::int32_t FromQColor(const QColor& colour);
+
+// The face, style bits and point size; an empty face is the default fixed-pitch font when
+// `fixedPitch` is set, the application font otherwise. Sizes below 1 become 10 points.
+QFont ToQFont(const FontSpec& spec, bool fixedPitch = false);
+FontSpec FromQFont(const QFont& font, const QColor& colour);
+
+}  // namespace tf::common::ui
