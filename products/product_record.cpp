@@ -1,0 +1,33 @@
+#include "products/product_record.h"
+
+#include "common/key_text.h"
+#include "common/text.h"
+
+namespace tf::products {
+
+const std::vector<engine::KeyDescriptor>& ProductKeyDescriptors() {
+  static const std::vector<engine::KeyDescriptor> keys{{uint8_t(kCodeKeyLength), 0},
+                                                       {uint8_t(kDescriptionKeyLength), 1}};
+  return keys;
+}
+
+std::string ProductKey(std::span<const std::uint8_t> record, int keyNr) {
+  switch (keyNr) {
+    case kKeyByCode:
+      return common::BuildKey(common::ReadText(record, kProductCode), kCodeKeyLength);
+    case kKeyByDescription:
+      return common::BuildKey(common::ReadText(record, kProductDescription), kDescriptionKeyLength);
+    default:
+      return {};
+  }
+}
+
+std::string CodeKey(std::string_view code) {
+  return common::BuildKey(common::Cut(code, kProductCode.capacity), kCodeKeyLength);
+}
+
+std::string ProductFileName(std::string_view companyNumber) {
+  return common::Cut(common::TrimBoth(companyNumber) + "P", 8);
+}
+
+}  // namespace tf::products

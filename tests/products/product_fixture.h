@@ -1,0 +1,92 @@
+#pragma once
+// A scratch data folder (the working directory while a test runs) with an initialised engine,
+// product records built in code, and the integrity check every writing scenario ends with.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/record_buffer.h"
+#include "common/record_fields.h"
+#include "engine/checker.h"
+#include "engine/engine.h"
+#include "products/product_record.h"
+#include "products/product_store.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace tf::products::testing {
+
+struct ProductValues {
+  std::string code{};
+  std::string description{};
+  std::string price = "1.00";
+  bool taxable = false;
+  std::string notes{};
+  std::string setupDate = "01/02/2026";
+  std::string lastChanged{};
+};
+
+inline common::RecordBuffer MakeProduct(const ProductValues& v) {
+  common::RecordBuffer r(kProductRecordLength);
+  common::WriteText(r, kProductCode, v.code);
+  common::WriteText(r, kProductDescription, v.description);
+  common::WriteText(r, kSalesPrice, v.price);
+  common::WriteBool(r, kTaxable, v.taxable);
+  common::WriteText(r, kProductNotes, v.notes);
+  common::WriteText(r, kSetupDate, v.setupDate);
+  common::WriteText(r, kLastChangedDate, v.lastChanged);
+  return r;
+}
+
+// The keys the checker expects of every live product record.
+inline engine::KeyBuilder ProductKeyBuilder() {
+  return [](std::span<const unsigned char> record) {
+    return std::vector<std::string>{ProductKey(record, 1), ProductKey(record, 2)};
+  };
+}
+
+class ProductFolderTest : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+    engine::InitEngine(0, GetParam());
+    ASSERT_TRUE(engine::EngineOK);
+  }
+  void TearDown() override {
+    CloseProducts();
+    engine::ExitEngine();
+    std::filesystem::current_path(previous_);
+  }
+
+  // Creates and opens "1P" as the shared product file.
+  engine::FileBlock* MakeProducts(const std::string& name = "1P") {
+    CreateProducts(name);
+    EXPECT_TRUE(engine::EngineOK) << engine::EngineStatus;
+    engine::OpenFileBlock(Products().file, name);
+    EXPECT_TRUE(engine::EngineOK) << engine::EngineStatus;
+    return Products().file;
+  }
+
+  // Closes the shared file and checks it, records against keys.
+  void ExpectClean(const std::string& name = "1P") {
+    CloseProducts();
+    const engine::KeyBuilder keys = ProductKeyBuilder();
+    const engine::CheckResult result = engine::CheckFileBlock(name, &keys);
+    for (const auto& f : result.findings) ADD_FAILURE() << f.text;
+  }
+
+  engine::testing::TempFolder dir_;
+  std::filesystem::path previous_;
+};
+
+// Every entry of index keyNr in order.
+inline std::vector<engine::testing::KeyEntry> Entries(engine::FileBlock* file, int keyNr) {
+  return engine::testing::WalkKeys(file, keyNr);
+}
+
+}  // namespace tf::products::testing

@@ -1,0 +1,299 @@
+// The Product Manager's screen model on a real product file block: opening, the list texts, add,
+// edit, delete, find, the display order, picking and the product list report, with scripted
+// answers and dialogs.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <fstream>
+#include <sstream>
+
+#include "common/clock.h"
+#include "common/scripted_prompter.h"
+#include "common/text.h"
+#include "products/product_manager.h"
+#include "products/product_text.h"
+#include "tests/products/product_fixture.h"
+
+namespace tf::products {
+namespace {
+
+using common::PromptAnswer;
+using testing::MakeProduct;
+using namespace std::chrono;
+
+struct RecordingStatus : engine::RebuildStatus {
+  std::vector<std::string> events;
+  void Show(std::string_view title) override { events.push_back("show " + std::string(title)); }
+  void Lines(std::string_view a, std::string_view, std::string_view) override {
+    events.push_back("lines " + std::string(a));
+  }
+  void Close() override { events.push_back("close"); }
+};
+
+struct RecordingViewer : common::TextReportViewer {
+  std::string title;
+  std::vector<std::string> lines;
+  void ShowTextFile(const std::string& path, std::string_view t) override {
+    title = t;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+    }
+  }
+};
+
+class ProductManagerTest : public testing::ProductFolderTest {
+ protected:
+  void SetUp() override {
+    ProductFolderTest::SetUp();
+    Products().displayOrder = 1;
+    manager.dialogs.editProduct = [this](ProductEditor& editor) {
+      ++editorShown;
+      captions.push_back(editor.Caption());
+      if (!fill) return false;
+      fill(editor);
+      return editor.OkBtnClick();
+    };
+  }
+  void TearDown() override {
+    manager.FormClose();
+    ExpectClean();
+    ProductFolderTest::TearDown();
+  }
+
+  // Opens an existing file holding these products (in this order) and shows the window.
+  void ShowWith(const std::vector<testing::ProductValues>& products) {
+    MakeProducts();
+    for (const auto& p : products) {
+      std::int32_t ref = 0;
+      ASSERT_TRUE(AddProduct(Products().file, MakeProduct(p), ref, prompter));
+      refs[p.code] = ref;
+    }
+    CloseProducts();
+    ASSERT_TRUE(manager.FormShow(company));
+  }
+  void AddThroughDialog(const std::string& code, const std::string& description, const std::string& price) {
+    fill = [=](ProductEditor& e) {
+      e.fields.code = code;
+      e.fields.description = description;
+      e.fields.price = price;
+    };
+    manager.AddProductDialog();
+  }
+  common::RecordBuffer Current() {
+    bool unchanged = false;
+    EXPECT_EQ(list.ReadCurrentRecord(unchanged), 0);
+    common::RecordBuffer r(kProductRecordLength);
+    std::copy(manager.RecordBufferBytes().begin(), manager.RecordBufferBytes().end(), r.begin());
+    return r;
+  }
+  std::string CurrentCode() { return common::ReadText(Current(), kProductCode); }
+
+  ProductCompany company{"Acme Supplies", "1", "M"};
+  common::FixedClock clock{year{2026} / 3 / 14, hours{15} + minutes{5}};
+  common::ScriptedPrompter prompter;
+  RecordingStatus status;
+  RecordingViewer viewer;
+  BrowseModelList list{5};
+  ProductManager manager{list, prompter, status, viewer, clock};
+  std::function<void(ProductEditor&)> fill;
+  int editorShown = 0;
+  std::vector<std::string> captions;
+  std::map<std::string, std::int32_t> refs;
+};
+
+TEST_P(ProductManagerTest, AnEmptyCompanyGetsANewFileAndNothingToEditOrDelete) {
+  ASSERT_TRUE(manager.FormShow(company));
+  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"I am going to create a new, empty product file for this company."});
+  EXPECT_EQ(manager.CountPanel(), "Products: 0");
+  manager.EditProductDialog();
+  manager.DeleteCurrentProduct();
+  EXPECT_FALSE(manager.PickProduct());
+  EXPECT_EQ(editorShown, 0);
+  EXPECT_EQ(prompter.Shown().size(), 1u);
+}
+
+TEST_P(ProductManagerTest, UnableToOpenWhenTheRebuildIsDeclined) {
+  MakeProducts();
+  CloseProducts();
+  std::filesystem::remove("1P.IX");
+  prompter.Answer(PromptAnswer::No);
+  EXPECT_FALSE(manager.FormShow(company));
+  EXPECT_EQ(prompter.Texts(),
+            (std::vector<std::string>{"Index file is defective.  Rebuild?", "Unable to open database"}));
+  // Put the index back so that the final check reads a whole file block.
+  prompter.Answer(PromptAnswer::Yes);
+  ASSERT_TRUE(manager.FormShow(company));
+}
+
+TEST_P(ProductManagerTest, WindowTexts) {
+  company.name = std::string(40, 'N');
+  company.number = "12345";
+  ShowWith({{.code = "W1", .description = " Widget ", .price = "1234.5", .setupDate = "03/01/2026"}});
+  EXPECT_EQ(manager.Label1Text(), std::string(39, 'N') + "12345");
+  EXPECT_EQ(ProductManager::HeaderText(),
+            common::PadRight("Code       Description                       Sales Price Setup Date", 128));
+  engine::RowRec rr;
+  const auto r = MakeProduct({.code = "W1", .description = " Widget ", .price = "1234.5", .setupDate = "03/01/2026"});
+  ProductManager::BuildRow(rr, r);
+  EXPECT_EQ(rr.Row, common::PadRight("W1         Widget                               1,234.50 03/01/2026", 128));
+  rr.Status = -1;
+  rr.Key = "W1        ";
+  ProductManager::BuildRow(rr, r);
+  EXPECT_EQ(rr.Row, common::PadRight("****  W1        ", 128));
+  // Prices: as typed, shown with two decimals; an over-long result keeps its first 12.
+  EXPECT_EQ(ShownPrice("12.5"), "12.50");
+  EXPECT_EQ(ShownPrice("junk"), "0.00");
+  EXPECT_EQ(common::AlignRight(ShownPrice("9999999999"), 12), "9,999,999,99");
+}
+
+TEST_P(ProductManagerTest, AddStoresTheDialogsFieldsAndShowsTheNewProduct) {
+  ShowWith({{.code = "A", .description = "Alpha"}, {.code = "C", .description = "Gamma"}});
+  AddThroughDialog("b7", "Beta", "");
+  EXPECT_EQ(captions, std::vector<std::string>{"Add Product"});
+  EXPECT_EQ(manager.CountPanel(), "Products: 3");
+  const auto r = Current();
+  EXPECT_EQ(common::ReadText(r, kProductCode), "b7");
+  EXPECT_EQ(common::ReadText(r, kSalesPrice), "0.00");
+  EXPECT_EQ(common::ReadText(r, kSetupDate), "03/14/2026");
+  EXPECT_EQ(common::ReadText(r, kLastChangedDate), "");
+
+  // The same code in capitals is refused by the dialog; nothing is added.
+  AddThroughDialog(" B7", "Other", "1");
+  EXPECT_EQ(prompter.Texts().back(), "This Product Code already exists for: Beta. Use a different code.");
+  EXPECT_EQ(manager.CountPanel(), "Products: 3");
+}
+
+TEST_P(ProductManagerTest, EditChangesTheCurrentProductAndFollowsIt) {
+  company.dateFormat = "D";
+  ShowWith({{.code = "A", .description = "Alpha"}, {.code = "B", .description = "Beta", .setupDate = "01/01/2020"}});
+  list.Model().LineDown();
+  fill = [](ProductEditor& e) {
+    e.fields.code = "Z";
+    e.fields.notes = "moved";
+  };
+  manager.EditProductDialog();
+  EXPECT_EQ(captions, std::vector<std::string>{"Edit Product"});
+  const auto r = Current();
+  EXPECT_EQ(list.CurrentRef(), refs["B"]);
+  EXPECT_EQ(common::ReadText(r, kProductCode), "Z");
+  EXPECT_EQ(common::ReadText(r, kProductNotes), "moved");
+  EXPECT_EQ(common::ReadText(r, kSetupDate), "01/01/2020");
+  EXPECT_EQ(common::ReadText(r, kLastChangedDate), "14/03/2026");
+
+  // Cancel changes nothing.
+  fill = nullptr;
+  manager.EditProductDialog();
+  EXPECT_EQ(Current(), r);
+}
+
+TEST_P(ProductManagerTest, DeleteAsksFirst) {
+  ShowWith({{.code = "A", .description = "Alpha"}, {.code = "B", .description = "Beta"}});
+  prompter.Answer(PromptAnswer::No);
+  manager.DeleteCurrentProduct();
+  EXPECT_EQ(manager.CountPanel(), "Products: 2");
+  ASSERT_EQ(prompter.Shown().size(), 1u);
+  EXPECT_EQ(prompter.Shown()[0].text, "Are you sure you want to delete this product?");
+  EXPECT_EQ(prompter.Shown()[0].caption, "Delete Product Code: A");
+
+  prompter.Answer(PromptAnswer::Yes);
+  manager.DeleteCurrentProduct();
+  EXPECT_EQ(manager.CountPanel(), "Products: 1");
+  EXPECT_EQ(CurrentCode(), "B");
+}
+
+TEST_P(ProductManagerTest, FindGoesToTheCodeInDescriptionOrderAndTheOrderIsKept) {
+  std::vector<testing::ProductValues> products;
+  for (int i = 0; i < 20; ++i)
+    products.push_back({.code = "P" + std::to_string(100 + i), .description = std::string(1, char('z' - i)) + " item"});
+  ShowWith(products);
+  manager.SwitchOrder(2);
+  EXPECT_EQ(list.Model().KeyNumber(), 2);
+  manager.dialogs.findProduct = [] { return std::optional<std::string>("P105"); };
+  manager.FindProduct();
+  EXPECT_EQ(list.CurrentRef(), refs["P105"]);
+  EXPECT_EQ(CurrentCode(), "P105");
+
+  // Closed and shown again: still by description, on the same product.
+  manager.FormClose();
+  ASSERT_TRUE(manager.FormShow(company));
+  EXPECT_EQ(ProductManager::DisplayOrder(), 2);
+  EXPECT_EQ(list.Model().KeyNumber(), 2);
+  EXPECT_EQ(CurrentCode(), "P105");
+  // Back to code order stays on it too.
+  manager.SwitchOrder(1);
+  EXPECT_EQ(CurrentCode(), "P105");
+}
+
+TEST_P(ProductManagerTest, PickingFillsTheSelectedProduct) {
+  ShowWith({{.code = "A", .description = "Alpha"}, {.code = "B", .description = "Beta", .price = "2.50"}});
+  list.Model().LineDown();
+  ASSERT_TRUE(manager.PickProduct());
+  EXPECT_TRUE(Products().picked);
+  EXPECT_EQ(common::ReadText(Products().selected, kProductCode), "B");
+  EXPECT_EQ(common::ReadText(Products().selected, kSalesPrice), "2.50");
+}
+
+TEST_P(ProductManagerTest, PickerModeOpensOnTheInvoiceLinesProduct) {
+  std::vector<testing::ProductValues> products;
+  for (int i = 0; i < 20; ++i) products.push_back({.code = "C" + std::to_string(10 + i), .description = "D"});
+  MakeProducts();
+  for (const auto& p : products) {
+    std::int32_t ref = 0;
+    ASSERT_TRUE(AddProduct(Products().file, MakeProduct(p), ref, prompter));
+  }
+  CloseProducts();
+  manager.SetPickerMode(true, "c17", "");
+  ASSERT_TRUE(manager.FormShow(company));
+  EXPECT_EQ(CurrentCode(), "C17");
+  EXPECT_FALSE(Products().picked);
+  manager.SetPickerMode(false);
+}
+
+TEST_P(ProductManagerTest, ProductListInEitherOrderLeavesBlankDescriptionsOut) {
+  ShowWith({{.code = "B", .description = "apple", .price = "1000", .taxable = true, .setupDate = "01/01/2026"},
+            {.code = "A", .description = "pear", .price = "2.5", .setupDate = "02/01/2026", .lastChanged = "03/01/2026"},
+            {.code = "0", .description = "  ", .price = "1"}});
+  company.name = std::string(60, 'x');
+  manager.FormClose();
+  ASSERT_TRUE(manager.FormShow(company));  // again, with the long name
+  prompter.Answer(PromptAnswer::Cancel);
+  manager.ProductList();
+  EXPECT_TRUE(viewer.lines.empty());
+  EXPECT_EQ(prompter.Shown().back().defaultAnswer, PromptAnswer::No);
+  EXPECT_EQ(prompter.Shown().back().caption, "Product List");
+
+  prompter.Answer(PromptAnswer::No);
+  manager.ProductList();
+  EXPECT_EQ(viewer.title, "Product List by Description");
+  const std::string rule(80, '-');
+  const std::vector<std::string> expected{
+      ("Product List for " + std::string(60, 'x')).substr(0, 52),
+      "Date: Saturday, March 14, 2026, 03:05 PM",
+      rule,
+      "apple                               Code: B             Price: 1,000.00    ",
+      "Setup Date: 01/01/2026      Last Modified:              Taxed: Y",
+      rule,
+      "pear                                Code: A             Price: 2.50        ",
+      "Setup Date: 02/01/2026      Last Modified: 03/01/2026   Taxed: N",
+      rule};
+  EXPECT_EQ(viewer.lines, expected);
+  EXPECT_EQ(status.events, (std::vector<std::string>{"show Product List", "lines Preparing list...", "close"}));
+  EXPECT_FALSE(std::filesystem::exists("TXTTEMP.TXT"));
+
+  prompter.Answer(PromptAnswer::Yes);
+  viewer.lines.clear();
+  manager.ProductList();
+  EXPECT_EQ(viewer.title, "Product List by Code");
+  ASSERT_EQ(viewer.lines.size(), 9u);
+  EXPECT_EQ(viewer.lines[3].substr(0, 4), "pear");
+}
+
+TF_POOL_SIZES(ProductManagerTest);
+
+}  // namespace
+}  // namespace tf::products
