@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/cli/commands.h"
+#include "app/cli/import_kinds.h"
 #include "app/cli/rebuild_command.h"
 
 namespace tf::cli {
@@ -125,6 +126,9 @@ const std::vector<Command>& Commands() {
        "print a file block: header, records, and each index's entries in order",
        FolderUse::MustExist, RunDump},
       {"rebuild", kRebuildUsage, kRebuildSummary, FolderUse::MustExist, RunRebuild},
+      // They name a file relative to where the tool starts, so they enter the folder themselves.
+      {"import", kImportUsage, kImportSummary, FolderUse::Optional, RunImport},
+      {"export", kExportUsage, kExportSummary, FolderUse::Optional, RunExport},
   };
   return commands;
 }

@@ -1,5 +1,8 @@
 #include "app/cli/extensions.h"
 
+#include "customers/customer_fields.h"
+#include "customers/customer_record.h"
+
 namespace tf::cli {
 
 Extensions BuiltInExtensions() {
@@ -7,6 +10,8 @@ Extensions BuiltInExtensions() {
   // Plain side files that share the data files' extension: the payment terms list and the
   // remembered label layout path.
   e.sideFiles = {"VQTERMS.DAT", "Lastlbl.DAT"};
+  // Every company's customers: the company number followed by "C".
+  e.recordKinds.Add({"customers", "[0-9]*C", customers::CustomerKeys, customers::DescribeCustomer});
   return e;
 }
 

@@ -1,0 +1,40 @@
+#pragma once
+// The record kinds `import` and `export` know ("customers", "products"): each reads a CSV file
+// into the current company's file block, refusing the whole file when any row is bad, and
+// writes its records out as CSV. A kind joins by one entry in ImportKinds().
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/cli/commands.h"
+
+namespace tf::cli {
+
+struct ImportKind {
+  const char* name;  // the word after import / export
+  // Reads `csv` into the company's files. Reports on the context's streams and returns an exit
+  // status: kExitOk, kExitProblems (bad rows: every one reported, nothing written) or
+  // kExitUsage.
+  std::function<int(CommandContext& context, const std::string& companyNumber, const std::string& csv)> import;
+  // The company's records as CSV text; an exit status as above.
+  std::function<int(CommandContext& context, const std::string& companyNumber, std::string& csv)> exportCsv;
+};
+
+const std::vector<ImportKind>& ImportKinds();
+
+// The kinds' halves: customers.
+int ImportCustomers(CommandContext& context, const std::string& companyNumber, const std::string& csv);
+int ExportCustomers(CommandContext& context, const std::string& companyNumber, std::string& csv);
+
+int RunImport(CommandContext& context, const std::vector<std::string>& args);
+int RunExport(CommandContext& context, const std::vector<std::string>& args);
+
+inline constexpr const char* kImportUsage = "KIND FILE.csv [--company N]";
+inline constexpr const char* kImportSummary =
+    "add the records of a CSV file (header row of field names) to the company; a file with any "
+    "bad row is refused whole";
+inline constexpr const char* kExportUsage = "KIND FILE.csv [--company N]";
+inline constexpr const char* kExportSummary = "write the company's records (customers, ...) to a CSV file";
+
+}  // namespace tf::cli

@@ -1,0 +1,45 @@
+#pragma once
+// The label print queue: customers waiting for mailing labels, form letters or a free e-mail
+// message. It lives in memory for the whole run; the flag tells the main window that it holds
+// changes nobody printed or saved yet. Duplicates are allowed.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tf::correspondence {
+
+struct LabelQueueEntry {
+  std::string CustomerNumber;
+  std::string CustomerName;
+  std::string MailSortCode;
+  std::string CustomerType;
+
+  bool operator==(const LabelQueueEntry&) const = default;
+};
+
+class LabelQueue {
+ public:
+  // Every change of the list sets the unsaved-changes flag.
+  void Add(LabelQueueEntry entry);
+  void Remove(std::size_t index);
+  void Clear();  // clears the flag as well: nothing is left to lose
+  // Sorts by one of the four columns (0 number, 1 name, 2 sort code, 3 type).
+  void SortByColumn(int column);
+
+  const std::vector<LabelQueueEntry>& Entries() const { return entries_; }
+  std::size_t Size() const { return entries_.size(); }
+
+  bool Unsaved() const { return unsaved_; }
+  // Labels printed, the list saved to a file, a mail run done; or the aging loaders filling it.
+  void SetUnsaved(bool unsaved) { unsaved_ = unsaved; }
+
+ private:
+  std::vector<LabelQueueEntry> entries_;
+  bool unsaved_ = false;
+};
+
+// The program's one queue.
+LabelQueue& TheLabelQueue();
+
+}  // namespace tf::correspondence

@@ -1,0 +1,107 @@
+#include "customers/customer_invoices.h"
+
+#include <cstdint>
+
+#include "common/record_buffer.h"
+#include "common/record_fields.h"
+#include "common/text.h"
+#include "customers/customer_record.h"
+#include "engine/engine.h"
+#include "shell/company_record.h"
+
+namespace tf::customers {
+namespace {
+
+using engine::EngineOK;
+
+constexpr int kInvoiceRecordLength = 360;
+constexpr common::TextField kInvoiceCustomerNumber{25, 8};
+constexpr int kInvoiceCustomerKey = 2;
+
+// Opens the invoice file; a missing file is reported as `missing` with no handle.
+bool OpenInvoices(engine::FileBlockGuard& block, std::string_view companyNumber, bool& missing) {
+  missing = false;
+  engine::OpenFileBlock(block.handle(), InvoiceFileName(companyNumber));
+  if (EngineOK) return true;
+  missing = engine::EngineStatus == engine::status::kFileNotFound;
+  return false;
+}
+
+// The first invoice whose key 2 is this number's key, by ref; nothing when there is none.
+std::optional<std::int32_t> FirstInvoiceOf(engine::FileBlock* handle, std::string_view number, bool& failed) {
+  std::string key = CustomerNumberKey(number);
+  std::int32_t ref = 0;
+  engine::SearchKey(handle, kInvoiceCustomerKey, ref, key);
+  failed = !EngineOK && engine::EngineErrorClass() != 1;
+  if (!EngineOK) return std::nullopt;
+  if (ComparableText(key) != ComparableText(number)) return std::nullopt;
+  return ref;
+}
+
+}  // namespace
+
+std::string InvoiceFileName(std::string_view companyNumber) {
+  return shell::company::CompanyFileName(companyNumber, 'I');
+}
+
+RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::string_view oldNumber,
+                                        std::string_view newNumber) {
+  RenumberResult result;
+  engine::FileBlockGuard block;
+  bool missing = false;
+  if (!OpenInvoices(block, companyNumber, missing)) {
+    result.complete = missing;
+    return result;
+  }
+  const std::string number = common::TrimBoth(newNumber);
+  const std::string oldKey = CustomerNumberKey(oldNumber);
+  const std::string newKey = CustomerNumberKey(number);
+  if (oldKey == newKey) return result;
+  common::RecordBuffer invoice(kInvoiceRecordLength), before(kInvoiceRecordLength);
+  // Each moved invoice leaves the old number's keys, so the search always finds the next one.
+  for (;;) {
+    bool failed = false;
+    std::optional<std::int32_t> ref = FirstInvoiceOf(block.get(), oldNumber, failed);
+    if (!ref) {
+      result.complete = !failed;
+      break;
+    }
+    engine::GetRecord(block.get(), *ref, invoice.data());
+    if (!EngineOK) return result.complete = false, result;
+    before = invoice;
+    common::WriteText(invoice, kInvoiceCustomerNumber, number);
+    engine::AddKey(block.get(), kInvoiceCustomerKey, *ref, newKey);
+    if (!EngineOK) return result.complete = false, result;
+    engine::PutRecord(block.get(), *ref, invoice.data());
+    if (EngineOK) engine::DeleteKey(block.get(), kInvoiceCustomerKey, *ref, oldKey);
+    if (!EngineOK) {
+      // Back to the old number: the record as it was and only its old key.
+      engine::PutRecord(block.get(), *ref, before.data());
+      engine::DeleteKey(block.get(), kInvoiceCustomerKey, *ref, newKey);
+      result.complete = false;
+      break;
+    }
+    ++result.changed;
+  }
+  block.Close();
+  return result;
+}
+
+std::optional<bool> CustomerHasInvoices(std::string_view companyNumber, std::string_view number) {
+  engine::FileBlockGuard block;
+  bool missing = false;
+  if (!OpenInvoices(block, companyNumber, missing)) {
+    if (missing) return false;
+    return std::nullopt;
+  }
+  bool failed = false;
+  std::optional<std::int32_t> ref = FirstInvoiceOf(block.get(), number, failed);
+  if (failed) return std::nullopt;
+  if (!ref) return false;
+  common::RecordBuffer invoice(kInvoiceRecordLength);
+  engine::GetRecord(block.get(), *ref, invoice.data());
+  if (!EngineOK) return std::nullopt;
+  return ComparableText(common::ReadText(invoice, kInvoiceCustomerNumber)) == ComparableText(number);
+}
+
+}  // namespace tf::customers
