@@ -1,0 +1,103 @@
+#include "common/side_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace tf::common {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SideFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/dev/shm/tf_side_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Names in the folder, to see that nothing was left behind.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(SideFileTest, CreatesAndReplacesWholeFiles) {
+  fs::path file = dir_ / "VQTERMS.DAT";
+  ReplaceFile(file, "first contents, rather long\r\n");
+  EXPECT_EQ(ReadWholeFile(file), "first contents, rather long\r\n");
+  ReplaceFile(file, std::string("short\0bytes", 11));  // shorter, with a zero byte
+  EXPECT_EQ(ReadWholeFile(file), std::string("short\0bytes", 11));
+  ReplaceFile(file, "");
+  EXPECT_EQ(ReadWholeFile(file), "");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"VQTERMS.DAT"}));
+}
+
+TEST_F(SideFileTest, LargeContentsArriveWhole) {
+  std::string big(3 * 65536 + 17, 'x');
+  for (std::size_t i = 0; i < big.size(); i += 7) big[i] = static_cast<char>(i);
+  ReplaceFile(dir_ / "big", big);
+  EXPECT_EQ(ReadWholeFile(dir_ / "big"), big);
+}
+
+TEST_F(SideFileTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+  fs::path file = dir_ / "LastCo.Dat";
+  ReplaceFile(file, "old");
+  // A file size limit makes the write of the new contents fail half-way (EFBIG).
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool threw = false;
+  try {
+    ReplaceFile(file, std::string(10000, 'n'));
+  } catch (const std::system_error&) {
+    threw = true;
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(threw);
+  EXPECT_EQ(ReadWholeFile(file), "old");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"LastCo.Dat"}));
+}
+
+TEST_F(SideFileTest, AFailedRenameLeavesNoTemporaryFile) {
+  // The target is a folder that is not empty: the rename over it is refused.
+  fs::path target = dir_ / "Label.Dat";
+  fs::create_directory(target);
+  std::ofstream(target / "keep") << "kept";
+  EXPECT_THROW(ReplaceFile(target, "new"), std::system_error);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Label.Dat"}));
+  EXPECT_EQ(ReadWholeFile(target / "keep"), "kept");
+}
+
+TEST_F(SideFileTest, AMissingFolderOrFileIsAnInputOutputError) {
+  EXPECT_THROW(ReplaceFile(dir_ / "no" / "such.dat", "x"), std::system_error);
+  EXPECT_THROW(ReadWholeFile(dir_ / "absent.dat"), std::system_error);
+  try {
+    ReadWholeFile(dir_ / "absent.dat");
+  } catch (const std::system_error& e) {
+    EXPECT_EQ(e.code(), std::errc::no_such_file_or_directory);
+  }
+}
+
+}  // namespace
+}  // namespace tf::common
