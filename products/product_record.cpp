@@ -2,6 +2,7 @@
 
 #include "common/key_text.h"
 #include "common/text.h"
+#include "shell/company_record.h"
 
 namespace tf::products {
 
@@ -27,7 +28,7 @@ std::string CodeKey(std::string_view code) {
 }
 
 std::string ProductFileName(std::string_view companyNumber) {
-  return common::Cut(common::TrimBoth(companyNumber) + "P", 8);
+  return common::Cut(shell::company::CompanyFileName(companyNumber, 'P'), 8);
 }
 
 }  // namespace tf::products
