@@ -102,6 +102,7 @@ class EngineScope {
 const std::vector<ImportKind>& ImportKinds() {
   static const std::vector<ImportKind> kinds = {
       {"customers", ImportCustomers, ExportCustomers},
+      {"products", ImportProducts, ExportProducts},
   };
   return kinds;
 }

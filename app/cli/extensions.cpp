@@ -2,6 +2,7 @@
 
 #include "customers/customer_fields.h"
 #include "customers/customer_record.h"
+#include "products/product_fields.h"
 
 namespace tf::cli {
 
@@ -12,6 +13,8 @@ Extensions BuiltInExtensions() {
   e.sideFiles = {"VQTERMS.DAT", "Lastlbl.DAT"};
   // Every company's customers: the company number followed by "C".
   e.recordKinds.Add({"customers", "[0-9]*C", customers::CustomerKeys, customers::DescribeCustomer});
+  // Their products: the company number followed by "P".
+  e.recordKinds.Add({"products", "[0-9]*P", products::ProductKeys, products::DescribeProduct});
   return e;
 }
 

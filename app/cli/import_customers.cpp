@@ -4,6 +4,7 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/import_kinds.h"
+#include "app/cli/import_support.h"
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "customers/customer_file.h"
@@ -20,60 +21,10 @@ namespace company = shell::company;
 using engine::EngineOK;
 using engine::EngineStatus;
 
-// Nobody answers at a terminal: a lock held by another program gives up at once (Yes to
-// "Abort?"), anything else takes its first button.
-class BatchPrompter : public common::Prompter {
- public:
-  common::PromptAnswer Show(const common::PromptMessage& m) override {
-    switch (m.buttons) {
-      case common::PromptButtons::YesNo:
-      case common::PromptButtons::YesNoCancel:
-        return common::PromptAnswer::Yes;
-      default:
-        return common::PromptAnswer::OK;
-    }
-  }
-};
-
-class SilentStatus : public engine::RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
-
-// The company's record from the company file block.
-bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record) {
-  engine::FileBlockGuard block;
-  engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
-  if (!EngineOK) {
-    c.err << "tallyfold-cli: the company file cannot be opened (status " << EngineStatus << ")\n";
-    return false;
-  }
-  std::int32_t ref = shell::FindCompany(block.get(), number);
-  if (ref != 0) engine::GetRecord(block.get(), ref, record.data());
-  if (ref == 0 || !EngineOK) {
-    c.err << "tallyfold-cli: there is no company " << number << "\n";
-    return false;
-  }
-  return true;
-}
-
-// Opens the customer file block, creating it empty when it is missing; a damaged one is left
-// for `rebuild`.
+// Opens the customer file block, creating it empty when it is missing.
 bool OpenCustomers(CommandContext& c, const std::string& number, engine::FileBlockGuard& block, bool create) {
-  const std::string name = customers::CustomerFileName(number);
-  engine::OpenFileBlock(block.handle(), name);
-  if (!EngineOK && EngineStatus == engine::status::kFileNotFound && create) {
-    const auto keys = customers::CustomerKeyDescriptors();
-    engine::MakeFileBlock(name, customers::kCustomerRecordLength, int(keys.size()), keys);
-    if (EngineOK) engine::OpenFileBlock(block.handle(), name);
-  }
-  if (EngineOK) return true;
-  c.err << "tallyfold-cli: the customer file " << name << " cannot be opened (status " << EngineStatus << ")";
-  if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
-  c.err << "\n";
-  return false;
+  return OpenImportFile(c, customers::CustomerFileName(number), customers::CustomerFileKind(), "customer file",
+                        create, block);
 }
 
 }  // namespace

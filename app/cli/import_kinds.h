@@ -23,9 +23,12 @@ struct ImportKind {
 
 const std::vector<ImportKind>& ImportKinds();
 
-// The kinds' halves: customers.
+// The kinds' halves: customers,
 int ImportCustomers(CommandContext& context, const std::string& companyNumber, const std::string& csv);
 int ExportCustomers(CommandContext& context, const std::string& companyNumber, std::string& csv);
+// products.
+int ImportProducts(CommandContext& context, const std::string& companyNumber, const std::string& csv);
+int ExportProducts(CommandContext& context, const std::string& companyNumber, std::string& csv);
 
 int RunImport(CommandContext& context, const std::vector<std::string>& args);
 int RunExport(CommandContext& context, const std::vector<std::string>& args);

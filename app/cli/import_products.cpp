@@ -1,0 +1,66 @@
+// `import products` and `export products`: the current company's product file block.
+
+#include <ostream>
+
+#include "app/cli/cli.h"
+#include "app/cli/import_kinds.h"
+#include "app/cli/import_support.h"
+#include "common/clock.h"
+#include "common/date_text.h"
+#include "common/record_fields.h"
+#include "engine/engine.h"
+#include "products/product_import.h"
+#include "products/product_record.h"
+#include "products/product_store.h"
+#include "shell/company_record.h"
+
+namespace tf::cli {
+
+namespace company = shell::company;
+using engine::EngineOK;
+using engine::EngineStatus;
+
+int ImportProducts(CommandContext& c, const std::string& number, const std::string& csv) {
+  common::RecordBuffer companyRecord(company::kCompanyRecordLength);
+  if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
+  const std::string name = products::ProductFileName(number);
+  engine::FileBlockGuard block;
+  if (!OpenImportFile(c, name, products::ProductFileKind(), "product file", true, block)) return kExitUsage;
+  // Set up today, in the company's date format, as the Product Manager dates a new product.
+  const common::DateFormat format = common::DateFormatFromCode(common::ReadText(companyRecord, company::kDateFormat));
+  const std::string today = common::FormatDate(common::SystemClock().Today(), format);
+  const products::ProductImport plan = products::PlanProductImport(block.get(), csv, today, format);
+  if (!plan.errors.empty()) {
+    for (const common::CsvError& e : plan.errors) c.err << "line " << e.line << ": " << e.text << "\n";
+    c.err << "tallyfold-cli: nothing was imported: " << plan.errors.size() << " problem"
+          << (plan.errors.size() == 1 ? "" : "s") << "\n";
+    return kExitProblems;
+  }
+  BatchPrompter prompter;
+  if (!products::WriteProductImport(block.get(), plan, prompter)) {
+    c.err << "tallyfold-cli: adding a product failed (status " << EngineStatus
+          << "); the products added before it were taken out again\n";
+    return kExitProblems;
+  }
+  block.Close();
+  if (!EngineOK) {
+    c.err << "tallyfold-cli: closing " << name << " failed (status " << EngineStatus << ")\n";
+    return kExitProblems;
+  }
+  c.out << "Imported " << plan.records.size() << " product" << (plan.records.size() == 1 ? "" : "s") << " into "
+        << name << "\n";
+  return kExitOk;
+}
+
+int ExportProducts(CommandContext& c, const std::string& number, std::string& csv) {
+  const std::string name = products::ProductFileName(number);
+  engine::FileBlockGuard block;
+  if (!OpenImportFile(c, name, products::ProductFileKind(), "product file", false, block)) return kExitUsage;
+  if (!products::ExportProducts(block.get(), csv)) {
+    c.err << "tallyfold-cli: reading " << name << " failed (status " << EngineStatus << ")\n";
+    return kExitProblems;
+  }
+  return kExitOk;
+}
+
+}  // namespace tf::cli

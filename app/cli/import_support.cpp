@@ -1,0 +1,46 @@
+#include "app/cli/import_support.h"
+
+#include <ostream>
+
+#include "common/record_fields.h"
+#include "engine/engine.h"
+#include "shell/company_record.h"
+#include "shell/company_store.h"
+
+namespace tf::cli {
+
+namespace company = shell::company;
+using engine::EngineOK;
+using engine::EngineStatus;
+
+bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record) {
+  engine::FileBlockGuard block;
+  engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
+  if (!EngineOK) {
+    c.err << "tallyfold-cli: the company file cannot be opened (status " << EngineStatus << ")\n";
+    return false;
+  }
+  std::int32_t ref = shell::FindCompany(block.get(), number);
+  if (ref != 0) engine::GetRecord(block.get(), ref, record.data());
+  if (ref == 0 || !EngineOK) {
+    c.err << "tallyfold-cli: there is no company " << number << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool OpenImportFile(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind,
+                    const char* what, bool create, engine::FileBlockGuard& block) {
+  engine::OpenFileBlock(block.handle(), name);
+  if (!EngineOK && EngineStatus == engine::status::kFileNotFound && create) {
+    engine::MakeFileBlock(name, kind.recordLength, int(kind.keys.size()), kind.keys);
+    if (EngineOK) engine::OpenFileBlock(block.handle(), name);
+  }
+  if (EngineOK) return true;
+  c.err << "tallyfold-cli: the " << what << " " << name << " cannot be opened (status " << EngineStatus << ")";
+  if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
+  c.err << "\n";
+  return false;
+}
+
+}  // namespace tf::cli

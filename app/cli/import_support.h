@@ -1,0 +1,47 @@
+#pragma once
+// What the import kinds share: nobody answers questions at a terminal, nobody watches a status
+// window, and the company's record says how its files are named and dated.
+
+#include <string>
+
+#include "app/cli/commands.h"
+#include "common/prompter.h"
+#include "common/record_buffer.h"
+#include "engine/engine.h"
+#include "engine/rebuild_status.h"
+#include "shell/record_file.h"
+
+namespace tf::cli {
+
+// A lock held by another program gives up at once (Yes to "Abort?"); anything else takes its
+// first button.
+class BatchPrompter : public common::Prompter {
+ public:
+  common::PromptAnswer Show(const common::PromptMessage& m) override {
+    switch (m.buttons) {
+      case common::PromptButtons::YesNo:
+      case common::PromptButtons::YesNoCancel:
+        return common::PromptAnswer::Yes;
+      default:
+        return common::PromptAnswer::OK;
+    }
+  }
+};
+
+class SilentStatus : public engine::RebuildStatus {
+ public:
+  void Show(std::string_view) override {}
+  void Lines(std::string_view, std::string_view, std::string_view) override {}
+  void Close() override {}
+};
+
+// The company's record from the company file block; false, reported on the error stream, when
+// it cannot be read or there is no such company.
+bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record);
+
+// Opens a company's file block of `kind` (`what` names it in messages: "customer file"); with
+// `create` a missing one is created empty. A damaged one is left for `rebuild`.
+bool OpenImportFile(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind,
+                    const char* what, bool create, engine::FileBlockGuard& block);
+
+}  // namespace tf::cli
