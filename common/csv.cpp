@@ -183,6 +183,7 @@ CsvTable ReadCsvTable(std::string_view text, const std::vector<std::string>& kno
     if (it == knownNames.end() || !present[std::size_t(it - knownNames.begin())])
       table.errors.push_back({header.line, "the required column \"" + required + "\" is missing"});
   }
+  table.headerOk = table.errors.empty();
   for (std::size_t r = 1; r < records.size(); ++r) {
     const CsvRecord& record = records[r];
     if (record.fields.size() != header.fields.size()) {

@@ -49,6 +49,7 @@ struct CsvNamedRow {
 struct CsvTable {
   std::vector<CsvNamedRow> rows;
   std::vector<CsvError> errors;  // in line order
+  bool headerOk = false;         // the header row was read and names every column rightly
 };
 
 CsvTable ReadCsvTable(std::string_view text, const std::vector<std::string>& knownNames,

@@ -84,7 +84,7 @@ std::optional<bool> ReadYesNo(const std::string& text) {
 std::optional<std::string> RowToForm(const RowValues& v, CustomerForm& form) {
   for (const NamedCustomerField& f : CustomerFields()) {
     auto value = v.Get(f.name);
-    if (value && value->size() > f.text.capacity)
+    if (value && !f.flag && value->size() > f.text.capacity)
       return std::string(f.name) + ": longer than " + std::to_string(f.text.capacity) + " characters";
   }
   form.name = v.Or("CustomerName", "");
@@ -130,6 +130,8 @@ CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view cs
   plan.nextCustomerNumber = std::string(nextCustomerNumber);
   common::CsvTable table = common::ReadCsvTable(csvText, FieldNames(), {"CustomerName"});
   plan.errors = table.errors;
+  // Rows read under a wrong header would only repeat its problem.
+  if (!table.headerOk) table.rows.clear();
   ImportLookup lookup(handle);
   for (const common::CsvNamedRow& row : table.rows) {
     const RowValues values(row);

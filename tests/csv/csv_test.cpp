@@ -61,9 +61,11 @@ TEST(Csv, TableMapsColumnsByNameAndReportsHeaderAndRowProblems) {
   EXPECT_EQ(t.errors[1].text, "column \"Name\" appears twice");
   EXPECT_EQ(t.errors[2].text, "the required column \"Number\" is missing");
   EXPECT_EQ(t.errors[3].line, 2u);
+  EXPECT_FALSE(t.headerOk);
 
   CsvTable good = ReadCsvTable(" Phone ,Name\n555,Acme\n", {"Number", "Name", "Phone"}, {"Name"});
   ASSERT_TRUE(good.errors.empty());
+  EXPECT_TRUE(good.headerOk);
   ASSERT_EQ(good.rows.size(), 1u);
   EXPECT_FALSE(good.rows[0].values[0].has_value());
   EXPECT_EQ(*good.rows[0].values[1], "Acme");

@@ -1,0 +1,95 @@
+#include "customers/customer_editor.h"
+
+#include "common/money_format.h"
+#include "common/money_text.h"
+#include "common/record_fields.h"
+#include "customers/customer_file.h"
+#include "customers/customer_record.h"
+#include "shell/record_file.h"
+
+namespace tf::customers {
+
+void CustomerEditor::BeginAdd(const std::string& nextCustomerNumber, const std::string& defaultTerms) {
+  mode_ = Mode::Add;
+  title_ = std::string(kAddCustomerTitle);
+  balance_ = "0.00";
+  editedNumber_.reset();
+  record_.Clear();
+  oldImage_.Clear();
+  ref_ = 0;
+  form_ = CustomerForm{};
+  form_.number = nextCustomerNumber;
+  form_.taxExempt = "N";
+  form_.creditLimit = "0.00";
+  form_.terms = defaultTerms;
+}
+
+void CustomerEditor::BeginEdit(std::span<const std::uint8_t> record, std::int32_t ref) {
+  mode_ = Mode::Edit;
+  title_ = std::string(kEditCustomerTitle);
+  std::copy(record.begin(), record.end(), record_.begin());
+  oldImage_ = record_;
+  ref_ = ref;
+  form_ = FormFromRecord(record);
+  editedNumber_ = ComparableText(form_.number);
+  auto balance = common::ParseAmount(common::ReadText(record, kBalance), common::BlankAmount::Zero);
+  balance_ = balance ? common::FormatComma0_00(*balance) : common::ReadText(record, kBalance);
+}
+
+void CustomerEditor::Show(std::vector<std::string> terms, bool autoCopyBillToShip) {
+  terms_ = std::move(terms);
+  autoCopy_ = autoCopyBillToShip;
+  focus_ = CustomerControl::CNo;
+}
+
+void CustomerEditor::SetBilling(int line, std::string text) {
+  if (line < 0 || line > 3) return;
+  form_.bill[line] = std::move(text);
+  if (autoCopy_) form_.ship[line] = form_.bill[line];
+}
+
+void CustomerEditor::CopyBillingToShipping() {
+  for (int k = 0; k < 4; ++k) form_.ship[k] = form_.bill[k];
+}
+
+void CustomerEditor::ClearShipping() {
+  for (auto& line : form_.ship) line.clear();
+}
+
+void CustomerEditor::NameExit() {
+  if (form_.shortName.empty()) form_.shortName = ShortNameOf(form_.name);
+}
+
+bool CustomerEditor::Ok(engine::FileBlock* customers, common::Prompter& prompter) {
+  FileCustomerLookup lookup(customers);
+  if (std::optional<CheckFailure> failure = CheckCustomerForm(form_, editedNumber_, lookup)) {
+    prompter.Inform(failure->text, failure->caption, common::PromptIcon::Exclamation);
+    focus_ = failure->focus;
+    return false;
+  }
+  common::RecordBuffer next = mode_ == Mode::Add ? common::RecordBuffer(kCustomerRecordLength) : oldImage_;
+  FormToRecord(form_, next);
+  if (mode_ == Mode::Add) {
+    common::WriteText(next, kBalance, "0.00");
+    for (const auto& amount : kAgingAmount) common::WriteText(next, amount, "0.00");
+    std::int32_t ref = 0;
+    if (!shell::AddKeyedRecord(customers, CustomerFileKind(), next, ref, prompter)) {
+      prompter.Inform(kAddFailedText, {}, common::PromptIcon::Error);
+      focus_ = CustomerControl::CNo;
+      return false;
+    }
+    ref_ = ref;
+  } else if (!shell::ModifyKeyedRecord(customers, CustomerFileKind(), ref_, next, oldImage_, prompter)) {
+    prompter.Inform(kModifyFailedText, {}, common::PromptIcon::Error);
+    focus_ = CustomerControl::CNo;
+    return false;
+  }
+  record_ = next;
+  return true;
+}
+
+bool CustomerEditor::NumberChanged() const {
+  return mode_ == Mode::Edit && ComparableText(common::ReadText(record_, kCustomerNumber)) != editedNumber_;
+}
+
+}  // namespace tf::customers

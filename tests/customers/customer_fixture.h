@@ -1,0 +1,126 @@
+#pragma once
+// A data folder holding one company (number 1, "Acme Books") in the company file and in
+// "LastCo.Dat", with helpers to add customers and a small invoice file.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/record_buffer.h"
+#include "common/record_fields.h"
+#include "common/scripted_prompter.h"
+#include "common/text.h"
+#include "customers/customer_file.h"
+#include "customers/customer_record.h"
+#include "engine/checker.h"
+#include "engine/engine.h"
+#include "shell/company_record.h"
+#include "shell/company_store.h"
+#include "shell/record_file.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace tf::customers::testing {
+
+namespace company = shell::company;
+using common::ReadText;
+using common::RecordBuffer;
+using common::WriteText;
+
+inline RecordBuffer MakeCustomer(const std::string& number, const std::string& name,
+                                 const std::string& balance = "0.00") {
+  RecordBuffer r(kCustomerRecordLength);
+  WriteText(r, kCustomerNumber, number);
+  WriteText(r, kCustomerName, name);
+  WriteText(r, kBalance, balance);
+  return r;
+}
+
+class CustomerFolderTest : public shell::testing::DataFolderTest {
+ protected:
+  void SetUp() override {
+    DataFolderTest::SetUp();
+    RecordBuffer co(company::kCompanyRecordLength);
+    WriteText(co, company::kCompanyName, "Acme Books");
+    WriteText(co, company::kCompanyNumber, "1");
+    WriteText(co, company::kNextCustomerNumber, "100");
+    WriteText(co, company::kDefaultTerms, "Net 30 Days");
+    WriteText(co, company::kAddress1, "1 Main Street");
+    WriteText(co, company::kAddress2, "Springfield");
+    const auto& kind = company::CompanyFileKind();
+    engine::MakeFileBlock(company::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
+    ASSERT_TRUE(engine::EngineOK);
+    engine::FileBlockGuard block;
+    engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
+    ASSERT_TRUE(engine::EngineOK);
+    std::int32_t ref = 0;
+    ASSERT_TRUE(shell::AddKeyedRecord(block.get(), kind, co, ref, quiet_));
+    block.Close();
+    std::copy(co.begin(), co.end(), book_.Work().begin());
+    book_.SaveStartupFile();
+  }
+
+  // Opens 1C, creating it.
+  void OpenCustomers() {
+    prompter_.Answer(common::PromptAnswer::OK);
+    ASSERT_TRUE(OpenCustomerFile(customers_.handle(), "1", prompter_, status_)) << engine::EngineStatus;
+  }
+
+  static RecordBuffer Customer(const std::string& number, const std::string& name,
+                               const std::string& balance = "0.00") {
+    return MakeCustomer(number, name, balance);
+  }
+
+  std::int32_t Add(const RecordBuffer& r) {
+    std::int32_t ref = 0;
+    EXPECT_TRUE(shell::AddKeyedRecord(customers_.get(), CustomerFileKind(), r, ref, quiet_)) << engine::EngineStatus;
+    return ref;
+  }
+
+  // The checker's findings on 1C after closing it.
+  std::string CheckCustomers() {
+    customers_.Close();
+    engine::KeyBuilder keys = CustomerKeys;
+    return shell::testing::Findings("1C", keys);
+  }
+
+  std::string CompanyField(common::TextField field) {
+    engine::FileBlockGuard block;
+    engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
+    RecordBuffer r(company::kCompanyRecordLength);
+    std::int32_t ref = shell::FindCompany(block.get(), "1");
+    engine::GetRecord(block.get(), ref, r.data());
+    return ReadText(r, field);
+  }
+
+  shell::CompanyBook book_;
+  common::ScriptedPrompter prompter_;
+  common::ScriptedPrompter quiet_;
+  shell::testing::RecordingStatus status_;
+  engine::FileBlockGuard customers_;
+};
+
+// An invoice file with the invoice number as key 1 and the customer number as key 2, as the
+// invoice file's first two keys are built.
+inline void MakeInvoices(const std::vector<std::pair<std::string, std::string>>& invoiceAndCustomer) {
+  const std::vector<engine::KeyDescriptor> keys = {{9, 1}, {8, 1}};
+  engine::MakeFileBlock("1I", 360, 2, keys);
+  engine::FileBlockGuard block;
+  engine::OpenFileBlock(block.handle(), "1I");
+  for (const auto& [invoice, customer] : invoiceAndCustomer) {
+    RecordBuffer r(360);
+    WriteText(r, common::TextField{4, 9}, invoice);
+    WriteText(r, common::TextField{25, 8}, customer);
+    std::int32_t ref = 0;
+    engine::AddRecord(block.get(), ref, r.data());
+    engine::AddKey(block.get(), 1, ref, common::UpperCase(common::PadRight(invoice, 9)));
+    engine::AddKey(block.get(), 2, ref, CustomerNumberKey(customer));
+  }
+}
+
+inline std::vector<std::string> InvoiceKeys(std::span<const unsigned char> r) {
+  return {common::UpperCase(common::PadRight(common::TrimBoth(ReadText(r, common::TextField{4, 9})), 9)),
+          CustomerNumberKey(ReadText(r, common::TextField{25, 8}))};
+}
+
+}  // namespace tf::customers::testing
