@@ -197,8 +197,8 @@ bool MayClose(bool labelQueuePending, common::Prompter& prompter) {
   return prompter.AskYesNo(kLabelQueueQuestion, kLabelQueueCaption);
 }
 
-void RunClosing(std::string_view backupPromptOnExit, const ClosingSteps& steps) {
-  if (backupPromptOnExit == "Y" && steps.offerBackup) steps.offerBackup();
+void RunClosing(bool backupPromptOnExit, const ClosingSteps& steps) {
+  if (backupPromptOnExit && steps.offerBackup) steps.offerBackup();
   if (steps.exitEngine) steps.exitEngine();
 }
 

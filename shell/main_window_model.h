@@ -187,12 +187,12 @@ inline constexpr std::string_view kLabelQueueCaption = "Please Confirm";
 bool MayClose(bool labelQueuePending, common::Prompter& prompter);
 
 // What closing does once it is decided, in order: the backup window when the company asks for
-// it ("Y"), then the engine is shut down. The steps are the callers' so that each window plugs
-// in its own.
+// it (its BackupPromptOnExit), then the engine is shut down. The steps are the callers' so that
+// each window plugs in its own.
 struct ClosingSteps {
   std::function<void()> offerBackup;
   std::function<void()> exitEngine;
 };
-void RunClosing(std::string_view backupPromptOnExit, const ClosingSteps& steps);
+void RunClosing(bool backupPromptOnExit, const ClosingSteps& steps);
 
 }  // namespace tf::shell

@@ -268,7 +268,7 @@ void TMainForm::FormShow() {
     return;
   }
   LayoutPanels();
-  if (OutputFromCompany(OnDefaultOutput()) == OutputMode::EMail)
+  if (OnDefaultOutput() == OutputMode::EMail)
     EMdef->setChecked(true);
   else
     PrinDef->setChecked(true);

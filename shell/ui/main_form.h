@@ -25,6 +25,7 @@
 #include "common/date_text.h"
 #include "common/font_spec.h"
 #include "common/prompter.h"
+#include "shell/company_store.h"
 #include "shell/main_window_model.h"
 
 namespace tf::common::ui {
@@ -56,6 +57,10 @@ class TMainForm : public QMainWindow {
   TMainForm(common::Prompter& prompter, const common::Clock& clock, QWidget* parent = nullptr);
   ~TMainForm() override;
 
+  // The current company and the work company record: every window reads the options here.
+  CompanyBook& Book() { return book_; }
+  const CompanyBook& Book() const { return book_; }
+
   // --- what start-up applies ---------------------------------------------------------------
   // "Name\r     Number: 7" in the company's editor font (the "\r" breaks the line).
   void SetCompanyCaption(std::string_view caption, const common::FontSpec& font);
@@ -76,14 +81,16 @@ class TMainForm : public QMainWindow {
   // --- what FormShow calls, in order --------------------------------------------------------
   // The password check; false ends the program before anything else is shown.
   std::function<bool()> OnPasswordCheck = [] { return true; };
-  // The company's DefaultOutputEMail, read when the window is first shown.
-  std::function<std::string()> OnDefaultOutput = [] { return std::string("N"); };
+  // The company's default output, read when the window is first shown.
+  std::function<OutputMode()> OnDefaultOutput = [] { return OutputMode::Printer; };
   // The daily aging decision, after the output choice.
   std::function<void()> OnDailyAging = [] {};
+  // The aging run itself, plugged in by the aging window; nothing until then.
+  std::function<void()> RunAging;
 
   // --- what closing calls -------------------------------------------------------------------
   // The company's BackupPromptOnExit, read when the window closes.
-  std::function<std::string()> OnBackupPromptFlag = [] { return std::string("N"); };
+  std::function<bool()> OnBackupPromptFlag = [] { return false; };
   std::function<void()> OnOfferBackup = [] {};
   std::function<void()> OnExitEngine = [] {};
 
@@ -162,6 +169,7 @@ class TMainForm : public QMainWindow {
   void About1Click();
   void HomeButnClick();
 
+  CompanyBook book_;
   common::Prompter& prompter_;
   const common::Clock& clock_;
   CommandAvailability availability_;

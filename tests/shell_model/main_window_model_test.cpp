@@ -254,15 +254,18 @@ TEST(MainWindowClosing, LabelQueueQuestionDecides) {
 }
 
 TEST(MainWindowClosing, BackupOnlyWhenAskedThenEngine) {
-  for (const char* flag : {"Y", "N", "", "y"}) {
-    SCOPED_TRACE(flag);
+  for (bool backup : {true, false}) {
+    SCOPED_TRACE(backup);
     std::vector<std::string> steps;
-    RunClosing(flag, {[&] { steps.push_back("backup"); }, [&] { steps.push_back("engine"); }});
-    std::vector<std::string> expected =
-        std::string(flag) == "Y" ? std::vector<std::string>{"backup", "engine"}
-                                 : std::vector<std::string>{"engine"};
+    RunClosing(backup, {[&] { steps.push_back("backup"); }, [&] { steps.push_back("engine"); }});
+    std::vector<std::string> expected = backup ? std::vector<std::string>{"backup", "engine"}
+                                               : std::vector<std::string>{"engine"};
     EXPECT_EQ(steps, expected);
   }
+  // A step a window has not plugged in yet is skipped.
+  std::vector<std::string> steps;
+  RunClosing(true, {nullptr, [&] { steps.push_back("engine"); }});
+  EXPECT_EQ(steps, std::vector<std::string>{"engine"});
 }
 
 }  // namespace

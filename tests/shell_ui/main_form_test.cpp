@@ -49,7 +49,7 @@ class MainFormTest : public QObject {
     form_->OnOfferBackup = [this] { steps_.push_back("backup"); };
   }
   void cleanup() {
-    form_->OnBackupPromptFlag = [] { return std::string("N"); };
+    form_->OnBackupPromptFlag = [] { return false; };
     form_->SetLabelQueuePending(false);
     form_.reset();
   }
@@ -162,7 +162,7 @@ class MainFormTest : public QObject {
   void FormShowTakesTheCompanysOutputAfterThePasswordAndBeforeAging() {
     std::vector<std::string> order;
     form_->OnPasswordCheck = [&] { order.push_back("password"); return true; };
-    form_->OnDefaultOutput = [&] { order.push_back("output"); return std::string("Y"); };
+    form_->OnDefaultOutput = [&] { order.push_back("output"); return OutputMode::EMail; };
     form_->OnDailyAging = [&] {
       order.push_back(form_->EMdef->isChecked() ? "aging after e-mail" : "aging");
     };
@@ -177,7 +177,7 @@ class MainFormTest : public QObject {
   void RefusedPasswordStopsFormShow() {
     bool aged = false;
     form_->OnPasswordCheck = [] { return false; };
-    form_->OnDefaultOutput = [] { return std::string("Y"); };
+    form_->OnDefaultOutput = [] { return OutputMode::EMail; };
     form_->OnDailyAging = [&] { aged = true; };
     QSignalSpy refused(form_.get(), &TMainForm::StartupRefused);
     form_->show();
@@ -315,7 +315,7 @@ class MainFormTest : public QObject {
     QCOMPARE(prompter_.Shown().at(0).caption, std::string("Please Confirm"));
 
     prompter_.Answer(PromptAnswer::Yes);
-    form_->OnBackupPromptFlag = [] { return std::string("Y"); };
+    form_->OnBackupPromptFlag = [] { return true; };
     QVERIFY(form_->close());
     QCOMPARE(steps_, (std::vector<std::string>{"backup", "engine"}));
   }
