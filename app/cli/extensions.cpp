@@ -1,8 +1,16 @@
 #include "app/cli/extensions.h"
 
+#include <system_error>
+
 #include "customers/customer_fields.h"
+#include "customers/customer_file.h"
 #include "customers/customer_record.h"
+#include "invoicing/payment_terms.h"
 #include "products/product_fields.h"
+#include "products/product_store.h"
+#include "shell/company_fields.h"
+#include "shell/company_record.h"
+#include "shell/starter_company.h"
 
 namespace tf::cli {
 
@@ -10,11 +18,29 @@ Extensions BuiltInExtensions() {
   Extensions e;
   // Plain side files that share the data files' extension: the payment terms list and the
   // remembered label layout path.
-  e.sideFiles = {"VQTERMS.DAT", "Lastlbl.DAT"};
+  e.sideFiles = {"VQTERMS.DAT", "Lastlbl.DAT", "LastCo.Dat"};
+  // The company list.
+  e.recordKinds.Add({"companies", std::string(shell::company::kCompanyFileBlock), shell::company::CompanyKeys,
+                     shell::company::DescribeCompany, &shell::company::CompanyFileKind()});
   // Every company's customers: the company number followed by "C".
-  e.recordKinds.Add({"customers", "[0-9]*C", customers::CustomerKeys, customers::DescribeCustomer});
+  e.recordKinds.Add({"customers", "[0-9]*C", customers::CustomerKeys, customers::DescribeCustomer,
+                     &customers::CustomerFileKind()});
   // Their products: the company number followed by "P".
-  e.recordKinds.Add({"products", "[0-9]*P", products::ProductKeys, products::DescribeProduct});
+  e.recordKinds.Add({"products", "[0-9]*P", products::ProductKeys, products::DescribeProduct,
+                     &products::ProductFileKind()});
+
+  // A new data folder: the terms list, and company 1 waiting to be set up. The start-up file
+  // comes last: the program takes it as the sign that the data files are there.
+  e.starterSteps.push_back({"payment terms VQTERMS.DAT", [] {
+                              try {
+                                invoicing::LoadTerms();  // writes the usual terms when the file is missing
+                              } catch (const std::system_error& error) {
+                                return std::string(error.what());
+                              }
+                              return std::string();
+                            }});
+  e.starterSteps.push_back({"company file block Company (company 1)", shell::CreateStarterCompanyFile});
+  e.starterSteps.push_back({"start-up company LastCo.Dat", shell::CreateStarterStartupFile});
   return e;
 }
 

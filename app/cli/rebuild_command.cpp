@@ -25,6 +25,7 @@ struct RebuildRequest {
   std::string name;
   int recordLength = 0;
   std::vector<KeyArgument> keys;
+  bool shapeGiven = false;  // --record-length or --key; otherwise the record kind gives the shape
 };
 
 bool ParseInt(std::string_view text, int& value) {
@@ -73,6 +74,7 @@ bool ParseRequest(const std::vector<std::string>& args, RebuildRequest& request,
     };
     if (auto v = value("--record-length")) {
       if (!error.empty()) return false;
+      request.shapeGiven = true;
       if (!ParseInt(*v, request.recordLength)) return error = "--record-length needs a number", false;
     } else if (auto k = value("--key")) {
       if (!error.empty()) return false;
@@ -84,6 +86,8 @@ bool ParseRequest(const std::vector<std::string>& args, RebuildRequest& request,
     }
   }
   if (request.name.empty()) return error = "rebuild needs the file block's name", false;
+  // Without a shape the block's record kind supplies it.
+  if (!request.shapeGiven && keyTexts.empty()) return true;
   if (request.recordLength < engine::kMinRecordLength ||
       request.recordLength > engine::kMaxRebuildRecordLength)
     return error = "--record-length must be 21..65535", false;
@@ -203,22 +207,36 @@ bool Rebuild(const engine::RebuildTarget& target, engine::RebuildStatus& status,
   return ok;
 }
 
+// The file block's shape from the arguments, or, when none were given, from its record kind.
+bool MakeTarget(const RebuildRequest& request, const RecordKind* kind, engine::RebuildTarget& target,
+                std::string& error) {
+  if (!request.shapeGiven && request.keys.empty()) {
+    if (!kind || !kind->file) {
+      error = "no record kind describes " + request.name + ": give --record-length and --key";
+      return false;
+    }
+    const shell::RecordFileKind& file = *kind->file;
+    target = {request.name, file.title, file.recordLength, file.keys, file.keyRoutine};
+    return true;
+  }
+  engine::KeyRoutine keys = MakeKeyRoutine(request, kind, error);
+  if (!error.empty()) return false;
+  target = {request.name, request.name, request.recordLength, {}, keys};
+  for (const KeyArgument& k : request.keys) target.keys.push_back(k.descriptor);
+  return true;
+}
+
 }  // namespace
 
 int RunRebuild(CommandContext& context, const std::vector<std::string>& args) {
   RebuildRequest request;
   std::string error;
-  if (!ParseRequest(args, request, error)) {
+  engine::RebuildTarget target;
+  if (!ParseRequest(args, request, error) ||
+      !MakeTarget(request, context.extensions.recordKinds.Find(request.name), target, error)) {
     context.err << "tallyfold-cli rebuild: " << error << "\n";
     return kExitUsage;
   }
-  engine::KeyRoutine keys = MakeKeyRoutine(request, context.extensions.recordKinds.Find(request.name), error);
-  if (!error.empty()) {
-    context.err << "tallyfold-cli rebuild: " << error << "\n";
-    return kExitUsage;
-  }
-  engine::RebuildTarget target{request.name, request.name, request.recordLength, {}, keys};
-  for (const KeyArgument& k : request.keys) target.keys.push_back(k.descriptor);
 
   TextRebuildStatus status(context.out);
   bool dumped = false;

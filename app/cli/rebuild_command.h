@@ -1,6 +1,8 @@
 #pragma once
-// `rebuild NAME --record-length L --key LEN:DUP[:FIELD] ...`: rebuilds one file block as the
+// `rebuild NAME [--record-length L --key LEN:DUP[:FIELD] ...]`: rebuilds one file block as the
 // program does after "Index file is defective.  Rebuild?", printing its progress on one line.
+// Without the shape arguments the block's record kind gives record length, keys and titles
+// (`rebuild Company`, `rebuild 1C`).
 //
 // Each --key gives, in key-number order, the key length (1..30) and whether duplicates are
 // allowed (0 or 1). The key strings come from FIELD, the byte offset of a length-prefixed text
@@ -14,7 +16,7 @@
 
 namespace tf::cli {
 
-inline constexpr const char* kRebuildUsage = "NAME --record-length L --key LEN:DUP[:FIELD]...";
+inline constexpr const char* kRebuildUsage = "NAME [--record-length L --key LEN:DUP[:FIELD]...]";
 inline constexpr const char* kRebuildSummary =
     "rebuild a file block: compact its records, rebuild its keys (refused keys go to NAME.MSG)";
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/checker.h"
+#include "shell/record_file.h"
 
 namespace tf::cli {
 
@@ -21,6 +22,10 @@ struct RecordKind {
   std::string blockPattern;  // fnmatch pattern over block names, case-sensitive
   engine::KeyBuilder keys;   // empty: no record-aware check
   FieldDumper fields;        // empty: records are shown as hex
+  // The file block's own shape (record length, keys, key routine) when the program keeps these
+  // records through the shared record-file procedures: `rebuild NAME` then needs no shape
+  // arguments. Null: the shape must be given.
+  const shell::RecordFileKind* file = nullptr;
 };
 
 class RecordKindRegistry {

@@ -1,0 +1,86 @@
+#include "shell/starter_company.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/side_file.h"
+#include "engine/engine.h"
+#include "engine/file_names.h"
+#include "shell/company_record.h"
+#include "shell/record_file.h"
+
+namespace tf::shell {
+namespace {
+
+using engine::EngineOK;
+using engine::EngineStatus;
+
+// Nobody is there to answer: every question gives up.
+class UnattendedPrompter : public common::Prompter {
+ public:
+  common::PromptAnswer Show(const common::PromptMessage& message) override {
+    switch (message.buttons) {
+      case common::PromptButtons::OK: return common::PromptAnswer::OK;
+      case common::PromptButtons::OKCancel: return common::PromptAnswer::Cancel;
+      default: return common::PromptAnswer::Yes;  // "... Abort?"
+    }
+  }
+};
+
+std::string Failed(const char* what) { return std::string(what) + " failed with status " + std::to_string(EngineStatus); }
+
+}  // namespace
+
+common::RecordBuffer StarterCompanyRecord() {
+  const common::RecordBuffer none(company::kCompanyRecordLength);
+  return company::NewCompanyRecord({none.data(), none.size()}, 0, company::LastShownOptions{});
+}
+
+std::string CreateStarterCompanyFile() {
+  const std::string name(company::kCompanyFileBlock);
+  std::error_code ec;
+  if (std::filesystem::exists(engine::EngineFileName(name, engine::FileKind::Data), ec)) return {};
+
+  engine::EngineReady();
+  const bool startHere = !EngineOK;
+  if (startHere) {
+    engine::InitEngine(0, engine::kMinPageBuffers);
+    if (!EngineOK) return Failed("starting the storage engine");
+  }
+  std::string error;
+  const RecordFileKind& kind = company::CompanyFileKind();
+  engine::MakeFileBlock(name, kind.recordLength, int(kind.keys.size()), kind.keys);
+  if (!EngineOK) {
+    error = Failed("creating the company file block");
+  } else {
+    engine::FileBlockGuard block;
+    engine::OpenFileBlock(block.handle(), name);
+    UnattendedPrompter prompter;
+    const common::RecordBuffer starter = StarterCompanyRecord();
+    std::int32_t ref = 0;
+    if (!EngineOK)
+      error = Failed("opening the company file block");
+    else if (!AddKeyedRecord(block.get(), kind, {starter.data(), starter.size()}, ref, prompter))
+      error = Failed("adding company 1");
+    block.Close();
+    if (error.empty() && !EngineOK) error = Failed("closing the company file block");
+  }
+  if (!error.empty()) engine::DeleteFileBlock(name);  // it did not exist: nothing half-made stays
+  if (startHere) engine::ExitEngine();
+  return error;
+}
+
+std::string CreateStarterStartupFile() {
+  const std::string name(company::kStartupFile);
+  std::error_code ec;
+  if (std::filesystem::exists(name, ec)) return {};
+  const common::RecordBuffer starter = StarterCompanyRecord();
+  try {
+    common::ReplaceFile(name, std::string_view(reinterpret_cast<const char*>(starter.data()), starter.size()));
+  } catch (const std::system_error& e) {
+    return e.what();
+  }
+  return {};
+}
+
+}  // namespace tf::shell
