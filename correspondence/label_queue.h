@@ -30,6 +30,10 @@ class LabelQueue {
   const std::vector<LabelQueueEntry>& Entries() const { return entries_; }
   std::size_t Size() const { return entries_.size(); }
 
+  // What the label wizard shows in its status panel 0: the last entry added from elsewhere.
+  const std::string& StatusText() const { return statusText_; }
+  void SetStatusText(std::string text) { statusText_ = std::move(text); }
+
   bool Unsaved() const { return unsaved_; }
   // Labels printed, the list saved to a file, a mail run done; or the aging loaders filling it.
   void SetUnsaved(bool unsaved) { unsaved_ = unsaved; }
@@ -37,6 +41,7 @@ class LabelQueue {
  private:
   std::vector<LabelQueueEntry> entries_;
   bool unsaved_ = false;
+  std::string statusText_;
 };
 
 // The program's one queue.

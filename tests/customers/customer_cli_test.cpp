@@ -41,6 +41,12 @@ TEST_F(CustomerCliTest, ImportWritesTheCustomersAndMovesTheNextNumberOn) {
   EXPECT_NE(dump.out.find("CustomerName: Smith Ltd"), std::string::npos) << dump.out;
   EXPECT_NE(dump.out.find("CustomerNumber: 101"), std::string::npos);
 
+  // The index rebuilt from the records alone, by the block's name.
+  std::filesystem::remove("1C.IX");
+  Run rebuild = Tool({"rebuild", "1C"});
+  EXPECT_EQ(rebuild.status, cli::kExitOk) << rebuild.err;
+  EXPECT_EQ(Tool({"check", "1C"}).status, cli::kExitOk);
+
   Run out = Tool({"export", "customers", "out.csv"});
   ASSERT_EQ(out.status, cli::kExitOk) << out.err;
   std::string csv = common::ReadWholeFile("out.csv");

@@ -1,0 +1,407 @@
+// The Customer Manager's commands on a real customer file, with the editor driven as a user
+// would and every message answered by the scripted prompter.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "common/clock.h"
+#include "common/recording_canvas.h"
+#include "common/side_file.h"
+#include "customers/customer_invoices.h"
+#include "customers/customer_list_report.h"
+#include "customers/customer_manager.h"
+#include "tests/customers/customer_fixture.h"
+
+namespace tf::customers::testing {
+namespace {
+
+using common::PromptAnswer;
+
+class RecordingViewer : public common::TextReportViewer {
+ public:
+  void ShowTextFile(const std::string& path, std::string_view title) override {
+    titles.emplace_back(title);
+    text = common::ReadWholeFile(path);
+  }
+  std::vector<std::string> titles;
+  std::string text;
+};
+
+class CustomerManagerTest : public CustomerFolderTest {
+ protected:
+  void SetUp() override {
+    CustomerFolderTest::SetUp();
+    book_.ReadStartupFile();
+    manager_ = std::make_unique<CustomerManager>(
+        CustomerManagerServices{book_, prompter_, status_, viewer_, clock_, queue_,
+                                [this](CustomerEditor& e) { return editorScript_(e); },
+                                [this](const finder::FindMode& m) { return findScript_(m); },
+                                [] { return std::vector<std::string>{"Net 10 Days", "Net 30 Days"}; }},
+        list_);
+    prompter_.Answer(PromptAnswer::OK);  // create the customer file
+    ASSERT_TRUE(manager_->Open());
+    prompter_.Clear();
+  }
+  void TearDown() override {
+    manager_.reset();
+    engine::KeyBuilder keys = CustomerKeys;
+    EXPECT_EQ(shell::testing::Findings("1C", keys), "");
+    CustomerFolderTest::TearDown();
+  }
+
+  // Adds through the editor: the fields a user types, then "&Ok" (which must pass).
+  void AddCustomer(const std::string& name, const std::string& number = "") {
+    editorScript_ = [&](CustomerEditor& e) {
+      e.Form().name = name;
+      if (!number.empty()) e.Form().number = number;
+      e.NameExit();
+      return e.Ok(manager_->File(), prompter_);
+    };
+    manager_->Add();
+  }
+  std::string CurrentName() {
+    bool unchanged;
+    list_.ReadCurrentRecord(unchanged);
+    return ReadText(manager_->Buffer(), kCustomerName);
+  }
+  void GoTo(const std::string& name) { list_.GoToKey(CustomerNameKey(name), 0); }
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    for (int k = 1; k <= list_.Model().RowsFilled(); ++k) rows.push_back(common::TrimBoth(list_.Model().Row(k).Row.substr(0, 35)));
+    return rows;
+  }
+
+  RecordingViewer viewer_;
+  common::FixedClock clock_{std::chrono::year_month_day{std::chrono::year{2024}, std::chrono::March, std::chrono::day{5}},
+                            std::chrono::hours{14} + std::chrono::minutes{7}};
+  correspondence::LabelQueue queue_;
+  BrowseModelList list_{10};
+  std::function<bool(CustomerEditor&)> editorScript_;
+  std::function<std::optional<std::string>(const finder::FindMode&)> findScript_;
+  std::unique_ptr<CustomerManager> manager_;
+};
+
+TEST_F(CustomerManagerTest, AddingProposesTheNextNumberAndMovesItOn) {
+  editorScript_ = [&](CustomerEditor& e) {
+    EXPECT_EQ(e.Title(), "Add Customer");
+    EXPECT_EQ(e.Form().number, "100");
+    EXPECT_EQ(e.Form().taxExempt, "N");
+    EXPECT_EQ(e.Form().creditLimit, "0.00");
+    EXPECT_EQ(e.Form().terms, "Net 30 Days");
+    EXPECT_EQ(e.BalanceText(), "0.00");
+    EXPECT_EQ(e.Terms(), (std::vector<std::string>{"Net 10 Days", "Net 30 Days"}));
+    EXPECT_EQ(e.EditedNumber(), "0");
+    e.Form().name = "Mary Ann Smith";
+    e.NameExit();
+    EXPECT_EQ(e.Form().shortName, "MAnn Smith");
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Add();
+  EXPECT_EQ(CurrentName(), "Mary Ann Smith");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kBalance), "0.00");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kAgingAmount3), "0.00");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kLastInvoiceNumber), "");
+  EXPECT_EQ(ReadText(book_.Current(), company::kNextCustomerNumber), "101");
+  EXPECT_EQ(CompanyField(company::kNextCustomerNumber), "101");
+  EXPECT_EQ(manager_->Panel(0), "Customers: 1");
+  // A number that is no number starts the proposals again at 1.
+  AddCustomer("Letters", "ABC");
+  EXPECT_EQ(CompanyField(company::kNextCustomerNumber), "1");
+}
+
+TEST_F(CustomerManagerTest, EditorChecksRunInOrderAndKeepTheEditorOpenOnTheField) {
+  AddCustomer("ACME", "7");
+  struct Step {
+    std::function<void(CustomerForm&)> change;
+    std::string message;
+    CustomerControl focus;
+  };
+  const std::vector<Step> steps = {
+      {[](CustomerForm& f) { f.name = "  "; f.email = "bad"; f.creditLimit = "x"; }, std::string(kNameMissingText), CustomerControl::CName},
+      {[](CustomerForm& f) { f.name = "Zed Co"; }, std::string(kBadEMailText), CustomerControl::EMadd},
+      {[](CustomerForm& f) { f.email = "z@example.com"; f.number = " 7 "; }, std::string(kNumberTakenText), CustomerControl::CNo},
+      {[](CustomerForm& f) { f.number = "8"; f.name = " acme "; }, std::string(kNameTakenText), CustomerControl::CName},
+      {[](CustomerForm& f) { f.name = "Zed Co"; }, std::string(kBadCreditLimitText), CustomerControl::CLimit},
+  };
+  editorScript_ = [&](CustomerEditor& e) {
+    for (const Step& s : steps) {
+      prompter_.Clear();
+      s.change(e.Form());
+      EXPECT_FALSE(e.Ok(manager_->File(), prompter_));
+      EXPECT_EQ(prompter_.Texts(), std::vector<std::string>{s.message});
+      EXPECT_EQ(e.Focus(), s.focus) << s.message;
+    }
+    e.Form().creditLimit = "1,000";
+    EXPECT_TRUE(e.Ok(manager_->File(), prompter_));
+    // The short name was filled by the second check even though a later one failed.
+    EXPECT_EQ(e.Form().shortName, "ZCo");
+    return true;
+  };
+  manager_->Add();
+  EXPECT_EQ(CurrentName(), "Zed Co");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kCreditLimit), "1000");
+}
+
+TEST_F(CustomerManagerTest, EditingKeepsTheCustomersOwnNumberAndNameAndWritesNothingUnchanged) {
+  AddCustomer("ACME", "7");
+  AddCustomer("Beta", "8");
+  GoTo("ACME");
+  const std::string before = common::ReadWholeFile("1C.DAT");
+  editorScript_ = [&](CustomerEditor& e) {
+    EXPECT_EQ(e.Title(), "Edit Customer");
+    EXPECT_EQ(e.EditedNumber(), "7");
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Edit();
+  EXPECT_TRUE(prompter_.Texts().empty());
+  EXPECT_EQ(common::ReadWholeFile("1C.DAT"), before);
+  // Taking Beta's number is refused; a new phone is written.
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().number = "8";
+    EXPECT_FALSE(e.Ok(manager_->File(), prompter_));
+    e.Form().number = "7";
+    e.Form().phone1 = "555-0100";
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Edit();
+  EXPECT_EQ(CurrentName(), "ACME");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kPhone1), "555-0100");
+  EXPECT_EQ(ReadText(book_.Current(), company::kNextCustomerNumber), "9");  // editing does not move it
+}
+
+TEST_F(CustomerManagerTest, RecordChangedInTheMeantimeIsNotOverwritten) {
+  AddCustomer("ACME", "7");
+  editorScript_ = [&](CustomerEditor& e) {
+    // Another window changes the record while the editor is open.
+    RecordBuffer other = e.OldImage();
+    WriteText(other, kPhone2, "elsewhere");
+    EXPECT_TRUE(shell::ModifyKeyedRecord(manager_->File(), CustomerFileKind(), e.Ref(), other, e.OldImage(), quiet_));
+    e.Form().phone1 = "mine";
+    EXPECT_FALSE(e.Ok(manager_->File(), prompter_));
+    return false;
+  };
+  manager_->Edit();
+  EXPECT_EQ(prompter_.Texts(), (std::vector<std::string>{"The record has changed in the meantime.", "Modify operation failed"}));
+  bool unchanged;
+  list_.ReadCurrentRecord(unchanged);
+  EXPECT_EQ(ReadText(manager_->Buffer(), kPhone2), "elsewhere");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kPhone1), "");
+}
+
+TEST_F(CustomerManagerTest, RenumberingMovesTheInvoicesAndCancellingChangesNothing) {
+  AddCustomer("ACME", "100");
+  MakeInvoices({{"1", "100"}, {"2", "100"}, {"3", "300"}});
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().number = "200";
+    return false;  // cancelled
+  };
+  manager_->Edit();
+  EXPECT_EQ(CustomerHasInvoices("1", "100"), true);
+  EXPECT_TRUE(prompter_.Texts().empty());
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().number = "200";
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Edit();
+  ASSERT_EQ(prompter_.Shown().size(), 1u);
+  EXPECT_EQ(prompter_.Shown()[0].text,
+            "This customer has 2 record(s) on file. All have been changed to reflect the new customer number.");
+  EXPECT_EQ(prompter_.Shown()[0].caption, "Customer Number Changed");
+  EXPECT_EQ(CustomerHasInvoices("1", "100"), false);
+  EXPECT_EQ(CustomerHasInvoices("1", "200"), true);
+  engine::KeyBuilder keys = InvoiceKeys;
+  EXPECT_EQ(shell::testing::Findings("1I", keys), "");
+}
+
+TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().name = "Owing";
+    e.Form().number = "1";
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Add();
+  // Give it a balance as invoice posting would.
+  {
+    bool unchanged;
+    list_.ReadCurrentRecord(unchanged);
+    RecordBuffer owing = manager_->Buffer();
+    WriteText(owing, kBalance, "12.50");
+    ASSERT_TRUE(shell::ModifyKeyedRecord(manager_->File(), CustomerFileKind(), list_.CurrentRef(), owing,
+                                         manager_->Buffer(), quiet_));
+    list_.Refresh();
+  }
+  AddCustomer("Invoiced", "2");
+  AddCustomer("Free", "3");
+  MakeInvoices({{"10", "2"}});
+
+  GoTo("Owing");
+  manager_->Delete();
+  GoTo("Invoiced");
+  manager_->Delete();
+  GoTo("Free");
+  prompter_.Answer(PromptAnswer::No);
+  manager_->Delete();
+  ASSERT_EQ(prompter_.Shown().size(), 3u);
+  EXPECT_EQ(prompter_.Shown()[0].text, kBalanceDueText);
+  EXPECT_EQ(prompter_.Shown()[0].caption, "Delete Customer");
+  EXPECT_EQ(prompter_.Shown()[1].text, kInvoicesOnFileText);
+  EXPECT_EQ(prompter_.Shown()[2].text, "Are you sure you want to delete this customer?");
+  EXPECT_EQ(prompter_.Shown()[2].caption, "Delete Customer#: 3");
+  EXPECT_EQ(engine::UsedRecords(manager_->File()), 3);
+  prompter_.Answer(PromptAnswer::Yes);
+  manager_->Delete();
+  EXPECT_EQ(engine::UsedRecords(manager_->File()), 2);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"Invoiced", "Owing"}));
+  EXPECT_EQ(manager_->Panel(0), "Customers: 2");
+}
+
+TEST_F(CustomerManagerTest, ListRowsOrderAndFind) {
+  AddCustomer("Zulu", "1");
+  AddCustomer("Alpha", "2");
+  AddCustomer("Mike", "10");
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"Alpha", "Mike", "Zulu"}));
+  GoTo("Mike");
+  manager_->SetOrder(2);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"Zulu", "Mike", "Alpha"}));  // numbers sort as text
+  EXPECT_EQ(CurrentName(), "Mike");
+  manager_->SetOrder(1);
+  findScript_ = [](const finder::FindMode& m) -> std::optional<std::string> {
+    EXPECT_EQ(m.Caption(), "Find Customer");
+    return "1";
+  };
+  manager_->Find();
+  EXPECT_EQ(CurrentName(), "Zulu");
+  EXPECT_EQ(CustomerListHeader(),
+            common::PadRight(common::PadRight("Name", 36) + "Number        Balance Last Pmt.  Last Inv. Phone Number(s)", 128));
+  EXPECT_EQ(list_.Model().Row(list_.Model().CurrentRow()).Row,
+            common::PadRight(common::PadRight("Zulu", 36) + "1                0.00", 128));
+  EXPECT_EQ(UnreadableRow("KEY"), "****  KEY");
+}
+
+TEST_F(CustomerManagerTest, PickingPositionsOnTheSelectedCustomerAndCopiesThePick) {
+  AddCustomer("Alpha", "2");
+  AddCustomer("Mike", "10");
+  AddCustomer("Zulu", "1");
+  manager_->Close();
+  manager_->BeginPicking("Mike", "10");
+  EXPECT_EQ(manager_->Panel(1), "Double-click or press <enter> to select.");
+  ASSERT_TRUE(manager_->Open());
+  EXPECT_EQ(CurrentName(), "Mike");
+  list_.Model().LineDown();
+  EXPECT_TRUE(manager_->Pick());
+  EXPECT_EQ(ReadText(manager_->Selected(), kCustomerName), "Zulu");
+  manager_->EndPicking();
+  EXPECT_EQ(manager_->Panel(1), "Right-click mouse or select from menu bar.");
+}
+
+TEST_F(CustomerManagerTest, TitleCaptionAndLabelQueue) {
+  EXPECT_EQ(manager_->Title(false), "Customer Manager");
+  EXPECT_EQ(manager_->Title(true), "Customer Manager - (E-Mail Mode)");
+  EXPECT_EQ(manager_->CompanyCaption(), "Acme Books - #1");
+  manager_->AddToLabelQueue();  // empty list: nothing
+  EXPECT_EQ(queue_.Size(), 0u);
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().name = "Alpha";
+    e.Form().mailSortCode = "N1";
+    e.Form().type = "Retail";
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Add();
+  manager_->AddToLabelQueue();
+  ASSERT_EQ(queue_.Size(), 1u);
+  EXPECT_EQ(queue_.Entries()[0], (correspondence::LabelQueueEntry{"100", "Alpha", "N1", "Retail"}));
+  EXPECT_TRUE(queue_.Unsaved());
+  EXPECT_EQ(manager_->Panel(1), "Alpha added to label queue.");
+  EXPECT_EQ(queue_.StatusText(), "Alpha added to label queue.");
+}
+
+TEST_F(CustomerManagerTest, CustomerListReportWithAddressesByNumber) {
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().name = "Alpha Trading";
+    e.Form().number = "2";
+    e.SetAutoCopy(true);
+    e.SetBilling(0, "1 Road");
+    e.Form().phone1 = "555";
+    e.Form().type = "Retail";
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Add();
+  AddCustomer("Beta", "10");
+  prompter_.Answer(PromptAnswer::Yes);  // addresses
+  prompter_.Answer(PromptAnswer::Yes);  // by number
+  manager_->CustomerListReport();
+  EXPECT_EQ(prompter_.Shown()[1].defaultAnswer, PromptAnswer::No);
+  EXPECT_EQ(prompter_.Shown()[0].buttons, common::PromptButtons::YesNoCancel);
+  ASSERT_EQ(viewer_.titles, std::vector<std::string>{"Customer List by Number"});
+  std::vector<std::string> lines;
+  std::istringstream in(viewer_.text);
+  for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, l.size() - 1));
+  ASSERT_GE(lines.size(), 13u);
+  EXPECT_EQ(lines[0], "Customer List for Acme Books");
+  EXPECT_EQ(lines[1], "Date: Tuesday, March 5, 2024, 02:07 PM");
+  EXPECT_EQ(lines[2], std::string(80, '-'));
+  // "10" sorts before "2" as text.
+  EXPECT_EQ(lines[3].substr(0, 4), "Beta");
+  const auto alpha = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Alpha", 0) == 0; });
+  ASSERT_NE(alpha, lines.end());
+  EXPECT_EQ(*alpha, common::PadRight("Alpha Trading", 35) + "     Number: 2           Balance: 0.00");
+  EXPECT_EQ(alpha[1], "Short Name: ATrading      Type: Retail                      Last Pmt: ");
+  EXPECT_EQ(alpha[2], "Credit Limit: 0.00            Last Invoice:              Tax Exempt: N");
+  EXPECT_EQ(alpha[3], "Phone1: 555                           Phone2: ");
+  EXPECT_EQ(alpha[4], "Payment Terms: Net 30 Days");
+  EXPECT_EQ(alpha[5], common::PadRight("Billing Address:", 35) + "     Shipping Address:");
+  EXPECT_EQ(alpha[6], common::PadRight("1 Road", 35) + "     1 Road");
+  EXPECT_FALSE(std::filesystem::exists("TXTTEMP.TXT"));
+  // Cancel at the first question stops.
+  prompter_.Clear();
+  prompter_.Answer(PromptAnswer::Cancel);
+  manager_->CustomerListReport();
+  EXPECT_EQ(prompter_.Shown().size(), 1u);
+  EXPECT_EQ(viewer_.titles.size(), 1u);
+}
+
+TEST_F(CustomerManagerTest, EnvelopeLayoutFromTheCompanySettings) {
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().name = "  Alpha Trading ";
+    for (int k = 0; k < 4; ++k) {
+      e.Form().bill[k] = "Bill " + std::to_string(k + 1);
+      e.Form().ship[k] = "Ship " + std::to_string(k + 1);
+    }
+    return e.Ok(manager_->File(), prompter_);
+  };
+  manager_->Add();
+  for (const char* source : {"B", "S"}) {
+    auto co = book_.Current();
+    WriteText(co, company::kEnvLineSpacing, "50");
+    WriteText(co, company::kEnvLeftMargin, "100");
+    WriteText(co, company::kEnvTopMargin, "80");
+    WriteText(co, company::kEnvSendAddressLeft, "1200");
+    WriteText(co, company::kEnvOrientation, "L");
+    WriteText(co, company::kEnvAddressSource, source);
+    common::WriteFlag(co, company::kPrintReturnAddress, std::string(source) == "B");
+    common::WriteFontSpec(co, company::kEnvelopeFont, {"Arial", 12, 0, 0});
+    common::RecordingCanvas canvas;
+    manager_->PrintEnvelope(canvas);
+    const auto& texts = canvas.Texts(0);
+    std::vector<std::string> drawn;
+    for (const auto& t : texts) drawn.push_back(std::to_string(t.x) + "," + std::to_string(t.y) + " " + t.text);
+    if (std::string(source) == "B") {
+      EXPECT_EQ(drawn, (std::vector<std::string>{"100,80 Acme Books", "100,130 1 Main Street", "100,180 Springfield",
+                                                 "100,230 ", "100,280 ", "1200,480   Alpha Trading ",
+                                                 "1200,530 Bill 1", "1200,580 Bill 2", "1200,630 Bill 3",
+                                                 "1200,680 Bill 4"}));
+    } else {
+      EXPECT_EQ(drawn, (std::vector<std::string>{"1200,480   Alpha Trading ", "1200,530 Ship 1", "1200,580 Ship 2",
+                                                 "1200,630 Ship 3", "1200,680 Ship 4"}));
+    }
+    EXPECT_EQ(canvas.Orientation(), common::PageOrientation::Portrait);
+    EXPECT_NE(std::find(canvas.Ops().begin(), canvas.Ops().end(), "Orientation Landscape"), canvas.Ops().end());
+    EXPECT_NE(std::find(canvas.Ops().begin(), canvas.Ops().end(), "Title Envelope"), canvas.Ops().end());
+  }
+  EXPECT_EQ(manager_->Panel(1), "Envelope for Alpha Trading sent to printer.");
+}
+
+}  // namespace
+}  // namespace tf::customers::testing
