@@ -181,6 +181,7 @@ void ProductManager::ProductList() {
   status_.Lines("Preparing list...", "", "");
   const std::vector<std::string> lines = ProductListLines(Products().file, keyNr, company_.name, clock_.Now());
   status_.Close();
+  viewer_.ProposeFileName("Product");
   common::ShowTextReport(viewer_, lines, ProductListCaption(keyNr));
 }
 

@@ -35,6 +35,8 @@ struct RecordingStatus : engine::RebuildStatus {
 
 struct RecordingViewer : common::TextReportViewer {
   std::string title;
+  std::string proposed;
+  void ProposeFileName(std::string_view name) override { proposed = name; }
   std::vector<std::string> lines;
   void ShowTextFile(const std::string& path, std::string_view t) override {
     title = t;
@@ -270,6 +272,7 @@ TEST_P(ProductManagerTest, ProductListInEitherOrderLeavesBlankDescriptionsOut) {
   prompter.Answer(PromptAnswer::No);
   manager.ProductList();
   EXPECT_EQ(viewer.title, "Product List by Description");
+  EXPECT_EQ(viewer.proposed, "Product");
   const std::string rule(80, '-');
   const std::vector<std::string> expected{
       ("Product List for " + std::string(60, 'x')).substr(0, 52),

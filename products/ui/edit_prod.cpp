@@ -1,0 +1,281 @@
+#include "products/ui/edit_prod.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QPixmap>
+#include <QShortcut>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "common/font_spec.h"
+#include "common/record_fields.h"
+#include "common/ui/help_window.h"
+#include "common/ui/qt_font.h"
+#include "common/ui/qt_print_canvas.h"
+#include "common/ui/qt_text.h"
+#include "products/product_record.h"
+#include "products/ui/upd_prod.h"
+#include "shell/company_record.h"
+#include "shell/company_store.h"
+
+namespace tf::products::ui {
+
+namespace company = shell::company;
+using common::ui::ToQString;
+
+namespace {
+
+QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(name);
+  b->setToolTip(hint);
+  b->setText(hint);
+  b->setIcon(parent->style()->standardIcon(icon));
+  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  b->setAutoRaise(true);
+  return b;
+}
+
+QAction* Action(QObject* parent, const char* name, const char* text) {
+  auto* a = new QAction(text, parent);
+  a->setObjectName(name);
+  return a;
+}
+
+}  // namespace
+
+TEditProd::TEditProd(EditProdServices services, QWidget* parent) : QDialog(parent), services_(services) {
+  setObjectName("TEditProd");
+  setWindowTitle(ToQString(kManagerCaption));
+  BuildControls();
+  BuildMenus();
+  list_ = std::make_unique<BrowserList>(ProdBrowser);
+  model_ = std::make_unique<ProductManager>(*list_, services_.prompter, services_.status, services_.viewer,
+                                            services_.clock);
+  editor_ = new TUpdProd(this);
+  model_->dialogs.editProduct = [this](ProductEditor& editor) { return editor_->Run(editor); };
+  model_->dialogs.findProduct = [this]() -> std::optional<std::string> {
+    return FindDialog ? FindDialog() : std::nullopt;
+  };
+  OnUnableToOpen = [] { QApplication::exit(1); };
+  ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
+  WindowPrinter = [] { return std::unique_ptr<common::PrintCanvas>(common::ui::DefaultPrinterCanvas()); };
+  resize(820, 480);
+}
+
+TEditProd::~TEditProd() = default;
+
+void TEditProd::BuildControls() {
+  auto* tools = new QToolBar(this);
+  tools->setObjectName("ToolBar1");
+  NewProd = ToolButton(this, "NewProd", "New", QStyle::SP_FileIcon);
+  EditInvoice = ToolButton(this, "EditInvoice", "Edit", QStyle::SP_FileDialogDetailedView);
+  InvDelete = ToolButton(this, "InvDelete", "Delete", QStyle::SP_TrashIcon);
+  SpeedButton1 = ToolButton(this, "SpeedButton1", "Find", QStyle::SP_FileDialogContentsView);
+  ProdListButn = ToolButton(this, "ProdListButn", "Product List", QStyle::SP_FileDialogListView);
+  SpeedButton2 = ToolButton(this, "SpeedButton2", "Close", QStyle::SP_DialogCloseButton);
+  SpeedButton3 = ToolButton(this, "SpeedButton3", "Help", QStyle::SP_DialogHelpButton);
+  for (QToolButton* b : {NewProd, EditInvoice, InvDelete, SpeedButton1, ProdListButn, SpeedButton2, SpeedButton3})
+    tools->addWidget(b);
+
+  Label1 = new QLabel(this);
+  Label1->setObjectName("Label1");
+  auto* panel = new QFrame(this);
+  panel->setObjectName("Panel1");
+  panel->setFrameShape(QFrame::StyledPanel);
+  auto* panelLayout = new QHBoxLayout(panel);
+  panelLayout->addWidget(Label1);
+
+  ProdBrowser = new TIndexBrowser(this);
+  ProdBrowser->setObjectName("ProdBrowser");
+  ProdBrowser->setFont(QFont("Courier New", 10));
+  ProdBrowser->setContextMenuPolicy(Qt::DefaultContextMenu);
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  CountPanel = new QLabel(StatusBar1);
+  CountPanel->setObjectName("StatusBar1Panel0");
+  HintPanel = new QLabel(ToQString(kManagerHint), StatusBar1);
+  HintPanel->setObjectName("StatusBar1Panel1");
+  StatusBar1->addWidget(CountPanel, 1);
+  StatusBar1->addWidget(HintPanel, 2);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(tools);
+  layout->addWidget(panel);
+  layout->addWidget(ProdBrowser, 1);
+  layout->addWidget(StatusBar1);
+
+  connect(NewProd, &QToolButton::clicked, this, [this] { AddProductDialog(); });
+  connect(EditInvoice, &QToolButton::clicked, this, [this] { EditProductDialog(); });
+  connect(InvDelete, &QToolButton::clicked, this, [this] { DeleteCurrentProduct(); });
+  connect(SpeedButton1, &QToolButton::clicked, this, [this] { FindProduct(); });
+  connect(ProdListButn, &QToolButton::clicked, this, [this] { ProductList(); });
+  connect(SpeedButton2, &QToolButton::clicked, this, &QDialog::reject);
+  connect(SpeedButton3, &QToolButton::clicked, this, [this] { ShowHelp(kManagerHelpTopic); });
+
+  // ProdBrowserKeyPress: letters jump by upper-case keys; Enter picks.
+  ProdBrowser->OnKeyPress = [this](TIndexBrowser*, QChar& ch) {
+    if (ch == QChar('\r') || ch == QChar('\n')) {
+      ch = QChar();
+      PickProduct();
+    } else if (ch >= QChar('a') && ch <= QChar('z')) {
+      ch = ch.toUpper();
+    }
+  };
+  ProdBrowser->OnDblClick = [this](TIndexBrowser*) { PickProduct(); };
+  ProdBrowser->OnRowChanged = [](TIndexBrowser*) {};
+
+  // Delete anywhere in the window deletes the current product.
+  auto* del = new QShortcut(QKeySequence(Qt::Key_Delete), this);
+  del->setObjectName("DeleteShortcut");
+  del->setContext(Qt::WindowShortcut);
+  connect(del, &QShortcut::activated, this, [this] { DeleteCurrentProduct(); });
+}
+
+void TEditProd::BuildMenus() {
+  MainMenu1 = new QMenuBar(this);
+  MainMenu1->setObjectName("MainMenu1");
+  QMenu* product = MainMenu1->addMenu("&Product");
+  product->setObjectName("Product1");
+  Add1 = Action(this, "Add1", "&New");
+  Edit1 = Action(this, "Edit1", "&Edit");
+  Delete1 = Action(this, "Delete1", "&Delete");
+  Search1 = Action(this, "Search1", "&Find");
+  ProductList1 = Action(this, "ProductList1", "Product &List");
+  Close2 = Action(this, "Close2", "&Close");
+  product->addActions({Add1, Edit1, Delete1, Search1, ProductList1});
+  product->addSeparator();
+  product->addAction(Close2);
+  QMenu* display = MainMenu1->addMenu("&Display");
+  display->setObjectName("Display1");
+  Code1 = Action(this, "Code1", "By &Code");
+  ByDescription1 = Action(this, "ByDescription1", "By &Description");
+  Code1->setCheckable(true);
+  ByDescription1->setCheckable(true);
+  PrintWindow1 = Action(this, "PrintWindow1", "Print &Window");
+  display->addActions({Code1, ByDescription1});
+  display->addSeparator();
+  display->addAction(PrintWindow1);
+  QMenu* help = MainMenu1->addMenu("&Help");
+  help->setObjectName("Help1");
+  New1 = Action(this, "New1", "&Overview");
+  help->addAction(New1);
+  layout()->setMenuBar(MainMenu1);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  Add2 = Action(this, "Add2", "&New");
+  Edit2 = Action(this, "Edit2", "&Edit");
+  Delete2 = Action(this, "Delete2", "&Delete");
+  Search2 = Action(this, "Search2", "&Find");
+  ProductList2 = Action(this, "ProductList2", "Product &List");
+  Close3 = Action(this, "Close3", "&Close");
+  PopupMenu1->addActions({Add2, Edit2, Delete2, Search2, ProductList2});
+  PopupMenu1->addSeparator();
+  PopupMenu1->addAction(Close3);
+  ProdBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ProdBrowser, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu1->popup(ProdBrowser->mapToGlobal(at)); });
+
+  for (QAction* a : {Add1, Add2}) connect(a, &QAction::triggered, this, [this] { AddProductDialog(); });
+  for (QAction* a : {Edit1, Edit2}) connect(a, &QAction::triggered, this, [this] { EditProductDialog(); });
+  for (QAction* a : {Delete1, Delete2}) connect(a, &QAction::triggered, this, [this] { DeleteCurrentProduct(); });
+  for (QAction* a : {Search1, Search2}) connect(a, &QAction::triggered, this, [this] { FindProduct(); });
+  for (QAction* a : {ProductList1, ProductList2}) connect(a, &QAction::triggered, this, [this] { ProductList(); });
+  for (QAction* a : {Close2, Close3}) connect(a, &QAction::triggered, this, &QDialog::reject);
+  connect(Code1, &QAction::triggered, this, [this] { SwitchOrder(kKeyByCode); });
+  connect(ByDescription1, &QAction::triggered, this, [this] { SwitchOrder(kKeyByDescription); });
+  connect(PrintWindow1, &QAction::triggered, this, [this] { PrintWindow(); });
+  connect(New1, &QAction::triggered, this, [this] { ShowHelp(kManagerHelpTopic); });
+}
+
+void TEditProd::Guard(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const engine::BrowseError& e) {
+    services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
+  }
+  ShowState();
+}
+
+void TEditProd::ShowState() {
+  CountPanel->setText(ToQString(model_->CountPanel()));
+  const int order = ProductManager::DisplayOrder();
+  Code1->setChecked(order == kKeyByCode);
+  ByDescription1->setChecked(order == kKeyByDescription);
+}
+
+void TEditProd::SetPickerMode(bool on, std::string_view code, std::string_view description) {
+  model_->SetPickerMode(on, code, description);
+}
+
+int TEditProd::exec() {
+  const auto current = services_.company.Current();
+  const ProductCompany co{common::ReadText(current, company::kCompanyName),
+                          common::ReadText(current, company::kCompanyNumber),
+                          common::ReadText(current, company::kDateFormat)};
+  const common::FontSpec editorFont = common::ReadFontSpec(current, company::kEditorFont);
+  Label1->setFont(common::ui::ToQFont(editorFont));
+  QPalette palette = Label1->palette();
+  palette.setColor(QPalette::WindowText, common::ui::ToQColor(editorFont.colour));
+  Label1->setPalette(palette);
+  ProdBrowser->SetHeader(ToQString(ProductManager::HeaderText()));
+  ProdBrowser->setFont(common::ui::ToQFont(common::ReadFontSpec(current, company::kManagersFont), true));
+
+  bool opened = false;
+  Guard([&] { opened = model_->FormShow(co); });
+  if (!opened) {
+    OnUnableToOpen();
+    return QDialog::Rejected;
+  }
+  Label1->setText(ToQString(model_->Label1Text()));
+  ShowState();
+  ProdBrowser->setFocus();
+  const int result = QDialog::exec();
+  Guard([&] { model_->FormClose(); });
+  return result;
+}
+
+void TEditProd::AddProductDialog() { Guard([this] { model_->AddProductDialog(); }); }
+void TEditProd::EditProductDialog() { Guard([this] { model_->EditProductDialog(); }); }
+void TEditProd::DeleteCurrentProduct() { Guard([this] { model_->DeleteCurrentProduct(); }); }
+void TEditProd::FindProduct() { Guard([this] { model_->FindProduct(); }); }
+void TEditProd::ProductList() { Guard([this] { model_->ProductList(); }); }
+void TEditProd::SwitchOrder(int keyNr) { Guard([this, keyNr] { model_->SwitchOrder(keyNr); }); }
+
+void TEditProd::PickProduct() {
+  bool picked = false;
+  Guard([&] { picked = model_->PickProduct(); });
+  if (picked) accept();
+}
+
+// The window's image, as large as the page allows.
+void TEditProd::PrintWindow() {
+  QTemporaryDir dir;
+  if (!dir.isValid()) return;
+  const QString path = dir.filePath("window.png");
+  const QPixmap image = grab();
+  if (image.isNull() || !image.save(path, "PNG")) return;
+  std::unique_ptr<common::PrintCanvas> canvas = WindowPrinter();
+  if (!canvas) return;
+  canvas->SetTitle(kManagerCaption);
+  if (!canvas->BeginDoc()) return;
+  int width = canvas->PageWidth();
+  int height = int(double(width) * image.height() / image.width());
+  if (height > canvas->PageHeight()) {
+    height = canvas->PageHeight();
+    width = int(double(height) * image.width() / image.height());
+  }
+  canvas->DrawBitmap(0, 0, width, height, path.toStdString());
+  canvas->EndDoc();
+}
+
+}  // namespace tf::products::ui

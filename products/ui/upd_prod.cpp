@@ -1,0 +1,130 @@
+#include "products/ui/upd_prod.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "common/ui/help_window.h"
+#include "common/ui/qt_text.h"
+
+namespace tf::products::ui {
+
+using common::ui::FromQString;
+using common::ui::ToQString;
+
+TUpdProd::TUpdProd(QWidget* parent) : QDialog(parent) {
+  setObjectName("TUpdProd");
+  PNum = new QLineEdit(this);
+  PNum->setObjectName("PNum");
+  PNum->setMaxLength(kCodeMaxLength);
+  PSell = new QLineEdit(this);
+  PSell->setObjectName("PSell");
+  PSell->setMaxLength(kPriceMaxLength);
+  CheckBox1 = new QCheckBox("&Taxable", this);
+  CheckBox1->setObjectName("CheckBox1");
+  PDesc = new QLineEdit(this);
+  PDesc->setObjectName("PDesc");
+  PDesc->setMaxLength(kDescriptionMaxLength);
+  PNote = new QPlainTextEdit(this);
+  PNote->setObjectName("PNote");
+  PNote->setTabChangesFocus(true);
+  connect(PNote, &QPlainTextEdit::textChanged, this, [this] { PNoteChange(); });
+
+  OkBtn = new QPushButton("&Ok", this);
+  OkBtn->setObjectName("OkBtn");
+  OkBtn->setDefault(true);
+  Button1 = new QPushButton("&Cancel", this);
+  Button1->setObjectName("Button1");
+  Button2 = new QPushButton("&Help", this);
+  Button2->setObjectName("Button2");
+  connect(OkBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+  connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+  connect(Button2, &QPushButton::clicked, this, [this] { ShowHelp(kEditorHelpTopic); });
+  ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  SetupPanel = new QLabel(StatusBar1);
+  SetupPanel->setObjectName("StatusBar1Panel0");
+  ChangedPanel = new QLabel(StatusBar1);
+  ChangedPanel->setObjectName("StatusBar1Panel1");
+  StatusBar1->addWidget(SetupPanel, 1);
+  StatusBar1->addWidget(ChangedPanel, 1);
+
+  auto* form = new QFormLayout;
+  form->addRow("Product Code:", PNum);
+  form->addRow("Sales Price:", PSell);
+  form->addRow(QString(), CheckBox1);
+  form->addRow("Product Description:", PDesc);
+  form->addRow("Notes/Comments:", PNote);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(OkBtn);
+  buttons->addWidget(Button1);
+  buttons->addWidget(Button2);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(buttons);
+  layout->addWidget(StatusBar1);
+  PNum->setMinimumWidth(PNum->fontMetrics().averageCharWidth() * 14);
+  PDesc->setMinimumWidth(PDesc->fontMetrics().averageCharWidth() * 36);
+}
+
+// The memo holds at most 150 characters as stored, where a line break takes two (CR LF):
+// longer text, typed or pasted, is cut there.
+void TUpdProd::PNoteChange() {
+  QString text = PNote->toPlainText();
+  if (text.size() + text.count('\n') <= kNotesMaxLength) return;
+  while (text.size() + text.count('\n') > kNotesMaxLength) text.chop(1);
+  QSignalBlocker block(PNote);
+  PNote->setPlainText(text);
+  PNote->moveCursor(QTextCursor::End);
+}
+
+void TUpdProd::Load(const ProductEditor& editor) {
+  setWindowTitle(ToQString(editor.Caption()));
+  PNum->setText(ToQString(editor.fields.code));
+  PSell->setText(ToQString(editor.fields.price));
+  CheckBox1->setChecked(editor.fields.taxable);
+  PDesc->setText(ToQString(editor.fields.description));
+  PNote->setPlainText(ToQString(editor.fields.notes).replace("\r\n", "\n"));
+  SetupPanel->setText(ToQString(editor.SetupPanel()));
+  ChangedPanel->setText(ToQString(editor.ChangedPanel()));
+}
+
+void TUpdProd::Store(ProductEditor& editor) const {
+  editor.fields.code = FromQString(PNum->text());
+  editor.fields.price = FromQString(PSell->text());
+  editor.fields.taxable = CheckBox1->isChecked();
+  editor.fields.description = FromQString(PDesc->text());
+  // Line breaks are stored as the record has always held them.
+  editor.fields.notes = FromQString(PNote->toPlainText().replace("\n", "\r\n"));
+}
+
+void TUpdProd::OKBtnClick() {
+  if (!editor_) return;
+  Store(*editor_);
+  if (editor_->OkBtnClick()) {
+    PSell->setText(ToQString(editor_->fields.price));
+    accept();
+    return;
+  }
+  switch (editor_->Focus()) {
+    case EditorField::PDesc: PDesc->setFocus(); break;
+    case EditorField::PSell: PSell->setFocus(); break;
+    case EditorField::PNote: PNote->setFocus(); break;
+    default: PNum->setFocus(); break;
+  }
+}
+
+bool TUpdProd::Run(ProductEditor& editor) {
+  editor_ = &editor;
+  Load(editor);
+  PNum->setFocus();
+  const bool ok = exec() == QDialog::Accepted;
+  editor_ = nullptr;
+  return ok;
+}
+
+}  // namespace tf::products::ui
