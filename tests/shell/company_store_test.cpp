@@ -128,6 +128,20 @@ TEST_F(CompanyStoreTest, FindCompanyTakesOnlyTheExactNumber) {
   EXPECT_EQ(FindCompany(block.get(), "99"), 0);
 }
 
+TEST_F(CompanyStoreTest, SameNameTwiceIsAllowedSameNumberTwiceIsNot) {
+  MakeCompanies({Company("1", "Alpha"), Company("2", "Alpha")});
+  engine::FileBlockGuard block;
+  engine::OpenFileBlock(block.handle(), "Company");
+  ScriptedPrompter prompter;
+  std::int32_t ref = 0;
+  EXPECT_FALSE(AddKeyedRecord(block.get(), CompanyFileKind(), Company(" 2", "Other"), ref, prompter));
+  EXPECT_EQ(EngineStatus, engine::status::kDuplicateKey);
+  EXPECT_EQ(engine::UsedRecords(block.get()), 2);
+  EXPECT_EQ(engine::UsedKeys(block.get(), 2), 2);
+  block.Close();
+  EXPECT_EQ(Findings("Company", kCompanyKeys), "");
+}
+
 // --- the start-up file -----------------------------------------------------------------------
 
 TEST_F(CompanyStoreTest, StartupFileHoldsExactlyTheWorkRecordAfterEverySave) {
