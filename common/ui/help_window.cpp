@@ -57,8 +57,10 @@ QStringList HelpFolderCandidates() {
 
 void SetHelpFolder(const QString& folder) { ChosenFolder() = folder; }
 
-QString FindHelpFolder() {
-  for (const QString& folder : HelpFolderCandidates()) {
+QString FindHelpFolder() { return FindHelpFolder(HelpFolderCandidates()); }
+
+QString FindHelpFolder(const QStringList& candidates) {
+  for (const QString& folder : candidates) {
     if (QFileInfo(folder + QLatin1Char('/') + ToQString(kHelpIndexFile)).isFile()) return folder;
   }
   return {};

@@ -24,6 +24,7 @@ QStringList HelpFolderCandidates();
 void SetHelpFolder(const QString& folder);
 // The folder of the first candidate holding index.html; empty when there is none.
 QString FindHelpFolder();
+QString FindHelpFolder(const QStringList& candidates);
 
 class THelpWindow : public QDialog {
   Q_OBJECT
