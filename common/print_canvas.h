@@ -59,6 +59,9 @@ class PrintCanvas {
 
   virtual void SetPenWidth(int width) = 0;
   virtual void SetPenColour(std::int32_t colour) = 0;  // 0x00BBGGRR
+  // A solid brush also backs the text drawn while it is current: TextOut fills the text's
+  // cell with the brush colour, as printer canvases always have (the default brush is solid
+  // white). Choose BrushStyle::Clear before writing over shading or lines that must show.
   virtual void SetBrush(BrushStyle style, std::int32_t colour) = 0;
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   // Outlined with the pen and filled with the brush (not filled for BrushStyle::Clear).

@@ -70,6 +70,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("HelpWindow"));
   setWindowTitle(QStringLiteral("QZ Tallyfold PRO Help"));
   setModal(false);
+  // An open help window must not keep the program running after the main window closes.
+  setAttribute(Qt::WA_QuitOnClose, false);
   resize(720, 560);
   HelpText = new QTextBrowser(this);
   HelpText->setObjectName(QStringLiteral("HelpText"));
