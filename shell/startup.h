@@ -38,8 +38,8 @@ inline constexpr std::chrono::year_month_day kEarliestPlausibleDate{std::chrono:
                                                                     std::chrono::day{1}};
 
 struct StartupResult {
-  // The program ends at once (nothing was shown beyond the message that said why). The storage
-  // engine is shut down again when it had been started.
+  // The program ends at once (nothing was shown beyond the message that said why); the storage
+  // engine has been shut down.
   bool endProgram = false;
   // False when the engine could not be started: the company was not loaded and nothing below
   // was worked out.
