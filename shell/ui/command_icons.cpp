@@ -12,9 +12,9 @@ struct IconChoice {
 IconChoice Choice(CommandId id) {
   using enum CommandId;
   switch (id) {
-    case CompanyManager: return {"preferences-system", QStyle::SP_ComputerIcon};
+    case CompanyManager: return {"preferences-system", QStyle::SP_DirIcon};
     case CustomerManager: return {"system-users", QStyle::SP_DirHomeIcon};
-    case ProductManager: return {"package-x-generic", QStyle::SP_DriveHDIcon};
+    case ProductManager: return {"package-x-generic", QStyle::SP_DriveCDIcon};
     case InvoiceManager: return {"x-office-document", QStyle::SP_FileIcon};
     case PaymentWizard: return {"mail-send-receive", QStyle::SP_DialogApplyButton};
     case ReportWizard: return {"x-office-spreadsheet", QStyle::SP_FileDialogContentsView};
@@ -22,7 +22,7 @@ IconChoice Choice(CommandId id) {
     case LabelWizard: return {"edit-paste", QStyle::SP_FileDialogListView};
     case RepeatBillingWizard: return {"view-refresh", QStyle::SP_BrowserReload};
     case LetterWizard: return {"accessories-text-editor", QStyle::SP_FileDialogDetailedView};
-    case SendEMailMessage: return {"mail-message-new", QStyle::SP_CommandLink};
+    case SendEMailMessage: return {"mail-message-new", QStyle::SP_ArrowForward};
     case AgingChart: return {"x-office-presentation", QStyle::SP_FileDialogContentsView};
     case CloseChart: return {"window-close", QStyle::SP_TitleBarCloseButton};
     case Calculator: return {"accessories-calculator", QStyle::SP_DesktopIcon};
@@ -49,7 +49,19 @@ IconChoice Choice(CommandId id) {
 
 QIcon CommandIcon(CommandId id, const QStyle* style) {
   IconChoice c = Choice(id);
-  return QIcon::fromTheme(QString::fromLatin1(c.theme), style->standardIcon(c.fallback));
+  QIcon icon = QIcon::fromTheme(QString::fromLatin1(c.theme), style->standardIcon(c.fallback));
+  // Some of the style's pictures come in 16 pixels only; grown to the button panel's size they
+  // keep the buttons' labels on one line.
+  constexpr int kButtonIcon = 32;
+  QSize have = icon.actualSize(QSize(kButtonIcon, kButtonIcon));
+  if (have.isValid() && have.width() < kButtonIcon) {
+    QPixmap small = icon.pixmap(have);
+    QIcon grown(small);
+    grown.addPixmap(small.scaled(kButtonIcon, kButtonIcon, Qt::KeepAspectRatio,
+                                 Qt::SmoothTransformation));
+    return grown;
+  }
+  return icon;
 }
 
 }  // namespace tf::shell::ui

@@ -214,6 +214,10 @@ void TMainForm::SetCompanyCaption(std::string_view caption, const common::FontSp
 
 void TMainForm::SetPlainCaption(std::string_view caption) {
   NameCap->setText(ToQString(caption));
+  QFont f = font();
+  f.setBold(true);
+  f.setPointSizeF(f.pointSizeF() * 1.4);
+  NameCap->setFont(f);
   LayoutPanels();
 }
 

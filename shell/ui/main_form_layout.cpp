@@ -16,7 +16,7 @@ namespace tf::shell::ui {
 namespace {
 
 constexpr int kMargin = 5;        // the caption spans the title panel less twice this
-constexpr QSize kCell(112, 72);   // one tool button of the button panel
+constexpr QSize kCell(140, 72);   // one tool button: room for "Repeat Billing Wizard"
 constexpr int kPreferredColumns = 4;
 
 }  // namespace

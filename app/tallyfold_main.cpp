@@ -1,0 +1,124 @@
+// tallyfold: the windowed program on one data folder.
+//
+//   tallyfold [--data DIR]
+//
+// The data folder (default $XDG_DATA_HOME/tallyfold) is the program's working directory; one
+// copy runs per folder, and a second start brings the running copy's window forward.
+
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+
+#include "app/cli/cli.h"
+#include "common/clock.h"
+#include "common/ui/qt_prompter.h"
+#include "common/ui/qt_text.h"
+#include "common/ui/stat_form.h"
+#include "engine/engine.h"
+#include "shell/main_window_model.h"
+#include "shell/program_title.h"
+#include "shell/ui/main_form_startup.h"
+#include "shell/ui/single_instance.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+const char* const kUsage =
+    "Usage: tallyfold [--data DIR]\n"
+    "Starts the billing program on the data folder DIR (default $XDG_DATA_HOME/tallyfold,\n"
+    "that is ~/.local/share/tallyfold). Create a folder with `tallyfold-cli init DIR`.\n";
+
+// Tells the user on the terminal and in a message box: the program may have been started from a
+// desktop menu, where nobody sees the terminal.
+void Complain(tf::common::Prompter& prompter, const std::string& text) {
+  std::cerr << "tallyfold: " << text << "\n";
+  prompter.Inform(text, tf::shell::kProgramTitle, tf::common::PromptIcon::Exclamation);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  namespace fs = std::filesystem;
+  using tf::common::ui::ToQString;
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(ToQString(tf::shell::kApplicationName));
+  // Window titles already carry the program's name; the desktop would add it a second time.
+  QApplication::setApplicationDisplayName(ToQString(tf::shell::kProgramTitle));
+  QApplication::setApplicationVersion(ToQString(tf::shell::kProductVersion));
+  QApplication::setDesktopFileName("tallyfold");
+  QApplication::setWindowIcon(QIcon::fromTheme("tallyfold"));
+
+  fs::path data = tf::cli::DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  const QStringList args = QApplication::arguments();
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == "--data" && i + 1 < args.size()) {
+      data = fs::path(args[++i].toStdString());
+    } else if (a.startsWith("--data=")) {
+      data = fs::path(a.mid(7).toStdString());
+    } else if (a == "-h" || a == "--help") {
+      std::cout << kUsage;
+      return 0;
+    } else {
+      std::cerr << "tallyfold: unknown argument " << a.toStdString() << "\n" << kUsage;
+      return kExitUsage;
+    }
+  }
+
+  tf::common::ui::QtPrompter prompter;
+  if (data.empty()) {
+    Complain(prompter, "No data folder: set HOME or XDG_DATA_HOME, or give --data DIR.");
+    return kExitUsage;
+  }
+  std::error_code ec;
+  data = fs::absolute(data, ec);
+  if (ec || !fs::is_directory(data, ec)) {
+    Complain(prompter, "The data folder " + data.string() +
+                           " does not exist. Create it with: tallyfold-cli init " + data.string());
+    return kExitUsage;
+  }
+  fs::current_path(data, ec);
+  if (ec) {
+    Complain(prompter, "Cannot enter the data folder " + data.string() + ": " + ec.message());
+    return kExitUsage;
+  }
+
+  using tf::shell::ui::SingleInstance;
+  SingleInstance::Outcome outcome;
+  auto instance = SingleInstance::Acquire(QString::fromStdString(data.string()), outcome);
+  switch (outcome) {
+    case SingleInstance::Outcome::First:
+      break;
+    case SingleInstance::Outcome::OtherRaised:
+    case SingleInstance::Outcome::OtherSilent:
+      return 0;  // the copy that runs on this folder keeps it
+    case SingleInstance::Outcome::LockFailed:
+      Complain(prompter, "Cannot create " + (data / tf::shell::ui::kLockFileName).string() +
+                             " in the data folder.");
+      return kExitUsage;
+  }
+
+  tf::engine::InstallEngineExit();  // file blocks are closed however the program ends
+  tf::common::ui::TStatForm status;
+  tf::common::SystemClock clock;
+  std::unique_ptr<tf::shell::ui::TMainForm> form =
+      tf::shell::ui::CreateMainForm(prompter, clock, status);
+  if (!form) return 1;
+  prompter.SetParent(form.get());
+
+  QObject::connect(instance.get(), &SingleInstance::RaiseRequested, form.get(),
+                   &tf::shell::ui::TMainForm::BringForward);
+  // A refused password ends the program as soon as the event loop runs.
+  QObject::connect(form.get(), &tf::shell::ui::TMainForm::StartupRefused, &app,
+                   [&app] { app.exit(0); }, Qt::QueuedConnection);
+  form->show();
+  return app.exec();
+}
