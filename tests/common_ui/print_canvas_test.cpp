@@ -93,6 +93,14 @@ class QtPrintCanvasTest : public QObject {
     canvas->SetFont(FontSpec{"Courier New", 10, 0x0000FF, kFontBold});
     canvas->TextOut(300, 900, "Gamma");
 
+    // Text takes the solid brush's colour as its background, and none with a clear brush.
+    canvas->SetFont(FontSpec{"Arial", 12, 0, 0});
+    canvas->SetBrush(BrushStyle::Solid, 0x808080);
+    int shadedWidth = canvas->TextWidth("wax");
+    canvas->TextOut(1900, 600, "wax");
+    canvas->SetBrush(BrushStyle::Clear, 0x808080);
+    canvas->TextOut(1900, 900, "wax");
+
     canvas->SetPenWidth(3);
     canvas->SetPenColour(0);
     canvas->SetBrush(BrushStyle::Solid, 0);
@@ -164,6 +172,15 @@ class QtPrintCanvasTest : public QObject {
     QVERIFY2(image.mean < 40, qPrintable(QString::number(image.mean)));
     QVERIFY2(line.darkShare > 0.3, qPrintable(QString::number(line.darkShare)));
     QVERIFY2(blank.mean > 250, qPrintable(QString::number(blank.mean)));
+    // Above the lower-case letters the text cell holds nothing but its background.
+    auto cellTop = [&](int y) {
+      return QRect(QPoint(Pixel(1900, dpi) + 2, Pixel(y, dpi) + 2),
+                   QPoint(Pixel(1900 + shadedWidth, dpi) - 2, Pixel(y + 15, dpi)));
+    };
+    Ink shaded = Measure(page, cellTop(600));
+    Ink clear = Measure(page, cellTop(900));
+    QVERIFY2(shaded.mean > 100 && shaded.mean < 160, qPrintable(QString::number(shaded.mean)));
+    QVERIFY2(clear.mean > 250, qPrintable(QString::number(clear.mean)));
   }
 
   void landscapeTurnsThePage() {
