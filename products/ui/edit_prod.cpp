@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QPixmap>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -133,11 +133,17 @@ void TEditProd::BuildControls() {
   ProdBrowser->OnDblClick = [this](TIndexBrowser*) { PickProduct(); };
   ProdBrowser->OnRowChanged = [](TIndexBrowser*) {};
 
-  // Delete anywhere in the window deletes the current product.
-  auto* del = new QShortcut(QKeySequence(Qt::Key_Delete), this);
-  del->setObjectName("DeleteShortcut");
-  del->setContext(Qt::WindowShortcut);
-  connect(del, &QShortcut::activated, this, [this] { DeleteCurrentProduct(); });
+}
+
+// Delete anywhere in the window deletes the current product: the controls leave the key to
+// the window.
+void TEditProd::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    DeleteCurrentProduct();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TEditProd::BuildMenus() {

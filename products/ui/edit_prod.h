@@ -113,6 +113,9 @@ class TEditProd : public QDialog {
   void PrintWindow();
   void PickProduct();
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void BuildControls();
   void BuildMenus();

@@ -1,0 +1,229 @@
+// The Product Manager window driven by its control names on the offscreen platform: a new file
+// for the company, add through the editor dialog (and a refused duplicate), the display order,
+// edit, find, delete with the Delete key, the product list, print window and Enter to pick.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "common/clock.h"
+#include "common/record_fields.h"
+#include "common/recording_canvas.h"
+#include "common/scripted_prompter.h"
+#include "engine/checker.h"
+#include "engine/engine.h"
+#include "products/product_fields.h"
+#include "products/product_store.h"
+#include "products/ui/edit_prod.h"
+#include "shell/company_record.h"
+#include "shell/company_store.h"
+#include "tests/engine/engine_fixture.h"
+
+using namespace tf;
+using namespace std::chrono;
+namespace company = shell::company;
+
+namespace {
+
+struct QuietStatus : engine::RebuildStatus {
+  std::vector<std::string> titles;
+  void Show(std::string_view title) override { titles.emplace_back(title); }
+  void Lines(std::string_view, std::string_view, std::string_view) override {}
+  void Close() override {}
+};
+
+struct LinesViewer : common::TextReportViewer {
+  std::string title;
+  std::vector<std::string> lines;
+  void ShowTextFile(const std::string& path, std::string_view t) override {
+    title = t;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.size() - 1));
+  }
+};
+
+}  // namespace
+
+class TEditProdTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void managerDrivenByControlNames();
+
+ private:
+  // Runs `step` inside the next modal loop, once it has started.
+  static void Soon(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
+  // Fills the editor dialog once it is shown, then presses OK.
+  void FillEditor(const QString& code, const QString& description, const QString& price = "");
+  QString CurrentRow() const;
+  QString Panel() const;
+
+  std::unique_ptr<engine::testing::TempFolder> dir_;
+  std::filesystem::path previous_;
+  shell::CompanyBook book_;
+  common::ScriptedPrompter prompter_;
+  QuietStatus status_;
+  LinesViewer viewer_;
+  common::FixedClock clock_{year{2026} / 3 / 14};
+  std::unique_ptr<products::ui::TEditProd> form_;
+};
+
+void TEditProdTest::init() {
+  dir_ = std::make_unique<engine::testing::TempFolder>();
+  previous_ = std::filesystem::current_path();
+  std::filesystem::current_path(dir_->path());
+  engine::InitEngine(0, 30);
+  QVERIFY(engine::EngineOK);
+  auto co = book_.Current();
+  std::fill(co.begin(), co.end(), 0);
+  common::WriteText(co, company::kCompanyName, "Acme Supplies");
+  common::WriteText(co, company::kCompanyNumber, "1");
+  common::WriteText(co, company::kDateFormat, "M");
+  prompter_.Clear();
+  products::Products().displayOrder = 1;
+  form_ = std::make_unique<products::ui::TEditProd>(
+      products::ui::EditProdServices{book_, prompter_, status_, viewer_, clock_});
+  form_->ShowHelp = [](std::string_view) {};
+}
+
+void TEditProdTest::cleanup() {
+  form_.reset();
+  engine::ExitEngine();
+  std::filesystem::current_path(previous_);
+  dir_.reset();
+}
+
+void TEditProdTest::FillEditor(const QString& code, const QString& description, const QString& price) {
+  Soon([=, this] {
+    auto* dialog = form_->findChild<QDialog*>("TUpdProd");
+    QVERIFY(dialog && dialog->isVisible());
+    dialog->findChild<QLineEdit*>("PNum")->setText(code);
+    dialog->findChild<QLineEdit*>("PDesc")->setText(description);
+    if (!price.isNull()) dialog->findChild<QLineEdit*>("PSell")->setText(price);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("OkBtn"), Qt::LeftButton);
+    // A refused OK leaves the dialog open: cancel it.
+    if (dialog->isVisible()) QTest::mouseClick(dialog->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+  });
+}
+
+QString TEditProdTest::CurrentRow() const {
+  const auto& model = form_->ProdBrowser->Model();
+  if (model.CurrentRow() == 0) return {};
+  return QString::fromLatin1(model.Row(model.CurrentRow()).Row.c_str()).trimmed();
+}
+
+QString TEditProdTest::Panel() const { return form_->findChild<QLabel*>("StatusBar1Panel0")->text(); }
+
+void TEditProdTest::managerDrivenByControlNames() {
+  auto click = [this](const char* name) { QTest::mouseClick(form_->findChild<QToolButton*>(name), Qt::LeftButton); };
+  bool reached = false;
+  // A failed check returns from the step early; the window is closed anyway so that the test
+  // ends instead of waiting in the modal loop.
+  auto steps = [&] {
+    QCOMPARE(form_->windowTitle(), QString("Product Manager"));
+    QCOMPARE(prompter_.Texts(), std::vector<std::string>{"I am going to create a new, empty product file for this company."});
+    QCOMPARE(Panel(), QString("Products: 0"));
+    QCOMPARE(form_->findChild<QLabel*>("Label1")->text(), QString("Acme Supplies - #1"));
+    QVERIFY(form_->ProdBrowser->Header().startsWith("Code       Description"));
+
+    FillEditor("W100", "Widget", "12.5");
+    click("NewProd");
+    FillEditor("a200", "Anchor");
+    form_->findChild<QAction*>("Add1")->trigger();
+    QCOMPARE(Panel(), QString("Products: 2"));
+    QVERIFY(CurrentRow().startsWith("a200       Anchor"));
+
+    // The same code in another case is refused, naming the product that has it.
+    FillEditor(" w100", "Other");
+    form_->findChild<QAction*>("Add2")->trigger();
+    QCOMPARE(prompter_.Texts().back(), std::string("This Product Code already exists for: Widget. Use a different code."));
+    QCOMPARE(Panel(), QString("Products: 2"));
+
+    // By description, then edit the current one (Anchor) into "Zebra".
+    form_->findChild<QAction*>("ByDescription1")->trigger();
+    QVERIFY(form_->findChild<QAction*>("ByDescription1")->isChecked());
+    QVERIFY(!form_->findChild<QAction*>("Code1")->isChecked());
+    QVERIFY(CurrentRow().startsWith("a200"));
+    FillEditor("a200", "Zebra");
+    click("EditInvoice");
+    QVERIFY(CurrentRow().startsWith("a200       Zebra"));
+
+    // Find by code in description order.
+    form_->FindDialog = [] { return std::optional<std::string>("W100"); };
+    click("SpeedButton1");
+    QVERIFY(CurrentRow().contains("12.50"));
+
+    // Delete anywhere in the window: asked first.
+    prompter_.Answer(common::PromptAnswer::Yes);
+    QTest::keyClick(form_->ProdBrowser, Qt::Key_Delete);
+    QCOMPARE(prompter_.Shown().back().caption, std::string("Delete Product Code: W100"));
+    QCOMPARE(Panel(), QString("Products: 1"));
+
+    // The product list by code.
+    prompter_.Answer(common::PromptAnswer::Yes);
+    click("ProdListButn");
+    QCOMPARE(viewer_.title, std::string("Product List by Code"));
+    QCOMPARE(viewer_.lines.size(), std::size_t(6));
+    QVERIFY(QString::fromStdString(viewer_.lines[3]).startsWith("Zebra"));
+
+    // Print Window draws the window's image on one page.
+    std::vector<std::string> ops;
+    form_->WindowPrinter = [&ops] {
+      struct Keep : common::RecordingCanvas {
+        std::vector<std::string>* out;
+        explicit Keep(std::vector<std::string>* o) : out(o) {}
+        ~Keep() override { *out = Ops(); }
+      };
+      return std::unique_ptr<common::PrintCanvas>(std::make_unique<Keep>(&ops));
+    };
+    form_->findChild<QAction*>("PrintWindow1")->trigger();
+    QVERIFY(std::any_of(ops.begin(), ops.end(), [](const std::string& op) { return op.rfind("Bitmap 0 0 ", 0) == 0; }));
+    QCOMPARE(ops.back(), std::string("EndDoc"));
+
+    // Enter picks the current product and closes the window.
+    reached = true;
+    QTest::keyClick(form_->ProdBrowser, Qt::Key_Return);
+  };
+  Soon([&] {
+    steps();
+    if (form_->isVisible()) form_->done(-1);
+  });
+  const int result = form_->exec();
+  QVERIFY(reached);
+  QCOMPARE(result, int(QDialog::Accepted));
+  QVERIFY(products::Products().picked);
+  QCOMPARE(common::ReadText(products::Products().selected, products::kProductDescription), std::string("Zebra"));
+  QCOMPARE(common::ReadText(products::Products().selected, products::kSetupDate), std::string("03/14/2026"));
+
+  // Shown again: still by description.
+  auto again = [&] {
+    QVERIFY(form_->findChild<QAction*>("ByDescription1")->isChecked());
+    QCOMPARE(Panel(), QString("Products: 1"));
+    click("SpeedButton2");
+  };
+  Soon([&] {
+    again();
+    if (form_->isVisible()) form_->done(-1);
+  });
+  QCOMPARE(form_->exec(), int(QDialog::Rejected));
+
+  const engine::KeyBuilder keys = products::ProductKeys;
+  const auto check = engine::CheckFileBlock("1P", &keys);
+  for (const auto& f : check.findings) qWarning("%s", f.text.c_str());
+  QVERIFY(check.Clean());
+}
+
+QTEST_MAIN(TEditProdTest)
+#include "edit_prod_test.moc"
