@@ -13,6 +13,8 @@
 #include "common/clock.h"
 #include "common/scripted_prompter.h"
 #include "common/text.h"
+#include "finder/find_model.h"
+#include "products/product_find_mode.h"
 #include "products/product_manager.h"
 #include "products/product_text.h"
 #include "tests/products/product_fixture.h"
@@ -229,6 +231,30 @@ TEST_P(ProductManagerTest, FindGoesToTheCodeInDescriptionOrderAndTheOrderIsKept)
   // Back to code order stays on it too.
   manager.SwitchOrder(1);
   EXPECT_EQ(CurrentCode(), "P105");
+}
+
+TEST_P(ProductManagerTest, TheFindWindowSearchesCodeDescriptionAndPrice) {
+  ShowWith({{.code = "X1", .description = "Acme bolt", .price = "3.00"},
+            {.code = "ACM2", .description = "Nut", .price = "1"},
+            {.code = "Z", .description = "Washer", .price = "12.75"}});
+  ProductFindMode mode;
+  EXPECT_EQ(mode.Caption(), "Find Product");
+  std::vector<std::string> captions;
+  for (const auto& c : mode.Columns()) captions.push_back(c.caption + "/" + std::to_string(c.width));
+  EXPECT_EQ(captions, (std::vector<std::string>{"Product#/100", "Description/200", "Unit Price/85"}));
+  finder::FindModel find(mode);
+  find.Show();
+  find.SetText(" acm ");
+  find.Find(prompter);
+  EXPECT_EQ(find.Rows(), (std::vector<std::vector<std::string>>{{"X1", "Acme bolt", "3.00"}, {"ACM2", "Nut", "1"}}));
+  find.SetText("12.7");
+  find.Find(prompter);
+  ASSERT_EQ(find.Rows().size(), 1u);
+
+  // The chosen row's code puts the manager on that product.
+  manager.dialogs.findProduct = [&] { return find.Choose(0); };
+  manager.FindProduct();
+  EXPECT_EQ(CurrentCode(), "Z");
 }
 
 TEST_P(ProductManagerTest, PickingFillsTheSelectedProduct) {

@@ -1,0 +1,26 @@
+#include "products/product_find_mode.h"
+
+#include "common/record_fields.h"
+#include "products/product_record.h"
+#include "products/product_store.h"
+
+namespace tf::products {
+
+std::vector<finder::FindColumn> ProductFindMode::Columns() const {
+  return {{"Product#", 100}, {"Description", 200}, {"Unit Price", 85}};
+}
+
+engine::FileBlock* ProductFindMode::File() const { return Products().file; }
+
+int ProductFindMode::RecordLength() const { return kProductRecordLength; }
+
+std::vector<std::string> ProductFindMode::Cells(std::span<const std::uint8_t> record) const {
+  return SearchedFields(record);
+}
+
+std::vector<std::string> ProductFindMode::SearchedFields(std::span<const std::uint8_t> record) const {
+  return {common::ReadText(record, kProductCode), common::ReadText(record, kProductDescription),
+          common::ReadText(record, kSalesPrice)};
+}
+
+}  // namespace tf::products
