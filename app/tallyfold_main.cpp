@@ -17,10 +17,12 @@
 
 #include "app/cli/cli.h"
 #include "common/clock.h"
+#include "common/ui/list_window.h"
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
 #include "common/ui/stat_form.h"
 #include "engine/engine.h"
+#include "products/ui/edit_prod.h"
 #include "shell/main_window_model.h"
 #include "shell/program_title.h"
 #include "shell/ui/main_form_startup.h"
@@ -113,6 +115,11 @@ int main(int argc, char** argv) {
       tf::shell::ui::CreateMainForm(prompter, clock, status);
   if (!form) return 1;
   prompter.SetParent(form.get());
+
+  // The windows the main window's commands open, created once and shown modally.
+  tf::common::ui::TListWindow listWindow(form.get(), &prompter);
+  tf::products::ui::TEditProd editProd({form->Book(), prompter, status, listWindow, clock}, form.get());
+  form->SetCommandHandler(tf::shell::CommandId::ProductManager, [&editProd] { editProd.exec(); });
 
   QObject::connect(instance.get(), &SingleInstance::RaiseRequested, form.get(),
                    &tf::shell::ui::TMainForm::BringForward);
