@@ -37,24 +37,11 @@ int ImportCustomers(CommandContext& c, const std::string& number, const std::str
   customers::CustomerImport plan = customers::PlanCustomerImport(
       block.get(), csv, common::ReadText(companyRecord, company::kNextCustomerNumber),
       common::ReadText(companyRecord, company::kDefaultTerms));
-  if (!plan.errors.empty()) {
-    for (const common::CsvError& e : plan.errors) c.err << "line " << e.line << ": " << e.text << "\n";
-    c.err << "tallyfold-cli: nothing was imported: " << plan.errors.size() << " problem"
-          << (plan.errors.size() == 1 ? "" : "s") << "\n";
-    return kExitProblems;
-  }
+  if (!plan.errors.empty()) return RefuseImport(c, plan.errors);
   BatchPrompter prompter;
-  if (!customers::WriteCustomerImport(block.get(), plan, prompter)) {
-    c.err << "tallyfold-cli: adding a customer failed (status " << EngineStatus
-          << "); the customers added before it were taken out again\n";
-    return kExitProblems;
-  }
-  block.Close();
-  if (!EngineOK) {
-    c.err << "tallyfold-cli: closing " << customers::CustomerFileName(number) << " failed (status "
-          << EngineStatus << ")\n";
-    return kExitProblems;
-  }
+  const bool written = customers::WriteCustomerImport(block.get(), plan, prompter);
+  if (int status = ImportWriteOutcome(c, written, "customers", block, customers::CustomerFileName(number)))
+    return status;
   // The next proposal moves on past the numbers used, as adding in the editor does.
   shell::CompanyBook book;
   std::copy(companyRecord.begin(), companyRecord.end(), book.Current().begin());

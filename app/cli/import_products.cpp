@@ -30,23 +30,10 @@ int ImportProducts(CommandContext& c, const std::string& number, const std::stri
   const common::DateFormat format = common::DateFormatFromCode(common::ReadText(companyRecord, company::kDateFormat));
   const std::string today = common::FormatDate(common::SystemClock().Today(), format);
   const products::ProductImport plan = products::PlanProductImport(block.get(), csv, today, format);
-  if (!plan.errors.empty()) {
-    for (const common::CsvError& e : plan.errors) c.err << "line " << e.line << ": " << e.text << "\n";
-    c.err << "tallyfold-cli: nothing was imported: " << plan.errors.size() << " problem"
-          << (plan.errors.size() == 1 ? "" : "s") << "\n";
-    return kExitProblems;
-  }
+  if (!plan.errors.empty()) return RefuseImport(c, plan.errors);
   BatchPrompter prompter;
-  if (!products::WriteProductImport(block.get(), plan, prompter)) {
-    c.err << "tallyfold-cli: adding a product failed (status " << EngineStatus
-          << "); the products added before it were taken out again\n";
-    return kExitProblems;
-  }
-  block.Close();
-  if (!EngineOK) {
-    c.err << "tallyfold-cli: closing " << name << " failed (status " << EngineStatus << ")\n";
-    return kExitProblems;
-  }
+  const bool written = products::WriteProductImport(block.get(), plan, prompter);
+  if (int status = ImportWriteOutcome(c, written, "products", block, name)) return status;
   c.out << "Imported " << plan.records.size() << " product" << (plan.records.size() == 1 ? "" : "s") << " into "
         << name << "\n";
   return kExitOk;

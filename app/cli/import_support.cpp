@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/cli/cli.h"
 #include "common/record_fields.h"
 #include "engine/engine.h"
 #include "shell/company_record.h"
@@ -41,6 +42,28 @@ bool OpenImportFile(CommandContext& c, const std::string& name, const shell::Rec
   if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
   c.err << "\n";
   return false;
+}
+
+int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors) {
+  for (const common::CsvError& e : errors) c.err << "line " << e.line << ": " << e.text << "\n";
+  c.err << "tallyfold-cli: nothing was imported: " << errors.size() << " problem" << (errors.size() == 1 ? "" : "s")
+        << "\n";
+  return kExitProblems;
+}
+
+int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, engine::FileBlockGuard& block,
+                       const std::string& name) {
+  if (!written) {
+    c.err << "tallyfold-cli: adding to " << name << " failed (status " << EngineStatus << "); the " << plural
+          << " added before it were taken out again\n";
+    return kExitProblems;
+  }
+  block.Close();
+  if (!EngineOK) {
+    c.err << "tallyfold-cli: closing " << name << " failed (status " << EngineStatus << ")\n";
+    return kExitProblems;
+  }
+  return kExitOk;
 }
 
 }  // namespace tf::cli

@@ -3,8 +3,10 @@
 // window, and the company's record says how its files are named and dated.
 
 #include <string>
+#include <vector>
 
 #include "app/cli/commands.h"
+#include "common/csv.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
 #include "engine/engine.h"
@@ -43,5 +45,13 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
 // `create` a missing one is created empty. A damaged one is left for `rebuild`.
 bool OpenImportFile(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind,
                     const char* what, bool create, engine::FileBlockGuard& block);
+
+// Reports every bad row ("line N: ...") and that nothing was imported; returns kExitProblems.
+int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors);
+
+// After the file was checked: a failed add ("the <kind> added before it were taken out
+// again") or a failed close of `name`; kExitOk when both went well.
+int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, engine::FileBlockGuard& block,
+                       const std::string& name);
 
 }  // namespace tf::cli
