@@ -16,6 +16,7 @@
 
 #include "common/scripted_prompter.h"
 #include "common/ui/cal_form.h"
+#include "shell/ui/about_box.h"
 #include "shell/ui/main_form.h"
 #include "test_support.h"
 
@@ -305,6 +306,20 @@ class MainFormTest : public QObject {
     QCOMPARE(dateText, QString("10/12/2026"));
     QVERIFY((centre - form_->frameGeometry().center()).manhattanLength() < 40);
     QCOMPARE(form_->CalForm->windowTitle(), QString("Date Selection"));
+  }
+
+  void AboutShowsProductAndVersion() {
+    QString product, version;
+    QTimer::singleShot(0, [&] {
+      auto* about = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+      if (!about) return;
+      product = about->ProductName->text();
+      version = about->Version->text();
+      about->OKButton->click();
+    });
+    Find<QAction>("About1")->trigger();
+    QCOMPARE(product, QString("QZ Tallyfold PRO"));
+    QCOMPARE(version, QString("Version 0.1"));
   }
 
   void ClosingAsksAboutLabelsThenBacksUpThenEndsTheEngine() {
