@@ -50,6 +50,9 @@ cmake --build "$build" --target tallyfold tallyfold-cli
 gui="$build/app/tallyfold"
 cli="$build/app/tallyfold-cli"
 
+# First run: the starter folder. Later runs: init leaves every existing file alone.
+"$cli" init "$data"
+
 if [ "$install_entry" = 1 ]; then
   share="${XDG_DATA_HOME:-$HOME/.local/share}"
   mkdir -p "$share/applications" "$share/icons/hicolor/scalable/apps"
@@ -61,9 +64,6 @@ if [ "$install_entry" = 1 ]; then
   exit 0
 fi
 
-# First run: the starter folder. Later runs: init leaves every existing file alone.
-"$cli" init "$data"
-
 if [ "$xvfb" = 1 ]; then
   command -v Xvfb >/dev/null || { echo "run.sh: Xvfb is not installed" >&2; exit 3; }
   n=99
@@ -72,6 +72,7 @@ if [ "$xvfb" = 1 ]; then
   xvfb_pid=$!
   trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${n}" ] && break; sleep 0.1; done
+  [ -e "/tmp/.X11-unix/X${n}" ] || { echo "run.sh: the virtual display :$n did not start" >&2; exit 3; }
   export DISPLAY=":$n"
   unset WAYLAND_DISPLAY
   echo "Running on the virtual display :$n. Look at it with"
