@@ -161,7 +161,6 @@ inline constexpr std::string_view kHomePageCaption = "Internet Home Page";
 std::optional<std::string> AskHomePage(common::Prompter& prompter);
 
 // Help topics of the help window (the contents are the empty topic).
-inline constexpr std::string_view kHelpFile = "Qzvqpro.hlp";
 inline constexpr std::string_view kTopicHelpOnHelp = "How to use Help";
 inline constexpr std::string_view kTopicFaq = "Frequent Asked Questions";
 inline constexpr std::string_view kTopicAgingChart = "AgingChart";
