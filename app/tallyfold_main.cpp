@@ -6,7 +6,6 @@
 // copy runs per folder, and a second start brings the running copy's window forward.
 
 #include <QApplication>
-#include <QIcon>
 #include <QTimer>
 
 #include <cstdlib>
@@ -26,7 +25,9 @@
 #include "shell/main_window_model.h"
 #include "shell/program_title.h"
 #include "shell/ui/main_form_startup.h"
+#include "shell/ui/program_picture.h"
 #include "shell/ui/single_instance.h"
+#include "shell/ui/splash.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(ToQString(tf::shell::kProgramTitle));
   QApplication::setApplicationVersion(ToQString(tf::shell::kProductVersion));
   QApplication::setDesktopFileName("tallyfold");
-  QApplication::setWindowIcon(QIcon::fromTheme("tallyfold"));
+  QApplication::setWindowIcon(tf::shell::ui::ProgramIcon());
 
   fs::path data = tf::cli::DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   const QStringList args = QApplication::arguments();
@@ -116,10 +117,15 @@ int main(int argc, char** argv) {
   if (!form) return 1;
   prompter.SetParent(form.get());
 
-  // The windows the main window's commands open, created once and shown modally.
+  // The splash stands while the windows the main window's commands open are created (once
+  // each; they are shown modally).
+  auto splash = std::make_unique<tf::shell::ui::TPStart>();
+  splash->ShowNow();
   tf::common::ui::TListWindow listWindow(form.get(), &prompter);
   tf::products::ui::TEditProd editProd({form->Book(), prompter, status, listWindow, clock}, form.get());
   form->SetCommandHandler(tf::shell::CommandId::ProductManager, [&editProd] { editProd.exec(); });
+
+  splash.reset();
 
   QObject::connect(instance.get(), &SingleInstance::RaiseRequested, form.get(),
                    &tf::shell::ui::TMainForm::BringForward);

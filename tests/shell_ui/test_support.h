@@ -6,5 +6,6 @@ namespace tf::shell::ui::test {
 int RunMainFormTests(int argc, char** argv);
 int RunSingleInstanceTests(int argc, char** argv);
 int RunStartupTests(int argc, char** argv);
+int RunSplashTests(int argc, char** argv);
 
 }  // namespace tf::shell::ui::test
