@@ -1,0 +1,335 @@
+#include "customers/ui/demo_form.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPixmap>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "common/font_spec.h"
+#include "common/record_fields.h"
+#include "common/ui/help_window.h"
+#include "common/ui/qt_font.h"
+#include "common/ui/qt_print_canvas.h"
+#include "common/ui/qt_text.h"
+#include "customers/customer_list.h"
+#include "customers/customer_record.h"
+#include "customers/ui/edit_dlg.h"
+#include "finder/ui/find_box.h"
+#include "invoicing/payment_terms.h"
+#include "shell/company_record.h"
+#include "shell/company_store.h"
+
+namespace tf::customers::ui {
+
+namespace company = shell::company;
+using common::ui::ToQString;
+
+namespace {
+
+QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(name);
+  b->setToolTip(hint);
+  b->setText(hint);
+  b->setIcon(parent->style()->standardIcon(icon));
+  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  b->setAutoRaise(true);
+  return b;
+}
+
+QAction* Action(QObject* parent, const char* name, const char* text) {
+  auto* a = new QAction(text, parent);
+  a->setObjectName(name);
+  return a;
+}
+
+}  // namespace
+
+TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent) : QDialog(parent), services_(std::move(services)) {
+  setObjectName("TDemoForm");
+  setWindowTitle(ToQString(kCustomerManagerTitle));
+  BuildControls();
+  BuildMenus();
+  list_ = std::make_unique<BrowserList>(CustBrowser);
+  editor_ = new TEditDlg(this);
+  OnUnableToOpen = [] { QApplication::exit(1); };
+  ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
+  FindDialog = [this](const finder::FindMode& mode) {
+    finder::ui::TFindBox box(services_.prompter, this);
+    return box.Run(mode);
+  };
+  Printer = [] { return std::unique_ptr<common::PrintCanvas>(common::ui::DefaultPrinterCanvas()); };
+  LoadTerms = [] { return invoicing::LoadTerms(); };
+  model_ = std::make_unique<CustomerManager>(
+      CustomerManagerServices{services_.company, services_.prompter, services_.status, services_.viewer,
+                              services_.clock, services_.labelQueue,
+                              [this](CustomerEditor& editor) {
+                                return editor_->Run(editor, model_->File(), services_.prompter);
+                              },
+                              [this](const finder::FindMode& mode) { return FindDialog(mode); },
+                              [this] { return LoadTerms(); }},
+      *list_);
+  resize(900, 520);
+}
+
+TDemoForm::~TDemoForm() = default;
+
+void TDemoForm::BuildControls() {
+  auto* tools = new QToolBar(this);
+  tools->setObjectName("ToolBar1");
+  NewCustButn = ToolButton(this, "NewCustButn", "New", QStyle::SP_FileIcon);
+  EditCustButn = ToolButton(this, "EditCustButn", "Edit", QStyle::SP_FileDialogDetailedView);
+  DeleteCustButn = ToolButton(this, "DeleteCustButn", "Delete", QStyle::SP_TrashIcon);
+  FinCustButn = ToolButton(this, "FinCustButn", "Find", QStyle::SP_FileDialogContentsView);
+  CustBookButn = ToolButton(this, "CustBookButn", "Customer List", QStyle::SP_FileDialogListView);
+  StmtPrin = ToolButton(this, "StmtPrin", "View/Print Statement", QStyle::SP_FileDialogInfoView);
+  BatchPrinButn = ToolButton(this, "BatchPrinButn", "Batch Print Statements", QStyle::SP_DialogSaveButton);
+  PrintEnvButn = ToolButton(this, "PrintEnvButn", "Print Envelope", QStyle::SP_DriveFDIcon);
+  SpeedButton2 = ToolButton(this, "SpeedButton2", "Close", QStyle::SP_DialogCloseButton);
+  SpeedButton3 = ToolButton(this, "SpeedButton3", "Help", QStyle::SP_DialogHelpButton);
+  for (QToolButton* b : {NewCustButn, EditCustButn, DeleteCustButn, FinCustButn, CustBookButn, StmtPrin, BatchPrinButn,
+                         PrintEnvButn, SpeedButton2, SpeedButton3})
+    tools->addWidget(b);
+  // Statements come with the statement window.
+  StmtPrin->setEnabled(false);
+  BatchPrinButn->setEnabled(false);
+
+  Label1 = new QLabel(this);
+  Label1->setObjectName("Label1");
+  auto* panel = new QFrame(this);
+  panel->setObjectName("Panel1");
+  panel->setFrameShape(QFrame::StyledPanel);
+  auto* panelLayout = new QHBoxLayout(panel);
+  panelLayout->addWidget(Label1);
+
+  CustBrowser = new TIndexBrowser(this);
+  CustBrowser->setObjectName("CustBrowser");
+  CustBrowser->setFont(QFont("Courier New", 10));
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  StatusPanel0 = new QLabel(StatusBar1);
+  StatusPanel0->setObjectName("StatusBar1Panel0");
+  StatusPanel1 = new QLabel(ToQString(kMenuHint), StatusBar1);
+  StatusPanel1->setObjectName("StatusBar1Panel1");
+  StatusBar1->addWidget(StatusPanel0, 1);
+  StatusBar1->addWidget(StatusPanel1, 2);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(tools);
+  layout->addWidget(panel);
+  layout->addWidget(CustBrowser, 1);
+  layout->addWidget(StatusBar1);
+
+  connect(NewCustButn, &QToolButton::clicked, this, &TDemoForm::NewCustButnClick);
+  connect(EditCustButn, &QToolButton::clicked, this, &TDemoForm::EditCustButnClick);
+  connect(DeleteCustButn, &QToolButton::clicked, this, &TDemoForm::DeleteCustButnClick);
+  connect(FinCustButn, &QToolButton::clicked, this, &TDemoForm::FinCustButnClick);
+  connect(CustBookButn, &QToolButton::clicked, this, &TDemoForm::CustBookButnClick);
+  connect(PrintEnvButn, &QToolButton::clicked, this, &TDemoForm::PrintEnvButnClick);
+  connect(SpeedButton2, &QToolButton::clicked, this, &QDialog::reject);
+  connect(SpeedButton3, &QToolButton::clicked, this, [this] { ShowHelp(kManagerHelpTopic); });
+
+  // Typed letters are upper-cased for the list's jump; Enter picks.
+  CustBrowser->OnKeyPress = [this](TIndexBrowser*, QChar& ch) {
+    if (ch == QChar('\r') || ch == QChar('\n')) {
+      ch = QChar();
+      CustBrowserDblClick();
+    } else {
+      ch = ch.toUpper();
+    }
+  };
+  CustBrowser->OnDblClick = [this](TIndexBrowser*) { CustBrowserDblClick(); };
+  CustBrowser->OnRowChanged = [this](TIndexBrowser*) {
+    model_->RowChanged();
+    ShowState();
+  };
+
+  // The Delete key deletes the current customer.
+  CustBrowser->OnKeyDown = [this](TIndexBrowser*, int& key, Qt::KeyboardModifiers) {
+    if (key != Qt::Key_Delete) return;
+    key = 0;
+    DeleteCustButnClick();
+  };
+}
+
+void TDemoForm::BuildMenus() {
+  MainMenu1 = new QMenuBar(this);
+  MainMenu1->setObjectName("MainMenu1");
+  QMenu* customer = MainMenu1->addMenu("&Customer");
+  customer->setObjectName("Customer1");
+  Add1 = Action(this, "Add1", "&New");
+  Edit1 = Action(this, "Edit1", "&Edit");
+  Delete1 = Action(this, "Delete1", "&Delete");
+  Search1 = Action(this, "Search1", "&Find");
+  CustomerList1 = Action(this, "CustomerList1", "Customer &List");
+  PrintEnvelope1 = Action(this, "PrintEnvelope1", "&Print Envelope");
+  AddtoLabelQueue1 = Action(this, "AddtoLabelQueue1", "Add to Label &Queue");
+  Close1 = Action(this, "Close1", "&Close");
+  customer->addActions({Add1, Edit1, Delete1, Search1, CustomerList1, PrintEnvelope1, AddtoLabelQueue1});
+  customer->addSeparator();
+  customer->addAction(Close1);
+  QMenu* display = MainMenu1->addMenu("&Display");
+  display->setObjectName("Display1");
+  ByName1 = Action(this, "ByName1", "By &Name");
+  ByNumber1 = Action(this, "ByNumber1", "By N&umber");
+  ByName1->setCheckable(true);
+  ByNumber1->setCheckable(true);
+  PrintWindow1 = Action(this, "PrintWindow1", "Print &Window");
+  display->addActions({ByName1, ByNumber1});
+  display->addSeparator();
+  display->addAction(PrintWindow1);
+  QMenu* statements = MainMenu1->addMenu("&Statements");
+  statements->setObjectName("Statements1");
+  View2 = Action(this, "View2", "&View / Print");
+  BatchPrint1 = Action(this, "BatchPrint1", "&Batch Print");
+  statements->addActions({View2, BatchPrint1});
+  QMenu* help = MainMenu1->addMenu("&Help");
+  help->setObjectName("Help1");
+  AddingRecords1 = Action(this, "AddingRecords1", "&Overview");
+  help->addAction(AddingRecords1);
+  layout()->setMenuBar(MainMenu1);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  A1 = Action(this, "A1", "&New");
+  EditCustomer1 = Action(this, "EditCustomer1", "&Edit");
+  D1 = Action(this, "D1", "&Delete");
+  Search2 = Action(this, "Search2", "&Find");
+  CustomerList2 = Action(this, "CustomerList2", "Customer &List");
+  Statement1 = Action(this, "Statement1", "&Statement");
+  PrintEnvelope2 = Action(this, "PrintEnvelope2", "&Print Envelope");
+  AddtoLabelQueue2 = Action(this, "AddtoLabelQueue2", "&Add to Label Queue");
+  Close2 = Action(this, "Close2", "&Close");
+  PopupMenu1->addActions({A1, EditCustomer1, D1, Search2, CustomerList2, Statement1, PrintEnvelope2, AddtoLabelQueue2});
+  PopupMenu1->addSeparator();
+  PopupMenu1->addAction(Close2);
+  CustBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(CustBrowser, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu1->popup(CustBrowser->mapToGlobal(at)); });
+
+  // Statements come with the statement window.
+  for (QAction* a : {View2, BatchPrint1, Statement1}) a->setEnabled(false);
+
+  for (QAction* a : {Add1, A1}) connect(a, &QAction::triggered, this, &TDemoForm::NewCustButnClick);
+  for (QAction* a : {Edit1, EditCustomer1}) connect(a, &QAction::triggered, this, &TDemoForm::EditCustButnClick);
+  for (QAction* a : {Delete1, D1}) connect(a, &QAction::triggered, this, &TDemoForm::DeleteCustButnClick);
+  for (QAction* a : {Search1, Search2}) connect(a, &QAction::triggered, this, &TDemoForm::FinCustButnClick);
+  for (QAction* a : {CustomerList1, CustomerList2}) connect(a, &QAction::triggered, this, &TDemoForm::CustBookButnClick);
+  for (QAction* a : {PrintEnvelope1, PrintEnvelope2}) connect(a, &QAction::triggered, this, &TDemoForm::PrintEnvButnClick);
+  for (QAction* a : {AddtoLabelQueue1, AddtoLabelQueue2})
+    connect(a, &QAction::triggered, this, &TDemoForm::AddtoLabelQueue1Click);
+  for (QAction* a : {Close1, Close2}) connect(a, &QAction::triggered, this, &QDialog::reject);
+  connect(ByName1, &QAction::triggered, this, &TDemoForm::ByName1Click);
+  connect(ByNumber1, &QAction::triggered, this, &TDemoForm::ByNumber1Click);
+  connect(PrintWindow1, &QAction::triggered, this, &TDemoForm::PrintWindow1Click);
+  connect(AddingRecords1, &QAction::triggered, this, [this] { ShowHelp(kManagerHelpTopic); });
+}
+
+void TDemoForm::Guard(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const engine::BrowseError& e) {
+    services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
+  } catch (const std::runtime_error& e) {
+    services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
+  }
+  ShowState();
+}
+
+void TDemoForm::ShowState() {
+  StatusPanel0->setText(ToQString(model_->Panel(0)));
+  StatusPanel1->setText(ToQString(model_->Panel(1)));
+  ByName1->setChecked(model_->Order() == kKeyByName);
+  ByNumber1->setChecked(model_->Order() == kKeyByNumber);
+}
+
+int TDemoForm::exec() {
+  const auto current = services_.company.Current();
+  setWindowTitle(ToQString(model_->Title(services_.emailMode())));
+  const common::FontSpec editorFont = common::ReadFontSpec(current, company::kEditorFont);
+  Label1->setFont(common::ui::ToQFont(editorFont));
+  QPalette palette = Label1->palette();
+  palette.setColor(QPalette::WindowText, common::ui::ToQColor(editorFont.colour));
+  Label1->setPalette(palette);
+  Label1->setText(ToQString(model_->CompanyCaption()));
+  CustBrowser->SetHeader(ToQString(CustomerListHeader()));
+  const common::FontSpec listFont = common::ReadFontSpec(current, company::kManagersFont);
+  CustBrowser->setFont(common::ui::ToQFont(listFont, true));
+  QPalette listPalette = CustBrowser->palette();
+  listPalette.setColor(QPalette::Text, common::ui::ToQColor(listFont.colour));
+  CustBrowser->setPalette(listPalette);
+
+  bool opened = false;
+  Guard([&] { opened = model_->Open(); });
+  if (!opened) {
+    services_.prompter.Inform(kUnableToOpenDatabase, {}, common::PromptIcon::Error);
+    OnUnableToOpen();
+    return QDialog::Rejected;
+  }
+  ShowState();
+  CustBrowser->setFocus();
+  const int result = QDialog::exec();
+  model_->Close();
+  return result;
+}
+
+std::optional<common::RecordBuffer> TDemoForm::PickCustomer(const std::string& name, const std::string& number) {
+  model_->BeginPicking(name, number);
+  ShowState();
+  const int result = exec();
+  model_->EndPicking();
+  ShowState();
+  if (result != QDialog::Accepted) return std::nullopt;
+  return model_->Selected();
+}
+
+void TDemoForm::NewCustButnClick() { Guard([this] { model_->Add(); }); }
+void TDemoForm::EditCustButnClick() { Guard([this] { model_->Edit(); }); }
+void TDemoForm::DeleteCustButnClick() { Guard([this] { model_->Delete(); }); }
+void TDemoForm::FinCustButnClick() { Guard([this] { model_->Find(); }); }
+void TDemoForm::CustBookButnClick() { Guard([this] { model_->CustomerListReport(); }); }
+void TDemoForm::AddtoLabelQueue1Click() { Guard([this] { model_->AddToLabelQueue(); }); }
+void TDemoForm::ByName1Click() { Guard([this] { model_->SetOrder(kKeyByName); }); }
+void TDemoForm::ByNumber1Click() { Guard([this] { model_->SetOrder(kKeyByNumber); }); }
+
+void TDemoForm::PrintEnvButnClick() {
+  std::unique_ptr<common::PrintCanvas> canvas = Printer();
+  if (!canvas) return;
+  Guard([&] { model_->PrintEnvelope(*canvas); });
+}
+
+void TDemoForm::CustBrowserDblClick() {
+  bool picked = false;
+  Guard([&] { picked = model_->Pick(); });
+  if (picked) accept();
+}
+
+// The window's image, as large as the page allows.
+void TDemoForm::PrintWindow1Click() {
+  QTemporaryDir dir;
+  if (!dir.isValid()) return;
+  const QString path = dir.filePath("window.png");
+  const QPixmap image = grab();
+  if (image.isNull() || !image.save(path, "PNG")) return;
+  std::unique_ptr<common::PrintCanvas> canvas = Printer();
+  if (!canvas) return;
+  canvas->SetTitle(kCustomerManagerTitle);
+  if (!canvas->BeginDoc()) return;
+  int width = canvas->PageWidth();
+  int height = int(double(width) * image.height() / image.width());
+  if (height > canvas->PageHeight()) {
+    height = canvas->PageHeight();
+    width = int(double(height) * image.width() / image.height());
+  }
+  canvas->DrawBitmap(0, 0, width, height, path.toStdString());
+  canvas->EndDoc();
+}
+
+}  // namespace tf::customers::ui

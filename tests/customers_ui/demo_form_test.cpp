@@ -1,0 +1,304 @@
+// The Customer Manager and the customer editor driven by their control names on the offscreen
+// platform: adding (and a refused empty name), the auto-copy, editing, order, the label queue,
+// the Delete key, a long list imported from CSV and scrolled, Enter to pick, and an envelope
+// printed to PDF and read back with pdftotext.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "common/clock.h"
+#include "common/record_fields.h"
+#include "common/scripted_prompter.h"
+#include "common/text.h"
+#include "common/ui/qt_print_canvas.h"
+#include "correspondence/label_queue.h"
+#include "customers/customer_file.h"
+#include "customers/customer_import.h"
+#include "customers/customer_record.h"
+#include "customers/ui/demo_form.h"
+#include "customers/ui/edit_dlg.h"
+#include "engine/checker.h"
+#include "engine/engine.h"
+#include "shell/company_record.h"
+#include "shell/company_store.h"
+#include "tests/engine/engine_fixture.h"
+
+using namespace tf;
+using namespace std::chrono;
+namespace company = shell::company;
+using common::PromptAnswer;
+
+namespace {
+
+struct QuietStatus : engine::RebuildStatus {
+  void Show(std::string_view) override {}
+  void Lines(std::string_view, std::string_view, std::string_view) override {}
+  void Close() override {}
+};
+
+struct NoViewer : common::TextReportViewer {
+  void ShowTextFile(const std::string&, std::string_view) override {}
+};
+
+}  // namespace
+
+class TDemoFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void managerAndEditorDrivenByControlNames();
+  void longListScrollsAndEnterPicks();
+  void envelopeToPdf();
+
+ private:
+  static void Soon(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
+  // Closes the dialog however the steps inside its modal loop end (a failed check returns).
+  struct CloseAtEnd {
+    QDialog* dialog;
+    ~CloseAtEnd() {
+      if (dialog && dialog->isVisible()) dialog->reject();
+    }
+  };
+  customers::ui::TEditDlg* Editor() const { return form_->findChild<customers::ui::TEditDlg*>("TEditDlg"); }
+  QString CurrentRow() const {
+    const auto& m = form_->CustBrowser->Model();
+    return m.CurrentRow() ? QString::fromLatin1(m.Row(m.CurrentRow()).Row.c_str()).trimmed() : QString();
+  }
+  template <class T> T* Child(const char* name) const { return form_->findChild<T*>(name); }
+  void Click(const char* button) { QTest::mouseClick(Child<QToolButton>(button), Qt::LeftButton); }
+  void Import(int count);
+
+  std::unique_ptr<engine::testing::TempFolder> dir_;
+  std::filesystem::path previous_;
+  shell::CompanyBook book_;
+  common::ScriptedPrompter prompter_;
+  QuietStatus status_;
+  NoViewer viewer_;
+  common::FixedClock clock_{year{2026} / 3 / 14};
+  correspondence::LabelQueue queue_;
+  std::unique_ptr<customers::ui::TDemoForm> form_;
+};
+
+void TDemoFormTest::init() {
+  dir_ = std::make_unique<engine::testing::TempFolder>();
+  previous_ = std::filesystem::current_path();
+  std::filesystem::current_path(dir_->path());
+  engine::InitEngine(0, 30);
+  QVERIFY(engine::EngineOK);
+  // The company, in the company file too: adding a customer updates its record there.
+  common::RecordBuffer co(company::kCompanyRecordLength);
+  common::WriteText(co, company::kCompanyName, "Acme Books");
+  common::WriteText(co, company::kCompanyNumber, "1");
+  common::WriteText(co, company::kNextCustomerNumber, "100");
+  common::WriteText(co, company::kDefaultTerms, "Net 30 Days");
+  common::WriteBool(co, company::kAutoCopyBillToShip, true);
+  common::WriteText(co, company::kAddress1, "1 Main Street");
+  common::WriteText(co, company::kEnvLineSpacing, "60");
+  common::WriteText(co, company::kEnvLeftMargin, "75");
+  common::WriteText(co, company::kEnvTopMargin, "75");
+  common::WriteText(co, company::kEnvSendAddressLeft, "1200");
+  common::WriteText(co, company::kEnvOrientation, "L");
+  common::WriteText(co, company::kEnvAddressSource, "B");
+  common::WriteFlag(co, company::kPrintReturnAddress, true);
+  common::WriteFontSpec(co, company::kEnvelopeFont, {"DejaVu Sans", 12, 0, 0});
+  const auto& kind = company::CompanyFileKind();
+  engine::MakeFileBlock(company::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
+  {
+    engine::FileBlockGuard block;
+    engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
+    std::int32_t ref = 0;
+    QVERIFY(shell::AddKeyedRecord(block.get(), kind, co, ref, prompter_));
+  }
+  std::copy(co.begin(), co.end(), book_.Current().begin());
+  prompter_.Clear();
+  form_ = std::make_unique<customers::ui::TDemoForm>(
+      customers::ui::DemoFormServices{book_, prompter_, status_, viewer_, clock_, queue_, [] { return true; }});
+  form_->ShowHelp = [](std::string_view) {};
+  form_->LoadTerms = [] { return std::vector<std::string>{"Due On Receipt", "Net 30 Days"}; };
+}
+
+void TDemoFormTest::cleanup() {
+  form_.reset();
+  engine::KeyBuilder keys = customers::CustomerKeys;
+  const engine::CheckResult check = engine::CheckFileBlock("1C", &keys);
+  for (const auto& f : check.findings) qWarning("%s", f.text.c_str());
+  QVERIFY(check.Clean());
+  engine::ExitEngine();
+  std::filesystem::current_path(previous_);
+  dir_.reset();
+}
+
+void TDemoFormTest::Import(int count) {
+  std::string csv = "CustomerName,Phone1,BillAddress1\n";
+  for (int k = 0; k < count; ++k)
+    csv += "Customer " + std::to_string(100000 + k) + ",555-" + std::to_string(k) + ",Street " + std::to_string(k) + "\n";
+  engine::FileBlockGuard block;
+  prompter_.Answer(PromptAnswer::OK);
+  QVERIFY(customers::OpenCustomerFile(block.handle(), "1", prompter_, status_));
+  customers::CustomerImport plan = customers::PlanCustomerImport(block.get(), csv, "1", "Net 30 Days");
+  QVERIFY(plan.errors.empty());
+  QVERIFY(customers::WriteCustomerImport(block.get(), plan, prompter_));
+  prompter_.Clear();
+}
+
+void TDemoFormTest::managerAndEditorDrivenByControlNames() {
+  prompter_.Answer(PromptAnswer::OK);  // "I am going to create a new, empty customer file ..."
+  Soon([this] {
+    CloseAtEnd close{form_.get()};
+    QCOMPARE(form_->windowTitle(), QString("Customer Manager - (E-Mail Mode)"));
+    QCOMPARE(Child<QLabel>("Label1")->text(), QString("Acme Books - #1"));
+    QVERIFY(!Child<QToolButton>("StmtPrin")->isEnabled());
+    QVERIFY(!Child<QToolButton>("BatchPrinButn")->isEnabled());
+    QVERIFY(form_->CustBrowser->Header().startsWith("Name "));
+
+    // New: an empty name is refused with the focus on the name, then the customer is typed.
+    Soon([this] {
+      auto* dlg = Editor();
+      CloseAtEnd closeEditor{dlg};
+      QVERIFY(dlg && dlg->isVisible());
+      QCOMPARE(dlg->windowTitle(), QString("Add Customer"));
+      QCOMPARE(dlg->CNo->text(), QString("100"));
+      QCOMPARE(dlg->CTerms->currentText(), QString("Net 30 Days"));
+      QCOMPARE(dlg->CTE->text(), QString("N"));
+      QVERIFY(dlg->CheckBox1->isChecked());
+      QCOMPARE(dlg->CName->maxLength(), 35);
+      QCOMPARE(dlg->CTerms->lineEdit()->maxLength(), 35);
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QCOMPARE(prompter_.Texts().back(), std::string("You must enter a customer name."));
+      QVERIFY(dlg->isVisible());
+      QCOMPARE(dlg->focusWidget(), static_cast<QWidget*>(dlg->CName));
+      QTest::keyClicks(dlg->CName, "John Smith");
+      dlg->CNameExit();
+      QCOMPARE(dlg->ShortName->text(), QString("JSmith"));
+      QTest::keyClicks(dlg->CAdd1Edit, "1 High Street");
+      QCOMPARE(dlg->CShip1->text(), QString("1 High Street"));  // auto-copy
+      QTest::mouseClick(dlg->Button2, Qt::LeftButton);
+      QCOMPARE(dlg->CShip1->text(), QString());
+      QTest::mouseClick(dlg->Button1, Qt::LeftButton);
+      QCOMPARE(dlg->CShip1->text(), QString("1 High Street"));
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QVERIFY(!dlg->isVisible());
+    });
+    Click("NewCustButn");
+    QVERIFY(CurrentRow().startsWith("John Smith"));
+    QCOMPARE(common::ReadText(book_.Current(), company::kNextCustomerNumber), std::string("101"));
+    QCOMPARE(Child<QLabel>("StatusBar1Panel0")->text(), QString("Customers: 1"));
+
+    // A second one through the pop-up menu's item.
+    Soon([this] {
+      auto* dlg = Editor();
+      CloseAtEnd closeEditor{dlg};
+      QTest::keyClicks(dlg->CName, "Alpha Co");
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+    });
+    Child<QAction>("A1")->trigger();
+    QVERIFY(CurrentRow().startsWith("Alpha Co"));
+
+    // Edit: the phone.
+    Soon([this] {
+      auto* dlg = Editor();
+      CloseAtEnd closeEditor{dlg};
+      QCOMPARE(dlg->windowTitle(), QString("Edit Customer"));
+      QCOMPARE(dlg->CName->text(), QString("Alpha Co"));
+      QTest::keyClicks(dlg->CPhone1, "555-0100");
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+    });
+    Click("EditCustButn");
+    QVERIFY(CurrentRow().contains("555-0100"));
+
+    // By number: 100 before 101.
+    Child<QAction>("ByNumber1")->trigger();
+    QVERIFY(Child<QAction>("ByNumber1")->isChecked());
+    QVERIFY(CurrentRow().startsWith("Alpha Co"));
+    QCOMPARE(QString::fromLatin1(form_->CustBrowser->Model().Row(1).Row.c_str()).left(10), QString("John Smith"));
+    Child<QAction>("ByName1")->trigger();
+
+    // Label queue.
+    Child<QAction>("AddtoLabelQueue1")->trigger();
+    QCOMPARE(queue_.Size(), std::size_t(1));
+    QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Alpha Co added to label queue."));
+
+    // The Delete key, answered Yes.
+    prompter_.Answer(PromptAnswer::Yes);
+    QTest::keyClick(form_->CustBrowser, Qt::Key_Delete);
+    QCOMPARE(prompter_.Shown().back().caption, std::string("Delete Customer#: 101"));
+    QCOMPARE(prompter_.Unanswered(), std::size_t(0));
+    QVERIFY(CurrentRow().startsWith("John Smith"));
+    QCOMPARE(Child<QLabel>("StatusBar1Panel0")->text(), QString("Customers: 1"));
+    Click("SpeedButton2");
+  });
+  form_->exec();
+  QVERIFY(!form_->Model().IsOpen());
+}
+
+void TDemoFormTest::longListScrollsAndEnterPicks() {
+  Import(3000);
+  form_->resize(900, 600);
+  std::optional<common::RecordBuffer> picked;
+  Soon([this] {
+    CloseAtEnd close{form_.get()};
+    QVERIFY(CurrentRow().startsWith("Customer 102000"));  // the picker's customer
+    QTest::keyClick(form_->CustBrowser, Qt::Key_End, Qt::ControlModifier);
+    QVERIFY(CurrentRow().startsWith("Customer 102999"));
+    QTest::keyClick(form_->CustBrowser, Qt::Key_PageUp);
+    QTest::keyClick(form_->CustBrowser, Qt::Key_Home, Qt::ControlModifier);
+    QVERIFY(CurrentRow().startsWith("Customer 100000"));
+    QTest::keyClick(form_->CustBrowser, Qt::Key_PageDown);
+    QTest::keyClick(form_->CustBrowser, Qt::Key_Down);
+    const QString row = CurrentRow();
+    QVERIFY(row.startsWith("Customer 1000"));
+    QCOMPARE(Child<QLabel>("StatusBar1Panel0")->text(), QString("Customers: 3000"));
+    QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Double-click or press <enter> to select."));
+    QTest::keyClick(form_->CustBrowser, Qt::Key_Return);
+  });
+  picked = form_->PickCustomer("Customer 102000", "2001");
+  QVERIFY(picked.has_value());
+  QVERIFY(common::ReadText(*picked, customers::kCustomerName).rfind("Customer 1000", 0) == 0);
+  QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Right-click mouse or select from menu bar."));
+}
+
+void TDemoFormTest::envelopeToPdf() {
+  Import(3);
+  const QString pdf = QString::fromStdString(dir_->path()) + "/envelope.pdf";
+  form_->Printer = [pdf] { return std::unique_ptr<common::PrintCanvas>(common::ui::PdfPrintCanvas(pdf)); };
+  Soon([this] {
+    CloseAtEnd close{form_.get()};
+    Click("PrintEnvButn");
+    QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Envelope for Customer 100000 sent to printer."));
+    Click("SpeedButton2");
+  });
+  form_->exec();
+  QProcess text;
+  text.start("pdftotext", {"-layout", pdf, "-"});
+  QVERIFY(text.waitForFinished(20000));
+  const QString out = QString::fromUtf8(text.readAllStandardOutput());
+  QVERIFY2(out.contains("Acme Books"), qPrintable(out));
+  QVERIFY(out.contains("1 Main Street"));
+  QVERIFY(out.contains("Customer 100000"));
+  QVERIFY(out.contains("Street 0"));
+  // Landscape: the page is wider than high.
+  QProcess info;
+  info.start("pdfinfo", {pdf});
+  QVERIFY(info.waitForFinished(20000));
+  const QString pages = QString::fromUtf8(info.readAllStandardOutput());
+  const QRegularExpressionMatch size = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+)").match(pages);
+  QVERIFY2(size.hasMatch(), qPrintable(pages));
+  QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());
+}
+
+QTEST_MAIN(TDemoFormTest)
+#include "demo_form_test.moc"
