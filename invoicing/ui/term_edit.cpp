@@ -1,0 +1,124 @@
+#include "invoicing/ui/term_edit.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <system_error>
+
+#include "common/ui/help_window.h"
+#include "common/ui/qt_text.h"
+
+namespace tf::invoicing::ui {
+
+using common::ui::FromQString;
+using common::ui::ToQString;
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const char* text) {
+  auto* b = new QPushButton(text, parent);
+  b->setObjectName(name);
+  b->setAutoDefault(false);
+  return b;
+}
+
+}  // namespace
+
+TTermEdit::TTermEdit(common::Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
+  setObjectName("TTermEdit");
+  setWindowTitle("Edit Payment Terms");
+  ListBox1 = new QListWidget(this);
+  ListBox1->setObjectName("ListBox1");
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName("Edit1");
+  Edit1->setMaxLength(int(kMaxTermLength));
+  Label1 = new QLabel(this);
+  Label1->setObjectName("Label1");
+  Button3 = Button(this, "Button3", "Add");
+  Button1 = Button(this, "Button1", "Edit");
+  Button2 = Button(this, "Button2", "Delete");
+  Button4 = Button(this, "Button4", "Ok");
+  OKBtn = Button(this, "OKBtn", "&Close");
+  HelpButn = Button(this, "HelpButn", "?");
+  HelpButn->setToolTip("Help");
+
+  auto* side = new QVBoxLayout;
+  for (QPushButton* b : {Button3, Button1, Button2}) side->addWidget(b);
+  side->addStretch(1);
+  side->addWidget(OKBtn);
+  side->addWidget(HelpButn);
+  auto* top = new QHBoxLayout;
+  top->addWidget(ListBox1, 1);
+  top->addLayout(side);
+  auto* edit = new QHBoxLayout;
+  edit->addWidget(Edit1, 1);
+  edit->addWidget(Button4);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top, 1);
+  layout->addWidget(Label1);
+  layout->addLayout(edit);
+
+  connect(Button3, &QPushButton::clicked, this, [this] {
+    model_.Add();
+    ShowModel();
+    Edit1->setFocus();
+  });
+  connect(Button1, &QPushButton::clicked, this, [this] {
+    model_.Edit();
+    ShowModel();
+    if (model_.BoxEnabled()) Edit1->setFocus();
+  });
+  connect(Button2, &QPushButton::clicked, this, [this] {
+    model_.Delete(prompter_);
+    ShowModel();
+  });
+  connect(Button4, &QPushButton::clicked, this, [this] {
+    const bool done = model_.Ok(FromQString(Edit1->text()), prompter_);
+    if (!done) {
+      Edit1->setFocus();
+      return;
+    }
+    ShowModel();
+    ListBox1->setFocus();
+  });
+  connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    model_.Click(ListBox1->row(item));
+    ShowModel();
+  });
+  connect(OKBtn, &QPushButton::clicked, this, [this] {
+    try {
+      model_.Close();
+    } catch (const std::system_error& e) {
+      prompter_.Inform(e.what(), {}, common::PromptIcon::Error);
+      return;
+    }
+    accept();
+  });
+  ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
+  connect(HelpButn, &QPushButton::clicked, this, [this] { ShowHelp(kTermsHelpTopic); });
+  resize(420, 360);
+}
+
+void TTermEdit::ShowModel() {
+  ListBox1->clear();
+  for (const std::string& term : model_.Terms()) ListBox1->addItem(ToQString(term));
+  ListBox1->setCurrentRow(model_.Selected());
+  Edit1->setText(ToQString(model_.BoxText()));
+  Edit1->setEnabled(model_.BoxEnabled());
+  Button4->setEnabled(model_.OkEnabled());
+  Label1->setText(ToQString(model_.Prompt()));
+}
+
+int TTermEdit::exec() {
+  try {
+    model_.Show();
+  } catch (const std::system_error& e) {
+    prompter_.Inform(e.what(), {}, common::PromptIcon::Error);
+    return QDialog::Rejected;
+  }
+  ShowModel();
+  ListBox1->setFocus();
+  return QDialog::exec();
+}
+
+}  // namespace tf::invoicing::ui
