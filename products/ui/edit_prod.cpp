@@ -57,6 +57,8 @@ TEditProd::TEditProd(EditProdServices services, QWidget* parent) : QDialog(paren
   model_ = std::make_unique<ProductManager>(*list_, services_.prompter, services_.status, services_.viewer,
                                             services_.clock);
   editor_ = new TUpdProd(this);
+  findBox_ = new finder::ui::TFindBox(services_.prompter, this);
+  FindDialog = [this] { return findBox_->Run(findMode_); };
   model_->dialogs.editProduct = [this](ProductEditor& editor) { return editor_->Run(editor); };
   model_->dialogs.findProduct = [this]() -> std::optional<std::string> {
     return FindDialog ? FindDialog() : std::nullopt;

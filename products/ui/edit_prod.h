@@ -25,6 +25,8 @@
 #include "common/text_report_viewer.h"
 #include "engine/rebuild_status.h"
 #include "engine/ui/index_browser.h"
+#include "finder/ui/find_box.h"
+#include "products/product_find_mode.h"
 #include "products/product_manager.h"
 #include "products/ui/browser_list.h"
 
@@ -62,11 +64,12 @@ class TEditProd : public QDialog {
 
   ProductManager& Model() { return *model_; }
   TUpdProd& Editor() { return *editor_; }
+  finder::ui::TFindBox& FindBox() { return *findBox_; }
 
   // --- platform actions, replaceable in tests ----------------------------------------------
   std::function<void()> OnUnableToOpen;
   std::function<void(std::string_view topic)> ShowHelp;
-  // The find window in product mode: the code of the chosen row.
+  // The find window in product mode: the code of the chosen row (TFindBox by default).
   std::function<std::optional<std::string>()> FindDialog;
   // The printer "Print Window" draws on.
   std::function<std::unique_ptr<common::PrintCanvas>()> WindowPrinter;
@@ -128,6 +131,8 @@ class TEditProd : public QDialog {
   std::unique_ptr<BrowserList> list_;
   std::unique_ptr<ProductManager> model_;
   TUpdProd* editor_;
+  finder::ui::TFindBox* findBox_;
+  ProductFindMode findMode_;
 };
 
 }  // namespace tf::products::ui

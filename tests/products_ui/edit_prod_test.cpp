@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <filesystem>
@@ -160,9 +161,21 @@ void TEditProdTest::managerDrivenByControlNames() {
     click("EditInvoice");
     QVERIFY(CurrentRow().startsWith("a200       Zebra"));
 
-    // Find by code in description order.
-    form_->FindDialog = [] { return std::optional<std::string>("W100"); };
+    // Find by code in description order, through the find window in product mode.
+    Soon([this] {
+      auto& box = form_->FindBox();
+      QCOMPARE(box.windowTitle(), QString("Find Product"));
+      QTest::keyClicks(box.findChild<QLineEdit*>("FindText"), "w10");
+      QTest::mouseClick(box.findChild<QPushButton*>("FindButton"), Qt::LeftButton);
+      auto* list = box.findChild<QTreeWidget*>("ListView1");
+      QCOMPARE(list->topLevelItemCount(), 1);
+      QCOMPARE(list->headerItem()->text(0), QString("Product#"));
+      list->setCurrentItem(list->topLevelItem(0));
+      emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+      if (box.isVisible()) box.reject();
+    });
     click("SpeedButton1");
+    QVERIFY(CurrentRow().startsWith("W100"));
     QVERIFY(CurrentRow().contains("12.50"));
 
     // Delete anywhere in the window: asked first.
