@@ -5,6 +5,7 @@
 
 #include "customers/customer_fields.h"
 #include "customers/customer_form.h"
+#include "customers/customer_quick_view.h"
 #include "tests/customers/customer_fixture.h"
 
 namespace tf::customers::testing {
@@ -95,6 +96,25 @@ TEST(ShortName, FromTheNameOnLeavingIt) {
   for (Case c : {Case{"Madonna", "Madonna"}, Case{"Mary Ann Smith", "MAnn Smith"}, Case{"John Smith", "JSmith"},
                  Case{"Supercalifragilistic", "Supercalif"}, Case{"A Verylongsurname", "AVerylongs"}})
     EXPECT_EQ(ShortNameOf(c.name), c.shortName) << c.name;
+}
+
+TEST(QuickView, AgingCaptionsFromTheCompanyAndAmountsShown) {
+  RecordBuffer co(company::kCompanyRecordLength);
+  WriteText(co, company::kAgingCaption1, " Current: ");
+  WriteText(co, company::kAgingCaption2, "31-60:");
+  WriteText(co, company::kAgingCaption3, "61-90:");
+  WriteText(co, company::kAgingDays3, " 90");
+  RecordBuffer c = MakeCustomer("7", "Acme", "1234.5");
+  WriteText(c, kAgingAmount4, "-20");
+  WriteText(c, kAgingAmount2, "bad");
+  QuickView v = QuickViewOf(co, c);
+  EXPECT_EQ(v.balance, "1,234.50");
+  EXPECT_EQ(v.agingCaption[0], "Current:");
+  EXPECT_EQ(v.agingCaption[3], "Over 90:");
+  EXPECT_EQ(v.agingAmount[0], "0.00");
+  EXPECT_EQ(v.agingAmount[1], "bad");  // shown as stored until aging repairs it
+  EXPECT_EQ(v.agingAmount[3], "-20.00");
+  EXPECT_FALSE(v.invoice.has_value());
 }
 
 class CustomerFileTest : public CustomerFolderTest {};
