@@ -195,6 +195,35 @@ TEST_P(ProductManagerTest, EditChangesTheCurrentProductAndFollowsIt) {
   EXPECT_EQ(Current(), r);
 }
 
+TEST_P(ProductManagerTest, AnEditLosingARaceChangesNothing) {
+  ShowWith({{.code = "A", .description = "Alpha"}});
+  const common::RecordBuffer before = Current();
+  fill = [&](ProductEditor& e) {
+    // Another window saves the product while this dialog is open.
+    auto theirs = before;
+    common::WriteText(theirs, kProductNotes, "theirs");
+    ASSERT_TRUE(UpdateProduct(Products().file, before, theirs, refs["A"], prompter));
+    e.fields.code = "B";
+  };
+  manager.EditProductDialog();
+  EXPECT_EQ(prompter.Texts(),
+            (std::vector<std::string>{"The record has changed in the meantime.", "Modify operation failed"}));
+  const auto r = Current();
+  EXPECT_EQ(common::ReadText(r, kProductCode), "A");
+  EXPECT_EQ(common::ReadText(r, kProductNotes), "theirs");
+}
+
+TEST_P(ProductManagerTest, DeleteDoesNothingWhenTheRowNoLongerShowsTheRecord) {
+  ShowWith({{.code = "A", .description = "Alpha"}});
+  auto r = Current();
+  auto changed = r;
+  common::WriteText(changed, kProductDescription, "Changed elsewhere");
+  ASSERT_TRUE(UpdateProduct(Products().file, r, changed, refs["A"], prompter));
+  manager.DeleteCurrentProduct();  // no question: the list first has to show the change
+  EXPECT_TRUE(prompter.Shown().empty());
+  EXPECT_EQ(manager.CountPanel(), "Products: 1");
+}
+
 TEST_P(ProductManagerTest, DeleteAsksFirst) {
   ShowWith({{.code = "A", .description = "Alpha"}, {.code = "B", .description = "Beta"}});
   prompter.Answer(PromptAnswer::No);
