@@ -20,7 +20,10 @@
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
 #include "common/ui/stat_form.h"
+#include "correspondence/label_queue.h"
+#include "customers/ui/demo_form.h"
 #include "engine/engine.h"
+#include "invoicing/ui/term_edit.h"
 #include "products/ui/edit_prod.h"
 #include "shell/main_window_model.h"
 #include "shell/program_title.h"
@@ -124,6 +127,17 @@ int main(int argc, char** argv) {
   tf::common::ui::TListWindow listWindow(form.get(), &prompter);
   tf::products::ui::TEditProd editProd({form->Book(), prompter, status, listWindow, clock}, form.get());
   form->SetCommandHandler(tf::shell::CommandId::ProductManager, [&editProd] { editProd.exec(); });
+  auto& labelQueue = tf::correspondence::TheLabelQueue();
+  tf::customers::ui::TDemoForm demoForm(
+      {form->Book(), prompter, status, listWindow, clock, labelQueue,
+       [&form] { return form->Output() == tf::shell::OutputMode::EMail; }},
+      form.get());
+  form->SetCommandHandler(tf::shell::CommandId::CustomerManager, [&] {
+    demoForm.exec();
+    form->SetLabelQueuePending(labelQueue.Unsaved());
+  });
+  tf::invoicing::ui::TTermEdit termEdit(prompter, form.get());
+  form->SetCommandHandler(tf::shell::CommandId::EditTerms, [&termEdit] { termEdit.exec(); });
 
   splash.reset();
 
