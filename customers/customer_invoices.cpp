@@ -18,10 +18,17 @@ constexpr int kInvoiceRecordLength = 360;
 constexpr common::TextField kInvoiceCustomerNumber{25, 8};
 constexpr int kInvoiceCustomerKey = 2;
 
-// Opens the invoice file; a missing file is reported as `missing` with no handle.
-bool OpenInvoices(engine::FileBlockGuard& block, std::string_view companyNumber, bool& missing) {
+// The invoice file: the handle already open, or opened here (and closed by the guard). A
+// missing file is reported as `missing`.
+bool OpenInvoices(engine::FileBlockGuard& block, engine::FileBlock*& handle, engine::FileBlock* open,
+                  std::string_view companyNumber, bool& missing) {
   missing = false;
+  if (open) {
+    handle = open;
+    return true;
+  }
   engine::OpenFileBlock(block.handle(), InvoiceFileName(companyNumber));
+  handle = block.get();
   if (EngineOK) return true;
   missing = engine::EngineStatus == engine::status::kFileNotFound;
   return false;
@@ -45,11 +52,12 @@ std::string InvoiceFileName(std::string_view companyNumber) {
 }
 
 RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::string_view oldNumber,
-                                        std::string_view newNumber) {
+                                        std::string_view newNumber, engine::FileBlock* open) {
   RenumberResult result;
   engine::FileBlockGuard block;
+  engine::FileBlock* invoices = nullptr;
   bool missing = false;
-  if (!OpenInvoices(block, companyNumber, missing)) {
+  if (!OpenInvoices(block, invoices, open, companyNumber, missing)) {
     result.complete = missing;
     return result;
   }
@@ -61,45 +69,47 @@ RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::str
   // Each moved invoice leaves the old number's keys, so the search always finds the next one.
   for (;;) {
     bool failed = false;
-    std::optional<std::int32_t> ref = FirstInvoiceOf(block.get(), oldNumber, failed);
+    std::optional<std::int32_t> ref = FirstInvoiceOf(invoices, oldNumber, failed);
     if (!ref) {
       result.complete = !failed;
       break;
     }
-    engine::GetRecord(block.get(), *ref, invoice.data());
+    engine::GetRecord(invoices, *ref, invoice.data());
     if (!EngineOK) return result.complete = false, result;
     before = invoice;
     common::WriteText(invoice, kInvoiceCustomerNumber, number);
-    engine::AddKey(block.get(), kInvoiceCustomerKey, *ref, newKey);
+    engine::AddKey(invoices, kInvoiceCustomerKey, *ref, newKey);
     if (!EngineOK) return result.complete = false, result;
-    engine::PutRecord(block.get(), *ref, invoice.data());
-    if (EngineOK) engine::DeleteKey(block.get(), kInvoiceCustomerKey, *ref, oldKey);
+    engine::PutRecord(invoices, *ref, invoice.data());
+    if (EngineOK) engine::DeleteKey(invoices, kInvoiceCustomerKey, *ref, oldKey);
     if (!EngineOK) {
       // Back to the old number: the record as it was and only its old key.
-      engine::PutRecord(block.get(), *ref, before.data());
-      engine::DeleteKey(block.get(), kInvoiceCustomerKey, *ref, newKey);
+      engine::PutRecord(invoices, *ref, before.data());
+      engine::DeleteKey(invoices, kInvoiceCustomerKey, *ref, newKey);
       result.complete = false;
       break;
     }
     ++result.changed;
   }
-  block.Close();
+  block.Close();  // a handle passed in stays open
   return result;
 }
 
-std::optional<bool> CustomerHasInvoices(std::string_view companyNumber, std::string_view number) {
+std::optional<bool> CustomerHasInvoices(std::string_view companyNumber, std::string_view number,
+                                        engine::FileBlock* open) {
   engine::FileBlockGuard block;
+  engine::FileBlock* invoices = nullptr;
   bool missing = false;
-  if (!OpenInvoices(block, companyNumber, missing)) {
+  if (!OpenInvoices(block, invoices, open, companyNumber, missing)) {
     if (missing) return false;
     return std::nullopt;
   }
   bool failed = false;
-  std::optional<std::int32_t> ref = FirstInvoiceOf(block.get(), number, failed);
+  std::optional<std::int32_t> ref = FirstInvoiceOf(invoices, number, failed);
   if (failed) return std::nullopt;
   if (!ref) return false;
   common::RecordBuffer invoice(kInvoiceRecordLength);
-  engine::GetRecord(block.get(), *ref, invoice.data());
+  engine::GetRecord(invoices, *ref, invoice.data());
   if (!EngineOK) return std::nullopt;
   return ComparableText(common::ReadText(invoice, kInvoiceCustomerNumber)) == ComparableText(number);
 }

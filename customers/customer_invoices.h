@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/engine.h"
+
 namespace tf::customers {
 
 // The invoice file block of a company (its trimmed number followed by "I").
@@ -24,11 +26,14 @@ struct RenumberResult {
 // Gives every invoice of `oldNumber` the number `newNumber` (trimmed), one at a time: record
 // written, then its key 2 moved. A failure stops at that invoice with it left as it was; the
 // invoices changed before stay changed. A company without an invoice file has nothing to move.
+// `open` is the invoice file when a window (invoice entry picking a customer) holds it open
+// already: a file block has one handle in the program, so it is used and left open.
 RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::string_view oldNumber,
-                                        std::string_view newNumber);
+                                        std::string_view newNumber, engine::FileBlock* open = nullptr);
 
 // Whether an invoice of this customer number is on file (paid or not); nothing when the
 // invoice file cannot be read, so that a caller refuses rather than guesses.
-std::optional<bool> CustomerHasInvoices(std::string_view companyNumber, std::string_view number);
+std::optional<bool> CustomerHasInvoices(std::string_view companyNumber, std::string_view number,
+                                        engine::FileBlock* open = nullptr);
 
 }  // namespace tf::customers

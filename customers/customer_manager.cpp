@@ -30,6 +30,10 @@ std::string CustomerManager::CompanyText(common::TextField field) const {
   return ReadText(services_.company.Current(), field);
 }
 
+engine::FileBlock* CustomerManager::OpenInvoiceFile() const {
+  return services_.openInvoiceFile ? services_.openInvoiceFile() : nullptr;
+}
+
 std::unique_ptr<engine::BrowseSource> CustomerManager::NewSource() {
   auto source = std::make_unique<engine::BrowseSource>(file_, order_, buffer_.data(), buffer_.size());
   source->events.OnBuildRow = [this](engine::RowRec& rr) {
@@ -116,7 +120,7 @@ void CustomerManager::Edit() {
   RowChanged();
   if (editor_.NumberChanged()) {
     RenumberResult moved = RenumberCustomerInvoices(CompanyText(company::kCompanyNumber), editor_.EditedNumber(),
-                                                    ReadText(saved, kCustomerNumber));
+                                                    ReadText(saved, kCustomerNumber), OpenInvoiceFile());
     if (moved.changed > 0)
       services_.prompter.Inform("This customer has " + std::to_string(moved.changed) +
                                     " record(s) on file. All have been changed to reflect the new customer number.",
@@ -133,7 +137,7 @@ void CustomerManager::Delete() {
     return;
   }
   const std::string number = ReadText(buffer_, kCustomerNumber);
-  std::optional<bool> invoices = CustomerHasInvoices(CompanyText(company::kCompanyNumber), number);
+  std::optional<bool> invoices = CustomerHasInvoices(CompanyText(company::kCompanyNumber), number, OpenInvoiceFile());
   if (!invoices) {
     Fail(kDeleteFailedText);
     return;

@@ -56,6 +56,9 @@ struct CustomerManagerServices {
   std::function<std::optional<std::string>(const finder::FindMode& mode)> runFind;
   // The payment terms list, read each time an editor is shown.
   std::function<std::vector<std::string>()> loadTerms;
+  // The invoice file when a window that opened this one holds it open (invoice entry picking
+  // a customer); nullptr otherwise, and the manager opens it itself when it needs it.
+  std::function<engine::FileBlock*()> openInvoiceFile;
 };
 
 class CustomerManager {
@@ -117,6 +120,7 @@ class CustomerManager {
   void Fail(std::string_view text);
   std::unique_ptr<engine::BrowseSource> NewSource();
   std::string CompanyText(common::TextField field) const;
+  engine::FileBlock* OpenInvoiceFile() const;
 
   CustomerManagerServices services_;
   CustomerList& list_;

@@ -70,7 +70,7 @@ TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent) : QDialog(paren
                                 return editor_->Run(editor, model_->File(), services_.prompter);
                               },
                               [this](const finder::FindMode& mode) { return FindDialog(mode); },
-                              [this] { return LoadTerms(); }},
+                              [this] { return LoadTerms(); }, [this] { return openInvoices_; }},
       *list_);
   resize(900, 520);
 }
@@ -280,11 +280,14 @@ int TDemoForm::exec() {
   return result;
 }
 
-std::optional<common::RecordBuffer> TDemoForm::PickCustomer(const std::string& name, const std::string& number) {
+std::optional<common::RecordBuffer> TDemoForm::PickCustomer(const std::string& name, const std::string& number,
+                                                            engine::FileBlock* openInvoices) {
+  openInvoices_ = openInvoices;
   model_->BeginPicking(name, number);
   ShowState();
   const int result = exec();
   model_->EndPicking();
+  openInvoices_ = nullptr;
   ShowState();
   if (result != QDialog::Accepted) return std::nullopt;
   return model_->Selected();

@@ -58,7 +58,10 @@ class TDemoForm : public QDialog {
 
   // Invoice entry and the payment wizard: the customer they show (name and number) becomes the
   // selected customer, the window opens on it in picker mode; the customer picked, if any.
-  std::optional<common::RecordBuffer> PickCustomer(const std::string& name, const std::string& number);
+  // A caller holding the invoice file open passes it: the manager uses that handle when it
+  // renumbers or checks a customer's invoices.
+  std::optional<common::RecordBuffer> PickCustomer(const std::string& name, const std::string& number,
+                                                   engine::FileBlock* openInvoices = nullptr);
 
   CustomerManager& Model() { return *model_; }
   TEditDlg& Editor() { return *editor_; }
@@ -139,6 +142,7 @@ class TDemoForm : public QDialog {
   std::unique_ptr<BrowserList> list_;
   std::unique_ptr<CustomerManager> model_;
   TEditDlg* editor_;
+  engine::FileBlock* openInvoices_ = nullptr;
 };
 
 }  // namespace tf::customers::ui

@@ -42,6 +42,20 @@ TEST_F(CustomerInvoicesTest, RenumberingMovesEveryInvoiceOfTheOldNumberAndNoOthe
   EXPECT_EQ(CustomerHasInvoices("1", "200"), true);
 }
 
+TEST_F(CustomerInvoicesTest, AnInvoiceFileHeldOpenIsUsedAndLeftOpen) {
+  MakeInvoices({{"1", "100"}, {"2", "100"}});
+  engine::FileBlockGuard held;
+  engine::OpenFileBlock(held.handle(), "1I");
+  ASSERT_TRUE(engine::EngineOK);
+  EXPECT_EQ(RenumberCustomerInvoices("1", "100", "5", held.get()).changed, 2);
+  EXPECT_EQ(CustomerHasInvoices("1", "5", held.get()), true);
+  EXPECT_TRUE(engine::IsFileBlockOpen(held.get()));
+  // The change went through the one handle: seen after it closes.
+  held.Close();
+  EXPECT_EQ(NumbersOnFile(), (std::vector<std::string>{"1:5", "2:5"}));
+  EXPECT_EQ(CheckInvoices(), "");
+}
+
 TEST_F(CustomerInvoicesTest, CaseOnlyChangeMovesNothingAndMissingFileHasNoInvoices) {
   EXPECT_EQ(CustomerHasInvoices("1", "100"), false);
   RenumberResult none = RenumberCustomerInvoices("1", "100", "200");
