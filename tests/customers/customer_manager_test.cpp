@@ -38,7 +38,7 @@ class CustomerManagerTest : public CustomerFolderTest {
         CustomerManagerServices{book_, prompter_, status_, viewer_, clock_, queue_,
                                 [this](CustomerEditor& e) { return editorScript_(e); },
                                 [this](const finder::FindMode& m) { return findScript_(m); },
-                                [] { return std::vector<std::string>{"Net 10 Days", "Net 30 Days"}; }},
+                                [] { return std::vector<std::string>{"Net 10 Days", "Net 30 Days"}; }, nullptr},
         list_);
     prompter_.Answer(PromptAnswer::OK);  // create the customer file
     ASSERT_TRUE(manager_->Open());
