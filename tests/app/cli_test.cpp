@@ -59,9 +59,11 @@ class CliTest : public ::testing::Test {
   fs::path folder_;
 };
 
+// The hand-built blocks carry names no record kind of the program claims (customers are
+// "<n>C", products "<n>P"), so only their structure is checked unless a test adds a kind.
 TEST_F(CliTest, CheckOfCleanFolderExitsZero) {
-  Put("1C", SampleBlock());
-  Put("1P", SmallBlock());
+  Put("1X", SampleBlock());
+  Put("1Y", SmallBlock());
   ToolRun r = RunTool({"--data", Folder(), "check"});
   EXPECT_EQ(r.status, cli::kExitOk) << r.out << r.err;
   EXPECT_THAT(r.out, HasSubstr("2 file blocks checked"));
@@ -73,13 +75,13 @@ TEST_F(CliTest, CheckPrintsOneFindingPerLinePrefixedByBlock) {
   HandBuiltBlock damaged = SampleBlock();
   damaged.updateFlag = 1;
   damaged.deletedCount = 5;
-  Put("1C", damaged);
-  Put("1P", SmallBlock());
+  Put("1X", damaged);
+  Put("1Y", SmallBlock());
   ToolRun r = RunTool({"check", "--data", Folder()});
   EXPECT_EQ(r.status, cli::kExitProblems);
   EXPECT_THAT(Lines(r.out), ::testing::ElementsAre(
-                                "1C: UpdateFlag is 1: the file block was not closed after its last change",
-                                "1C: free chain holds 3 records but DeletedCount is 5"));
+                                "1X: UpdateFlag is 1: the file block was not closed after its last change",
+                                "1X: free chain holds 3 records but DeletedCount is 5"));
   EXPECT_THAT(r.err, HasSubstr("2 problems in 1 of 2 file blocks"));
 }
 
@@ -95,7 +97,7 @@ TEST_F(CliTest, CheckCanBeLimitedToNamedBlocks) {
 }
 
 TEST_F(CliTest, CheckSkipsSideFilesAndOtherExtensions) {
-  Put("1P", SmallBlock());
+  Put("1Y", SmallBlock());
   for (const char* side : {"VQTERMS.DAT", "Lastlbl.DAT", "LastCo.Dat", "notes.txt"})
     std::ofstream(folder_ / side) << "Net 30\r\n";
   ToolRun r = RunTool({"--data", Folder(), "check"});
@@ -106,14 +108,14 @@ TEST_F(CliTest, CheckSkipsSideFilesAndOtherExtensions) {
 TEST_F(CliTest, CheckUsesTheRecordKindKeyBuilder) {
   HandBuiltBlock block = SampleBlock();
   std::copy_n("ZZZZZZZZ", 8, block.records[9].begin() + 4);  // record 10 no longer matches key 1
-  Put("7C", block);
+  Put("7X", block);
   EXPECT_EQ(RunTool({"--data", Folder(), "check"}).status, cli::kExitOk);  // structure is sound
 
   cli::Extensions ext = cli::BuiltInExtensions();
-  ext.recordKinds.Add({"samples", "[0-9]*C", SampleKeys, nullptr});
+  ext.recordKinds.Add({"samples", "[0-9]*X", SampleKeys, nullptr});
   ToolRun r = RunTool({"--data", Folder(), "check"}, ext);
   EXPECT_EQ(r.status, cli::kExitProblems);
-  EXPECT_THAT(r.out, HasSubstr("7C: key 1: record 10 has no entry \"ZZZZZZZZ\""));
+  EXPECT_THAT(r.out, HasSubstr("7X: key 1: record 10 has no entry \"ZZZZZZZZ\""));
 }
 
 TEST_F(CliTest, CheckOfMissingFolderIsAUsageError) {
