@@ -10,6 +10,7 @@
 #include "products/product_store.h"
 #include "shell/company_fields.h"
 #include "shell/company_record.h"
+#include "shell/starter_background.h"
 #include "shell/starter_company.h"
 
 namespace tf::cli {
@@ -41,6 +42,7 @@ Extensions BuiltInExtensions() {
                             }});
   e.starterSteps.push_back({"company file block Company (company 1)", shell::CreateStarterCompanyFile});
   e.starterSteps.push_back({"start-up company LastCo.Dat", shell::CreateStarterStartupFile});
+  e.starterSteps.push_back({"background picture qzt8.bmp", shell::CreateStarterBackground});
   return e;
 }
 

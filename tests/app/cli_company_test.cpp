@@ -79,6 +79,9 @@ TEST_F(CliCompanyTest, InitLaysDownAFolderTheCheckerFindsClean) {
   EXPECT_EQ(common::ReadText(record, kDateFormat), "D");
   EXPECT_EQ(common::ReadText(record, kNextInvoiceNumber), "100");
   EXPECT_THAT(common::ReadWholeFile(In("VQTERMS.DAT")), HasSubstr("Due On Receipt\r\nNet 10 Days\r\n"));
+  // The picture a new company tiles behind the main window.
+  EXPECT_EQ(common::ReadText(record, kBackgroundPath), "qzt8.bmp");
+  EXPECT_EQ(common::ReadWholeFile(In("qzt8.bmp")).substr(0, 2), "BM");
 
   ToolRun check = Tool({"--data", Folder(), "check"});
   EXPECT_EQ(check.status, cli::kExitOk) << check.out << check.err;

@@ -18,6 +18,7 @@
 #include "shell/company_record.h"
 #include "shell/company_store.h"
 #include "shell/main_window_model.h"
+#include "shell/starter_background.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/main_form_startup.h"
 #include "test_support.h"
@@ -190,6 +191,19 @@ class StartupTest : public QObject {
     QVERIFY(form);
     QVERIFY(form->BackgroundOn());
     QCOMPARE(form->Background->Tile().size(), QSize(13, 9));
+    QVERIFY(form->close());
+  }
+
+  // A company set up from a starter folder names the starter picture: it must be one the window
+  // can tile.
+  void StarterBackgroundPictureIsTiled() {
+    QVERIFY(CreateStarterBackground().empty());
+    MakeCompany([](std::span<std::uint8_t>) {});
+    auto form = Create();
+    QVERIFY(form);
+    QVERIFY(prompter_.Shown().empty());
+    QVERIFY(form->BackgroundOn());
+    QCOMPARE(form->Background->Tile().size(), QSize(64, 64));
     QVERIFY(form->close());
   }
 
