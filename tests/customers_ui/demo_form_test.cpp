@@ -250,14 +250,14 @@ void TDemoFormTest::managerAndEditorDrivenByControlNames() {
 }
 
 void TDemoFormTest::longListScrollsAndEnterPicks() {
-  Import(3000);
+  Import(10000);
   form_->resize(900, 600);
   std::optional<common::RecordBuffer> picked;
   Soon([this] {
     CloseAtEnd close{form_.get()};
     QVERIFY(CurrentRow().startsWith("Customer 102000"));  // the picker's customer
     QTest::keyClick(form_->CustBrowser, Qt::Key_End, Qt::ControlModifier);
-    QVERIFY(CurrentRow().startsWith("Customer 102999"));
+    QVERIFY(CurrentRow().startsWith("Customer 109999"));
     QTest::keyClick(form_->CustBrowser, Qt::Key_PageUp);
     QTest::keyClick(form_->CustBrowser, Qt::Key_Home, Qt::ControlModifier);
     QVERIFY(CurrentRow().startsWith("Customer 100000"));
@@ -265,8 +265,22 @@ void TDemoFormTest::longListScrollsAndEnterPicks() {
     QTest::keyClick(form_->CustBrowser, Qt::Key_Down);
     const QString row = CurrentRow();
     QVERIFY(row.startsWith("Customer 1000"));
-    QCOMPARE(Child<QLabel>("StatusBar1Panel0")->text(), QString("Customers: 3000"));
+    QCOMPARE(Child<QLabel>("StatusBar1Panel0")->text(), QString("Customers: 10000"));
     QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Double-click or press <enter> to select."));
+    // Edited and deleted in the long list.
+    Soon([this] {
+      auto* dlg = Editor();
+      CloseAtEnd closeEditor{dlg};
+      dlg->CPhone1->setText("555-9999");
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+    });
+    Click("EditCustButn");
+    QVERIFY(CurrentRow().contains("555-9999"));
+    QVERIFY(CurrentRow().startsWith(row.left(15)));
+    prompter_.Answer(PromptAnswer::Yes);
+    QTest::keyClick(form_->CustBrowser, Qt::Key_Delete);
+    QCOMPARE(Child<QLabel>("StatusBar1Panel0")->text(), QString("Customers: 9999"));
+    QVERIFY(!CurrentRow().startsWith(row.left(15)));
     QTest::keyClick(form_->CustBrowser, Qt::Key_Return);
   });
   picked = form_->PickCustomer("Customer 102000", "2001");
