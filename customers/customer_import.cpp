@@ -127,7 +127,9 @@ std::optional<std::string> ReadAmounts(const RowValues& v, common::RecordBuffer&
 CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view csvText,
                                   std::string_view nextCustomerNumber, std::string_view defaultTerms) {
   CustomerImport plan;
-  plan.nextCustomerNumber = std::string(nextCustomerNumber);
+  // A company that proposes no number would give every row a blank one.
+  plan.nextCustomerNumber = common::TrimBoth(nextCustomerNumber).empty() ? NextCustomerNumberAfter("")
+                                                                         : std::string(nextCustomerNumber);
   common::CsvTable table = common::ReadCsvTable(csvText, FieldNames(), {"CustomerName"});
   plan.errors = table.errors;
   // Rows read under a wrong header would only repeat its problem.

@@ -23,8 +23,8 @@ struct CustomerImport {
 };
 
 // Reads and checks the rows. A row without CustomerNumber (or with a blank one) takes the
-// running proposal, starting at `nextCustomerNumber`; a row without TaxExempt, CreditLimit or
-// Terms takes what the editor proposes ("N", "0.00", `defaultTerms`).
+// running proposal, starting at `nextCustomerNumber` (at 1 when that is blank); a row without
+// TaxExempt, CreditLimit or Terms takes what the editor proposes ("N", "0.00", `defaultTerms`).
 CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view csvText,
                                   std::string_view nextCustomerNumber, std::string_view defaultTerms);
 

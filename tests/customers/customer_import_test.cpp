@@ -79,6 +79,14 @@ TEST_F(CustomerImportTest, AnyBadRowRefusesTheWholeFileAndEveryBadRowIsReported)
   EXPECT_EQ(engine::UsedRecords(customers_.get()), 1);
 }
 
+TEST_F(CustomerImportTest, ABlankProposalStartsAt1) {
+  CustomerImport plan = PlanCustomerImport(customers_.get(), "CustomerName\nOne\nTwo\n", " ", "");
+  ASSERT_TRUE(plan.errors.empty());
+  EXPECT_EQ(ReadText(plan.records[0], kCustomerNumber), "1");
+  EXPECT_EQ(ReadText(plan.records[1], kCustomerNumber), "2");
+  EXPECT_EQ(plan.nextCustomerNumber, "3");
+}
+
 TEST_F(CustomerImportTest, HeaderMustNameKnownFieldsAndCustomerName) {
   CustomerImport plan = Plan("CustomerNumber,Colour\n1,red\n");
   EXPECT_EQ(Errors(plan), (std::vector<std::string>{"1: unknown column \"Colour\"",
