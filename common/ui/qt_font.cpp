@@ -53,4 +53,11 @@ FontSpec FromQFont(const QFont& font, const QColor& colour) {
   return spec;
 }
 
+void ApplyFontSpec(QWidget& widget, const FontSpec& spec, QPalette::ColorRole role, bool fixedPitch) {
+  widget.setFont(ToQFont(spec, fixedPitch));
+  QPalette palette = widget.palette();
+  palette.setColor(role, ToQColor(spec.colour));
+  widget.setPalette(palette);
+}
+
 }  // namespace tf::common::ui

@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
+#include <QWidget>
 
 #include <cstdint>
 
@@ -18,5 +20,9 @@ std::int32_t FromQColor(const QColor& colour);
 // `fixedPitch` is set, the application font otherwise. Sizes below 1 become 10 points.
 QFont ToQFont(const FontSpec& spec, bool fixedPitch = false);
 FontSpec FromQFont(const QFont& font, const QColor& colour);
+
+// Shows `widget` in the font and colour of `spec`; `role` is the palette entry its text is
+// drawn with (WindowText for a label, Text for a list).
+void ApplyFontSpec(QWidget& widget, const FontSpec& spec, QPalette::ColorRole role, bool fixedPitch = false);
 
 }  // namespace tf::common::ui

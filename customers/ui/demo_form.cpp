@@ -2,18 +2,18 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QPixmap>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "common/font_spec.h"
 #include "common/record_fields.h"
+#include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_font.h"
 #include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
+#include "common/ui/window_print.h"
 #include "customers/customer_list.h"
 #include "customers/customer_record.h"
 #include "customers/ui/edit_dlg.h"
@@ -25,28 +25,9 @@
 namespace tf::customers::ui {
 
 namespace company = shell::company;
+using common::ui::Action;
+using common::ui::ToolButton;
 using common::ui::ToQString;
-
-namespace {
-
-QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(name);
-  b->setToolTip(hint);
-  b->setText(hint);
-  b->setIcon(parent->style()->standardIcon(icon));
-  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  b->setAutoRaise(true);
-  return b;
-}
-
-QAction* Action(QObject* parent, const char* name, const char* text) {
-  auto* a = new QAction(text, parent);
-  a->setObjectName(name);
-  return a;
-}
-
-}  // namespace
 
 TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent) : QDialog(parent), services_(std::move(services)) {
   setObjectName("TDemoForm");
@@ -254,17 +235,11 @@ int TDemoForm::exec() {
   const auto current = services_.company.Current();
   setWindowTitle(ToQString(model_->Title(services_.emailMode())));
   const common::FontSpec editorFont = common::ReadFontSpec(current, company::kEditorFont);
-  Label1->setFont(common::ui::ToQFont(editorFont));
-  QPalette palette = Label1->palette();
-  palette.setColor(QPalette::WindowText, common::ui::ToQColor(editorFont.colour));
-  Label1->setPalette(palette);
+  common::ui::ApplyFontSpec(*Label1, editorFont, QPalette::WindowText);
   Label1->setText(ToQString(model_->CompanyCaption()));
   CustBrowser->SetHeader(ToQString(CustomerListHeader()));
   const common::FontSpec listFont = common::ReadFontSpec(current, company::kManagersFont);
-  CustBrowser->setFont(common::ui::ToQFont(listFont, true));
-  QPalette listPalette = CustBrowser->palette();
-  listPalette.setColor(QPalette::Text, common::ui::ToQColor(listFont.colour));
-  CustBrowser->setPalette(listPalette);
+  common::ui::ApplyFontSpec(*CustBrowser, listFont, QPalette::Text, true);
 
   bool opened = false;
   Guard([&] { opened = model_->Open(); });
@@ -315,24 +290,6 @@ void TDemoForm::CustBrowserDblClick() {
 }
 
 // The window's image, as large as the page allows.
-void TDemoForm::PrintWindow1Click() {
-  QTemporaryDir dir;
-  if (!dir.isValid()) return;
-  const QString path = dir.filePath("window.png");
-  const QPixmap image = grab();
-  if (image.isNull() || !image.save(path, "PNG")) return;
-  std::unique_ptr<common::PrintCanvas> canvas = Printer();
-  if (!canvas) return;
-  canvas->SetTitle(kCustomerManagerTitle);
-  if (!canvas->BeginDoc()) return;
-  int width = canvas->PageWidth();
-  int height = int(double(width) * image.height() / image.width());
-  if (height > canvas->PageHeight()) {
-    height = canvas->PageHeight();
-    width = int(double(height) * image.width() / image.height());
-  }
-  canvas->DrawBitmap(0, 0, width, height, path.toStdString());
-  canvas->EndDoc();
-}
+void TDemoForm::PrintWindow1Click() { common::ui::PrintWindowImage(*this, kCustomerManagerTitle, Printer); }
 
 }  // namespace tf::customers::ui

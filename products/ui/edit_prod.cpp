@@ -4,19 +4,19 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QPixmap>
 #include <QKeyEvent>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "common/font_spec.h"
 #include "common/record_fields.h"
+#include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_font.h"
 #include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
+#include "common/ui/window_print.h"
 #include "products/product_record.h"
 #include "products/ui/upd_prod.h"
 #include "shell/company_record.h"
@@ -25,28 +25,9 @@
 namespace tf::products::ui {
 
 namespace company = shell::company;
+using common::ui::Action;
+using common::ui::ToolButton;
 using common::ui::ToQString;
-
-namespace {
-
-QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(name);
-  b->setToolTip(hint);
-  b->setText(hint);
-  b->setIcon(parent->style()->standardIcon(icon));
-  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  b->setAutoRaise(true);
-  return b;
-}
-
-QAction* Action(QObject* parent, const char* name, const char* text) {
-  auto* a = new QAction(text, parent);
-  a->setObjectName(name);
-  return a;
-}
-
-}  // namespace
 
 TEditProd::TEditProd(EditProdServices services, QWidget* parent) : QDialog(parent), services_(services) {
   setObjectName("TEditProd");
@@ -231,10 +212,7 @@ int TEditProd::exec() {
                           common::ReadText(current, company::kCompanyNumber),
                           common::ReadText(current, company::kDateFormat)};
   const common::FontSpec editorFont = common::ReadFontSpec(current, company::kEditorFont);
-  Label1->setFont(common::ui::ToQFont(editorFont));
-  QPalette palette = Label1->palette();
-  palette.setColor(QPalette::WindowText, common::ui::ToQColor(editorFont.colour));
-  Label1->setPalette(palette);
+  common::ui::ApplyFontSpec(*Label1, editorFont, QPalette::WindowText);
   ProdBrowser->SetHeader(ToQString(ProductManager::HeaderText()));
   ProdBrowser->setFont(common::ui::ToQFont(common::ReadFontSpec(current, company::kManagersFont), true));
 
@@ -266,24 +244,6 @@ void TEditProd::PickProduct() {
 }
 
 // The window's image, as large as the page allows.
-void TEditProd::PrintWindow() {
-  QTemporaryDir dir;
-  if (!dir.isValid()) return;
-  const QString path = dir.filePath("window.png");
-  const QPixmap image = grab();
-  if (image.isNull() || !image.save(path, "PNG")) return;
-  std::unique_ptr<common::PrintCanvas> canvas = WindowPrinter();
-  if (!canvas) return;
-  canvas->SetTitle(kManagerCaption);
-  if (!canvas->BeginDoc()) return;
-  int width = canvas->PageWidth();
-  int height = int(double(width) * image.height() / image.width());
-  if (height > canvas->PageHeight()) {
-    height = canvas->PageHeight();
-    width = int(double(height) * image.width() / image.height());
-  }
-  canvas->DrawBitmap(0, 0, width, height, path.toStdString());
-  canvas->EndDoc();
-}
+void TEditProd::PrintWindow() { common::ui::PrintWindowImage(*this, kManagerCaption, WindowPrinter); }
 
 }  // namespace tf::products::ui

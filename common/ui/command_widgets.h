@@ -1,0 +1,25 @@
+#pragma once
+// The commands of a window as its controls: a tool button, a menu action and the row of dialog
+// buttons, each carrying its control name as objectName so that every window builds them alike
+// and tests find them by name.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QBoxLayout>
+#include <QStyle>
+#include <QToolButton>
+
+#include <initializer_list>
+
+namespace tf::common::ui {
+
+// A flat tool button with the standard `icon` above `hint`, which is also its tool tip.
+QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon);
+
+// A menu command named `name` showing `text`.
+QAction* Action(QObject* parent, const char* name, const char* text);
+
+// The dialog's buttons in a row at the right.
+QHBoxLayout* ButtonRow(std::initializer_list<QAbstractButton*> buttons);
+
+}  // namespace tf::common::ui
