@@ -19,7 +19,7 @@ namespace tf::customers {
 namespace company = shell::company;
 using common::ReadText;
 
-CustomerManager::CustomerManager(CustomerManagerServices services, CustomerList& list)
+CustomerManager::CustomerManager(CustomerManagerServices services, engine::ManagerList& list)
     : services_(std::move(services)), list_(list) {
   panels_[1] = std::string(kMenuHint);
 }
@@ -49,7 +49,7 @@ bool CustomerManager::Open() {
     file_ = nullptr;
     return false;
   }
-  list_.Attach(NewSource());
+  list_.AttachSource(NewSource());
   if (picking_) {
     const std::string key = CustomerKey(selected_, order_);
     if (!common::TrimBoth(key).empty()) {

@@ -18,6 +18,7 @@
 #include "correspondence/label_queue.h"
 #include "customers/customer_editor.h"
 #include "customers/customer_list.h"
+#include "engine/manager_list.h"
 #include "engine/engine.h"
 #include "engine/rebuild_status.h"
 #include "finder/find_mode.h"
@@ -63,7 +64,7 @@ struct CustomerManagerServices {
 
 class CustomerManager {
  public:
-  CustomerManager(CustomerManagerServices services, CustomerList& list);
+  CustomerManager(CustomerManagerServices services, engine::ManagerList& list);
   ~CustomerManager();
   CustomerManager(const CustomerManager&) = delete;
   CustomerManager& operator=(const CustomerManager&) = delete;
@@ -123,7 +124,7 @@ class CustomerManager {
   engine::FileBlock* OpenInvoiceFile() const;
 
   CustomerManagerServices services_;
-  CustomerList& list_;
+  engine::ManagerList& list_;
   engine::FileBlock* file_ = nullptr;
   common::RecordBuffer buffer_{1008};
   common::RecordBuffer selected_{1008};

@@ -15,7 +15,7 @@ namespace tf::products {
 
 using engine::EngineOK;
 
-ProductManager::ProductManager(ManagerList& list, common::Prompter& prompter, engine::RebuildStatus& status,
+ProductManager::ProductManager(engine::ManagerList& list, common::Prompter& prompter, engine::RebuildStatus& status,
                                common::TextReportViewer& viewer, const common::Clock& clock)
     : list_(list),
       prompter_(prompter),

@@ -17,7 +17,7 @@
 #include "common/text_report_viewer.h"
 #include "engine/browse_source.h"
 #include "engine/rebuild_status.h"
-#include "products/manager_list.h"
+#include "engine/manager_list.h"
 #include "products/product_editor.h"
 
 namespace tf::products {
@@ -44,7 +44,7 @@ struct ManagerDialogs {
 
 class ProductManager {
  public:
-  ProductManager(ManagerList& list, common::Prompter& prompter, engine::RebuildStatus& status,
+  ProductManager(engine::ManagerList& list, common::Prompter& prompter, engine::RebuildStatus& status,
                  common::TextReportViewer& viewer, const common::Clock& clock);
 
   ManagerDialogs dialogs;
@@ -85,7 +85,7 @@ class ProductManager {
   void UpdateCount();
   void Fail(std::string_view text);
 
-  ManagerList& list_;
+  engine::ManagerList& list_;
   common::Prompter& prompter_;
   engine::RebuildStatus& status_;
   common::TextReportViewer& viewer_;

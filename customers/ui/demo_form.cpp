@@ -34,7 +34,7 @@ TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent) : QDialog(paren
   setWindowTitle(ToQString(kCustomerManagerTitle));
   BuildControls();
   BuildMenus();
-  list_ = std::make_unique<BrowserList>(CustBrowser);
+  list_ = std::make_unique<engine::BrowserList>(CustBrowser);
   editor_ = new TEditDlg(this);
   OnUnableToOpen = [] { QApplication::exit(1); };
   ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };

@@ -26,8 +26,8 @@
 #include "common/text_report_viewer.h"
 #include "correspondence/label_queue.h"
 #include "customers/customer_manager.h"
-#include "customers/ui/browser_list.h"
 #include "engine/rebuild_status.h"
+#include "engine/ui/browser_list.h"
 #include "engine/ui/index_browser.h"
 
 namespace tf::customers::ui {
@@ -139,7 +139,7 @@ class TDemoForm : public QDialog {
   void Guard(const std::function<void()>& action);
 
   DemoFormServices services_;
-  std::unique_ptr<BrowserList> list_;
+  std::unique_ptr<engine::BrowserList> list_;
   std::unique_ptr<CustomerManager> model_;
   TEditDlg* editor_;
   engine::FileBlock* openInvoices_ = nullptr;

@@ -34,7 +34,7 @@ TEditProd::TEditProd(EditProdServices services, QWidget* parent) : QDialog(paren
   setWindowTitle(ToQString(kManagerCaption));
   BuildControls();
   BuildMenus();
-  list_ = std::make_unique<BrowserList>(ProdBrowser);
+  list_ = std::make_unique<engine::BrowserList>(ProdBrowser);
   model_ = std::make_unique<ProductManager>(*list_, services_.prompter, services_.status, services_.viewer,
                                             services_.clock);
   editor_ = new TUpdProd(this);

@@ -24,11 +24,11 @@
 #include "common/prompter.h"
 #include "common/text_report_viewer.h"
 #include "engine/rebuild_status.h"
+#include "engine/ui/browser_list.h"
 #include "engine/ui/index_browser.h"
 #include "finder/ui/find_box.h"
 #include "products/product_find_mode.h"
 #include "products/product_manager.h"
-#include "products/ui/browser_list.h"
 
 namespace tf::shell {
 class CompanyBook;
@@ -128,7 +128,7 @@ class TEditProd : public QDialog {
   void Guard(const std::function<void()>& action);
 
   EditProdServices services_;
-  std::unique_ptr<BrowserList> list_;
+  std::unique_ptr<engine::BrowserList> list_;
   std::unique_ptr<ProductManager> model_;
   TUpdProd* editor_;
   finder::ui::TFindBox* findBox_;

@@ -77,7 +77,7 @@ class CustomerManagerTest : public CustomerFolderTest {
   common::FixedClock clock_{std::chrono::year_month_day{std::chrono::year{2024}, std::chrono::March, std::chrono::day{5}},
                             std::chrono::hours{14} + std::chrono::minutes{7}};
   correspondence::LabelQueue queue_;
-  BrowseModelList list_{10};
+  engine::BrowseModelList list_{10};
   std::function<bool(CustomerEditor&)> editorScript_;
   std::function<std::optional<std::string>(const finder::FindMode&)> findScript_;
   std::unique_ptr<CustomerManager> manager_;

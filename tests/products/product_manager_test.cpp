@@ -102,7 +102,7 @@ class ProductManagerTest : public testing::ProductFolderTest {
   common::ScriptedPrompter prompter;
   RecordingStatus status;
   RecordingViewer viewer;
-  BrowseModelList list{5};
+  engine::BrowseModelList list{5};
   ProductManager manager{list, prompter, status, viewer, clock};
   std::function<void(ProductEditor&)> fill;
   int editorShown = 0;
