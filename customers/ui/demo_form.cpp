@@ -1,15 +1,14 @@
 #include "customers/ui/demo_form.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QStyle>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "common/font_spec.h"
 #include "common/record_fields.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
+#include "common/ui/manager_frame.h"
 #include "common/ui/qt_font.h"
 #include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
@@ -59,8 +58,6 @@ TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent) : QDialog(paren
 TDemoForm::~TDemoForm() = default;
 
 void TDemoForm::BuildControls() {
-  auto* tools = new QToolBar(this);
-  tools->setObjectName("ToolBar1");
   NewCustButn = ToolButton(this, "NewCustButn", "New", QStyle::SP_FileIcon);
   EditCustButn = ToolButton(this, "EditCustButn", "Edit", QStyle::SP_FileDialogDetailedView);
   DeleteCustButn = ToolButton(this, "DeleteCustButn", "Delete", QStyle::SP_TrashIcon);
@@ -71,42 +68,23 @@ void TDemoForm::BuildControls() {
   PrintEnvButn = ToolButton(this, "PrintEnvButn", "Print Envelope", QStyle::SP_DriveFDIcon);
   SpeedButton2 = ToolButton(this, "SpeedButton2", "Close", QStyle::SP_DialogCloseButton);
   SpeedButton3 = ToolButton(this, "SpeedButton3", "Help", QStyle::SP_DialogHelpButton);
-  for (QToolButton* b : {NewCustButn, EditCustButn, DeleteCustButn, FinCustButn, CustBookButn, StmtPrin, BatchPrinButn,
-                         PrintEnvButn, SpeedButton2, SpeedButton3})
-    tools->addWidget(b);
   // Statements come with the statement window.
   StmtPrin->setEnabled(false);
   BatchPrinButn->setEnabled(false);
-
-  Label1 = new QLabel(this);
-  Label1->setObjectName("Label1");
-  auto* panel = new QFrame(this);
-  panel->setObjectName("Panel1");
-  panel->setFrameShape(QFrame::StyledPanel);
-  auto* panelLayout = new QHBoxLayout(panel);
-  panelLayout->addWidget(Label1);
 
   CustBrowser = new TIndexBrowser(this);
   CustBrowser->setObjectName("CustBrowser");
   CustBrowser->setFont(QFont("Courier New", 10));
 
-  StatusBar1 = new QStatusBar(this);
-  StatusBar1->setObjectName("StatusBar1");
-  StatusBar1->setSizeGripEnabled(false);
-  StatusPanel0 = new QLabel(StatusBar1);
-  StatusPanel0->setObjectName("StatusBar1Panel0");
-  StatusPanel1 = new QLabel(ToQString(kMenuHint), StatusBar1);
-  StatusPanel1->setObjectName("StatusBar1Panel1");
-  StatusBar1->addWidget(StatusPanel0, 1);
-  StatusBar1->addWidget(StatusPanel1, 2);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(tools);
-  layout->addWidget(panel);
-  layout->addWidget(CustBrowser, 1);
-  layout->addWidget(StatusBar1);
+  const common::ui::ManagerFrame frame = common::ui::BuildManagerFrame(
+      this,
+      {NewCustButn, EditCustButn, DeleteCustButn, FinCustButn, CustBookButn, StmtPrin, BatchPrinButn, PrintEnvButn,
+       SpeedButton2, SpeedButton3},
+      CustBrowser, ToQString(kMenuHint));
+  Label1 = frame.caption;
+  StatusBar1 = frame.statusBar;
+  StatusPanel0 = frame.countPanel;
+  StatusPanel1 = frame.hintPanel;
 
   connect(NewCustButn, &QToolButton::clicked, this, &TDemoForm::NewCustButnClick);
   connect(EditCustButn, &QToolButton::clicked, this, &TDemoForm::EditCustButnClick);
@@ -191,9 +169,7 @@ void TDemoForm::BuildMenus() {
   PopupMenu1->addActions({A1, EditCustomer1, D1, Search2, CustomerList2, Statement1, PrintEnvelope2, AddtoLabelQueue2});
   PopupMenu1->addSeparator();
   PopupMenu1->addAction(Close2);
-  CustBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(CustBrowser, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupMenu1->popup(CustBrowser->mapToGlobal(at)); });
+  common::ui::PopupOnRightClick(CustBrowser, PopupMenu1);
 
   // Statements come with the statement window.
   for (QAction* a : {View2, BatchPrint1, Statement1}) a->setEnabled(false);

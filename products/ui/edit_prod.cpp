@@ -3,16 +3,15 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QStyle>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "common/font_spec.h"
 #include "common/record_fields.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
+#include "common/ui/manager_frame.h"
 #include "common/ui/qt_font.h"
 #include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
@@ -53,8 +52,6 @@ TEditProd::TEditProd(EditProdServices services, QWidget* parent) : QDialog(paren
 TEditProd::~TEditProd() = default;
 
 void TEditProd::BuildControls() {
-  auto* tools = new QToolBar(this);
-  tools->setObjectName("ToolBar1");
   NewProd = ToolButton(this, "NewProd", "New", QStyle::SP_FileIcon);
   EditInvoice = ToolButton(this, "EditInvoice", "Edit", QStyle::SP_FileDialogDetailedView);
   InvDelete = ToolButton(this, "InvDelete", "Delete", QStyle::SP_TrashIcon);
@@ -62,39 +59,18 @@ void TEditProd::BuildControls() {
   ProdListButn = ToolButton(this, "ProdListButn", "Product List", QStyle::SP_FileDialogListView);
   SpeedButton2 = ToolButton(this, "SpeedButton2", "Close", QStyle::SP_DialogCloseButton);
   SpeedButton3 = ToolButton(this, "SpeedButton3", "Help", QStyle::SP_DialogHelpButton);
-  for (QToolButton* b : {NewProd, EditInvoice, InvDelete, SpeedButton1, ProdListButn, SpeedButton2, SpeedButton3})
-    tools->addWidget(b);
-
-  Label1 = new QLabel(this);
-  Label1->setObjectName("Label1");
-  auto* panel = new QFrame(this);
-  panel->setObjectName("Panel1");
-  panel->setFrameShape(QFrame::StyledPanel);
-  auto* panelLayout = new QHBoxLayout(panel);
-  panelLayout->addWidget(Label1);
 
   ProdBrowser = new TIndexBrowser(this);
   ProdBrowser->setObjectName("ProdBrowser");
   ProdBrowser->setFont(QFont("Courier New", 10));
-  ProdBrowser->setContextMenuPolicy(Qt::DefaultContextMenu);
 
-  StatusBar1 = new QStatusBar(this);
-  StatusBar1->setObjectName("StatusBar1");
-  StatusBar1->setSizeGripEnabled(false);
-  CountPanel = new QLabel(StatusBar1);
-  CountPanel->setObjectName("StatusBar1Panel0");
-  HintPanel = new QLabel(ToQString(kManagerHint), StatusBar1);
-  HintPanel->setObjectName("StatusBar1Panel1");
-  StatusBar1->addWidget(CountPanel, 1);
-  StatusBar1->addWidget(HintPanel, 2);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(tools);
-  layout->addWidget(panel);
-  layout->addWidget(ProdBrowser, 1);
-  layout->addWidget(StatusBar1);
+  const common::ui::ManagerFrame frame = common::ui::BuildManagerFrame(
+      this, {NewProd, EditInvoice, InvDelete, SpeedButton1, ProdListButn, SpeedButton2, SpeedButton3}, ProdBrowser,
+      ToQString(kManagerHint));
+  Label1 = frame.caption;
+  StatusBar1 = frame.statusBar;
+  CountPanel = frame.countPanel;
+  HintPanel = frame.hintPanel;
 
   connect(NewProd, &QToolButton::clicked, this, [this] { AddProductDialog(); });
   connect(EditInvoice, &QToolButton::clicked, this, [this] { EditProductDialog(); });
@@ -170,9 +146,7 @@ void TEditProd::BuildMenus() {
   PopupMenu1->addActions({Add2, Edit2, Delete2, Search2, ProductList2});
   PopupMenu1->addSeparator();
   PopupMenu1->addAction(Close3);
-  ProdBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ProdBrowser, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupMenu1->popup(ProdBrowser->mapToGlobal(at)); });
+  common::ui::PopupOnRightClick(ProdBrowser, PopupMenu1);
 
   for (QAction* a : {Add1, Add2}) connect(a, &QAction::triggered, this, [this] { AddProductDialog(); });
   for (QAction* a : {Edit1, Edit2}) connect(a, &QAction::triggered, this, [this] { EditProductDialog(); });
