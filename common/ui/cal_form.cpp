@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_text.h"
 
@@ -68,11 +69,7 @@ TCalForm::TCalForm(QWidget* parent)
   auto* boxes = new QHBoxLayout;
   boxes->addWidget(CBMonth, 1);
   boxes->addWidget(CBYear);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKBtn);
-  buttons->addWidget(CancelBtn);
-  buttons->addWidget(HelpBtn);
+  QHBoxLayout* buttons = ButtonRow({OKBtn, CancelBtn, HelpBtn});
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(boxes);
   layout->addWidget(Calendar1);

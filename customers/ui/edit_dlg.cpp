@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_text.h"
 #include "customers/customer_manager.h"
@@ -123,11 +124,7 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   grid->addWidget(NotesOnInv, row, 0, 1, 2);
   grid->addWidget(NotesOnStmnt, row++, 2, 1, 2);
   grid->addWidget(CRHold, row++, 0, 1, 2);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKBtn);
-  buttons->addWidget(CancelBtn);
-  buttons->addWidget(HelpBtn);
+  QHBoxLayout* buttons = common::ui::ButtonRow({OKBtn, CancelBtn, HelpBtn});
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addLayout(buttons);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_text.h"
 
@@ -58,11 +59,7 @@ TUpdProd::TUpdProd(QWidget* parent) : QDialog(parent) {
   form->addRow(QString(), CheckBox1);
   form->addRow("Product Description:", PDesc);
   form->addRow("Notes/Comments:", PNote);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(OkBtn);
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
+  QHBoxLayout* buttons = common::ui::ButtonRow({OkBtn, Button1, Button2});
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addLayout(buttons);
