@@ -171,20 +171,7 @@ CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view cs
 
 bool WriteCustomerImport(engine::FileBlock* handle, const CustomerImport& plan, common::Prompter& prompter) {
   if (!plan.errors.empty()) return false;
-  std::vector<std::int32_t> added;
-  for (const common::RecordBuffer& record : plan.records) {
-    std::int32_t ref = 0;
-    if (!shell::AddKeyedRecord(handle, CustomerFileKind(), record, ref, prompter)) {
-      const std::int32_t status = engine::EngineStatus;
-      for (std::size_t k = added.size(); k-- > 0;)
-        shell::DeleteKeyedRecord(handle, CustomerFileKind(), added[k], plan.records[k], prompter);
-      engine::EngineOK = false;
-      engine::EngineStatus = status;
-      return false;
-    }
-    added.push_back(ref);
-  }
-  return true;
+  return shell::AddKeyedRecords(handle, CustomerFileKind(), plan.records, prompter);
 }
 
 std::string ExportCustomers(engine::FileBlock* handle) {

@@ -10,6 +10,7 @@
 #include "products/product_fields.h"
 #include "products/product_record.h"
 #include "products/product_store.h"
+#include "shell/record_file.h"
 
 namespace tf::products {
 namespace {
@@ -94,19 +95,7 @@ ProductImport PlanProductImport(engine::FileBlock* file, std::string_view csvTex
 
 bool WriteProductImport(engine::FileBlock* file, const ProductImport& plan, common::Prompter& prompter) {
   if (!plan.errors.empty()) return false;
-  std::vector<std::int32_t> added;
-  for (const common::RecordBuffer& record : plan.records) {
-    std::int32_t ref = 0;
-    if (!AddProduct(file, record, ref, prompter)) {
-      const std::int32_t status = engine::EngineStatus;
-      for (std::size_t k = added.size(); k-- > 0;) DeleteProduct(file, added[k], plan.records[k], prompter);
-      engine::EngineOK = false;
-      engine::EngineStatus = status;
-      return false;
-    }
-    added.push_back(ref);
-  }
-  return true;
+  return shell::AddKeyedRecords(file, ProductFileKind(), plan.records, prompter);
 }
 
 bool ExportProducts(engine::FileBlock* file, std::string& out) {

@@ -188,6 +188,22 @@ bool AddKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::
   return true;
 }
 
+bool AddKeyedRecords(engine::FileBlock* handle, const RecordFileKind& kind,
+                     std::span<const common::RecordBuffer> records, common::Prompter& prompter) {
+  std::vector<std::int32_t> added;
+  added.reserve(records.size());
+  for (const common::RecordBuffer& record : records) {
+    std::int32_t ref = 0;
+    if (!AddKeyedRecord(handle, kind, record, ref, prompter)) {
+      StatusKeeper keep;
+      for (std::size_t k = added.size(); k-- > 0;) DeleteKeyedRecord(handle, kind, added[k], records[k], prompter);
+      return false;
+    }
+    added.push_back(ref);
+  }
+  return true;
+}
+
 bool ModifyKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::int32_t ref,
                        std::span<const std::uint8_t> newRecord, std::span<const std::uint8_t> oldImage,
                        common::Prompter& prompter) {

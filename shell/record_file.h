@@ -5,7 +5,8 @@
 //
 // - OpenRecordFile: open; on 10010 ask "Index file is defective.  Rebuild?" and rebuild; on
 //   9903 create it empty (after a notice, when the kind has one); anything else gives up.
-// - AddKeyedRecord / ModifyKeyedRecord / DeleteKeyedRecord: the guarded maintenance. The file
+// - AddKeyedRecord / ModifyKeyedRecord / DeleteKeyedRecord: the guarded maintenance
+//   (AddKeyedRecords: a batch of adds, all or nothing). The file
 //   block is locked for the operation ("The files are in use.  Abort?"), every engine call is
 //   retried while it fails for a lock and the user answers No to "Cannot get a lock.  Abort?",
 //   and a failure leaves the file block exactly as it was before the operation. Keys are
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "common/prompter.h"
+#include "common/record_buffer.h"
 #include "engine/engine.h"
 #include "engine/rebuild.h"
 #include "engine/rebuild_status.h"
@@ -54,6 +56,12 @@ bool RebuildRecordFile(const std::string& name, const RecordFileKind& kind,
 bool AddKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind,
                     std::span<const std::uint8_t> record, std::int32_t& ref,
                     common::Prompter& prompter);
+
+// AddKeyedRecord for each of `records` in order: all of them or none. A failure deletes again,
+// newest first, the records added before it, so an import never leaves half a file behind;
+// EngineOK / EngineStatus then tell the failed add.
+bool AddKeyedRecords(engine::FileBlock* handle, const RecordFileKind& kind,
+                     std::span<const common::RecordBuffer> records, common::Prompter& prompter);
 
 // `oldImage` is the record as it was read before the user edited it. An unchanged record
 // succeeds at once without touching the file. A stored record that no longer equals the old

@@ -219,6 +219,41 @@ TEST_F(RecordFileTest, AddFailingAtAnyFileCallLeavesTheFileBlockAsItWas) {
               });
 }
 
+TEST_F(RecordFileTest, AddingABatchStoresEveryRecordInOrder) {
+  FileBlock* h = Seed();
+  const std::vector<RecordBuffer> batch = {Thing("D4", "G", "T4"), Thing("E5", "H", "T5")};
+  ScriptedPrompter prompter;
+  ASSERT_TRUE(AddKeyedRecords(h, Kind(), batch, prompter)) << EngineStatus;
+  EXPECT_TRUE(Stored(h, Find(h, 1, "D4")) == batch[0]);
+  EXPECT_TRUE(Stored(h, Find(h, 3, "T5")) == batch[1]);
+  EXPECT_EQ(engine::UsedRecords(h), 5);
+  CloseAndCheck(h);
+}
+
+TEST_F(RecordFileTest, ABatchRefusedAtALaterRecordTakesBackTheRecordsAddedBeforeIt) {
+  FileBlock* h = Seed();
+  const BlockState before = Snapshot(h);
+  // The third repeats the first's tag: refused after D4 and E5 went in.
+  const std::vector<RecordBuffer> batch = {Thing("D4", "G", "T4"), Thing("E5", "H", "T5"), Thing("F6", "H", "T4")};
+  ScriptedPrompter prompter;
+  EXPECT_FALSE(AddKeyedRecords(h, Kind(), batch, prompter));
+  EXPECT_FALSE(EngineOK);
+  EXPECT_EQ(EngineStatus, engine::status::kDuplicateKey) << "the refusal, not the take-back, is reported";
+  EXPECT_TRUE(Snapshot(h) == before);
+  CloseAndCheck(h);
+}
+
+TEST_F(RecordFileTest, ABatchFailingAtAnyFileCallLeavesTheFileBlockAsItWas) {
+  // A fault in the second add also tests taking back the first.
+  const std::vector<RecordBuffer> batch = {Thing("D4", "G", "T4"), Thing("E5", "H", "T5")};
+  SweepFaults([&](FileBlock* h, ScriptedPrompter& p) { return AddKeyedRecords(h, Kind(), batch, p); },
+              [&](FileBlock* h) {
+                EXPECT_GT(Find(h, 1, "D4"), 0);
+                EXPECT_GT(Find(h, 3, "T5"), 0);
+                EXPECT_EQ(engine::UsedRecords(h), 3 + kFiller + 2);
+              });
+}
+
 // --- the lock rules --------------------------------------------------------------------------
 
 TEST_F(RecordFileTest, LockRefusedAsksWhetherToAbortUntilYes) {
