@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "app/cli/cli.h"
 #include "common/record_fields.h"
@@ -14,6 +13,7 @@
 #include "engine/engine.h"
 #include "shell/company_record.h"
 #include "shell/startup.h"
+#include "tests/app/cli_run.h"
 #include "tests/checker/block_fixture.h"
 
 namespace tf::test {
@@ -23,16 +23,8 @@ using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 using namespace shell::company;
 
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
-
-ToolRun Tool(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int status = cli::RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using cli::testing::RunTool;
+using cli::testing::ToolRun;
 
 class NullStatus : public engine::RebuildStatus {
  public:
@@ -69,7 +61,7 @@ class CliCompanyTest : public ::testing::Test {
 };
 
 TEST_F(CliCompanyTest, InitLaysDownAFolderTheCheckerFindsClean) {
-  ToolRun init = Tool({"init", Folder()});
+  ToolRun init = RunTool({"init", Folder()});
   ASSERT_EQ(init.status, cli::kExitOk) << init.err;
   EXPECT_EQ(fs::file_size(In("LastCo.Dat")), 2736u);
   const std::string startup = common::ReadWholeFile(In("LastCo.Dat"));
@@ -83,12 +75,12 @@ TEST_F(CliCompanyTest, InitLaysDownAFolderTheCheckerFindsClean) {
   EXPECT_EQ(common::ReadText(record, kBackgroundPath), "qzt8.bmp");
   EXPECT_EQ(common::ReadWholeFile(In("qzt8.bmp")).substr(0, 2), "BM");
 
-  ToolRun check = Tool({"--data", Folder(), "check"});
+  ToolRun check = RunTool({"--data", Folder(), "check"});
   EXPECT_EQ(check.status, cli::kExitOk) << check.out << check.err;
   EXPECT_THAT(check.out, HasSubstr("1 file block checked"));
   EXPECT_THAT(check.out, HasSubstr("no problems"));
 
-  ToolRun dump = Tool({"--data", Folder(), "dump", "Company"});
+  ToolRun dump = RunTool({"--data", Folder(), "dump", "Company"});
   EXPECT_EQ(dump.status, cli::kExitOk) << dump.err;
   EXPECT_THAT(dump.out, HasSubstr("record kind companies"));
   EXPECT_THAT(dump.out, HasSubstr("  CompanyNumber: 1\n"));
@@ -97,7 +89,7 @@ TEST_F(CliCompanyTest, InitLaysDownAFolderTheCheckerFindsClean) {
 }
 
 TEST_F(CliCompanyTest, InitLeavesExistingFilesAlone) {
-  ASSERT_EQ(Tool({"init", Folder()}).status, cli::kExitOk);
+  ASSERT_EQ(RunTool({"init", Folder()}).status, cli::kExitOk);
   common::ReplaceFile(In("VQTERMS.DAT"), "Net 45 Days\r\n");
   std::string startup = common::ReadWholeFile(In("LastCo.Dat"));
   startup[kCompanyName.offset] = 4;
@@ -106,7 +98,7 @@ TEST_F(CliCompanyTest, InitLeavesExistingFilesAlone) {
   const std::string data = common::ReadWholeFile(In("Company.DAT"));
   const std::string index = common::ReadWholeFile(In("Company.IX"));
 
-  ToolRun again = Tool({"init", Folder()});
+  ToolRun again = RunTool({"init", Folder()});
   EXPECT_EQ(again.status, cli::kExitOk) << again.err;
   EXPECT_EQ(common::ReadWholeFile(In("VQTERMS.DAT")), "Net 45 Days\r\n");
   EXPECT_EQ(common::ReadWholeFile(In("LastCo.Dat")), startup);
@@ -115,7 +107,7 @@ TEST_F(CliCompanyTest, InitLeavesExistingFilesAlone) {
 }
 
 TEST_F(CliCompanyTest, TheProgramStartsFromAnInitialisedFolder) {
-  ASSERT_EQ(Tool({"init", Folder()}).status, cli::kExitOk);
+  ASSERT_EQ(RunTool({"init", Folder()}).status, cli::kExitOk);
   const fs::path previous = fs::current_path();
   fs::current_path(folder_);
   shell::CompanyBook book;
@@ -132,29 +124,29 @@ TEST_F(CliCompanyTest, TheProgramStartsFromAnInitialisedFolder) {
 }
 
 TEST_F(CliCompanyTest, CheckComparesTheCompanyIndexesWithTheRecordsAndRebuildRepairsThem) {
-  ASSERT_EQ(Tool({"init", Folder()}).status, cli::kExitOk);
+  ASSERT_EQ(RunTool({"init", Folder()}).status, cli::kExitOk);
   AddWithoutKeys("2", "Second Company");
-  ToolRun damaged = Tool({"--data", Folder(), "check"});
+  ToolRun damaged = RunTool({"--data", Folder(), "check"});
   EXPECT_EQ(damaged.status, cli::kExitProblems) << damaged.out;
   EXPECT_THAT(damaged.out, HasSubstr("2    "));
 
-  ToolRun rebuild = Tool({"--data", Folder(), "rebuild", "Company"});
+  ToolRun rebuild = RunTool({"--data", Folder(), "rebuild", "Company"});
   EXPECT_EQ(rebuild.status, cli::kExitOk) << rebuild.err;
   EXPECT_THAT(rebuild.out, HasSubstr("Rebuilding Companies"));
   EXPECT_THAT(rebuild.out, HasSubstr("Rebuilt Company: 2 records"));
-  ToolRun check = Tool({"--data", Folder(), "check"});
+  ToolRun check = RunTool({"--data", Folder(), "check"});
   EXPECT_EQ(check.status, cli::kExitOk) << check.out;
 }
 
 TEST_F(CliCompanyTest, RebuildStillTakesAnExplicitShape) {
-  ASSERT_EQ(Tool({"init", Folder()}).status, cli::kExitOk);
+  ASSERT_EQ(RunTool({"init", Folder()}).status, cli::kExitOk);
   AddWithoutKeys("3", "Third");
-  ToolRun rebuild = Tool({"--data", Folder(), "rebuild", "Company", "--record-length", "2736", "--key", "5:0:40",
+  ToolRun rebuild = RunTool({"--data", Folder(), "rebuild", "Company", "--record-length", "2736", "--key", "5:0:40",
                           "--key", "30:1:4"});
   EXPECT_EQ(rebuild.status, cli::kExitOk) << rebuild.err;
-  EXPECT_EQ(Tool({"--data", Folder(), "check"}).status, cli::kExitOk);
+  EXPECT_EQ(RunTool({"--data", Folder(), "check"}).status, cli::kExitOk);
 
-  ToolRun unknown = Tool({"--data", Folder(), "rebuild", "Unknown"});
+  ToolRun unknown = RunTool({"--data", Folder(), "rebuild", "Unknown"});
   EXPECT_EQ(unknown.status, cli::kExitUsage);
   EXPECT_THAT(unknown.err, HasSubstr("no record kind describes Unknown"));
 }

@@ -8,6 +8,7 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/dump_format.h"
+#include "tests/app/cli_run.h"
 #include "tests/checker/block_fixture.h"
 
 namespace tf::test {
@@ -17,16 +18,8 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 namespace fs = std::filesystem;
 
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
-
-ToolRun RunTool(std::vector<std::string> args, const cli::Extensions& ext = cli::BuiltInExtensions()) {
-  std::ostringstream out, err;
-  int status = cli::RunCli(args, out, err, ext);
-  return {status, out.str(), err.str()};
-}
+using cli::testing::RunTool;
+using cli::testing::ToolRun;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
