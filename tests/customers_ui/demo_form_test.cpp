@@ -34,7 +34,7 @@
 #include "engine/engine.h"
 #include "shell/company_record.h"
 #include "shell/company_store.h"
-#include "tests/engine/engine_fixture.h"
+#include "tests/support/engine_work_folder.h"
 
 using namespace tf;
 using namespace std::chrono;
@@ -84,8 +84,7 @@ class TDemoFormTest : public QObject {
   void Click(const char* button) { QTest::mouseClick(Child<QToolButton>(button), Qt::LeftButton); }
   void Import(int count);
 
-  std::unique_ptr<engine::testing::TempFolder> dir_;
-  std::filesystem::path previous_;
+  std::unique_ptr<tf::test::EngineWorkFolder> folder_;
   shell::CompanyBook book_;
   common::ScriptedPrompter prompter_;
   QuietStatus status_;
@@ -96,10 +95,7 @@ class TDemoFormTest : public QObject {
 };
 
 void TDemoFormTest::init() {
-  dir_ = std::make_unique<engine::testing::TempFolder>();
-  previous_ = std::filesystem::current_path();
-  std::filesystem::current_path(dir_->path());
-  engine::InitEngine(0, 30);
+  folder_ = std::make_unique<tf::test::EngineWorkFolder>();
   QVERIFY(engine::EngineOK);
   // The company, in the company file too: adding a customer updates its record there.
   common::RecordBuffer co(company::kCompanyRecordLength);
@@ -135,15 +131,10 @@ void TDemoFormTest::init() {
 
 void TDemoFormTest::cleanup() {
   form_.reset();
-  if (std::filesystem::exists("1C.DAT")) {
-    engine::KeyBuilder keys = customers::CustomerKeys;
-    const engine::CheckResult check = engine::CheckFileBlock("1C", &keys);
-    for (const auto& f : check.findings) qWarning("%s", f.text.c_str());
-    QVERIFY(check.Clean());
-  }
-  engine::ExitEngine();
-  std::filesystem::current_path(previous_);
-  dir_.reset();
+  const std::string findings =
+      std::filesystem::exists("1C.DAT") ? tf::test::CheckerFindings("1C", customers::CustomerKeys) : "";
+  folder_.reset();
+  QVERIFY2(findings.empty(), findings.c_str());
 }
 
 void TDemoFormTest::Import(int count) {
@@ -291,7 +282,7 @@ void TDemoFormTest::longListScrollsAndEnterPicks() {
 
 void TDemoFormTest::envelopeToPdf() {
   Import(3);
-  const QString pdf = QString::fromStdString(dir_->path()) + "/envelope.pdf";
+  const QString pdf = QString::fromStdString(folder_->path()) + "/envelope.pdf";
   form_->Printer = [pdf] { return std::unique_ptr<common::PrintCanvas>(common::ui::PdfPrintCanvas(pdf)); };
   Soon([this] {
     CloseAtEnd close{form_.get()};

@@ -28,7 +28,7 @@
 #include "products/ui/edit_prod.h"
 #include "shell/company_record.h"
 #include "shell/company_store.h"
-#include "tests/engine/engine_fixture.h"
+#include "tests/support/engine_work_folder.h"
 
 using namespace tf;
 using namespace std::chrono;
@@ -71,8 +71,7 @@ class TEditProdTest : public QObject {
   QString CurrentRow() const;
   QString Panel() const;
 
-  std::unique_ptr<engine::testing::TempFolder> dir_;
-  std::filesystem::path previous_;
+  std::unique_ptr<tf::test::EngineWorkFolder> folder_;
   shell::CompanyBook book_;
   common::ScriptedPrompter prompter_;
   QuietStatus status_;
@@ -82,10 +81,7 @@ class TEditProdTest : public QObject {
 };
 
 void TEditProdTest::init() {
-  dir_ = std::make_unique<engine::testing::TempFolder>();
-  previous_ = std::filesystem::current_path();
-  std::filesystem::current_path(dir_->path());
-  engine::InitEngine(0, 30);
+  folder_ = std::make_unique<tf::test::EngineWorkFolder>();
   QVERIFY(engine::EngineOK);
   auto co = book_.Current();
   std::fill(co.begin(), co.end(), 0);
@@ -101,9 +97,7 @@ void TEditProdTest::init() {
 
 void TEditProdTest::cleanup() {
   form_.reset();
-  engine::ExitEngine();
-  std::filesystem::current_path(previous_);
-  dir_.reset();
+  folder_.reset();
 }
 
 void TEditProdTest::FillEditor(const QString& code, const QString& description, const QString& price) {
@@ -232,10 +226,8 @@ void TEditProdTest::managerDrivenByControlNames() {
   });
   QCOMPARE(form_->exec(), int(QDialog::Rejected));
 
-  const engine::KeyBuilder keys = products::ProductKeys;
-  const auto check = engine::CheckFileBlock("1P", &keys);
-  for (const auto& f : check.findings) qWarning("%s", f.text.c_str());
-  QVERIFY(check.Clean());
+  const std::string findings = tf::test::CheckerFindings("1P", products::ProductKeys);
+  QVERIFY2(findings.empty(), findings.c_str());
 }
 
 QTEST_MAIN(TEditProdTest)
