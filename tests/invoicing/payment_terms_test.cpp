@@ -4,35 +4,18 @@
 #include "invoicing/payment_terms.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <fstream>
 #include <system_error>
 
 #include "common/side_file.h"
+#include "tests/invoicing/terms_folder.h"
 
 namespace tf::invoicing {
 namespace {
 
 namespace fs = std::filesystem;
 
-class PaymentTermsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string tmpl = fs::is_directory("/dev/shm") ? "/dev/shm/tftermsXXXXXX" : "/tmp/tftermsXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    folder_ = tmpl;
-    file_ = folder_ / "VQTERMS.DAT";
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
-  void Write(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
-
-  fs::path folder_;
-  fs::path file_;
-};
+using PaymentTermsTest = testing::TermsFolderTest;
 
 TEST_F(PaymentTermsTest, MissingFileIsCreatedWithTheNineTerms) {
   const std::vector<std::string> nine = {"1% 10 Net 30",       "2% 10 Net 30",   "Credit Card - American Express",
