@@ -13,6 +13,13 @@ QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QSt
   return b;
 }
 
+QPushButton* PushButton(QWidget* parent, const char* name, const char* text) {
+  auto* b = new QPushButton(QString::fromLatin1(text), parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setAutoDefault(false);
+  return b;
+}
+
 QAction* Action(QObject* parent, const char* name, const char* text) {
   auto* a = new QAction(text, parent);
   a->setObjectName(name);

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QBoxLayout>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 
@@ -15,6 +16,9 @@ namespace tf::common::ui {
 
 // A flat tool button with the standard `icon` above `hint`, which is also its tool tip.
 QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon);
+
+// A push button that Enter does not press unless it has the focus (not an auto-default button).
+QPushButton* PushButton(QWidget* parent, const char* name, const char* text);
 
 // A menu command named `name` showing `text`.
 QAction* Action(QObject* parent, const char* name, const char* text);

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "common/side_file.h"
+#include "common/ui/command_widgets.h"
 #include "common/ui/qt_font.h"
 #include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_prompter.h"
@@ -21,13 +22,6 @@
 
 namespace tf::common::ui {
 namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setAutoDefault(false);
-  return b;
-}
 
 // The view shows lines; the file may end them with CR LF.
 QString DisplayText(const std::string& bytes) {
@@ -47,10 +41,10 @@ TListWindow::TListWindow(QWidget* parent, Prompter* prompter)
   setModal(true);
   resize(900, 640);
 
-  PrintButn = Button(this, "PrintButn", "Print");
-  SaveButn = Button(this, "SaveButn", "Save to File");
-  FontButn = Button(this, "FontButn", "Font/Color");
-  SpeedButton2 = Button(this, "SpeedButton2", "Close");
+  PrintButn = PushButton(this, "PrintButn", "Print");
+  SaveButn = PushButton(this, "SaveButn", "Save to File");
+  FontButn = PushButton(this, "FontButn", "Font/Color");
+  SpeedButton2 = PushButton(this, "SpeedButton2", "Close");
 
   LView = new QPlainTextEdit(this);
   LView->setObjectName(QStringLiteral("LView"));

@@ -5,24 +5,15 @@
 
 #include <system_error>
 
+#include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_text.h"
 
 namespace tf::invoicing::ui {
 
 using common::ui::FromQString;
+using common::ui::PushButton;
 using common::ui::ToQString;
-
-namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
-
-}  // namespace
 
 TTermEdit::TTermEdit(common::Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
   setObjectName("TTermEdit");
@@ -34,12 +25,12 @@ TTermEdit::TTermEdit(common::Prompter& prompter, QWidget* parent) : QDialog(pare
   Edit1->setMaxLength(int(kMaxTermLength));
   Label1 = new QLabel(this);
   Label1->setObjectName("Label1");
-  Button3 = Button(this, "Button3", "Add");
-  Button1 = Button(this, "Button1", "Edit");
-  Button2 = Button(this, "Button2", "Delete");
-  Button4 = Button(this, "Button4", "Ok");
-  OKBtn = Button(this, "OKBtn", "&Close");
-  HelpButn = Button(this, "HelpButn", "?");
+  Button3 = PushButton(this, "Button3", "Add");
+  Button1 = PushButton(this, "Button1", "Edit");
+  Button2 = PushButton(this, "Button2", "Delete");
+  Button4 = PushButton(this, "Button4", "Ok");
+  OKBtn = PushButton(this, "OKBtn", "&Close");
+  HelpButn = PushButton(this, "HelpButn", "?");
   HelpButn->setToolTip("Help");
 
   auto* side = new QVBoxLayout;
