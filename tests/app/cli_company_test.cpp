@@ -7,6 +7,7 @@
 
 
 #include "app/cli/cli.h"
+#include "app/cli/import_support.h"
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
 #include "common/side_file.h"
@@ -25,13 +26,6 @@ using namespace shell::company;
 
 using cli::testing::RunTool;
 using cli::testing::ToolRun;
-
-class NullStatus : public engine::RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 class CliCompanyTest : public ::testing::Test {
  protected:
@@ -113,7 +107,7 @@ TEST_F(CliCompanyTest, TheProgramStartsFromAnInitialisedFolder) {
   shell::CompanyBook book;
   common::ScriptedPrompter prompter;
   common::FixedClock clock(std::chrono::year_month_day{std::chrono::year{2026}, std::chrono::March, std::chrono::day{9}});
-  NullStatus status;
+  cli::SilentStatus status;
   const shell::StartupResult r = shell::StartUp(book, prompter, clock, status);
   engine::ExitEngine();
   fs::current_path(previous);
