@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_text.h"
 
@@ -43,10 +44,7 @@ TFindBox::TFindBox(common::Prompter& prompter, QWidget* parent) : QDialog(parent
   top->addWidget(label);
   top->addWidget(FindText, 1);
   top->addWidget(FindButton);
-  auto* bottom = new QHBoxLayout;
-  bottom->addStretch(1);
-  bottom->addWidget(Button1);
-  bottom->addWidget(HelpButn);
+  QHBoxLayout* bottom = common::ui::ButtonRow({Button1, HelpButn});
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(ListView1, 1);
