@@ -19,6 +19,7 @@
 #include "shell/company_store.h"
 #include "shell/record_file.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/company_file.h"
 
 namespace tf::customers::testing {
 
@@ -47,15 +48,7 @@ class CustomerFolderTest : public shell::testing::DataFolderTest {
     WriteText(co, company::kDefaultTerms, "Net 30 Days");
     WriteText(co, company::kAddress1, "1 Main Street");
     WriteText(co, company::kAddress2, "Springfield");
-    const auto& kind = company::CompanyFileKind();
-    engine::MakeFileBlock(company::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
-    ASSERT_TRUE(engine::EngineOK);
-    engine::FileBlockGuard block;
-    engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
-    ASSERT_TRUE(engine::EngineOK);
-    std::int32_t ref = 0;
-    ASSERT_TRUE(shell::AddKeyedRecord(block.get(), kind, co, ref, quiet_));
-    block.Close();
+    ASSERT_TRUE(tf::test::MakeCompanyFile(co)) << engine::EngineStatus;
     std::copy(co.begin(), co.end(), book_.Work().begin());
     book_.SaveStartupFile();
   }

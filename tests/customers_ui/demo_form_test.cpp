@@ -34,6 +34,8 @@
 #include "engine/engine.h"
 #include "shell/company_record.h"
 #include "shell/company_store.h"
+#include "tests/shell/shell_fixture.h"
+#include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
 
 using namespace tf;
@@ -113,14 +115,7 @@ void TDemoFormTest::init() {
   common::WriteText(co, company::kEnvAddressSource, "B");
   common::WriteFlag(co, company::kPrintReturnAddress, true);
   common::WriteFontSpec(co, company::kEnvelopeFont, {"DejaVu Sans", 12, 0, 0});
-  const auto& kind = company::CompanyFileKind();
-  engine::MakeFileBlock(company::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
-  {
-    engine::FileBlockGuard block;
-    engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
-    std::int32_t ref = 0;
-    QVERIFY(shell::AddKeyedRecord(block.get(), kind, co, ref, prompter_));
-  }
+  QVERIFY(tf::test::MakeCompanyFile(co));
   std::copy(co.begin(), co.end(), book_.Current().begin());
   prompter_.Clear();
   form_ = std::make_unique<customers::ui::TDemoForm>(
@@ -132,7 +127,7 @@ void TDemoFormTest::init() {
 void TDemoFormTest::cleanup() {
   form_.reset();
   const std::string findings =
-      std::filesystem::exists("1C.DAT") ? tf::test::CheckerFindings("1C", customers::CustomerKeys) : "";
+      std::filesystem::exists("1C.DAT") ? shell::testing::Findings("1C", customers::CustomerKeys) : "";
   folder_.reset();
   QVERIFY2(findings.empty(), findings.c_str());
 }

@@ -17,6 +17,7 @@
 #include "shell/company_store.h"
 #include "tests/app/cli_run.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/company_file.h"
 
 namespace tf::products {
 namespace {
@@ -35,15 +36,7 @@ class ProductCliTest : public shell::testing::DataFolderTest {
     common::WriteText(co, company::kCompanyName, "Acme Books");
     common::WriteText(co, company::kCompanyNumber, "1");
     common::WriteText(co, company::kDateFormat, "D");
-    const auto& kind = company::CompanyFileKind();
-    engine::MakeFileBlock(company::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
-    engine::FileBlockGuard block;
-    engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
-    ASSERT_TRUE(engine::EngineOK);
-    std::int32_t ref = 0;
-    common::ScriptedPrompter quiet;
-    ASSERT_TRUE(shell::AddKeyedRecord(block.get(), kind, co, ref, quiet));
-    block.Close();
+    ASSERT_TRUE(tf::test::MakeCompanyFile(co)) << engine::EngineStatus;
     shell::CompanyBook book;
     std::copy(co.begin(), co.end(), book.Work().begin());
     book.SaveStartupFile();

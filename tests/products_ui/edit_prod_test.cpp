@@ -28,6 +28,7 @@
 #include "products/ui/edit_prod.h"
 #include "shell/company_record.h"
 #include "shell/company_store.h"
+#include "tests/shell/shell_fixture.h"
 #include "tests/support/engine_work_folder.h"
 
 using namespace tf;
@@ -226,7 +227,7 @@ void TEditProdTest::managerDrivenByControlNames() {
   });
   QCOMPARE(form_->exec(), int(QDialog::Rejected));
 
-  const std::string findings = tf::test::CheckerFindings("1P", products::ProductKeys);
+  const std::string findings = shell::testing::Findings("1P", products::ProductKeys);
   QVERIFY2(findings.empty(), findings.c_str());
 }
 

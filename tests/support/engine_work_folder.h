@@ -1,11 +1,10 @@
 #pragma once
 // For window tests (QTest): the program's working folder moved into a fresh temporary folder
-// with the engine started, and the checker's verdict on a file block as one text.
+// with the engine started.
 
 #include <filesystem>
 #include <string>
 
-#include "engine/checker.h"
 #include "engine/engine.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -33,12 +32,5 @@ class EngineWorkFolder {
   engine::testing::TempFolder dir_;
   std::filesystem::path previous_;
 };
-
-// The checker's findings on the file block `name`, one line each; empty when it is clean.
-inline std::string CheckerFindings(const std::string& name, const engine::KeyBuilder& keys) {
-  std::string text;
-  for (const engine::Finding& f : engine::CheckFileBlock(name, &keys).findings) text += f.text + "\n";
-  return text;
-}
 
 }  // namespace tf::test
