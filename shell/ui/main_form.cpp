@@ -21,8 +21,6 @@
 
 namespace tf::shell::ui {
 
-using common::ui::ToQColor;
-using common::ui::ToQFont;
 using common::ui::ToQString;
 
 TMainForm::TMainForm(common::Prompter& prompter, const common::Clock& clock, QWidget* parent)
@@ -205,10 +203,7 @@ void TMainForm::SetCompanyCaption(std::string_view caption, const common::FontSp
   QString text = ToQString(caption);
   text.replace('\r', '\n');
   NameCap->setText(text);
-  NameCap->setFont(ToQFont(font));
-  QPalette p = NameCap->palette();
-  p.setColor(QPalette::WindowText, ToQColor(font.colour));
-  NameCap->setPalette(p);
+  common::ui::ApplyFontSpec(*NameCap, font, QPalette::WindowText);
   LayoutPanels();
 }
 
