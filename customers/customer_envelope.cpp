@@ -1,6 +1,6 @@
 #include "customers/customer_envelope.h"
 
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 #include "common/integer_text.h"
 #include "common/record_fields.h"
 #include "common/text.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "shell/record_file.h"

@@ -14,7 +14,7 @@
 
 #include "common/clock.h"
 #include "common/date_text.h"
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 #include "common/prompter.h"
 #include "engine/rebuild_status.h"
 #include "shell/company_store.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 #include "common/prompter.h"
 #include "common/text_report_viewer.h"
 

@@ -23,40 +23,40 @@ std::int32_t FromQColor(const QColor& colour) {
                                    (static_cast<std::uint32_t>(rgb.blue()) << 16));
 }
 
-QFont ToQFont(const FontSpec& spec, bool fixedPitch) {
+QFont ToQFont(const FontSpec& stored, bool fixedPitch) {
   QFont font = fixedPitch ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont();
-  if (!spec.face.empty()) font.setFamily(ToQString(spec.face));
+  if (!stored.face.empty()) font.setFamily(ToQString(stored.face));
   if (fixedPitch) {
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
   }
   // Sizes stored as negative numbers are character heights; their magnitude is close enough.
-  int size = std::abs(spec.size);
+  int size = std::abs(stored.size);
   font.setPointSize(size < 1 ? 10 : size);
-  font.setBold((spec.style & kFontBold) != 0);
-  font.setItalic((spec.style & kFontItalic) != 0);
-  font.setUnderline((spec.style & kFontUnderline) != 0);
-  font.setStrikeOut((spec.style & kFontStrikeOut) != 0);
+  font.setBold((stored.style & kFontBold) != 0);
+  font.setItalic((stored.style & kFontItalic) != 0);
+  font.setUnderline((stored.style & kFontUnderline) != 0);
+  font.setStrikeOut((stored.style & kFontStrikeOut) != 0);
   return font;
 }
 
 FontSpec FromQFont(const QFont& font, const QColor& colour) {
-  FontSpec spec;
-  spec.face = FromQString(font.family());
+  FontSpec stored;
+  stored.face = FromQString(font.family());
   double points = font.pointSizeF();
-  spec.size = points > 0 ? static_cast<std::int32_t>(std::lround(points)) : 10;
-  spec.colour = FromQColor(colour);
-  spec.style = static_cast<std::uint8_t>((font.bold() ? kFontBold : 0) |
+  stored.size = points > 0 ? static_cast<std::int32_t>(std::lround(points)) : 10;
+  stored.colour = FromQColor(colour);
+  stored.style = static_cast<std::uint8_t>((font.bold() ? kFontBold : 0) |
                                          (font.italic() ? kFontItalic : 0) |
                                          (font.underline() ? kFontUnderline : 0) |
                                          (font.strikeOut() ? kFontStrikeOut : 0));
-  return spec;
+  return stored;
 }
 
-void ApplyFontSpec(QWidget& widget, const FontSpec& spec, QPalette::ColorRole role, bool fixedPitch) {
-  widget.setFont(ToQFont(spec, fixedPitch));
+void ApplyFontSpec(QWidget& widget, const FontSpec& stored, QPalette::ColorRole role, bool fixedPitch) {
+  widget.setFont(ToQFont(stored, fixedPitch));
   QPalette palette = widget.palette();
-  palette.setColor(role, ToQColor(spec.colour));
+  palette.setColor(role, ToQColor(stored.colour));
   widget.setPalette(palette);
 }
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 
 namespace tf::common::ui {
 
@@ -18,11 +18,11 @@ std::int32_t FromQColor(const QColor& colour);
 
 // The face, style bits and point size; an empty face is the default fixed-pitch font when
 // `fixedPitch` is set, the application font otherwise. Sizes below 1 become 10 points.
-QFont ToQFont(const FontSpec& spec, bool fixedPitch = false);
+QFont ToQFont(const FontSpec& stored, bool fixedPitch = false);
 FontSpec FromQFont(const QFont& font, const QColor& colour);
 
-// Shows `widget` in the font and colour of `spec`; `role` is the palette entry its text is
+// Shows `widget` in the font and colour of `stored`; `role` is the palette entry its text is
 // drawn with (WindowText for a label, Text for a list).
-void ApplyFontSpec(QWidget& widget, const FontSpec& spec, QPalette::ColorRole role, bool fixedPitch = false);
+void ApplyFontSpec(QWidget& widget, const FontSpec& stored, QPalette::ColorRole role, bool fixedPitch = false);
 
 }  // namespace tf::common::ui

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 
 namespace tf::common {
 

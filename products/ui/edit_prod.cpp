@@ -7,7 +7,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 #include "common/record_fields.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"

@@ -116,10 +116,10 @@ class TListWindowTest : public QObject {
     w.ApplyViewFont(f, QColor(0, 0, 255));
     QCOMPARE(w.LView->font().pointSize(), 14);
     QCOMPARE(w.LView->palette().color(QPalette::Text), QColor(0, 0, 255));
-    FontSpec spec = w.ViewFont();
-    QCOMPARE(spec.size, 14);
-    QCOMPARE(spec.colour, 0x00FF0000);
-    QCOMPARE(int(spec.style), int(kFontItalic));
+    FontSpec stored = w.ViewFont();
+    QCOMPARE(stored.size, 14);
+    QCOMPARE(stored.colour, 0x00FF0000);
+    QCOMPARE(int(stored.style), int(kFontItalic));
   }
 
   void printsTheTextWithTheCaptionAsTitle() {

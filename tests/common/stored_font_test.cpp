@@ -1,4 +1,4 @@
-#include "common/font_spec.h"
+#include "common/stored_font.h"
 
 #include <gtest/gtest.h>
 
