@@ -100,10 +100,4 @@ bool DailyAgingDue(std::span<const std::uint8_t> company, std::string_view worki
   return common::ReadText(company, kLastAgingDate) != workingDate;
 }
 
-bool RunShowSteps(std::span<const std::uint8_t> company, std::string_view workingDate, const ShowSteps& steps) {
-  if (steps.passwordCheck && !steps.passwordCheck()) return false;
-  if (steps.runAging && DailyAgingDue(company, workingDate)) steps.runAging();
-  return true;
-}
-
 }  // namespace tf::shell

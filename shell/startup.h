@@ -6,7 +6,6 @@
 // The Qt main window applies the result.
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -72,16 +71,5 @@ std::string CompanyCaptionText(std::span<const std::uint8_t> company);
 
 // The daily aging is due when the company's LastAgingDate differs from the working date text.
 bool DailyAgingDue(std::span<const std::uint8_t> company, std::string_view workingDate);
-
-// The checks made when the main window first shows; a check whose window is not built yet is
-// left empty and passes.
-struct ShowSteps {
-  std::function<bool()> passwordCheck;  // false: the program ends
-  std::function<void()> runAging;
-};
-
-// Runs the password check, then (once it passed) the aging when it is due. False when the
-// program must end at once.
-bool RunShowSteps(std::span<const std::uint8_t> company, std::string_view workingDate, const ShowSteps& steps);
 
 }  // namespace tf::shell

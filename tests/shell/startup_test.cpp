@@ -199,27 +199,13 @@ TEST_F(StartupTest, StartupFileShorterThanARecordEndsTheProgram) {
   EXPECT_NE(prompter_.Shown()[0].text.find("LastCo.Dat"), std::string::npos);
 }
 
-TEST(ShowSteps, PasswordFirstThenTheAgingWhenItIsDue) {
+TEST(DailyAging, DueOnlyWhenTheLastAgingDateIsNotTodaysDate) {
   RecordBuffer c(kCompanyRecordLength);
   common::WriteText(c, kLastAgingDate, "03/02/2026");
   EXPECT_FALSE(DailyAgingDue(c, "03/02/2026"));
   EXPECT_TRUE(DailyAgingDue(c, "04/02/2026"));
-
-  std::vector<std::string> calls;
-  ShowSteps steps{[&] { calls.push_back("password"); return true; }, [&] { calls.push_back("aging"); }};
-  EXPECT_TRUE(RunShowSteps(c, "04/02/2026", steps));
-  EXPECT_EQ(calls, (std::vector<std::string>{"password", "aging"}));
-
-  calls.clear();
-  EXPECT_TRUE(RunShowSteps(c, "03/02/2026", steps));
-  EXPECT_EQ(calls, std::vector<std::string>{"password"}) << "aged today already";
-
-  calls.clear();
-  steps.passwordCheck = [&] { calls.push_back("password"); return false; };
-  EXPECT_FALSE(RunShowSteps(c, "04/02/2026", steps));
-  EXPECT_EQ(calls, std::vector<std::string>{"password"}) << "nothing runs after a failed password check";
-
-  EXPECT_TRUE(RunShowSteps(c, "04/02/2026", ShowSteps{})) << "no password set up, no aging built";
+  common::WriteText(c, kLastAgingDate, " ");  // a new company: never aged
+  EXPECT_TRUE(DailyAgingDue(c, "03/02/2026"));
 }
 
 }  // namespace
