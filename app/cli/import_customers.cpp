@@ -21,10 +21,9 @@ namespace company = shell::company;
 using engine::EngineOK;
 using engine::EngineStatus;
 
-// Opens the customer file block, creating it empty when it is missing.
-bool OpenCustomers(CommandContext& c, const std::string& number, engine::FileBlockGuard& block, bool create) {
-  return OpenImportFile(c, customers::CustomerFileName(number), customers::CustomerFileKind(), "customer file",
-                        create, block);
+// Opens the customer file block; with `create` a missing one is created empty.
+bool OpenCustomers(CommandContext& c, const std::string& number, ImportFile& file, bool create) {
+  return file.Open(c, customers::CustomerFileName(number), customers::CustomerFileKind(), "customer file", create);
 }
 
 }  // namespace
@@ -32,16 +31,15 @@ bool OpenCustomers(CommandContext& c, const std::string& number, engine::FileBlo
 int ImportCustomers(CommandContext& c, const std::string& number, const std::string& csv) {
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
-  engine::FileBlockGuard block;
-  if (!OpenCustomers(c, number, block, true)) return kExitUsage;
+  ImportFile file;
+  if (!OpenCustomers(c, number, file, true)) return kExitUsage;
   customers::CustomerImport plan = customers::PlanCustomerImport(
-      block.get(), csv, common::ReadText(companyRecord, company::kNextCustomerNumber),
+      file.get(), csv, common::ReadText(companyRecord, company::kNextCustomerNumber),
       common::ReadText(companyRecord, company::kDefaultTerms));
-  if (!plan.errors.empty()) return RefuseImport(c, plan.errors);
+  if (!plan.errors.empty()) return RefuseImport(c, plan.errors, file);
   BatchPrompter prompter;
-  const bool written = customers::WriteCustomerImport(block.get(), plan, prompter);
-  if (int status = ImportWriteOutcome(c, written, "customers", block, customers::CustomerFileName(number)))
-    return status;
+  const bool written = customers::WriteCustomerImport(file.get(), plan, prompter);
+  if (int status = ImportWriteOutcome(c, written, "customers", file)) return status;
   // The next proposal moves on past the numbers used, as adding in the editor does.
   shell::CompanyBook book;
   std::copy(companyRecord.begin(), companyRecord.end(), book.Current().begin());
@@ -61,9 +59,9 @@ int ImportCustomers(CommandContext& c, const std::string& number, const std::str
 }
 
 int ExportCustomers(CommandContext& c, const std::string& number, std::string& csv) {
-  engine::FileBlockGuard block;
-  if (!OpenCustomers(c, number, block, false)) return kExitUsage;
-  csv = customers::ExportCustomers(block.get());
+  ImportFile file;
+  if (!OpenCustomers(c, number, file, false)) return kExitUsage;
+  csv = customers::ExportCustomers(file.get());
   return kExitOk;
 }
 

@@ -24,16 +24,16 @@ int ImportProducts(CommandContext& c, const std::string& number, const std::stri
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
   const std::string name = products::ProductFileName(number);
-  engine::FileBlockGuard block;
-  if (!OpenImportFile(c, name, products::ProductFileKind(), "product file", true, block)) return kExitUsage;
+  ImportFile file;
+  if (!file.Open(c, name, products::ProductFileKind(), "product file", true)) return kExitUsage;
   // Set up today, in the company's date format, as the Product Manager dates a new product.
   const common::DateFormat format = common::DateFormatFromCode(common::ReadText(companyRecord, company::kDateFormat));
   const std::string today = common::FormatDate(common::SystemClock().Today(), format);
-  const products::ProductImport plan = products::PlanProductImport(block.get(), csv, today, format);
-  if (!plan.errors.empty()) return RefuseImport(c, plan.errors);
+  const products::ProductImport plan = products::PlanProductImport(file.get(), csv, today, format);
+  if (!plan.errors.empty()) return RefuseImport(c, plan.errors, file);
   BatchPrompter prompter;
-  const bool written = products::WriteProductImport(block.get(), plan, prompter);
-  if (int status = ImportWriteOutcome(c, written, "products", block, name)) return status;
+  const bool written = products::WriteProductImport(file.get(), plan, prompter);
+  if (int status = ImportWriteOutcome(c, written, "products", file)) return status;
   c.out << "Imported " << plan.records.size() << " product" << (plan.records.size() == 1 ? "" : "s") << " into "
         << name << "\n";
   return kExitOk;
@@ -41,9 +41,9 @@ int ImportProducts(CommandContext& c, const std::string& number, const std::stri
 
 int ExportProducts(CommandContext& c, const std::string& number, std::string& csv) {
   const std::string name = products::ProductFileName(number);
-  engine::FileBlockGuard block;
-  if (!OpenImportFile(c, name, products::ProductFileKind(), "product file", false, block)) return kExitUsage;
-  if (!products::ExportProducts(block.get(), csv)) {
+  ImportFile file;
+  if (!file.Open(c, name, products::ProductFileKind(), "product file", false)) return kExitUsage;
+  if (!products::ExportProducts(file.get(), csv)) {
     c.err << "tallyfold-cli: reading " << name << " failed (status " << EngineStatus << ")\n";
     return kExitProblems;
   }

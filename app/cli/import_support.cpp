@@ -30,37 +30,47 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
   return true;
 }
 
-bool OpenImportFile(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind,
-                    const char* what, bool create, engine::FileBlockGuard& block) {
-  engine::OpenFileBlock(block.handle(), name);
+bool ImportFile::Open(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind,
+                      const char* what, bool create) {
+  name_ = name;
+  engine::OpenFileBlock(block_.handle(), name);
   if (!EngineOK && EngineStatus == engine::status::kFileNotFound && create) {
     engine::MakeFileBlock(name, kind.recordLength, int(kind.keys.size()), kind.keys);
-    if (EngineOK) engine::OpenFileBlock(block.handle(), name);
+    created_ = EngineOK;
+    if (EngineOK) engine::OpenFileBlock(block_.handle(), name);
   }
   if (EngineOK) return true;
   c.err << "tallyfold-cli: the " << what << " " << name << " cannot be opened (status " << EngineStatus << ")";
   if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
   c.err << "\n";
+  Discard();
   return false;
 }
 
-int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors) {
+void ImportFile::Discard() {
+  block_.Close();
+  if (created_) engine::DeleteFileBlock(name_);
+  created_ = false;
+}
+
+int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, ImportFile& file) {
+  file.Discard();
   for (const common::CsvError& e : errors) c.err << "line " << e.line << ": " << e.text << "\n";
   c.err << "tallyfold-cli: nothing was imported: " << errors.size() << " problem" << (errors.size() == 1 ? "" : "s")
         << "\n";
   return kExitProblems;
 }
 
-int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, engine::FileBlockGuard& block,
-                       const std::string& name) {
+int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, ImportFile& file) {
   if (!written) {
-    c.err << "tallyfold-cli: adding to " << name << " failed (status " << EngineStatus << "); the " << plural
+    c.err << "tallyfold-cli: adding to " << file.name() << " failed (status " << EngineStatus << "); the " << plural
           << " added before it were taken out again\n";
+    file.Discard();
     return kExitProblems;
   }
-  block.Close();
+  file.guard().Close();
   if (!EngineOK) {
-    c.err << "tallyfold-cli: closing " << name << " failed (status " << EngineStatus << ")\n";
+    c.err << "tallyfold-cli: closing " << file.name() << " failed (status " << EngineStatus << ")\n";
     return kExitProblems;
   }
   return kExitOk;

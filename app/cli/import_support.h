@@ -41,17 +41,34 @@ class SilentStatus : public engine::RebuildStatus {
 // it cannot be read or there is no such company.
 bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record);
 
-// Opens a company's file block of `kind` (`what` names it in messages: "customer file"); with
-// `create` a missing one is created empty. A damaged one is left for `rebuild`.
-bool OpenImportFile(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind,
-                    const char* what, bool create, engine::FileBlockGuard& block);
+// A company's file block that an import or export works on. One that the import had to create
+// is removed again when the import is refused or fails, so that the data folder is left exactly
+// as it was.
+class ImportFile {
+ public:
+  // Opens `name` (`what` names it in messages: "customer file"); with `create` a missing one
+  // is created empty. A damaged one is left for `rebuild`. False, reported, when it cannot be
+  // opened.
+  bool Open(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind, const char* what,
+            bool create);
+  engine::FileBlock* get() const { return block_.get(); }
+  const std::string& name() const { return name_; }
+  // Closes it; deletes it when this import created it.
+  void Discard();
+  engine::FileBlockGuard& guard() { return block_; }
 
-// Reports every bad row ("line N: ...") and that nothing was imported; returns kExitProblems.
-int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors);
+ private:
+  engine::FileBlockGuard block_;
+  std::string name_;
+  bool created_ = false;
+};
+
+// Reports every bad row ("line N: ...") and that nothing was imported, discards `file`; returns
+// kExitProblems.
+int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, ImportFile& file);
 
 // After the file was checked: a failed add ("the <kind> added before it were taken out
-// again") or a failed close of `name`; kExitOk when both went well.
-int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, engine::FileBlockGuard& block,
-                       const std::string& name);
+// again") or a failed close; kExitOk when both went well.
+int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, ImportFile& file);
 
 }  // namespace tf::cli

@@ -46,6 +46,12 @@ TEST_F(CustomerCliTest, ImportWritesTheCustomersAndMovesTheNextNumberOn) {
 }
 
 TEST_F(CustomerCliTest, ABadFileIsRefusedWholeWithEveryLineAndTheFilesStayAsTheyWere) {
+  // Refused before the company had customers: no customer file is left behind either.
+  common::ReplaceFile("nameless.csv", "CustomerName,Phone1\n,555-1234\n");
+  EXPECT_EQ(RunToolHere({"import", "customers", "nameless.csv"}).status, cli::kExitProblems);
+  EXPECT_FALSE(fs::exists("1C.DAT"));
+  EXPECT_FALSE(fs::exists("1C.IX"));
+
   common::ReplaceFile("first.csv", "CustomerName\nACME\n");
   ASSERT_EQ(RunToolHere({"import", "customers", "first.csv"}).status, cli::kExitOk);
   const std::string before = Files();

@@ -71,6 +71,12 @@ TEST_F(ProductCliTest, ImportCheckDumpExport) {
 }
 
 TEST_F(ProductCliTest, ABadFileIsRefusedWholeAndTheFilesStayAsTheyWere) {
+  // Refused before the company had products: no product file is left behind either.
+  common::ReplaceFile("codeless.csv", "ProductCode,ProductDescription\n,Nameless\n");
+  EXPECT_EQ(RunToolHere({"import", "products", "codeless.csv"}).status, cli::kExitProblems);
+  EXPECT_FALSE(fs::exists("1P.DAT"));
+  EXPECT_FALSE(fs::exists("1P.IX"));
+
   common::ReplaceFile("first.csv", "ProductCode,ProductDescription\nA1,Anchor\n");
   ASSERT_EQ(RunToolHere({"import", "products", "first.csv"}).status, cli::kExitOk);
   const std::string before = Files();
