@@ -8,6 +8,7 @@
 #include "customers/customer_record.h"
 #include "engine/engine.h"
 #include "shell/company_record.h"
+#include "shell/record_file.h"
 
 namespace tf::customers {
 namespace {
@@ -28,6 +29,12 @@ bool OpenInvoices(engine::FileBlockGuard& block, engine::FileBlock*& handle, eng
     return true;
   }
   engine::OpenFileBlock(block.handle(), InvoiceFileName(companyNumber));
+  // Records of another length would be read past the end of the invoice buffers.
+  if (EngineOK && engine::RecordLength(block.get()) != kInvoiceRecordLength) {
+    block.Close();
+    EngineOK = false;
+    engine::EngineStatus = shell::kNotThisKindOfFile;
+  }
   handle = block.get();
   if (EngineOK) return true;
   missing = engine::EngineStatus == engine::status::kFileNotFound;

@@ -139,12 +139,22 @@ bool RebuildRecordFile(const std::string& name, const RecordFileKind& kind, engi
   return engine::RebuildFileBlock(target, status);
 }
 
+bool KeepIfOfKind(engine::FileBlock*& handle, const RecordFileKind& kind) {
+  if (engine::RecordLength(handle) == kind.recordLength && engine::KeyCount(handle) == int(kind.keys.size()))
+    return true;
+  engine::CloseFileBlock(handle);
+  handle = nullptr;
+  EngineOK = false;
+  EngineStatus = kNotThisKindOfFile;
+  return false;
+}
+
 bool OpenRecordFile(engine::FileBlock*& handle, const std::string& name, const RecordFileKind& kind,
                     const CreateNotice& notice, common::Prompter& prompter, engine::RebuildStatus& status) {
   bool created = false;
   for (;;) {
     engine::OpenFileBlock(handle, name);
-    if (EngineOK) return true;
+    if (EngineOK) return KeepIfOfKind(handle, kind);
     if (EngineStatus == engine::status::kIndexDefective) {
       // Asked again if the rebuilt file block still cannot be opened.
       if (!prompter.AskYesNo(kIndexDefective, kProgramTitle)) return false;

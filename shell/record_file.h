@@ -35,6 +35,15 @@ struct RecordFileKind {
   engine::KeyRoutine keyRoutine;            // key text of (record, key number 1..keys.size())
 };
 
+// The status of an open refused because the file block is not of the kind asked for: its record
+// length or key count differs. Reading its records into the kind's buffers would run past their
+// end, and rebuilding it with the kind's shape would cut every record, so it is left untouched.
+inline constexpr std::int32_t kNotThisKindOfFile = 10026;
+
+// True when the open file block has the kind's record length and key count; otherwise closes it,
+// sets EngineOK false and EngineStatus kNotThisKindOfFile.
+bool KeepIfOfKind(engine::FileBlock*& handle, const RecordFileKind& kind);
+
 // What is shown before a missing file block is created. An empty text creates it silently.
 struct CreateNotice {
   std::string text;     // "I am going to create a new, empty company file."
@@ -42,8 +51,9 @@ struct CreateNotice {
   common::PromptButtons buttons = common::PromptButtons::OKCancel;  // Cancel gives up
 };
 
-// Opens `name` into `handle`. True when open; false when the user or the engine gave up (the
-// caller then shows its own message, e.g. "Unable to open database"); EngineStatus tells why.
+// Opens `name` into `handle`. True when open; false when the user or the engine gave up, or the
+// file block is not of this kind (the caller then shows its own message, e.g. "Unable to open
+// database"); EngineStatus tells why.
 bool OpenRecordFile(engine::FileBlock*& handle, const std::string& name, const RecordFileKind& kind,
                     const CreateNotice& notice, common::Prompter& prompter,
                     engine::RebuildStatus& status);

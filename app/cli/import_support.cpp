@@ -17,6 +17,7 @@ using engine::EngineStatus;
 bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record) {
   engine::FileBlockGuard block;
   engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
+  if (EngineOK) shell::KeepIfOfKind(block.handle(), company::CompanyFileKind());
   if (!EngineOK) {
     c.err << "tallyfold-cli: the company file cannot be opened (status " << EngineStatus << ")\n";
     return false;
@@ -39,9 +40,10 @@ bool ImportFile::Open(CommandContext& c, const std::string& name, const shell::R
     created_ = EngineOK;
     if (EngineOK) engine::OpenFileBlock(block_.handle(), name);
   }
-  if (EngineOK) return true;
+  if (EngineOK && shell::KeepIfOfKind(block_.handle(), kind)) return true;
   c.err << "tallyfold-cli: the " << what << " " << name << " cannot be opened (status " << EngineStatus << ")";
   if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
+  if (EngineStatus == shell::kNotThisKindOfFile) c.err << "; its records are not " << what << " records";
   c.err << "\n";
   Discard();
   return false;

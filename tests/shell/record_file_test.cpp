@@ -12,6 +12,7 @@
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
+#include "common/side_file.h"
 #include "tests/engine/faulty_file_system.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -479,6 +480,31 @@ TEST_F(RecordFileTest, OpenRebuildsADefectiveIndexOnYesAndGivesUpOnNo) {
   EXPECT_EQ(status.titles, std::vector<std::string>{"Things"});
   EXPECT_TRUE(Snapshot(h) == seeded);
   CloseAndCheck(h);
+}
+
+// A file block of another layout under the kind's name (a stray or foreign file): its records
+// must never be read into the kind's buffers, nor cut down by a rebuild to the kind's length.
+TEST_F(RecordFileTest, OpenRefusesAFileBlockOfAnotherShapeAndLeavesItAlone) {
+  const std::vector<engine::KeyDescriptor> oneKey{{10, 0}};
+  for (const auto& [length, keys] : {std::pair{kLength + 16, Kind().keys}, std::pair{kLength, oneKey}}) {
+    engine::DeleteFileBlock(kBlock);
+    engine::MakeFileBlock(kBlock, length, int(keys.size()), keys);
+    ASSERT_TRUE(EngineOK) << EngineStatus;
+    const std::string data = common::ReadWholeFile(kBlock + ".DAT");
+    const std::string index = common::ReadWholeFile(kBlock + ".IX");
+
+    RecordingStatus status;
+    ScriptedPrompter prompter;
+    FileBlock* h = nullptr;
+    EXPECT_FALSE(OpenRecordFile(h, kBlock, Kind(), CreateNotice{"create?", "New", common::PromptButtons::OK},
+                                prompter, status));
+    EXPECT_EQ(EngineStatus, kNotThisKindOfFile);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_TRUE(prompter.Shown().empty());
+    EXPECT_TRUE(status.titles.empty());
+    EXPECT_EQ(common::ReadWholeFile(kBlock + ".DAT"), data);
+    EXPECT_EQ(common::ReadWholeFile(kBlock + ".IX"), index);
+  }
 }
 
 }  // namespace
