@@ -28,9 +28,12 @@ done
 if [ "$install_entry" = 0 ] && [ "$xvfb" != 1 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<EOF
 run.sh: there is no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).
-Start it on a virtual display instead, either of these:
+Start it on a virtual display instead:
 
-    bash setup/run.sh --xvfb          (this script starts Xvfb and tells you its display)
+    bash setup/run.sh --xvfb          (installs what is missing, starts Xvfb and tells you its display)
+
+or, once the packages are installed (the line above installs them),
+
     xvfb-run -a -s "-screen 0 1280x900x24" bash setup/run.sh
 
 To look at a virtual display :N, take a picture of it with
