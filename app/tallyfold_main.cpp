@@ -22,11 +22,11 @@
 #include "common/ui/stat_form.h"
 #include "correspondence/label_queue.h"
 #include "customers/ui/demo_form.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 #include "invoicing/ui/term_edit.h"
 #include "products/ui/edit_prod.h"
 #include "shell/main_window_model.h"
-#include "shell/program_title.h"
+#include "common/program_title.h"
 #include "shell/ui/main_form_startup.h"
 #include "shell/ui/program_picture.h"
 #include "shell/ui/single_instance.h"
@@ -45,7 +45,7 @@ const char* const kUsage =
 // desktop menu, where nobody sees the terminal.
 void Complain(tf::common::Prompter& prompter, const std::string& text) {
   std::cerr << "tallyfold: " << text << "\n";
-  prompter.Inform(text, tf::shell::kProgramTitle, tf::common::PromptIcon::Exclamation);
+  prompter.Inform(text, tf::common::kProgramTitle, tf::common::PromptIcon::Exclamation);
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(ToQString(tf::shell::kApplicationName));
   // Window titles already carry the program's name; the desktop would add it a second time.
-  QApplication::setApplicationDisplayName(ToQString(tf::shell::kProgramTitle));
+  QApplication::setApplicationDisplayName(ToQString(tf::common::kProgramTitle));
   QApplication::setApplicationVersion(ToQString(tf::shell::kProductVersion));
   QApplication::setDesktopFileName("tallyfold");
   QApplication::setWindowIcon(tf::shell::ui::ProgramIcon());

@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "engine/engine.h"
-#include "engine/key_compare.h"
+#include "engine/core/engine.h"
+#include "engine/core/key_compare.h"
 
 namespace tf::bench {
 namespace {

@@ -19,7 +19,7 @@
 #include "bench/side_by_side.h"
 #include "bench/sqlite_store.h"
 #include "bench/workload_runner.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::bench {
 namespace {

@@ -3,20 +3,20 @@
 #include "common/money_text.h"
 #include "common/record_buffer.h"
 #include "common/text.h"
-#include "customers/customer_file.h"
-#include "customers/customer_record.h"
+#include "records/customer_file.h"
+#include "records/customer_record.h"
 
 namespace tf::customers {
 
 bool FileCustomerLookup::HasNumber(std::string_view number) {
-  common::RecordBuffer scratch(kCustomerRecordLength);
-  return FindCustomerByNumber(handle_, number, scratch).has_value();
+  common::RecordBuffer scratch(records::customer::kCustomerRecordLength);
+  return records::customer::FindCustomerByNumber(handle_, number, scratch).has_value();
 }
 
 std::optional<std::string> FileCustomerLookup::NumberOfName(std::string_view name) {
-  common::RecordBuffer scratch(kCustomerRecordLength);
-  if (!FindCustomerByName(handle_, name, scratch)) return std::nullopt;
-  return ComparableText(common::ReadText(scratch, kCustomerNumber));
+  common::RecordBuffer scratch(records::customer::kCustomerRecordLength);
+  if (!records::customer::FindCustomerByName(handle_, name, scratch)) return std::nullopt;
+  return records::customer::ComparableText(common::ReadText(scratch, records::customer::kCustomerNumber));
 }
 
 std::optional<CheckFailure> CheckCustomerForm(CustomerForm& form,
@@ -27,7 +27,7 @@ std::optional<CheckFailure> CheckCustomerForm(CustomerForm& form,
   if (form.shortName.empty()) form.shortName = ShortNameOf(form.name);
   if (!form.email.empty() && form.email.find('@') == std::string::npos)
     return CheckFailure{CustomerControl::EMadd, std::string(kBadEMailText), std::string(kBadEMailCaption)};
-  const std::string number = ComparableText(form.number);
+  const std::string number = records::customer::ComparableText(form.number);
   if (number != editedNumber && lookup.HasNumber(number))
     return CheckFailure{CustomerControl::CNo, std::string(kNumberTakenText), std::string(kNumberTakenCaption)};
   if (std::optional<std::string> holder = lookup.NumberOfName(form.name); holder && holder != editedNumber)

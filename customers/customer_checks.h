@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "customers/customer_form.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::customers {
 

@@ -3,9 +3,9 @@
 #include "common/money_format.h"
 #include "common/money_text.h"
 #include "common/record_fields.h"
-#include "customers/customer_file.h"
-#include "customers/customer_record.h"
-#include "shell/record_file.h"
+#include "records/customer_file.h"
+#include "records/customer_record.h"
+#include "records/record_file.h"
 
 namespace tf::customers {
 
@@ -31,9 +31,9 @@ void CustomerEditor::BeginEdit(std::span<const std::uint8_t> record, std::int32_
   oldImage_ = record_;
   ref_ = ref;
   form_ = FormFromRecord(record);
-  editedNumber_ = ComparableText(form_.number);
-  auto balance = common::ParseAmount(common::ReadText(record, kBalance), common::BlankAmount::Zero);
-  balance_ = balance ? common::FormatComma0_00(*balance) : common::ReadText(record, kBalance);
+  editedNumber_ = records::customer::ComparableText(form_.number);
+  auto balance = common::ParseAmount(common::ReadText(record, records::customer::kBalance), common::BlankAmount::Zero);
+  balance_ = balance ? common::FormatComma0_00(*balance) : common::ReadText(record, records::customer::kBalance);
 }
 
 void CustomerEditor::Show(std::vector<std::string> terms, bool autoCopyBillToShip) {
@@ -67,19 +67,19 @@ bool CustomerEditor::Ok(engine::FileBlock* customers, common::Prompter& prompter
     focus_ = failure->focus;
     return false;
   }
-  common::RecordBuffer next = mode_ == Mode::Add ? common::RecordBuffer(kCustomerRecordLength) : oldImage_;
+  common::RecordBuffer next = mode_ == Mode::Add ? common::RecordBuffer(records::customer::kCustomerRecordLength) : oldImage_;
   FormToRecord(form_, next);
   if (mode_ == Mode::Add) {
-    common::WriteText(next, kBalance, "0.00");
-    for (const auto& amount : kAgingAmount) common::WriteText(next, amount, "0.00");
+    common::WriteText(next, records::customer::kBalance, "0.00");
+    for (const auto& amount : records::customer::kAgingAmount) common::WriteText(next, amount, "0.00");
     std::int32_t ref = 0;
-    if (!shell::AddKeyedRecord(customers, CustomerFileKind(), next, ref, prompter)) {
+    if (!records::AddKeyedRecord(customers, records::customer::CustomerFileKind(), next, ref, prompter)) {
       prompter.Inform(kAddFailedText, {}, common::PromptIcon::Error);
       focus_ = CustomerControl::CNo;
       return false;
     }
     ref_ = ref;
-  } else if (!shell::ModifyKeyedRecord(customers, CustomerFileKind(), ref_, next, oldImage_, prompter)) {
+  } else if (!records::ModifyKeyedRecord(customers, records::customer::CustomerFileKind(), ref_, next, oldImage_, prompter)) {
     prompter.Inform(kModifyFailedText, {}, common::PromptIcon::Error);
     focus_ = CustomerControl::CNo;
     return false;
@@ -89,7 +89,7 @@ bool CustomerEditor::Ok(engine::FileBlock* customers, common::Prompter& prompter
 }
 
 bool CustomerEditor::NumberChanged() const {
-  return mode_ == Mode::Edit && ComparableText(common::ReadText(record_, kCustomerNumber)) != editedNumber_;
+  return mode_ == Mode::Edit && records::customer::ComparableText(common::ReadText(record_, records::customer::kCustomerNumber)) != editedNumber_;
 }
 
 }  // namespace tf::customers

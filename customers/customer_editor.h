@@ -13,7 +13,7 @@
 #include "common/record_buffer.h"
 #include "customers/customer_checks.h"
 #include "customers/customer_form.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::customers {
 

@@ -9,10 +9,10 @@
 #include "common/money_text.h"
 #include "common/text.h"
 #include "customers/customer_checks.h"
-#include "customers/customer_fields.h"
-#include "customers/customer_file.h"
-#include "customers/customer_record.h"
-#include "shell/record_file.h"
+#include "records/customer_fields.h"
+#include "records/customer_file.h"
+#include "records/customer_record.h"
+#include "records/record_file.h"
 
 namespace tf::customers {
 namespace {
@@ -24,15 +24,15 @@ class ImportLookup : public CustomerLookup {
  public:
   explicit ImportLookup(engine::FileBlock* handle) : file_(handle) {}
   bool HasNumber(std::string_view number) override {
-    return numbers_.count(ComparableText(number)) || file_.HasNumber(number);
+    return numbers_.count(records::customer::ComparableText(number)) || file_.HasNumber(number);
   }
   std::optional<std::string> NumberOfName(std::string_view name) override {
-    if (auto it = names_.find(ComparableText(name)); it != names_.end()) return it->second;
+    if (auto it = names_.find(records::customer::ComparableText(name)); it != names_.end()) return it->second;
     return file_.NumberOfName(name);
   }
   void Take(const std::string& number, const std::string& name) {
-    numbers_.emplace(ComparableText(number), true);
-    names_.emplace(ComparableText(name), ComparableText(number));
+    numbers_.emplace(records::customer::ComparableText(number), true);
+    names_.emplace(records::customer::ComparableText(name), records::customer::ComparableText(number));
   }
 
  private:
@@ -43,12 +43,12 @@ class ImportLookup : public CustomerLookup {
 
 std::vector<std::string> FieldNames() {
   std::vector<std::string> names;
-  for (const NamedCustomerField& f : CustomerFields()) names.push_back(f.name);
+  for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields()) names.push_back(f.name);
   return names;
 }
 
-const NamedCustomerField& Field(std::string_view name) {
-  for (const NamedCustomerField& f : CustomerFields())
+const records::customer::NamedCustomerField& Field(std::string_view name) {
+  for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields())
     if (name == f.name) return f;
   throw std::logic_error("no customer field " + std::string(name));
 }
@@ -58,7 +58,7 @@ class RowValues {
  public:
   explicit RowValues(const common::CsvNamedRow& row) : row_(row) {}
   std::optional<std::string> Get(std::string_view name) const {
-    const auto& fields = CustomerFields();
+    const auto& fields = records::customer::CustomerFields();
     for (std::size_t k = 0; k < fields.size(); ++k)
       if (name == fields[k].name) return row_.values[k];
     return std::nullopt;
@@ -82,7 +82,7 @@ std::optional<bool> ReadYesNo(const std::string& text) {
 
 // The form a row fills, or the first problem of the row.
 std::optional<std::string> RowToForm(const RowValues& v, CustomerForm& form) {
-  for (const NamedCustomerField& f : CustomerFields()) {
+  for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields()) {
     auto value = v.Get(f.name);
     if (value && !f.flag && value->size() > f.text.capacity)
       return std::string(f.name) + ": longer than " + std::to_string(f.text.capacity) + " characters";
@@ -128,7 +128,7 @@ CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view cs
                                   std::string_view nextCustomerNumber, std::string_view defaultTerms) {
   CustomerImport plan;
   // A company that proposes no number would give every row a blank one.
-  plan.nextCustomerNumber = common::TrimBoth(nextCustomerNumber).empty() ? NextCustomerNumberAfter("")
+  plan.nextCustomerNumber = common::TrimBoth(nextCustomerNumber).empty() ? records::customer::NextCustomerNumberAfter("")
                                                                          : std::string(nextCustomerNumber);
   common::CsvTable table = common::ReadCsvTable(csvText, FieldNames(), {"CustomerName"});
   plan.errors = table.errors;
@@ -143,7 +143,7 @@ CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view cs
     std::string number = values.Or("CustomerNumber", "");
     if (common::TrimBoth(number).empty()) number = plan.nextCustomerNumber;
     form.number = number;
-    common::RecordBuffer record(kCustomerRecordLength);
+    common::RecordBuffer record(records::customer::kCustomerRecordLength);
     if (!problem) problem = ReadAmounts(values, record);
     if (!problem) {
       if (auto failure = CheckCustomerForm(form, std::nullopt, lookup)) {
@@ -157,10 +157,10 @@ CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view cs
       continue;
     }
     FormToRecord(form, record);
-    common::WriteText(record, kLastPaymentDate, values.Or("LastPaymentDate", ""));
-    common::WriteText(record, kLastInvoiceNumber, values.Or("LastInvoiceNumber", ""));
+    common::WriteText(record, records::customer::kLastPaymentDate, values.Or("LastPaymentDate", ""));
+    common::WriteText(record, records::customer::kLastInvoiceNumber, values.Or("LastInvoiceNumber", ""));
     lookup.Take(form.number, form.name);
-    plan.nextCustomerNumber = NextCustomerNumberAfter(form.number);
+    plan.nextCustomerNumber = records::customer::NextCustomerNumberAfter(form.number);
     plan.records.push_back(std::move(record));
   }
   std::stable_sort(plan.errors.begin(), plan.errors.end(),
@@ -171,22 +171,22 @@ CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view cs
 
 bool WriteCustomerImport(engine::FileBlock* handle, const CustomerImport& plan, common::Prompter& prompter) {
   if (!plan.errors.empty()) return false;
-  return shell::AddKeyedRecords(handle, CustomerFileKind(), plan.records, prompter);
+  return records::AddKeyedRecords(handle, records::customer::CustomerFileKind(), plan.records, prompter);
 }
 
 std::string ExportCustomers(engine::FileBlock* handle) {
   std::string out = common::CsvLine(FieldNames());
-  common::RecordBuffer record(kCustomerRecordLength);
+  common::RecordBuffer record(records::customer::kCustomerRecordLength);
   std::string key;
   std::int32_t ref = 0;
-  engine::SearchKey(handle, kKeyByName, ref, key);
+  engine::SearchKey(handle, records::customer::kKeyByName, ref, key);
   while (engine::EngineOK) {
     engine::GetRecord(handle, ref, record.data());
     if (!engine::EngineOK) break;
     std::vector<std::string> fields;
-    for (const NamedCustomerField& f : CustomerFields()) fields.push_back(common::ReadText(record, f.text));
+    for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields()) fields.push_back(common::ReadText(record, f.text));
     out += common::CsvLine(fields);
-    engine::NextKey(handle, kKeyByName, ref, key);
+    engine::NextKey(handle, records::customer::kKeyByName, ref, key);
   }
   return out;
 }

@@ -11,7 +11,7 @@
 #include "common/csv.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::customers {
 

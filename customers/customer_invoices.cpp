@@ -5,10 +5,10 @@
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "common/text.h"
-#include "customers/customer_record.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/record_file.h"
+#include "records/customer_record.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "records/record_file.h"
 
 namespace tf::customers {
 namespace {
@@ -33,7 +33,7 @@ bool OpenInvoices(engine::FileBlockGuard& block, engine::FileBlock*& handle, eng
   if (EngineOK && engine::RecordLength(block.get()) != kInvoiceRecordLength) {
     block.Close();
     EngineOK = false;
-    engine::EngineStatus = shell::kNotThisKindOfFile;
+    engine::EngineStatus = records::kNotThisKindOfFile;
   }
   handle = block.get();
   if (EngineOK) return true;
@@ -43,19 +43,19 @@ bool OpenInvoices(engine::FileBlockGuard& block, engine::FileBlock*& handle, eng
 
 // The first invoice whose key 2 is this number's key, by ref; nothing when there is none.
 std::optional<std::int32_t> FirstInvoiceOf(engine::FileBlock* handle, std::string_view number, bool& failed) {
-  std::string key = CustomerNumberKey(number);
+  std::string key = records::customer::CustomerNumberKey(number);
   std::int32_t ref = 0;
   engine::SearchKey(handle, kInvoiceCustomerKey, ref, key);
   failed = !EngineOK && engine::EngineErrorClass() != 1;
   if (!EngineOK) return std::nullopt;
-  if (ComparableText(key) != ComparableText(number)) return std::nullopt;
+  if (records::customer::ComparableText(key) != records::customer::ComparableText(number)) return std::nullopt;
   return ref;
 }
 
 }  // namespace
 
 std::string InvoiceFileName(std::string_view companyNumber) {
-  return shell::company::CompanyFileName(companyNumber, 'I');
+  return records::company::CompanyFileName(companyNumber, 'I');
 }
 
 RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::string_view oldNumber,
@@ -69,8 +69,8 @@ RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::str
     return result;
   }
   const std::string number = common::TrimBoth(newNumber);
-  const std::string oldKey = CustomerNumberKey(oldNumber);
-  const std::string newKey = CustomerNumberKey(number);
+  const std::string oldKey = records::customer::CustomerNumberKey(oldNumber);
+  const std::string newKey = records::customer::CustomerNumberKey(number);
   if (oldKey == newKey) return result;
   common::RecordBuffer invoice(kInvoiceRecordLength), before(kInvoiceRecordLength);
   // Each moved invoice leaves the old number's keys, so the search always finds the next one.
@@ -118,7 +118,7 @@ std::optional<bool> CustomerHasInvoices(std::string_view companyNumber, std::str
   common::RecordBuffer invoice(kInvoiceRecordLength);
   engine::GetRecord(invoices, *ref, invoice.data());
   if (!EngineOK) return std::nullopt;
-  return ComparableText(common::ReadText(invoice, kInvoiceCustomerNumber)) == ComparableText(number);
+  return records::customer::ComparableText(common::ReadText(invoice, kInvoiceCustomerNumber)) == records::customer::ComparableText(number);
 }
 
 }  // namespace tf::customers

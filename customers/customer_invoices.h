@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::customers {
 

@@ -4,7 +4,7 @@
 #include "common/money_text.h"
 #include "common/record_fields.h"
 #include "common/text.h"
-#include "customers/customer_record.h"
+#include "records/customer_record.h"
 
 namespace tf::customers {
 namespace {
@@ -24,11 +24,11 @@ std::string CustomerListHeader() {
 }
 
 std::string CustomerRow(std::span<const std::uint8_t> r) {
-  const std::string stored = common::ReadText(r, kBalance);
+  const std::string stored = common::ReadText(r, records::customer::kBalance);
   auto amount = common::ParseAmount(stored, common::BlankAmount::Zero);
-  return Columns(common::ReadText(r, kCustomerName), common::TrimBoth(common::ReadText(r, kCustomerNumber)),
-                 amount ? common::FormatComma0_00(*amount) : stored, common::ReadText(r, kLastPaymentDate),
-                 common::ReadText(r, kLastInvoiceNumber), common::ReadText(r, kPhone1));
+  return Columns(common::ReadText(r, records::customer::kCustomerName), common::TrimBoth(common::ReadText(r, records::customer::kCustomerNumber)),
+                 amount ? common::FormatComma0_00(*amount) : stored, common::ReadText(r, records::customer::kLastPaymentDate),
+                 common::ReadText(r, records::customer::kLastInvoiceNumber), common::ReadText(r, records::customer::kPhone1));
 }
 
 std::string UnreadableRow(std::string_view key) {

@@ -1,5 +1,5 @@
 #pragma once
-// The rows of the manager's list of customers; the list itself is an engine::ManagerList.
+// The rows of the manager's list of customers; the list itself is an browse::ManagerList.
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include "common/record_fields.h"
 #include "common/text.h"
 #include "common/text_report_viewer.h"
-#include "customers/customer_record.h"
+#include "records/customer_record.h"
 
 namespace tf::customers {
 namespace {
@@ -28,28 +28,28 @@ std::vector<std::string> CustomerListLines(engine::FileBlock* customers, const s
   const std::string rule(80, '-');
   std::vector<std::string> lines = {"Customer List for " + companyName,
                                     "Date: " + common::FormatDateTime(common::kLongDateTimePattern, now), rule};
-  common::RecordBuffer r(kCustomerRecordLength);
-  const int keyNr = byNumber ? kKeyByNumber : kKeyByName;
+  common::RecordBuffer r(records::customer::kCustomerRecordLength);
+  const int keyNr = byNumber ? records::customer::kKeyByNumber : records::customer::kKeyByName;
   std::string key;
   std::int32_t ref = 0;
   engine::SearchKey(customers, keyNr, ref, key);
   while (engine::EngineOK) {
     engine::GetRecord(customers, ref, r.data());
-    if (engine::EngineOK && !common::TrimBoth(ReadText(r, kCustomerNumber)).empty()) {
-      std::string limit = ReadText(r, kCreditLimit);
+    if (engine::EngineOK && !common::TrimBoth(ReadText(r, records::customer::kCustomerNumber)).empty()) {
+      std::string limit = ReadText(r, records::customer::kCreditLimit);
       if (limit.empty()) limit = "0.00";
-      lines.push_back(PadRight(ReadText(r, kCustomerName), 35) + "     Number: " +
-                      PadRight(ReadText(r, kCustomerNumber), 8) + "    Balance: " + Shown(ReadText(r, kBalance)));
-      lines.push_back("Short Name: " + PadRight(ReadText(r, kShortName), 10) + "    Type: " +
-                      PadRight(ReadText(r, kCustomerType), 25) + "   Last Pmt: " + ReadText(r, kLastPaymentDate));
+      lines.push_back(PadRight(ReadText(r, records::customer::kCustomerName), 35) + "     Number: " +
+                      PadRight(ReadText(r, records::customer::kCustomerNumber), 8) + "    Balance: " + Shown(ReadText(r, records::customer::kBalance)));
+      lines.push_back("Short Name: " + PadRight(ReadText(r, records::customer::kShortName), 10) + "    Type: " +
+                      PadRight(ReadText(r, records::customer::kCustomerType), 25) + "   Last Pmt: " + ReadText(r, records::customer::kLastPaymentDate));
       lines.push_back("Credit Limit: " + PadRight(Shown(limit), 12) + "    Last Invoice: " +
-                      PadRight(ReadText(r, kLastInvoiceNumber), 10) + "   Tax Exempt: " + ReadText(r, kTaxExempt));
-      lines.push_back("Phone1: " + PadRight(ReadText(r, kPhone1), 25) + "     Phone2: " + ReadText(r, kPhone2));
-      lines.push_back("Payment Terms: " + ReadText(r, kTerms));
+                      PadRight(ReadText(r, records::customer::kLastInvoiceNumber), 10) + "   Tax Exempt: " + ReadText(r, records::customer::kTaxExempt));
+      lines.push_back("Phone1: " + PadRight(ReadText(r, records::customer::kPhone1), 25) + "     Phone2: " + ReadText(r, records::customer::kPhone2));
+      lines.push_back("Payment Terms: " + ReadText(r, records::customer::kTerms));
       if (withAddresses) {
         lines.push_back(PadRight("Billing Address:", 35) + "     Shipping Address:");
         for (int k = 0; k < 4; ++k)
-          lines.push_back(PadRight(ReadText(r, kBillAddress[k]), 35) + "     " + ReadText(r, kShipAddress[k]));
+          lines.push_back(PadRight(ReadText(r, records::customer::kBillAddress[k]), 35) + "     " + ReadText(r, records::customer::kShipAddress[k]));
       }
       lines.push_back(rule);
     }

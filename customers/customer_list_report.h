@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::customers {
 

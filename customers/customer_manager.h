@@ -18,11 +18,11 @@
 #include "correspondence/label_queue.h"
 #include "customers/customer_editor.h"
 #include "customers/customer_list.h"
-#include "engine/manager_list.h"
-#include "engine/engine.h"
-#include "engine/rebuild_status.h"
+#include "browse/manager_list.h"
+#include "engine/core/engine.h"
+#include "engine/rebuilding/rebuild_status.h"
 #include "finder/find_mode.h"
-#include "shell/company_store.h"
+#include "records/company_store.h"
 
 namespace tf::customers {
 
@@ -45,7 +45,7 @@ inline constexpr std::string_view kEditorHelpTopic = "NewCustomer";
 
 // What the manager needs from the program around it.
 struct CustomerManagerServices {
-  shell::CompanyBook& company;
+  records::CompanyBook& company;
   common::Prompter& prompter;
   engine::RebuildStatus& status;  // rebuilds and the "Customer List" status window
   common::TextReportViewer& reports;
@@ -64,7 +64,7 @@ struct CustomerManagerServices {
 
 class CustomerManager {
  public:
-  CustomerManager(CustomerManagerServices services, engine::ManagerList& list);
+  CustomerManager(CustomerManagerServices services, browse::ManagerList& list);
   ~CustomerManager();
   CustomerManager(const CustomerManager&) = delete;
   CustomerManager& operator=(const CustomerManager&) = delete;
@@ -119,12 +119,12 @@ class CustomerManager {
   // with `mustBeUnchanged`, no longer shows as listed).
   bool ReadCurrent(bool mustBeUnchanged);
   void Fail(std::string_view text);
-  std::unique_ptr<engine::BrowseSource> NewSource();
+  std::unique_ptr<browse::BrowseSource> NewSource();
   std::string CompanyText(common::TextField field) const;
   engine::FileBlock* OpenInvoiceFile() const;
 
   CustomerManagerServices services_;
-  engine::ManagerList& list_;
+  browse::ManagerList& list_;
   engine::FileBlock* file_ = nullptr;
   common::RecordBuffer buffer_{1008};
   common::RecordBuffer selected_{1008};

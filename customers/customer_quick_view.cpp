@@ -4,12 +4,12 @@
 #include "common/money_text.h"
 #include "common/record_fields.h"
 #include "common/text.h"
-#include "customers/customer_record.h"
-#include "shell/company_record.h"
+#include "records/customer_record.h"
+#include "records/company_record.h"
 
 namespace tf::customers {
 
-namespace company = shell::company;
+namespace company = records::company;
 using common::ReadText;
 
 namespace {
@@ -23,17 +23,17 @@ std::string Shown(const std::string& stored) {
 
 QuickView QuickViewOf(std::span<const std::uint8_t> co, std::span<const std::uint8_t> c) {
   QuickView v;
-  v.name = ReadText(c, kCustomerName);
-  v.number = ReadText(c, kCustomerNumber);
-  v.balance = Shown(ReadText(c, kBalance));
-  v.phone = ReadText(c, kPhone1);
-  v.lastPayment = ReadText(c, kLastPaymentDate);
-  v.lastInvoice = ReadText(c, kLastInvoiceNumber);
-  v.agingCaption[0] = common::TrimBoth(ReadText(co, company::kAgingCaption1));
-  v.agingCaption[1] = common::TrimBoth(ReadText(co, company::kAgingCaption2));
-  v.agingCaption[2] = common::TrimBoth(ReadText(co, company::kAgingCaption3));
-  v.agingCaption[3] = "Over " + common::TrimBoth(ReadText(co, company::kAgingDays3)) + ":";
-  for (int k = 0; k < 4; ++k) v.agingAmount[k] = Shown(ReadText(c, kAgingAmount[k]));
+  v.name = ReadText(c, records::customer::kCustomerName);
+  v.number = ReadText(c, records::customer::kCustomerNumber);
+  v.balance = Shown(ReadText(c, records::customer::kBalance));
+  v.phone = ReadText(c, records::customer::kPhone1);
+  v.lastPayment = ReadText(c, records::customer::kLastPaymentDate);
+  v.lastInvoice = ReadText(c, records::customer::kLastInvoiceNumber);
+  v.agingCaption[0] = common::TrimBoth(ReadText(co, records::company::kAgingCaption1));
+  v.agingCaption[1] = common::TrimBoth(ReadText(co, records::company::kAgingCaption2));
+  v.agingCaption[2] = common::TrimBoth(ReadText(co, records::company::kAgingCaption3));
+  v.agingCaption[3] = "Over " + common::TrimBoth(ReadText(co, records::company::kAgingDays3)) + ":";
+  for (int k = 0; k < 4; ++k) v.agingAmount[k] = Shown(ReadText(c, records::customer::kAgingAmount[k]));
   return v;
 }
 

@@ -4,7 +4,7 @@
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "common/text.h"
-#include "products/product_record.h"
+#include "records/product_record.h"
 #include "products/product_store.h"
 
 namespace tf::products {
@@ -30,14 +30,14 @@ void ProductEditor::StartAdd(std::string_view today) {
 }
 
 void ProductEditor::StartEdit(std::span<const std::uint8_t> record) {
-  fields.code = common::ReadText(record, kProductCode);
-  fields.price = common::ReadText(record, kSalesPrice);
-  fields.taxable = common::ReadBool(record, kTaxable);
-  fields.description = common::ReadText(record, kProductDescription);
-  fields.notes = common::ReadText(record, kProductNotes);
+  fields.code = common::ReadText(record, records::product::kProductCode);
+  fields.price = common::ReadText(record, records::product::kSalesPrice);
+  fields.taxable = common::ReadBool(record, records::product::kTaxable);
+  fields.description = common::ReadText(record, records::product::kProductDescription);
+  fields.notes = common::ReadText(record, records::product::kProductNotes);
   caption_ = kEditProductCaption;
-  setupPanel_ = "Setup Date: " + common::ReadText(record, kSetupDate);
-  changedPanel_ = "Last Changed: " + common::ReadText(record, kLastChangedDate);
+  setupPanel_ = "Setup Date: " + common::ReadText(record, records::product::kSetupDate);
+  changedPanel_ = "Last Changed: " + common::ReadText(record, records::product::kLastChangedDate);
   previousCode_ = CodeForCompare(fields.code);
   focus_ = EditorField::PNum;
 }
@@ -45,12 +45,12 @@ void ProductEditor::StartEdit(std::span<const std::uint8_t> record) {
 bool ProductEditor::CodeTakenByAnother() {
   const std::string wanted = CodeForCompare(fields.code);
   if (previousCode_ == wanted || !file_) return false;
-  common::RecordBuffer other(kProductRecordLength);
+  common::RecordBuffer other(records::product::kProductRecordLength);
   std::int32_t ref = 0;
   if (!ReadProductByCode(file_, fields.code, ref, other)) return false;
-  if (CodeForCompare(common::ReadText(other, kProductCode)) != wanted) return false;
+  if (CodeForCompare(common::ReadText(other, records::product::kProductCode)) != wanted) return false;
   prompter_.Inform("This Product Code already exists for: " +
-                       common::TrimBoth(common::ReadText(other, kProductDescription)) +
+                       common::TrimBoth(common::ReadText(other, records::product::kProductDescription)) +
                        ". Use a different code.",
                    "Product Code");
   return true;
@@ -77,23 +77,23 @@ bool ProductEditor::OkBtnClick() {
 }
 
 void ProductEditor::StoreCommon(std::span<std::uint8_t> record) const {
-  common::WriteText(record, kProductCode, fields.code);
-  common::WriteText(record, kProductDescription, fields.description);
-  common::WriteBool(record, kTaxable, fields.taxable);
-  common::WriteText(record, kProductNotes, fields.notes);
+  common::WriteText(record, records::product::kProductCode, fields.code);
+  common::WriteText(record, records::product::kProductDescription, fields.description);
+  common::WriteBool(record, records::product::kTaxable, fields.taxable);
+  common::WriteText(record, records::product::kProductNotes, fields.notes);
 }
 
 void ProductEditor::StoreAdded(std::span<std::uint8_t> record, std::string_view today) const {
   StoreCommon(record);
-  common::WriteText(record, kSalesPrice,
+  common::WriteText(record, records::product::kSalesPrice,
                     common::TrimBoth(fields.price).empty() ? std::string(kZeroPrice) : fields.price);
-  common::WriteText(record, kSetupDate, today);
+  common::WriteText(record, records::product::kSetupDate, today);
 }
 
 void ProductEditor::StoreEdited(std::span<std::uint8_t> record, std::string_view today) const {
   StoreCommon(record);
-  common::WriteText(record, kSalesPrice, fields.price);
-  common::WriteText(record, kLastChangedDate, today);
+  common::WriteText(record, records::product::kSalesPrice, fields.price);
+  common::WriteText(record, records::product::kLastChangedDate, today);
 }
 
 }  // namespace tf::products

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "common/prompter.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::products {
 

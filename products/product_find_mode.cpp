@@ -1,7 +1,7 @@
 #include "products/product_find_mode.h"
 
 #include "common/record_fields.h"
-#include "products/product_record.h"
+#include "records/product_record.h"
 #include "products/product_store.h"
 
 namespace tf::products {
@@ -12,15 +12,15 @@ std::vector<finder::FindColumn> ProductFindMode::Columns() const {
 
 engine::FileBlock* ProductFindMode::File() const { return Products().file; }
 
-int ProductFindMode::RecordLength() const { return kProductRecordLength; }
+int ProductFindMode::RecordLength() const { return records::product::kProductRecordLength; }
 
 std::vector<std::string> ProductFindMode::Cells(std::span<const std::uint8_t> record) const {
   return SearchedFields(record);
 }
 
 std::vector<std::string> ProductFindMode::SearchedFields(std::span<const std::uint8_t> record) const {
-  return {common::ReadText(record, kProductCode), common::ReadText(record, kProductDescription),
-          common::ReadText(record, kSalesPrice)};
+  return {common::ReadText(record, records::product::kProductCode), common::ReadText(record, records::product::kProductDescription),
+          common::ReadText(record, records::product::kSalesPrice)};
 }
 
 }  // namespace tf::products

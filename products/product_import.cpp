@@ -7,25 +7,25 @@
 #include "common/money_text.h"
 #include "common/record_fields.h"
 #include "common/text.h"
-#include "products/product_fields.h"
-#include "products/product_record.h"
+#include "records/product_fields.h"
+#include "records/product_record.h"
 #include "products/product_store.h"
-#include "shell/record_file.h"
+#include "records/record_file.h"
 
 namespace tf::products {
 namespace {
 
 enum Column { kCode, kDescription, kTaxableColumn, kPrice, kNotes, kSetup, kChanged };
 
-const common::TextField kTextOf[] = {kProductCode, kProductDescription, {}, kSalesPrice,
-                                     kProductNotes, kSetupDate, kLastChangedDate};
+const common::TextField kTextOf[] = {records::product::kProductCode, records::product::kProductDescription, {}, records::product::kSalesPrice,
+                                     records::product::kProductNotes, records::product::kSetupDate, records::product::kLastChangedDate};
 
 std::string Value(const common::CsvNamedRow& row, Column c) { return row.values[c].value_or(""); }
 
 // The first problem of a row, or nothing; fills `record` when there is none.
 std::optional<std::string> RowToRecord(const common::CsvNamedRow& row, std::string_view today,
                                        common::DateFormat dateFormat, common::RecordBuffer& record) {
-  const auto& names = ProductFieldNames();
+  const auto& names = records::product::ProductFieldNames();
   for (Column c : {kCode, kDescription, kPrice, kNotes, kSetup, kChanged})
     if (Value(row, c).size() > kTextOf[c].capacity)
       return names[c] + ": longer than " + std::to_string(kTextOf[c].capacity) + " characters";
@@ -47,13 +47,13 @@ std::optional<std::string> RowToRecord(const common::CsvNamedRow& row, std::stri
     if (!common::TrimBoth(date).empty() && !common::ParseDate(date, dateFormat))
       return names[c] + ": not a date in the form " + std::string(common::DatePattern(dateFormat));
   }
-  common::WriteText(record, kProductCode, code);
-  common::WriteText(record, kProductDescription, Value(row, kDescription));
-  common::WriteBool(record, kTaxable, taxable == "Y");
-  common::WriteText(record, kSalesPrice, price);
-  common::WriteText(record, kProductNotes, Value(row, kNotes));
-  common::WriteText(record, kSetupDate, setup);
-  common::WriteText(record, kLastChangedDate, changed);
+  common::WriteText(record, records::product::kProductCode, code);
+  common::WriteText(record, records::product::kProductDescription, Value(row, kDescription));
+  common::WriteBool(record, records::product::kTaxable, taxable == "Y");
+  common::WriteText(record, records::product::kSalesPrice, price);
+  common::WriteText(record, records::product::kProductNotes, Value(row, kNotes));
+  common::WriteText(record, records::product::kSetupDate, setup);
+  common::WriteText(record, records::product::kLastChangedDate, changed);
   return std::nullopt;
 }
 
@@ -62,22 +62,22 @@ std::optional<std::string> RowToRecord(const common::CsvNamedRow& row, std::stri
 ProductImport PlanProductImport(engine::FileBlock* file, std::string_view csvText, std::string_view today,
                                 common::DateFormat dateFormat) {
   ProductImport plan;
-  common::CsvTable table = common::ReadCsvTable(csvText, ProductFieldNames(), {"ProductCode", "ProductDescription"});
+  common::CsvTable table = common::ReadCsvTable(csvText, records::product::ProductFieldNames(), {"ProductCode", "ProductDescription"});
   plan.errors = table.errors;
   std::set<std::string> codes;  // key 1 of the rows taken so far
   for (const common::CsvNamedRow& row : table.rows) {
-    common::RecordBuffer record(kProductRecordLength);
+    common::RecordBuffer record(records::product::kProductRecordLength);
     std::optional<std::string> problem = RowToRecord(row, today, dateFormat, record);
     if (!problem) {
-      const std::string key = ProductKey(record, kKeyByCode);
-      common::RecordBuffer other(kProductRecordLength);
+      const std::string key = records::product::ProductKey(record, records::product::kKeyByCode);
+      common::RecordBuffer other(records::product::kProductRecordLength);
       std::int32_t ref = 0;
       if (codes.count(key)) {
-        problem = "ProductCode: " + common::TrimBoth(common::ReadText(record, kProductCode)) +
+        problem = "ProductCode: " + common::TrimBoth(common::ReadText(record, records::product::kProductCode)) +
                   " appears on an earlier line";
-      } else if (ReadProductByCode(file, common::ReadText(record, kProductCode), ref, other)) {
+      } else if (ReadProductByCode(file, common::ReadText(record, records::product::kProductCode), ref, other)) {
         problem = "This Product Code already exists for: " +
-                  common::TrimBoth(common::ReadText(other, kProductDescription)) + ". Use a different code.";
+                  common::TrimBoth(common::ReadText(other, records::product::kProductDescription)) + ". Use a different code.";
       }
       codes.insert(key);
     }
@@ -95,19 +95,19 @@ ProductImport PlanProductImport(engine::FileBlock* file, std::string_view csvTex
 
 bool WriteProductImport(engine::FileBlock* file, const ProductImport& plan, common::Prompter& prompter) {
   if (!plan.errors.empty()) return false;
-  return shell::AddKeyedRecords(file, ProductFileKind(), plan.records, prompter);
+  return records::AddKeyedRecords(file, ProductFileKind(), plan.records, prompter);
 }
 
 bool ExportProducts(engine::FileBlock* file, std::string& out) {
-  out = common::CsvLine(ProductFieldNames());
-  common::RecordBuffer record(kProductRecordLength);
+  out = common::CsvLine(records::product::ProductFieldNames());
+  common::RecordBuffer record(records::product::kProductRecordLength);
   std::string key;
   std::int32_t ref = 0;
-  engine::ClearKey(file, kKeyByCode);
-  for (engine::NextKey(file, kKeyByCode, ref, key); engine::EngineOK; engine::NextKey(file, kKeyByCode, ref, key)) {
+  engine::ClearKey(file, records::product::kKeyByCode);
+  for (engine::NextKey(file, records::product::kKeyByCode, ref, key); engine::EngineOK; engine::NextKey(file, records::product::kKeyByCode, ref, key)) {
     engine::GetRecord(file, ref, record.data());
     if (!engine::EngineOK) return false;
-    out += common::CsvLine(ProductFieldValues(record));
+    out += common::CsvLine(records::product::ProductFieldValues(record));
   }
   return engine::EngineStatus == engine::status::kNextPastEnd;
 }

@@ -13,7 +13,7 @@
 #include "common/date_text.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::products {
 

@@ -5,7 +5,7 @@
 #include "common/record_fields.h"
 #include "common/text.h"
 #include "common/text_report_viewer.h"
-#include "products/product_record.h"
+#include "records/product_record.h"
 #include "products/product_text.h"
 
 namespace tf::products {
@@ -18,13 +18,13 @@ using engine::EngineOK;
 const std::string kRule(80, '-');
 
 void AddProductLines(std::span<const std::uint8_t> rec, std::vector<std::string>& lines) {
-  const std::string description = common::TrimBoth(common::ReadText(rec, kProductDescription));
+  const std::string description = common::TrimBoth(common::ReadText(rec, records::product::kProductDescription));
   if (description.empty()) return;
-  lines.push_back(PadRight(description, 32) + "    Code: " + PadRight(common::ReadText(rec, kProductCode), 10) +
-                  "    Price: " + PadRight(ShownPrice(common::ReadText(rec, kSalesPrice)), 12));
-  lines.push_back("Setup Date: " + PadRight(common::ReadText(rec, kSetupDate), 10) +
-                  "      Last Modified: " + PadRight(common::ReadText(rec, kLastChangedDate), 10) +
-                  "   Taxed: " + (common::ReadBool(rec, kTaxable) ? "Y" : "N"));
+  lines.push_back(PadRight(description, 32) + "    Code: " + PadRight(common::ReadText(rec, records::product::kProductCode), 10) +
+                  "    Price: " + PadRight(ShownPrice(common::ReadText(rec, records::product::kSalesPrice)), 12));
+  lines.push_back("Setup Date: " + PadRight(common::ReadText(rec, records::product::kSetupDate), 10) +
+                  "      Last Modified: " + PadRight(common::ReadText(rec, records::product::kLastChangedDate), 10) +
+                  "   Taxed: " + (common::ReadBool(rec, records::product::kTaxable) ? "Y" : "N"));
   lines.push_back(kRule);
 }
 
@@ -37,9 +37,9 @@ std::vector<std::string> ProductListLines(engine::FileBlock* file, int keyNr, st
   lines.push_back("Date: " + common::FormatDateTime(common::kLongDateTimePattern, now));
   lines.push_back(kRule);
 
-  common::RecordBuffer blank(kProductRecordLength);
-  common::RecordBuffer rec(kProductRecordLength);
-  std::string key = ProductKey(blank, keyNr);
+  common::RecordBuffer blank(records::product::kProductRecordLength);
+  common::RecordBuffer rec(records::product::kProductRecordLength);
+  std::string key = records::product::ProductKey(blank, keyNr);
   std::int32_t ref = 0;
   for (engine::SearchKey(file, keyNr, ref, key); EngineOK; engine::NextKey(file, keyNr, ref, key)) {
     engine::GetRecord(file, ref, rec.data());
@@ -50,7 +50,7 @@ std::vector<std::string> ProductListLines(engine::FileBlock* file, int keyNr, st
 }
 
 std::string ProductListCaption(int keyNr) {
-  return keyNr == kKeyByCode ? "Product List by Code" : "Product List by Description";
+  return keyNr == records::product::kKeyByCode ? "Product List by Code" : "Product List by Description";
 }
 
 }  // namespace tf::products

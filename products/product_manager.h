@@ -15,9 +15,9 @@
 #include "common/prompter.h"
 #include "common/record_buffer.h"
 #include "common/text_report_viewer.h"
-#include "engine/browse_source.h"
-#include "engine/rebuild_status.h"
-#include "engine/manager_list.h"
+#include "browse/browse_source.h"
+#include "engine/rebuilding/rebuild_status.h"
+#include "browse/manager_list.h"
 #include "products/product_editor.h"
 
 namespace tf::products {
@@ -44,7 +44,7 @@ struct ManagerDialogs {
 
 class ProductManager {
  public:
-  ProductManager(engine::ManagerList& list, common::Prompter& prompter, engine::RebuildStatus& status,
+  ProductManager(browse::ManagerList& list, common::Prompter& prompter, engine::RebuildStatus& status,
                  common::TextReportViewer& viewer, const common::Clock& clock);
 
   ManagerDialogs dialogs;
@@ -63,7 +63,7 @@ class ProductManager {
   std::string CountPanel() const { return countPanel_; }
   static std::string HeaderText();
   // ProdBrowserBuildRow.
-  static int BuildRow(engine::RowRec& rr, std::span<const std::uint8_t> record);
+  static int BuildRow(browse::RowRec& rr, std::span<const std::uint8_t> record);
 
   // Actions.
   void AddProductDialog();
@@ -85,7 +85,7 @@ class ProductManager {
   void UpdateCount();
   void Fail(std::string_view text);
 
-  engine::ManagerList& list_;
+  browse::ManagerList& list_;
   common::Prompter& prompter_;
   engine::RebuildStatus& status_;
   common::TextReportViewer& viewer_;

@@ -12,10 +12,10 @@
 
 #include "common/prompter.h"
 #include "common/record_buffer.h"
-#include "engine/engine.h"
-#include "engine/rebuild_status.h"
-#include "products/product_record.h"
-#include "shell/record_file.h"
+#include "engine/core/engine.h"
+#include "engine/rebuilding/rebuild_status.h"
+#include "records/product_record.h"
+#include "records/record_file.h"
 
 namespace tf::products {
 
@@ -24,12 +24,12 @@ inline constexpr std::string_view kNewProductFileNotice =
 inline constexpr std::string_view kNewProductFileCaption = "New Company";
 
 // Record length, keys, key routine and the status window's title "Products".
-const shell::RecordFileKind& ProductFileKind();
+const records::RecordFileKind& ProductFileKind();
 
 // Process-wide product state.
 struct ProductState {
   engine::FileBlock* file = nullptr;  // open while the Product Manager is shown
-  common::RecordBuffer selected{kProductRecordLength};  // the product picked for invoice entry
+  common::RecordBuffer selected{records::product::kProductRecordLength};  // the product picked for invoice entry
   bool picked = false;
   int displayOrder = 1;                // the Product Manager's key number, kept between openings
 };

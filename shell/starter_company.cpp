@@ -4,10 +4,10 @@
 #include <system_error>
 
 #include "common/side_file.h"
-#include "engine/engine.h"
-#include "engine/file_names.h"
-#include "shell/company_record.h"
-#include "shell/record_file.h"
+#include "engine/core/engine.h"
+#include "engine/core/file_names.h"
+#include "records/company_record.h"
+#include "records/record_file.h"
 
 namespace tf::shell {
 namespace {
@@ -32,12 +32,12 @@ std::string Failed(const char* what) { return std::string(what) + " failed with 
 }  // namespace
 
 common::RecordBuffer StarterCompanyRecord() {
-  const common::RecordBuffer none(company::kCompanyRecordLength);
-  return company::NewCompanyRecord({none.data(), none.size()}, 0, company::LastShownOptions{});
+  const common::RecordBuffer none(records::company::kCompanyRecordLength);
+  return records::company::NewCompanyRecord({none.data(), none.size()}, 0, records::company::LastShownOptions{});
 }
 
 std::string CreateStarterCompanyFile() {
-  const std::string name(company::kCompanyFileBlock);
+  const std::string name(records::company::kCompanyFileBlock);
   std::error_code ec;
   if (std::filesystem::exists(engine::EngineFileName(name, engine::FileKind::Data), ec)) return {};
 
@@ -48,7 +48,7 @@ std::string CreateStarterCompanyFile() {
     if (!EngineOK) return Failed("starting the storage engine");
   }
   std::string error;
-  const RecordFileKind& kind = company::CompanyFileKind();
+  const records::RecordFileKind& kind = records::company::CompanyFileKind();
   engine::MakeFileBlock(name, kind.recordLength, int(kind.keys.size()), kind.keys);
   if (!EngineOK) {
     error = Failed("creating the company file block");
@@ -60,7 +60,7 @@ std::string CreateStarterCompanyFile() {
     std::int32_t ref = 0;
     if (!EngineOK)
       error = Failed("opening the company file block");
-    else if (!AddKeyedRecord(block.get(), kind, {starter.data(), starter.size()}, ref, prompter))
+    else if (!records::AddKeyedRecord(block.get(), kind, {starter.data(), starter.size()}, ref, prompter))
       error = Failed("adding company 1");
     block.Close();
     if (error.empty() && !EngineOK) error = Failed("closing the company file block");
@@ -71,7 +71,7 @@ std::string CreateStarterCompanyFile() {
 }
 
 std::string CreateStarterStartupFile() {
-  const std::string name(company::kStartupFile);
+  const std::string name(records::company::kStartupFile);
   std::error_code ec;
   if (std::filesystem::exists(name, ec)) return {};
   const common::RecordBuffer starter = StarterCompanyRecord();

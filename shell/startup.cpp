@@ -4,16 +4,16 @@
 
 #include "common/record_fields.h"
 #include "common/text.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/program_title.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "common/program_title.h"
 
 namespace tf::shell {
 namespace {
 
 using engine::EngineOK;
 using engine::EngineStatus;
-using namespace company;
+using namespace records::company;
 
 // Starts the engine unless it is running already; false when it cannot be started.
 bool StartEngine() {
@@ -24,16 +24,16 @@ bool StartEngine() {
 // Loads the current company: "LastCo.Dat" names it, the company file block holds its record.
 // A company missing from the file block keeps the start-up file's copy. False when the program
 // must end; the message has been shown.
-bool LoadCurrentCompany(CompanyBook& book, common::Prompter& prompter, engine::RebuildStatus& status) {
+bool LoadCurrentCompany(records::CompanyBook& book, common::Prompter& prompter, engine::RebuildStatus& status) {
   try {
     book.ReadStartupFile();
   } catch (const std::system_error& e) {
-    prompter.Inform(e.what(), kProgramTitle, common::PromptIcon::Error);
+    prompter.Inform(e.what(), common::kProgramTitle, common::PromptIcon::Error);
     return false;
   }
   engine::FileBlockGuard block;
-  if (!OpenCompanyFile(block.handle(), prompter, status)) {
-    prompter.Inform(kUnableToOpenCompanyDatabase, kProgramTitle);
+  if (!records::OpenCompanyFile(block.handle(), prompter, status)) {
+    prompter.Inform(records::kUnableToOpenCompanyDatabase, common::kProgramTitle);
     return false;
   }
   book.RefreshCurrent(block.get());
@@ -47,12 +47,12 @@ std::string CompanyCaptionText(std::span<const std::uint8_t> company) {
          common::ReadText(company, kCompanyNumber);
 }
 
-StartupResult StartUp(CompanyBook& book, common::Prompter& prompter, const common::Clock& clock,
+StartupResult StartUp(records::CompanyBook& book, common::Prompter& prompter, const common::Clock& clock,
                       engine::RebuildStatus& status) {
   StartupResult result;
   std::error_code ec;
   if (!std::filesystem::exists(kStartupFile, ec)) {
-    prompter.Inform(kDataFilesMissing, kProgramTitle, common::PromptIcon::Exclamation);
+    prompter.Inform(kDataFilesMissing, common::kProgramTitle, common::PromptIcon::Exclamation);
     result.endProgram = true;
     return result;
   }
@@ -86,7 +86,7 @@ StartupResult StartUp(CompanyBook& book, common::Prompter& prompter, const commo
         if (common::ReadBool(company, kBackgroundOn)) result.background = picture;
       } else {
         common::WriteBool(company, kBackgroundOn, false);
-        prompter.Inform(kBackgroundMissing, kProgramTitle, common::PromptIcon::Exclamation);
+        prompter.Inform(kBackgroundMissing, common::kProgramTitle, common::PromptIcon::Exclamation);
       }
     }
   }

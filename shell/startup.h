@@ -15,10 +15,10 @@
 #include "common/date_text.h"
 #include "common/stored_font.h"
 #include "common/prompter.h"
-#include "engine/rebuild_status.h"
-#include "shell/company_store.h"
+#include "engine/rebuilding/rebuild_status.h"
+#include "records/company_store.h"
 #include "shell/main_window_model.h"
-#include "shell/program_title.h"
+#include "common/program_title.h"
 
 namespace tf::shell {
 
@@ -43,7 +43,7 @@ struct StartupResult {
   // False when the engine could not be started: the company was not loaded and nothing below
   // was worked out.
   bool engineReady = false;
-  std::string title{kProgramTitle};
+  std::string title{common::kProgramTitle};
   // The company caption NameCap: name, a carriage return, five blanks, "Number: " and the
   // number. Empty, and no font, while the company is not set up (a name under 2 characters).
   std::string captionText;
@@ -61,7 +61,7 @@ struct StartupResult {
 // current company of `book` is left loaded (with the in-memory changes of a company that is not
 // set up, or whose background picture is gone). Starts the storage engine with the program's
 // pool; an engine that is already running is used as it is.
-StartupResult StartUp(CompanyBook& book, common::Prompter& prompter, const common::Clock& clock,
+StartupResult StartUp(records::CompanyBook& book, common::Prompter& prompter, const common::Clock& clock,
                       engine::RebuildStatus& status);
 
 // The caption text for a company: name, "\r", five blanks, "Number:", a blank, the number.

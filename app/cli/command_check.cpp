@@ -1,7 +1,7 @@
 #include "app/cli/cli.h"
 #include "app/cli/commands.h"
 #include "app/cli/data_folder.h"
-#include "engine/checker.h"
+#include "engine/checking/checker.h"
 
 namespace tf::cli {
 
@@ -9,7 +9,7 @@ int RunCheck(CommandContext& c, const std::vector<std::string>& args) {
   std::vector<std::string> blocks = args.empty() ? ListFileBlocks(c.extensions.sideFiles) : args;
   int problems = 0, damaged = 0;
   for (const std::string& name : blocks) {
-    const RecordKind* kind = c.extensions.recordKinds.Find(name);
+    const records::RecordKind* kind = c.extensions.recordKinds.Find(name);
     const engine::KeyBuilder* keys = kind && kind->keys ? &kind->keys : nullptr;
     engine::CheckResult result = engine::CheckFileBlock(name, keys);
     for (const engine::Finding& finding : result.findings) c.out << name << ": " << finding.text << "\n";

@@ -1,7 +1,7 @@
 #include "app/cli/cli.h"
 #include "app/cli/commands.h"
 #include "app/cli/dump_format.h"
-#include "engine/checker.h"
+#include "engine/checking/checker.h"
 
 namespace tf::cli {
 
@@ -17,7 +17,7 @@ int RunDump(CommandContext& c, const std::vector<std::string>& args) {
     return kExitUsage;
   }
   const std::string& name = names.front();
-  const RecordKind* kind = c.extensions.recordKinds.Find(name);
+  const records::RecordKind* kind = c.extensions.recordKinds.Find(name);
   engine::FileBlockLayout layout =
       engine::ReadFileBlockLayout(name, kind && kind->keys ? &kind->keys : nullptr);
   if (!layout.dataFound) {

@@ -22,7 +22,7 @@ int RunHelp(CommandContext& c, const std::vector<std::string>&) {
   c.out << "\nRecord kinds shown field by field and checked against their keys:";
   if (kinds.empty()) c.out << " none yet";
   c.out << "\n";
-  for (const RecordKind& kind : kinds)
+  for (const records::RecordKind& kind : kinds)
     c.out << "  " << kind.name << " (file blocks " << kind.blockPattern << ")\n";
 
   std::error_code ec;

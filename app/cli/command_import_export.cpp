@@ -8,8 +8,8 @@
 #include "common/record_fields.h"
 #include "common/side_file.h"
 #include "common/text.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
 
 namespace tf::cli {
 namespace {
@@ -66,14 +66,14 @@ bool CompanyNumber(CommandContext& c, const Arguments& a, std::string& number) {
     number = common::TrimBoth(*a.company);
     return !number.empty();
   }
-  std::ifstream in(std::string(shell::company::kStartupFile), std::ios::binary);
-  std::vector<std::uint8_t> record(shell::company::kCompanyRecordLength);
+  std::ifstream in(std::string(records::company::kStartupFile), std::ios::binary);
+  std::vector<std::uint8_t> record(records::company::kCompanyRecordLength);
   if (!in.read(reinterpret_cast<char*>(record.data()), std::streamsize(record.size()))) {
-    c.err << "tallyfold-cli: no current company (" << shell::company::kStartupFile
+    c.err << "tallyfold-cli: no current company (" << records::company::kStartupFile
           << " is missing or short); give --company N\n";
     return false;
   }
-  number = common::TrimBoth(common::ReadText(record, shell::company::kCompanyNumber));
+  number = common::TrimBoth(common::ReadText(record, records::company::kCompanyNumber));
   return true;
 }
 

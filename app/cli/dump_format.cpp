@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "engine/block_reader_format.h"
+#include "engine/checking/block_reader_format.h"
 
 namespace tf::cli {
 namespace {
 
-void PrintRecord(std::ostream& out, const engine::LayoutRecord& r, const RecordKind* kind, bool hex) {
+void PrintRecord(std::ostream& out, const engine::LayoutRecord& r, const records::RecordKind* kind, bool hex) {
   if (!r.live) {
     out << "record " << r.ref << ": deleted, next free " << engine::disk::Int32At(r.bytes.data()) << "\n";
     return;
@@ -56,7 +56,7 @@ std::vector<std::string> HexLines(std::span<const unsigned char> bytes) {
 }
 
 void PrintLayout(std::ostream& out, const std::string& name, const engine::FileBlockLayout& layout,
-                 const RecordKind* kind, bool hex) {
+                 const records::RecordKind* kind, bool hex) {
   out << "file block " << name << ": data file " << layout.dataFileName << " (" << layout.dataFileSize
       << " bytes), index file " << layout.indexFileName;
   if (kind) out << ", record kind " << kind->name;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/record_kinds.h"
-#include "engine/checker.h"
+#include "records/record_kinds.h"
+#include "engine/checking/checker.h"
 
 namespace tf::cli {
 
@@ -16,6 +16,6 @@ namespace tf::cli {
 std::vector<std::string> HexLines(std::span<const unsigned char> bytes);
 
 void PrintLayout(std::ostream& out, const std::string& blockName, const engine::FileBlockLayout& layout,
-                 const RecordKind* kind, bool hex);
+                 const records::RecordKind* kind, bool hex);
 
 }  // namespace tf::cli

@@ -2,14 +2,14 @@
 
 #include <system_error>
 
-#include "customers/customer_fields.h"
-#include "customers/customer_file.h"
-#include "customers/customer_record.h"
+#include "records/customer_fields.h"
+#include "records/customer_file.h"
+#include "records/customer_record.h"
 #include "invoicing/payment_terms.h"
-#include "products/product_fields.h"
+#include "records/product_fields.h"
 #include "products/product_store.h"
-#include "shell/company_fields.h"
-#include "shell/company_record.h"
+#include "records/company_fields.h"
+#include "records/company_record.h"
 #include "shell/starter_background.h"
 #include "shell/starter_company.h"
 
@@ -21,13 +21,13 @@ Extensions BuiltInExtensions() {
   // remembered label layout path.
   e.sideFiles = {"VQTERMS.DAT", "Lastlbl.DAT", "LastCo.Dat"};
   // The company list.
-  e.recordKinds.Add({"companies", std::string(shell::company::kCompanyFileBlock), shell::company::CompanyKeys,
-                     shell::company::DescribeCompany, &shell::company::CompanyFileKind()});
+  e.recordKinds.Add({"companies", std::string(records::company::kCompanyFileBlock), records::company::CompanyKeys,
+                     records::company::DescribeCompany, &records::company::CompanyFileKind()});
   // Every company's customers: the company number followed by "C".
-  e.recordKinds.Add({"customers", "[0-9]*C", customers::CustomerKeys, customers::DescribeCustomer,
-                     &customers::CustomerFileKind()});
+  e.recordKinds.Add({"customers", "[0-9]*C", records::customer::CustomerKeys, records::customer::DescribeCustomer,
+                     &records::customer::CustomerFileKind()});
   // Their products: the company number followed by "P".
-  e.recordKinds.Add({"products", "[0-9]*P", products::ProductKeys, products::DescribeProduct,
+  e.recordKinds.Add({"products", "[0-9]*P", records::product::ProductKeys, records::product::DescribeProduct,
                      &products::ProductFileKind()});
 
   // A new data folder: the terms list, and company 1 waiting to be set up. The start-up file

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/record_kinds.h"
+#include "records/record_kinds.h"
 
 namespace tf::cli {
 
@@ -20,7 +20,7 @@ struct StarterStep {
 };
 
 struct Extensions {
-  RecordKindRegistry recordKinds;
+  records::RecordKindRegistry recordKinds;
   std::vector<StarterStep> starterSteps;
   std::vector<std::string> sideFiles;  // file names, compared without regard to case
 };

@@ -7,23 +7,23 @@
 #include "app/cli/import_support.h"
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
-#include "customers/customer_file.h"
+#include "records/customer_file.h"
 #include "customers/customer_import.h"
-#include "customers/customer_record.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
+#include "records/customer_record.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
 
 namespace tf::cli {
 namespace {
 
-namespace company = shell::company;
+namespace company = records::company;
 using engine::EngineOK;
 using engine::EngineStatus;
 
 // Opens the customer file block; with `create` a missing one is created empty.
 bool OpenCustomers(CommandContext& c, const std::string& number, ImportFile& file, bool create) {
-  return file.Open(c, customers::CustomerFileName(number), customers::CustomerFileKind(), "customer file", create);
+  return file.Open(c, records::customer::CustomerFileName(number), records::customer::CustomerFileKind(), "customer file", create);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ int ImportCustomers(CommandContext& c, const std::string& number, const std::str
   const bool written = customers::WriteCustomerImport(file.get(), plan, prompter);
   if (int status = ImportWriteOutcome(c, written, "customers", file)) return status;
   // The next proposal moves on past the numbers used, as adding in the editor does.
-  shell::CompanyBook book;
+  records::CompanyBook book;
   std::copy(companyRecord.begin(), companyRecord.end(), book.Current().begin());
   SilentStatus status;
   if (!plan.records.empty() &&
@@ -54,7 +54,7 @@ int ImportCustomers(CommandContext& c, const std::string& number, const std::str
     return kExitProblems;
   }
   c.out << "Imported " << plan.records.size() << " customer" << (plan.records.size() == 1 ? "" : "s")
-        << " into " << customers::CustomerFileName(number) << "\n";
+        << " into " << records::customer::CustomerFileName(number) << "\n";
   return kExitOk;
 }
 

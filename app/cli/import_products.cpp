@@ -8,22 +8,22 @@
 #include "common/clock.h"
 #include "common/date_text.h"
 #include "common/record_fields.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 #include "products/product_import.h"
-#include "products/product_record.h"
+#include "records/product_record.h"
 #include "products/product_store.h"
-#include "shell/company_record.h"
+#include "records/company_record.h"
 
 namespace tf::cli {
 
-namespace company = shell::company;
+namespace company = records::company;
 using engine::EngineOK;
 using engine::EngineStatus;
 
 int ImportProducts(CommandContext& c, const std::string& number, const std::string& csv) {
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
-  const std::string name = products::ProductFileName(number);
+  const std::string name = records::product::ProductFileName(number);
   ImportFile file;
   if (!file.Open(c, name, products::ProductFileKind(), "product file", true)) return kExitUsage;
   // Set up today, in the company's date format, as the Product Manager dates a new product.
@@ -40,7 +40,7 @@ int ImportProducts(CommandContext& c, const std::string& number, const std::stri
 }
 
 int ExportProducts(CommandContext& c, const std::string& number, std::string& csv) {
-  const std::string name = products::ProductFileName(number);
+  const std::string name = records::product::ProductFileName(number);
   ImportFile file;
   if (!file.Open(c, name, products::ProductFileKind(), "product file", false)) return kExitUsage;
   if (!products::ExportProducts(file.get(), csv)) {

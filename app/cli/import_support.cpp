@@ -4,25 +4,25 @@
 
 #include "app/cli/cli.h"
 #include "common/record_fields.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
 
 namespace tf::cli {
 
-namespace company = shell::company;
+namespace company = records::company;
 using engine::EngineOK;
 using engine::EngineStatus;
 
 bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record) {
   engine::FileBlockGuard block;
   engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
-  if (EngineOK) shell::KeepIfOfKind(block.handle(), company::CompanyFileKind());
+  if (EngineOK) records::KeepIfOfKind(block.handle(), company::CompanyFileKind());
   if (!EngineOK) {
     c.err << "tallyfold-cli: the company file cannot be opened (status " << EngineStatus << ")\n";
     return false;
   }
-  std::int32_t ref = shell::FindCompany(block.get(), number);
+  std::int32_t ref = records::FindCompany(block.get(), number);
   if (ref != 0) engine::GetRecord(block.get(), ref, record.data());
   if (ref == 0 || !EngineOK) {
     c.err << "tallyfold-cli: there is no company " << number << "\n";
@@ -31,7 +31,7 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
   return true;
 }
 
-bool ImportFile::Open(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind,
+bool ImportFile::Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind,
                       const char* what, bool create) {
   name_ = name;
   engine::OpenFileBlock(block_.handle(), name);
@@ -40,10 +40,10 @@ bool ImportFile::Open(CommandContext& c, const std::string& name, const shell::R
     created_ = EngineOK;
     if (EngineOK) engine::OpenFileBlock(block_.handle(), name);
   }
-  if (EngineOK && shell::KeepIfOfKind(block_.handle(), kind)) return true;
+  if (EngineOK && records::KeepIfOfKind(block_.handle(), kind)) return true;
   c.err << "tallyfold-cli: the " << what << " " << name << " cannot be opened (status " << EngineStatus << ")";
   if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
-  if (EngineStatus == shell::kNotThisKindOfFile) c.err << "; its records are not " << what << " records";
+  if (EngineStatus == records::kNotThisKindOfFile) c.err << "; its records are not " << what << " records";
   c.err << "\n";
   Discard();
   return false;

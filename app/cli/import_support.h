@@ -9,9 +9,9 @@
 #include "common/csv.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
-#include "engine/engine.h"
-#include "engine/rebuild_status.h"
-#include "shell/record_file.h"
+#include "engine/core/engine.h"
+#include "engine/rebuilding/rebuild_status.h"
+#include "records/record_file.h"
 
 namespace tf::cli {
 
@@ -49,7 +49,7 @@ class ImportFile {
   // Opens `name` (`what` names it in messages: "customer file"); with `create` a missing one
   // is created empty. A damaged one is left for `rebuild`. False, reported, when it cannot be
   // opened.
-  bool Open(CommandContext& c, const std::string& name, const shell::RecordFileKind& kind, const char* what,
+  bool Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
             bool create);
   engine::FileBlock* get() const { return block_.get(); }
   const std::string& name() const { return name_; }

@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "app/cli/cli.h"
-#include "engine/engine.h"
-#include "engine/file_names.h"
-#include "engine/rebuild.h"
+#include "engine/core/engine.h"
+#include "engine/core/file_names.h"
+#include "engine/rebuilding/rebuild.h"
 
 namespace tf::cli {
 namespace {
@@ -120,7 +120,7 @@ std::string FieldKey(std::span<const uint8_t> record, int offset, int keyLength)
 
 // The key routine: a field for keys that name one, the record kind's key builder otherwise.
 // Returns an empty routine (and says why) when a key has no source.
-engine::KeyRoutine MakeKeyRoutine(const RebuildRequest& request, const RecordKind* kind, std::string& error) {
+engine::KeyRoutine MakeKeyRoutine(const RebuildRequest& request, const records::RecordKind* kind, std::string& error) {
   const bool needKind =
       std::any_of(request.keys.begin(), request.keys.end(), [](const KeyArgument& k) { return !k.field; });
   if (needKind && (!kind || !kind->keys)) {
@@ -208,14 +208,14 @@ bool Rebuild(const engine::RebuildTarget& target, engine::RebuildStatus& status,
 }
 
 // The file block's shape from the arguments, or, when none were given, from its record kind.
-bool MakeTarget(const RebuildRequest& request, const RecordKind* kind, engine::RebuildTarget& target,
+bool MakeTarget(const RebuildRequest& request, const records::RecordKind* kind, engine::RebuildTarget& target,
                 std::string& error) {
   if (!request.shapeGiven && request.keys.empty()) {
     if (!kind || !kind->file) {
       error = "no record kind describes " + request.name + ": give --record-length and --key";
       return false;
     }
-    const shell::RecordFileKind& file = *kind->file;
+    const records::RecordFileKind& file = *kind->file;
     target = {request.name, file.title, file.recordLength, file.keys, file.keyRoutine};
     return true;
   }

@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-#include "engine/rebuild_status.h"
+#include "engine/rebuilding/rebuild_status.h"
 
 namespace tf::common::ui {
 

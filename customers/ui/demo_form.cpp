@@ -14,16 +14,16 @@
 #include "common/ui/qt_text.h"
 #include "common/ui/window_print.h"
 #include "customers/customer_list.h"
-#include "customers/customer_record.h"
+#include "records/customer_record.h"
 #include "customers/ui/edit_dlg.h"
 #include "finder/ui/find_box.h"
 #include "invoicing/payment_terms.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
 
 namespace tf::customers::ui {
 
-namespace company = shell::company;
+namespace company = records::company;
 using common::ui::Action;
 using common::ui::ToolButton;
 using common::ui::ToQString;
@@ -33,7 +33,7 @@ TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent) : QDialog(paren
   setWindowTitle(ToQString(kCustomerManagerTitle));
   BuildControls();
   BuildMenus();
-  list_ = std::make_unique<engine::BrowserList>(CustBrowser);
+  list_ = std::make_unique<browse::BrowserList>(CustBrowser);
   editor_ = new TEditDlg(this);
   OnUnableToOpen = [] { QApplication::exit(1); };
   ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
@@ -192,7 +192,7 @@ void TDemoForm::BuildMenus() {
 void TDemoForm::Guard(const std::function<void()>& action) {
   try {
     action();
-  } catch (const engine::BrowseError& e) {
+  } catch (const browse::BrowseError& e) {
     services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
   } catch (const std::runtime_error& e) {
     services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
@@ -203,18 +203,18 @@ void TDemoForm::Guard(const std::function<void()>& action) {
 void TDemoForm::ShowState() {
   StatusPanel0->setText(ToQString(model_->Panel(0)));
   StatusPanel1->setText(ToQString(model_->Panel(1)));
-  ByName1->setChecked(model_->Order() == kKeyByName);
-  ByNumber1->setChecked(model_->Order() == kKeyByNumber);
+  ByName1->setChecked(model_->Order() == records::customer::kKeyByName);
+  ByNumber1->setChecked(model_->Order() == records::customer::kKeyByNumber);
 }
 
 int TDemoForm::exec() {
   const auto current = services_.company.Current();
   setWindowTitle(ToQString(model_->Title(services_.emailMode())));
-  const common::FontSpec editorFont = common::ReadFontSpec(current, company::kEditorFont);
+  const common::FontSpec editorFont = common::ReadFontSpec(current, records::company::kEditorFont);
   common::ui::ApplyFontSpec(*Label1, editorFont, QPalette::WindowText);
   Label1->setText(ToQString(model_->CompanyCaption()));
   CustBrowser->SetHeader(ToQString(CustomerListHeader()));
-  const common::FontSpec listFont = common::ReadFontSpec(current, company::kManagersFont);
+  const common::FontSpec listFont = common::ReadFontSpec(current, records::company::kManagersFont);
   common::ui::ApplyFontSpec(*CustBrowser, listFont, QPalette::Text, true);
 
   bool opened = false;
@@ -250,8 +250,8 @@ void TDemoForm::DeleteCustButnClick() { Guard([this] { model_->Delete(); }); }
 void TDemoForm::FinCustButnClick() { Guard([this] { model_->Find(); }); }
 void TDemoForm::CustBookButnClick() { Guard([this] { model_->CustomerListReport(); }); }
 void TDemoForm::AddtoLabelQueue1Click() { Guard([this] { model_->AddToLabelQueue(); }); }
-void TDemoForm::ByName1Click() { Guard([this] { model_->SetOrder(kKeyByName); }); }
-void TDemoForm::ByNumber1Click() { Guard([this] { model_->SetOrder(kKeyByNumber); }); }
+void TDemoForm::ByName1Click() { Guard([this] { model_->SetOrder(records::customer::kKeyByName); }); }
+void TDemoForm::ByNumber1Click() { Guard([this] { model_->SetOrder(records::customer::kKeyByNumber); }); }
 
 void TDemoForm::PrintEnvButnClick() {
   std::unique_ptr<common::PrintCanvas> canvas = Printer();

@@ -26,16 +26,16 @@
 #include "common/text_report_viewer.h"
 #include "correspondence/label_queue.h"
 #include "customers/customer_manager.h"
-#include "engine/rebuild_status.h"
-#include "engine/ui/browser_list.h"
-#include "engine/ui/index_browser.h"
+#include "engine/rebuilding/rebuild_status.h"
+#include "browse/ui/browser_list.h"
+#include "browse/ui/index_browser.h"
 
 namespace tf::customers::ui {
 
 class TEditDlg;
 
 struct DemoFormServices {
-  shell::CompanyBook& company;
+  records::CompanyBook& company;
   common::Prompter& prompter;
   engine::RebuildStatus& status;
   common::TextReportViewer& viewer;
@@ -139,7 +139,7 @@ class TDemoForm : public QDialog {
   void Guard(const std::function<void()>& action);
 
   DemoFormServices services_;
-  std::unique_ptr<engine::BrowserList> list_;
+  std::unique_ptr<browse::BrowserList> list_;
   std::unique_ptr<CustomerManager> model_;
   TEditDlg* editor_;
   engine::FileBlock* openInvoices_ = nullptr;

@@ -16,7 +16,7 @@
 
 #include "common/prompter.h"
 #include "customers/customer_editor.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::customers::ui {
 

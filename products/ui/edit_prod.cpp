@@ -16,14 +16,14 @@
 #include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
 #include "common/ui/window_print.h"
-#include "products/product_record.h"
+#include "records/product_record.h"
 #include "products/ui/upd_prod.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
 
 namespace tf::products::ui {
 
-namespace company = shell::company;
+namespace company = records::company;
 using common::ui::Action;
 using common::ui::ToolButton;
 using common::ui::ToQString;
@@ -33,7 +33,7 @@ TEditProd::TEditProd(EditProdServices services, QWidget* parent) : QDialog(paren
   setWindowTitle(ToQString(kManagerCaption));
   BuildControls();
   BuildMenus();
-  list_ = std::make_unique<engine::BrowserList>(ProdBrowser);
+  list_ = std::make_unique<browse::BrowserList>(ProdBrowser);
   model_ = std::make_unique<ProductManager>(*list_, services_.prompter, services_.status, services_.viewer,
                                             services_.clock);
   editor_ = new TUpdProd(this);
@@ -154,8 +154,8 @@ void TEditProd::BuildMenus() {
   for (QAction* a : {Search1, Search2}) connect(a, &QAction::triggered, this, [this] { FindProduct(); });
   for (QAction* a : {ProductList1, ProductList2}) connect(a, &QAction::triggered, this, [this] { ProductList(); });
   for (QAction* a : {Close2, Close3}) connect(a, &QAction::triggered, this, &QDialog::reject);
-  connect(Code1, &QAction::triggered, this, [this] { SwitchOrder(kKeyByCode); });
-  connect(ByDescription1, &QAction::triggered, this, [this] { SwitchOrder(kKeyByDescription); });
+  connect(Code1, &QAction::triggered, this, [this] { SwitchOrder(records::product::kKeyByCode); });
+  connect(ByDescription1, &QAction::triggered, this, [this] { SwitchOrder(records::product::kKeyByDescription); });
   connect(PrintWindow1, &QAction::triggered, this, [this] { PrintWindow(); });
   connect(New1, &QAction::triggered, this, [this] { ShowHelp(kManagerHelpTopic); });
 }
@@ -163,7 +163,7 @@ void TEditProd::BuildMenus() {
 void TEditProd::Guard(const std::function<void()>& action) {
   try {
     action();
-  } catch (const engine::BrowseError& e) {
+  } catch (const browse::BrowseError& e) {
     services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
   }
   ShowState();
@@ -172,8 +172,8 @@ void TEditProd::Guard(const std::function<void()>& action) {
 void TEditProd::ShowState() {
   CountPanel->setText(ToQString(model_->CountPanel()));
   const int order = ProductManager::DisplayOrder();
-  Code1->setChecked(order == kKeyByCode);
-  ByDescription1->setChecked(order == kKeyByDescription);
+  Code1->setChecked(order == records::product::kKeyByCode);
+  ByDescription1->setChecked(order == records::product::kKeyByDescription);
 }
 
 void TEditProd::SetPickerMode(bool on, std::string_view code, std::string_view description) {
@@ -182,13 +182,13 @@ void TEditProd::SetPickerMode(bool on, std::string_view code, std::string_view d
 
 int TEditProd::exec() {
   const auto current = services_.company.Current();
-  const ProductCompany co{common::ReadText(current, company::kCompanyName),
-                          common::ReadText(current, company::kCompanyNumber),
-                          common::ReadText(current, company::kDateFormat)};
-  const common::FontSpec editorFont = common::ReadFontSpec(current, company::kEditorFont);
+  const ProductCompany co{common::ReadText(current, records::company::kCompanyName),
+                          common::ReadText(current, records::company::kCompanyNumber),
+                          common::ReadText(current, records::company::kDateFormat)};
+  const common::FontSpec editorFont = common::ReadFontSpec(current, records::company::kEditorFont);
   common::ui::ApplyFontSpec(*Label1, editorFont, QPalette::WindowText);
   ProdBrowser->SetHeader(ToQString(ProductManager::HeaderText()));
-  ProdBrowser->setFont(common::ui::ToQFont(common::ReadFontSpec(current, company::kManagersFont), true));
+  ProdBrowser->setFont(common::ui::ToQFont(common::ReadFontSpec(current, records::company::kManagersFont), true));
 
   bool opened = false;
   Guard([&] { opened = model_->FormShow(co); });

@@ -23,14 +23,14 @@
 #include "common/print_canvas.h"
 #include "common/prompter.h"
 #include "common/text_report_viewer.h"
-#include "engine/rebuild_status.h"
-#include "engine/ui/browser_list.h"
-#include "engine/ui/index_browser.h"
+#include "engine/rebuilding/rebuild_status.h"
+#include "browse/ui/browser_list.h"
+#include "browse/ui/index_browser.h"
 #include "finder/ui/find_box.h"
 #include "products/product_find_mode.h"
 #include "products/product_manager.h"
 
-namespace tf::shell {
+namespace tf::records {
 class CompanyBook;
 }
 
@@ -41,7 +41,7 @@ class TUpdProd;
 // What the window works with: the current company, the messages, the status window, the text
 // report window and the clock.
 struct EditProdServices {
-  const shell::CompanyBook& company;
+  const records::CompanyBook& company;
   common::Prompter& prompter;
   engine::RebuildStatus& status;
   common::TextReportViewer& viewer;
@@ -128,7 +128,7 @@ class TEditProd : public QDialog {
   void Guard(const std::function<void()>& action);
 
   EditProdServices services_;
-  std::unique_ptr<engine::BrowserList> list_;
+  std::unique_ptr<browse::BrowserList> list_;
   std::unique_ptr<ProductManager> model_;
   TUpdProd* editor_;
   finder::ui::TFindBox* findBox_;

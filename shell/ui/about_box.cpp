@@ -4,7 +4,7 @@
 
 #include "common/ui/qt_text.h"
 #include "shell/main_window_model.h"
-#include "shell/program_title.h"
+#include "common/program_title.h"
 
 namespace tf::shell::ui {
 
@@ -13,7 +13,7 @@ using common::ui::ToQString;
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName("AboutBox");
   setWindowTitle("About");
-  ProductName = new QLabel(ToQString(kProgramTitle), this);
+  ProductName = new QLabel(ToQString(common::kProgramTitle), this);
   ProductName->setObjectName("ProductName");
   QFont f = ProductName->font();
   f.setBold(true);

@@ -15,7 +15,7 @@
 #include "common/ui/qt_font.h"
 #include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
-#include "shell/program_title.h"
+#include "common/program_title.h"
 #include "shell/ui/about_box.h"
 #include "shell/ui/command_icons.h"
 
@@ -26,7 +26,7 @@ using common::ui::ToQString;
 TMainForm::TMainForm(common::Prompter& prompter, const common::Clock& clock, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), clock_(clock) {
   setObjectName("MainForm");
-  setWindowTitle(ToQString(kProgramTitle));
+  setWindowTitle(ToQString(common::kProgramTitle));
 
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   StartProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
@@ -297,7 +297,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::Calculator1Click() {
   std::optional<std::filesystem::path> program = FindCalculator(CalculatorSearchPath());
   if (!program || !StartProgram(QString::fromStdString(program->string())))
-    prompter_.Inform(kCalculatorNotFound, kProgramTitle, common::PromptIcon::Information);
+    prompter_.Inform(kCalculatorNotFound, common::kProgramTitle, common::PromptIcon::Information);
 }
 
 void TMainForm::ViewCalendar1Click() {

@@ -25,7 +25,7 @@
 #include "common/date_text.h"
 #include "common/stored_font.h"
 #include "common/prompter.h"
-#include "shell/company_store.h"
+#include "records/company_store.h"
 #include "shell/main_window_model.h"
 
 namespace tf::common::ui {
@@ -58,8 +58,8 @@ class TMainForm : public QMainWindow {
   ~TMainForm() override;
 
   // The current company and the work company record: every window reads the options here.
-  CompanyBook& Book() { return book_; }
-  const CompanyBook& Book() const { return book_; }
+  records::CompanyBook& Book() { return book_; }
+  const records::CompanyBook& Book() const { return book_; }
 
   // --- what start-up applies ---------------------------------------------------------------
   // "Name\r     Number: 7" in the company's editor font (the "\r" breaks the line).
@@ -169,7 +169,7 @@ class TMainForm : public QMainWindow {
   void About1Click();
   void HomeButnClick();
 
-  CompanyBook book_;
+  records::CompanyBook book_;
   common::Prompter& prompter_;
   const common::Clock& clock_;
   CommandAvailability availability_;

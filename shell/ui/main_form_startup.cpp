@@ -4,8 +4,8 @@
 
 #include "common/record_fields.h"
 #include "common/ui/qt_text.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
 #include "shell/startup.h"
 
 namespace tf::shell::ui {
@@ -14,7 +14,7 @@ using common::ui::ToQString;
 
 std::unique_ptr<TMainForm> CreateMainForm(common::Prompter& prompter, const common::Clock& clock,
                                           engine::RebuildStatus& status) {
-  CompanyBook book;
+  records::CompanyBook book;
   const StartupResult started = StartUp(book, prompter, clock, status);
   if (started.endProgram) return nullptr;
 
@@ -27,7 +27,7 @@ std::unique_ptr<TMainForm> CreateMainForm(common::Prompter& prompter, const comm
     if (started.captionFont)
       f->SetCompanyCaption(started.captionText, *started.captionFont);
     else
-      f->SetPlainCaption(common::ReadText(f->Book().Current(), company::kCompanyName));
+      f->SetPlainCaption(common::ReadText(f->Book().Current(), records::company::kCompanyName));
     f->SetShowHints(started.showHints);
     if (started.background) {
       // A file that is there but is no picture leaves the background off, as a missing one does.
@@ -40,7 +40,7 @@ std::unique_ptr<TMainForm> CreateMainForm(common::Prompter& prompter, const comm
       if (f->RunAging && DailyAgingDue(f->Book().Current(), f->WorkingDate())) f->RunAging();
     };
     f->OnBackupPromptFlag = [f] {
-      return common::ReadFlag(f->Book().Current(), company::kBackupPromptOnExit);
+      return common::ReadFlag(f->Book().Current(), records::company::kBackupPromptOnExit);
     };
   }
   f->PlaceOnWorkArea();

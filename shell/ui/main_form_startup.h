@@ -7,7 +7,7 @@
 
 #include "common/clock.h"
 #include "common/prompter.h"
-#include "engine/rebuild_status.h"
+#include "engine/rebuilding/rebuild_status.h"
 #include "shell/ui/main_form.h"
 
 namespace tf::shell::ui {

@@ -11,8 +11,8 @@
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
 #include "common/side_file.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
 #include "shell/startup.h"
 #include "tests/app/cli_run.h"
 #include "tests/checker/block_fixture.h"
@@ -22,7 +22,7 @@ namespace {
 
 using ::testing::HasSubstr;
 namespace fs = std::filesystem;
-using namespace shell::company;
+using namespace records::company;
 
 using cli::testing::RunTool;
 using cli::testing::ToolRun;
@@ -104,7 +104,7 @@ TEST_F(CliCompanyTest, TheProgramStartsFromAnInitialisedFolder) {
   ASSERT_EQ(RunTool({"init", Folder()}).status, cli::kExitOk);
   const fs::path previous = fs::current_path();
   fs::current_path(folder_);
-  shell::CompanyBook book;
+  records::CompanyBook book;
   common::ScriptedPrompter prompter;
   common::FixedClock clock(std::chrono::year_month_day{std::chrono::year{2026}, std::chrono::March, std::chrono::day{9}});
   cli::SilentStatus status;

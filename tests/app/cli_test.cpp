@@ -145,7 +145,7 @@ TEST_F(CliTest, DumpShowsDeletedRecordsAndProblems) {
 TEST_F(CliTest, DumpUsesTheRecordKindFieldDumper) {
   Put("FRUIT", SmallBlock());
   cli::Extensions ext = cli::BuiltInExtensions();
-  cli::FieldDumper fields = [](std::span<const unsigned char> r) {
+  records::FieldDumper fields = [](std::span<const unsigned char> r) {
     return std::vector<std::string>{"Name: " + std::string(reinterpret_cast<const char*>(r.data() + 4))};
   };
   ext.recordKinds.Add({"fruit", "FRU*", nullptr, fields});

@@ -12,7 +12,7 @@
 #include "bench/engine_store.h"
 #include "bench/golden_values.h"
 #include "bench/workload_runner.h"
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 #include "temp_dir.h"
 
 namespace tf::bench {

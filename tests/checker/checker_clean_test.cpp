@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "engine/checker.h"
+#include "engine/checking/checker.h"
 #include "tests/checker/block_fixture.h"
 
 namespace tf::test {

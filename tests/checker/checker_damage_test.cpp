@@ -7,7 +7,7 @@
 #include <functional>
 #include <utility>
 
-#include "engine/checker.h"
+#include "engine/checking/checker.h"
 #include "tests/checker/block_fixture.h"
 
 namespace tf::test {

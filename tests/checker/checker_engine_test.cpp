@@ -7,8 +7,8 @@
 #include <fstream>
 #include <random>
 
-#include "engine/checker.h"
-#include "engine/engine.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
 #include "tests/checker/block_fixture.h"
 
 namespace tf::test {

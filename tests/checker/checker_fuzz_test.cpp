@@ -9,7 +9,7 @@
 
 #include <random>
 
-#include "engine/checker.h"
+#include "engine/checking/checker.h"
 #include "tests/checker/block_fixture.h"
 
 namespace tf::test {

@@ -22,9 +22,9 @@
 #include <optional>
 #include <random>
 
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "engine/rebuild.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "engine/rebuilding/rebuild.h"
 #include "tests/crash/crash_block.h"
 #include "tests/crash/crash_log.h"
 #include "tests/crash/crash_workload.h"

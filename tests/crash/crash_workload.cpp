@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 #include "tests/crash/crash_block.h"
 #include "tests/crash/crash_log.h"
 

@@ -18,11 +18,11 @@
 #include <functional>
 #include <set>
 
-#include "engine/engine.h"
-#include "engine/file_system.h"
+#include "engine/core/engine.h"
+#include "engine/core/file_system.h"
 #include "tests/crash/temp_folder.h"
 #include "tests/engine/forwarding_file_system.h"
-#include "engine/rebuild.h"
+#include "engine/rebuilding/rebuild.h"
 
 namespace tf::crashtest {
 namespace {

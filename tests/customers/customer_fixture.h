@@ -11,19 +11,21 @@
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
 #include "common/text.h"
-#include "customers/customer_file.h"
-#include "customers/customer_record.h"
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
-#include "shell/record_file.h"
-#include "tests/shell/shell_fixture.h"
+#include "records/customer_file.h"
+#include "records/customer_record.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
+#include "records/record_file.h"
+#include "tests/support/data_folder_test.h"
 #include "tests/support/company_file.h"
 
 namespace tf::customers::testing {
 
-namespace company = shell::company;
+namespace company = records::company;
+using namespace records::customer;
+using records::CompanyBook;
 using common::ReadText;
 using common::RecordBuffer;
 using common::WriteText;
@@ -37,7 +39,7 @@ inline RecordBuffer MakeCustomer(const std::string& number, const std::string& n
   return r;
 }
 
-class CustomerFolderTest : public shell::testing::DataFolderTest {
+class CustomerFolderTest : public tf::test::DataFolderTest {
  protected:
   void SetUp() override {
     DataFolderTest::SetUp();
@@ -66,7 +68,7 @@ class CustomerFolderTest : public shell::testing::DataFolderTest {
 
   std::int32_t Add(const RecordBuffer& r) {
     std::int32_t ref = 0;
-    EXPECT_TRUE(shell::AddKeyedRecord(customers_.get(), CustomerFileKind(), r, ref, quiet_)) << engine::EngineStatus;
+    EXPECT_TRUE(records::AddKeyedRecord(customers_.get(), CustomerFileKind(), r, ref, quiet_)) << engine::EngineStatus;
     return ref;
   }
 
@@ -74,22 +76,22 @@ class CustomerFolderTest : public shell::testing::DataFolderTest {
   std::string CheckCustomers() {
     customers_.Close();
     engine::KeyBuilder keys = CustomerKeys;
-    return shell::testing::Findings("1C", keys);
+    return tf::test::Findings("1C", keys);
   }
 
   std::string CompanyField(common::TextField field) {
     engine::FileBlockGuard block;
     engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
     RecordBuffer r(company::kCompanyRecordLength);
-    std::int32_t ref = shell::FindCompany(block.get(), "1");
+    std::int32_t ref = records::FindCompany(block.get(), "1");
     engine::GetRecord(block.get(), ref, r.data());
     return ReadText(r, field);
   }
 
-  shell::CompanyBook book_;
+  records::CompanyBook book_;
   common::ScriptedPrompter prompter_;
   common::ScriptedPrompter quiet_;
-  shell::testing::RecordingStatus status_;
+  tf::test::RecordingStatus status_;
   engine::FileBlockGuard customers_;
 };
 

@@ -27,7 +27,7 @@ class CustomerInvoicesTest : public CustomerFolderTest {
   }
   std::string CheckInvoices() {
     engine::KeyBuilder keys = InvoiceKeys;
-    return shell::testing::Findings("1I", keys);
+    return tf::test::Findings("1I", keys);
   }
 };
 

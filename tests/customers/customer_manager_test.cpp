@@ -47,7 +47,7 @@ class CustomerManagerTest : public CustomerFolderTest {
   void TearDown() override {
     manager_.reset();
     engine::KeyBuilder keys = CustomerKeys;
-    EXPECT_EQ(shell::testing::Findings("1C", keys), "");
+    EXPECT_EQ(tf::test::Findings("1C", keys), "");
     CustomerFolderTest::TearDown();
   }
 
@@ -77,7 +77,7 @@ class CustomerManagerTest : public CustomerFolderTest {
   common::FixedClock clock_{std::chrono::year_month_day{std::chrono::year{2024}, std::chrono::March, std::chrono::day{5}},
                             std::chrono::hours{14} + std::chrono::minutes{7}};
   correspondence::LabelQueue queue_;
-  engine::BrowseModelList list_{10};
+  browse::BrowseModelList list_{10};
   std::function<bool(CustomerEditor&)> editorScript_;
   std::function<std::optional<std::string>(const finder::FindMode&)> findScript_;
   std::unique_ptr<CustomerManager> manager_;
@@ -177,7 +177,7 @@ TEST_F(CustomerManagerTest, RecordChangedInTheMeantimeIsNotOverwritten) {
     // Another window changes the record while the editor is open.
     RecordBuffer other = e.OldImage();
     WriteText(other, kPhone2, "elsewhere");
-    EXPECT_TRUE(shell::ModifyKeyedRecord(manager_->File(), CustomerFileKind(), e.Ref(), other, e.OldImage(), quiet_));
+    EXPECT_TRUE(records::ModifyKeyedRecord(manager_->File(), CustomerFileKind(), e.Ref(), other, e.OldImage(), quiet_));
     e.Form().phone1 = "mine";
     EXPECT_FALSE(e.Ok(manager_->File(), prompter_));
     return false;
@@ -212,7 +212,7 @@ TEST_F(CustomerManagerTest, RenumberingMovesTheInvoicesAndCancellingChangesNothi
   EXPECT_EQ(CustomerHasInvoices("1", "100"), false);
   EXPECT_EQ(CustomerHasInvoices("1", "200"), true);
   engine::KeyBuilder keys = InvoiceKeys;
-  EXPECT_EQ(shell::testing::Findings("1I", keys), "");
+  EXPECT_EQ(tf::test::Findings("1I", keys), "");
 }
 
 TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {
@@ -228,7 +228,7 @@ TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {
     list_.ReadCurrentRecord(unchanged);
     RecordBuffer owing = manager_->Buffer();
     WriteText(owing, kBalance, "12.50");
-    ASSERT_TRUE(shell::ModifyKeyedRecord(manager_->File(), CustomerFileKind(), list_.CurrentRef(), owing,
+    ASSERT_TRUE(records::ModifyKeyedRecord(manager_->File(), CustomerFileKind(), list_.CurrentRef(), owing,
                                          manager_->Buffer(), quiet_));
     list_.Refresh();
   }

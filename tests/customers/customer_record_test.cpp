@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "customers/customer_fields.h"
+#include "records/customer_fields.h"
 #include "customers/customer_form.h"
 #include "customers/customer_quick_view.h"
 #include "tests/customers/customer_fixture.h"
@@ -136,7 +136,7 @@ TEST_F(CustomerFileTest, SecondCustomerOfTheSameNameIsRefusedButARepeatedNumberI
   OpenCustomers();
   Add(Customer("1", "ACME"));
   std::int32_t ref = 0;
-  EXPECT_FALSE(shell::AddKeyedRecord(customers_.get(), CustomerFileKind(), Customer("2", "Acme "), ref, quiet_));
+  EXPECT_FALSE(records::AddKeyedRecord(customers_.get(), CustomerFileKind(), Customer("2", "Acme "), ref, quiet_));
   Add(Customer("1", "Other"));  // the index tolerates it; the editor refuses it beforehand
   EXPECT_EQ(engine::UsedRecords(customers_.get()), 2);
   RecordBuffer found(kCustomerRecordLength);

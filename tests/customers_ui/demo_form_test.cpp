@@ -24,23 +24,23 @@
 #include "common/text.h"
 #include "common/ui/qt_print_canvas.h"
 #include "correspondence/label_queue.h"
-#include "customers/customer_file.h"
+#include "records/customer_file.h"
 #include "customers/customer_import.h"
-#include "customers/customer_record.h"
+#include "records/customer_record.h"
 #include "customers/ui/demo_form.h"
 #include "customers/ui/edit_dlg.h"
 #include "customers/ui/q_view.h"
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
-#include "tests/shell/shell_fixture.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
+#include "tests/support/data_folder_test.h"
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
 
 using namespace tf;
 using namespace std::chrono;
-namespace company = shell::company;
+namespace company = records::company;
 using common::PromptAnswer;
 
 namespace {
@@ -87,7 +87,7 @@ class TDemoFormTest : public QObject {
   void Import(int count);
 
   std::unique_ptr<tf::test::EngineWorkFolder> folder_;
-  shell::CompanyBook book_;
+  records::CompanyBook book_;
   common::ScriptedPrompter prompter_;
   QuietStatus status_;
   NoViewer viewer_;
@@ -127,7 +127,7 @@ void TDemoFormTest::init() {
 void TDemoFormTest::cleanup() {
   form_.reset();
   const std::string findings =
-      std::filesystem::exists("1C.DAT") ? shell::testing::Findings("1C", customers::CustomerKeys) : "";
+      std::filesystem::exists("1C.DAT") ? tf::test::Findings("1C", records::customer::CustomerKeys) : "";
   folder_.reset();
   QVERIFY2(findings.empty(), findings.c_str());
 }
@@ -138,7 +138,7 @@ void TDemoFormTest::Import(int count) {
     csv += "Customer " + std::to_string(100000 + k) + ",555-" + std::to_string(k) + ",Street " + std::to_string(k) + "\n";
   engine::FileBlockGuard block;
   prompter_.Answer(PromptAnswer::OK);
-  QVERIFY(customers::OpenCustomerFile(block.handle(), "1", prompter_, status_));
+  QVERIFY(records::customer::OpenCustomerFile(block.handle(), "1", prompter_, status_));
   customers::CustomerImport plan = customers::PlanCustomerImport(block.get(), csv, "1", "Net 30 Days");
   QVERIFY(plan.errors.empty());
   QVERIFY(customers::WriteCustomerImport(block.get(), plan, prompter_));
@@ -271,7 +271,7 @@ void TDemoFormTest::longListScrollsAndEnterPicks() {
   });
   picked = form_->PickCustomer("Customer 102000", "2001");
   QVERIFY(picked.has_value());
-  QVERIFY(common::ReadText(*picked, customers::kCustomerName).rfind("Customer 1000", 0) == 0);
+  QVERIFY(common::ReadText(*picked, records::customer::kCustomerName).rfind("Customer 1000", 0) == 0);
   QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Right-click mouse or select from menu bar."));
 }
 
@@ -305,9 +305,9 @@ void TDemoFormTest::envelopeToPdf() {
 }
 
 void TDemoFormTest::customerDataWindow() {
-  common::RecordBuffer c(customers::kCustomerRecordLength);
-  common::WriteText(c, customers::kCustomerName, "Acme");
-  common::WriteText(c, customers::kBalance, "70");
+  common::RecordBuffer c(records::customer::kCustomerRecordLength);
+  common::WriteText(c, records::customer::kCustomerName, "Acme");
+  common::WriteText(c, records::customer::kBalance, "70");
   customers::QuickView view = customers::QuickViewOf(book_.Current(), c);
   view.invoice = customers::QuickViewInvoice{"I - Regular Invoice", "1001", "03/07/2026", "100.00", "30.00", "70.00", true, false};
   customers::ui::TQView window;

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <set>
 
-#include "engine/key_compare.h"
+#include "engine/core/key_compare.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace tf::engine::testing {

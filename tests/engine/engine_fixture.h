@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::engine::testing {
 

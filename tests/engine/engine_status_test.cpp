@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <functional>
 
-#include "engine/file_names.h"
+#include "engine/core/file_names.h"
 #include "tests/engine/disk_image.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/engine/faulty_file_system.h"

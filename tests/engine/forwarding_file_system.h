@@ -2,7 +2,7 @@
 // A file layer that passes every call to the POSIX one; test doubles override what they watch
 // or break.
 
-#include "engine/file_system.h"
+#include "engine/core/file_system.h"
 
 namespace tf::engine::testing {
 

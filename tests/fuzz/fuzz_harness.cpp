@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <set>
 
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "engine/rebuild.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "engine/rebuilding/rebuild.h"
 #include "tests/fuzz/fuzz_images.h"
 
 namespace tf::fuzz {

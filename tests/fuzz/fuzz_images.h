@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 
 namespace tf::fuzz {
 

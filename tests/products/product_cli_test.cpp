@@ -12,23 +12,27 @@
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
 #include "common/side_file.h"
-#include "products/product_fields.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
+#include "records/product_fields.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
 #include "tests/app/cli_run.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/support/data_folder_test.h"
 #include "tests/support/company_file.h"
 
 namespace tf::products {
 namespace {
 
-namespace company = shell::company;
+using namespace ::tf::test;
+
+using namespace records::product;
+
+namespace company = records::company;
 namespace fs = std::filesystem;
 using cli::testing::RunToolHere;
 using cli::testing::ToolRun;
 
 // Company 1 with day-first dates, in the company file and "LastCo.Dat".
-class ProductCliTest : public shell::testing::DataFolderTest {
+class ProductCliTest : public tf::test::DataFolderTest {
  protected:
   void SetUp() override {
     DataFolderTest::SetUp();
@@ -37,7 +41,7 @@ class ProductCliTest : public shell::testing::DataFolderTest {
     common::WriteText(co, company::kCompanyNumber, "1");
     common::WriteText(co, company::kDateFormat, "D");
     ASSERT_TRUE(tf::test::MakeCompanyFile(co)) << engine::EngineStatus;
-    shell::CompanyBook book;
+    records::CompanyBook book;
     std::copy(co.begin(), co.end(), book.Work().begin());
     book.SaveStartupFile();
   }

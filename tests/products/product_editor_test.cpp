@@ -10,6 +10,8 @@
 namespace tf::products {
 namespace {
 
+using namespace records::product;
+
 using testing::MakeProduct;
 
 class ProductEditorTest : public testing::ProductFolderTest {

@@ -12,13 +12,14 @@
 
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "products/product_record.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "records/product_record.h"
 #include "products/product_store.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace tf::products::testing {
+using namespace records::product;
 
 struct ProductValues {
   std::string code{};

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "common/scripted_prompter.h"
-#include "products/product_fields.h"
+#include "records/product_fields.h"
 #include "products/product_import.h"
 #include "tests/products/product_fixture.h"
 
 namespace tf::products {
 namespace {
+
+using namespace records::product;
 
 using common::DateFormat;
 using testing::MakeProduct;

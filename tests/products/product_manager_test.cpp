@@ -22,6 +22,8 @@
 namespace tf::products {
 namespace {
 
+using namespace records::product;
+
 using common::PromptAnswer;
 using testing::MakeProduct;
 using namespace std::chrono;
@@ -102,7 +104,7 @@ class ProductManagerTest : public testing::ProductFolderTest {
   common::ScriptedPrompter prompter;
   RecordingStatus status;
   RecordingViewer viewer;
-  engine::BrowseModelList list{5};
+  browse::BrowseModelList list{5};
   ProductManager manager{list, prompter, status, viewer, clock};
   std::function<void(ProductEditor&)> fill;
   int editorShown = 0;
@@ -141,7 +143,7 @@ TEST_P(ProductManagerTest, WindowTexts) {
   EXPECT_EQ(manager.Label1Text(), std::string(39, 'N') + "12345");
   EXPECT_EQ(ProductManager::HeaderText(),
             common::PadRight("Code       Description                       Sales Price Setup Date", 128));
-  engine::RowRec rr;
+  browse::RowRec rr;
   const auto r = MakeProduct({.code = "W1", .description = " Widget ", .price = "1234.5", .setupDate = "03/01/2026"});
   ProductManager::BuildRow(rr, r);
   EXPECT_EQ(rr.Row, common::PadRight("W1         Widget                               1,234.50 03/01/2026", 128));

@@ -4,11 +4,13 @@
 
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
-#include "products/product_record.h"
+#include "records/product_record.h"
 #include "tests/products/product_fixture.h"
 
 namespace tf::products {
 namespace {
+
+using namespace records::product;
 
 using testing::MakeProduct;
 

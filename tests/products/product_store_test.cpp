@@ -12,6 +12,8 @@
 namespace tf::products {
 namespace {
 
+using namespace records::product;
+
 using common::PromptAnswer;
 using engine::EngineOK;
 using testing::Entries;

@@ -21,19 +21,19 @@
 #include "common/record_fields.h"
 #include "common/recording_canvas.h"
 #include "common/scripted_prompter.h"
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "products/product_fields.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "records/product_fields.h"
 #include "products/product_store.h"
 #include "products/ui/edit_prod.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
-#include "tests/shell/shell_fixture.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
+#include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
 
 using namespace tf;
 using namespace std::chrono;
-namespace company = shell::company;
+namespace company = records::company;
 
 namespace {
 
@@ -73,7 +73,7 @@ class TEditProdTest : public QObject {
   QString Panel() const;
 
   std::unique_ptr<tf::test::EngineWorkFolder> folder_;
-  shell::CompanyBook book_;
+  records::CompanyBook book_;
   common::ScriptedPrompter prompter_;
   QuietStatus status_;
   LinesViewer viewer_;
@@ -212,8 +212,8 @@ void TEditProdTest::managerDrivenByControlNames() {
   QVERIFY(reached);
   QCOMPARE(result, int(QDialog::Accepted));
   QVERIFY(products::Products().picked);
-  QCOMPARE(common::ReadText(products::Products().selected, products::kProductDescription), std::string("Zebra"));
-  QCOMPARE(common::ReadText(products::Products().selected, products::kSetupDate), std::string("03/14/2026"));
+  QCOMPARE(common::ReadText(products::Products().selected, records::product::kProductDescription), std::string("Zebra"));
+  QCOMPARE(common::ReadText(products::Products().selected, records::product::kSetupDate), std::string("03/14/2026"));
 
   // Shown again: still by description.
   auto again = [&] {
@@ -227,7 +227,7 @@ void TEditProdTest::managerDrivenByControlNames() {
   });
   QCOMPARE(form_->exec(), int(QDialog::Rejected));
 
-  const std::string findings = shell::testing::Findings("1P", products::ProductKeys);
+  const std::string findings = tf::test::Findings("1P", records::product::ProductKeys);
   QVERIFY2(findings.empty(), findings.c_str());
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_system.h"
+#include "engine/core/file_system.h"
 
 namespace tf::engine::rebuild_test {
 

@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "engine/rebuild.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "engine/rebuilding/rebuild.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace tf::engine::rebuild_test {

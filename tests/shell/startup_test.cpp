@@ -9,16 +9,19 @@
 
 #include "common/scripted_prompter.h"
 #include "common/side_file.h"
-#include "shell/company_record.h"
-#include "tests/shell/shell_fixture.h"
+#include "records/company_record.h"
+#include "tests/support/data_folder_test.h"
 
 namespace tf::shell::testing {
 namespace {
 
+using namespace ::tf::test;
+
 using common::PromptAnswer;
 using common::RecordBuffer;
 using common::ScriptedPrompter;
-using namespace company;
+using namespace records::company;
+using namespace records;
 using namespace std::chrono;
 
 constexpr year_month_day kToday{year{2026}, February, day{3}};

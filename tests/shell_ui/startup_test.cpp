@@ -13,10 +13,10 @@
 
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
-#include "engine/checker.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/company_store.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
 #include "shell/main_window_model.h"
 #include "shell/starter_background.h"
 #include "shell/ui/main_form.h"
@@ -27,7 +27,8 @@ namespace tf::shell::ui::test {
 namespace {
 
 using namespace std::chrono;
-using namespace company;
+using namespace records::company;
+using namespace records;
 using common::PromptAnswer;
 
 class NoStatus : public engine::RebuildStatus {

@@ -5,24 +5,24 @@
 #include <span>
 
 #include "common/scripted_prompter.h"
-#include "engine/engine.h"
-#include "shell/company_record.h"
-#include "shell/record_file.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "records/record_file.h"
 
 namespace tf::test {
 
 // Makes the company file block in the current folder holding `company` alone. False when the
 // engine refused; EngineStatus tells why.
 inline bool MakeCompanyFile(std::span<const std::uint8_t> company) {
-  const shell::RecordFileKind& kind = shell::company::CompanyFileKind();
-  engine::MakeFileBlock(shell::company::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
+  const records::RecordFileKind& kind = records::company::CompanyFileKind();
+  engine::MakeFileBlock(records::company::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
   if (!engine::EngineOK) return false;
   engine::FileBlockGuard block;
-  engine::OpenFileBlock(block.handle(), shell::company::kCompanyFileBlock);
+  engine::OpenFileBlock(block.handle(), records::company::kCompanyFileBlock);
   if (!engine::EngineOK) return false;
   std::int32_t ref = 0;
   common::ScriptedPrompter quiet;
-  if (!shell::AddKeyedRecord(block.get(), kind, company, ref, quiet)) return false;
+  if (!records::AddKeyedRecord(block.get(), kind, company, ref, quiet)) return false;
   block.Close();
   return engine::EngineOK;
 }

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/engine.h"
+#include "engine/core/engine.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace tf::test {

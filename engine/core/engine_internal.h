@@ -1,0 +1,177 @@
+#pragma once
+// Internal state shared by the engine's translation units: the file block handle, the per-key
+// descriptors, the engine-wide state and the status helpers. Not for callers outside engine/.
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/core/engine.h"
+#include "engine/core/file_system.h"
+
+namespace tf::engine::detail {
+
+inline constexpr uint32_t kSignature = 0x11195851;
+inline constexpr int kDataHeaderSize = 21;
+inline constexpr int kUpdateFlagOffset = 20;
+inline constexpr int kIndexHeaderSize = 28;
+inline constexpr int kPageCapacity = 62;
+inline constexpr int kMinPageFill = 31;
+inline constexpr int kPageHeaderSize = 6;  // int16 count + int32 LeftChild
+inline constexpr int kEntryOverhead = 9;   // int32 Ref + int32 Child + length byte
+inline constexpr int kMaxDepth = 8;        // a path deeper than this only comes from a damaged index
+inline constexpr int kMaxPageSlotSize = kPageCapacity * kMaxKeyLength + 564;
+
+inline int PageSlotSizeFor(int keyLength) { return kPageCapacity * keyLength + 564; }
+
+// Little-endian field access on byte images.
+inline int32_t LoadI32(const uint8_t* p) {
+  uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  return static_cast<int32_t>(v);
+}
+inline int16_t LoadI16(const uint8_t* p) { return static_cast<int16_t>(uint16_t(p[0]) | uint16_t(p[1]) << 8); }
+inline void StoreI32(uint8_t* p, int32_t v) {
+  uint32_t u = static_cast<uint32_t>(v);
+  p[0] = uint8_t(u); p[1] = uint8_t(u >> 8); p[2] = uint8_t(u >> 16); p[3] = uint8_t(u >> 24);
+}
+inline void StoreI16(uint8_t* p, int16_t v) {
+  uint16_t u = static_cast<uint16_t>(v);
+  p[0] = uint8_t(u); p[1] = uint8_t(u >> 8);
+}
+
+struct DataHeader {
+  int32_t FirstFree = -1;
+  int32_t DeletedCount = 0;
+  int32_t RecordCount = 0;
+  int32_t RecordLength = 0;
+  int32_t KeyCount = 0;
+  uint8_t UpdateFlag = 0;
+
+  void Encode(uint8_t* out) const;
+  static DataHeader Decode(const uint8_t* in);
+};
+
+// One step of a position path: the page and, on inner levels, the entry whose Child was
+// followed (0 = LeftChild); on the last level the current entry or the gap after `index`.
+struct PageBuffer;
+struct PathStep {
+  int32_t page = 0;
+  int16_t index = 0;
+  PageBuffer* buffer = nullptr;  // where the page was last seen: a hint, checked before use
+};
+
+struct KeyIndex {
+  // Header fields (index record 0).
+  int32_t EntryCount = 0;
+  int32_t FirstFreePage = -1;
+  int32_t FreePageCount = 0;
+  int32_t PageCount = 0;
+  int32_t PageSlotSize = 0;
+  int32_t RootPage = 0;
+  uint8_t AllowDuplicates = 0;
+  int16_t PageCapacity = kPageCapacity;
+  // Derived.
+  int KeyLength = 0;
+  int Stride = 0;  // bytes per entry on disk: KeyLength + 9
+  int64_t SectionOffset = 0;
+  bool headerChanged = false;
+  bool lastPageFromFreeChain = false;
+  // Current position.
+  PathStep path[kMaxDepth];
+  int depth = 0;              // 0 = no position
+  bool onEntry = false;       // last step names an entry (else the gap after it, in a leaf)
+  bool positionValid = false; // false after AddKey / DeleteKey on this index
+  // Buffers of the pages the last descent passed through, by level: the next descent checks
+  // them before looking the pages up.
+  PageBuffer* levelHint[kMaxDepth] = {};
+
+  void EncodeHeader(uint8_t* out) const;
+  void ResetPosition() { depth = 0; onEntry = false; positionValid = false; }
+};
+
+
+}  // namespace tf::engine::detail
+
+namespace tf::engine {
+
+// The handle callers hold (declared opaque in engine.h).
+struct FileBlock {
+  uint32_t signature = 0;
+  int dataFd = -1;
+  int indexFd = -1;
+  int journalFd = -1;
+  std::string dataName, indexName, journalName;
+  detail::DataHeader header;
+  int keyCount = 0;
+  int64_t indexRecordSize = 0;
+  int64_t indexRecordCount = 0;
+  std::vector<detail::KeyIndex> keys;  // keys[0] unused; 1..keyCount
+  bool readOnly = false;
+  bool saveMode = false;
+  bool updateFlagWritten = false;
+  // A failed append may have left a partial slot or index record past the logical end; the
+  // close cuts the file back to its logical length.
+  bool dataTailDirty = false;
+  bool indexTailDirty = false;
+  // A failed write into a record slot may have damaged its first four bytes, the free-chain
+  // link (a reused slot) or the live mark 0 (a deleted record). Until they are rewritten,
+  // before the next record change or at the close, reads take the link from here.
+  int32_t staleLinkSlot = 0;  // 0 = none
+  int32_t staleLink = 0;
+};
+
+}  // namespace tf::engine
+
+namespace tf::engine::detail {
+
+// --- status ------------------------------------------------------------------------------
+inline void ResetStatus() {
+  EngineOK = true;
+  EngineStatus = 0;
+  EngineOsError = 0;
+  EngineFailedPrimitive = FilePrimitive::None;
+}
+inline void Fail(int32_t status) {
+  EngineOK = false;
+  EngineStatus = status;
+}
+int32_t MapOsError(FilePrimitive primitive, int err, const std::string& path);
+// Records the OS error (first one per operation) and fails with its mapped status.
+void FailOs(FilePrimitive primitive, int err, const std::string& path = {});
+
+// --- checked file primitives (set the status on failure, return success) -----------------
+bool ReadExact(int fd, void* buf, size_t n, int64_t offset);
+bool WriteExact(int fd, const void* buf, size_t n, int64_t offset);
+bool SyncFile(int fd);
+
+// --- engine state ------------------------------------------------------------------------
+bool EngineInitialised();
+void SetEngineInitialised(bool on);
+std::vector<FileBlock*>& OpenFileBlocks();
+
+// The entry check every operation starts with. Returns the file block, or nullptr with the
+// status set.
+enum class Access { Read, Change };
+FileBlock* EnterOperation(FileBlock* handle, Access access);
+FileBlock* EnterKeyOperation(FileBlock* handle, int keyNr, Access access);
+// At exit: an OS failure on a read-only file block is reported as such.
+void LeaveOperation(const FileBlock* fb);
+
+struct OperationScope {
+  const FileBlock* fb = nullptr;
+  ~OperationScope() { LeaveOperation(fb); }
+};
+
+// The first change of a file block since it was opened marks it as changed on disk (and makes
+// that durable) before any record or page byte is written.
+bool MarkFirstChange(FileBlock* fb);
+
+// A data header that describes a file block this data file can hold: record length, counts
+// and free-chain head in range and the file long enough for every record counted.
+bool SaneDataHeader(const DataHeader& h, int64_t fileSize);
+
+// Rewrites a slot's first four bytes left damaged by a failed record write (records.cpp).
+bool RepairStaleLink(FileBlock* fb);
+
+}  // namespace tf::engine::detail

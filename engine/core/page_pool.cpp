@@ -1,0 +1,192 @@
+#include "engine/core/page_pool.h"
+
+#include <algorithm>
+#include <new>
+
+namespace tf::engine::detail {
+
+PagePool& Pool() {
+  static PagePool pool;
+  return pool;
+}
+
+namespace {
+constexpr int kChunkBuffers = 4096;
+constexpr int kOverflowChunkBuffers = 16;
+}  // namespace
+
+bool PagePool::AddChunk(int size) {
+  Chunk c;
+  c.buffers.reset(new (std::nothrow) PageBuffer[size_t(size)]);
+  c.data.reset(new (std::nothrow) uint8_t[size_t(size) * kMaxPageSlotSize]);
+  if (!c.buffers || !c.data) return false;
+  c.size = size;
+  chunks_.push_back(std::move(c));
+  return true;
+}
+
+int PagePool::Allocate(int n) {
+  Release();
+  buffers_.reserve(static_cast<size_t>(n));
+  // Chunk by chunk, halving a chunk that cannot be had, until n buffers exist or memory
+  // runs out.
+  for (int want = std::min(n, kChunkBuffers); BufferCount() < n && want > 0;) {
+    want = std::min(want, n - BufferCount());
+    if (!AddChunk(want)) {
+      want /= 2;
+      continue;
+    }
+    for (int i = 0; i < want; ++i) NewBuffer();
+  }
+  capacity_ = BufferCount();
+  recentWindow_ = uint64_t(capacity_ / 4 > 1 ? capacity_ / 4 : 1);
+  table_.Reserve(static_cast<size_t>(capacity_));
+  return capacity_;
+}
+
+void PagePool::Release() {
+  buffers_.clear();
+  chunks_.clear();
+  table_.Clear();
+  newest_ = oldest_ = nullptr;
+  capacity_ = 0;
+}
+
+PageBuffer* PagePool::NewBuffer() {
+  if (chunks_.empty() || chunks_.back().used == chunks_.back().size) {
+    if (!AddChunk(kOverflowChunkBuffers)) return nullptr;
+  }
+  Chunk& c = chunks_.back();
+  PageBuffer* b = &c.buffers[size_t(c.used)];
+  b->data = c.data.get() + size_t(c.used) * kMaxPageSlotSize;
+  ++c.used;
+  buffers_.push_back(b);
+  PushOldest(b);
+  return b;
+}
+
+void PagePool::Unlink(PageBuffer* b) {
+  if (b->newer) b->newer->older = b->older; else newest_ = b->older;
+  if (b->older) b->older->newer = b->newer; else oldest_ = b->newer;
+  b->newer = b->older = nullptr;
+}
+
+void PagePool::PushNewest(PageBuffer* b) {
+  b->older = newest_;
+  b->newer = nullptr;
+  if (newest_) newest_->newer = b; else oldest_ = b;
+  newest_ = b;
+}
+
+void PagePool::PushOldest(PageBuffer* b) {
+  b->newer = oldest_;
+  b->older = nullptr;
+  if (oldest_) oldest_->older = b; else newest_ = b;
+  oldest_ = b;
+}
+
+int64_t PagePool::SlotOffset(const FileBlock* fb, int key, int32_t page) {
+  return int64_t(page) * fb->indexRecordSize + fb->keys[key].SectionOffset;
+}
+
+bool PagePool::WriteBack(PageBuffer* b) {
+  const KeyIndex& k = b->owner->keys[b->key];
+  size_t used;
+  if (b->freedPage) {
+    used = 4;
+  } else {
+    int count = std::clamp<int>(LoadI16(b->data), 0, kPageCapacity);
+    used = size_t(kPageHeaderSize) + size_t(count) * size_t(k.Stride);
+  }
+  if (!WriteExact(b->owner->indexFd, b->data, used, SlotOffset(b->owner, b->key, b->page)))
+    return false;
+  b->changed = false;
+  return true;
+}
+
+PageBuffer* PagePool::Victim() {
+  for (PageBuffer* b = oldest_; b; b = b->newer) {
+    if (b->pins) continue;
+    if (b->owner && b->changed && !WriteBack(b)) return nullptr;
+    if (b->owner) table_.Erase(b->owner, b->key, b->page);
+    b->owner = nullptr;
+    b->freedPage = false;
+    return b;
+  }
+  return NewBuffer();
+}
+
+PageBuffer* PagePool::Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page) {
+  b->owner = fb;
+  b->key = key;
+  b->page = page;
+  b->changed = false;
+  b->freedPage = false;
+  table_.Insert(fb, key, page, b);
+  if (b != newest_) {
+    Unlink(b);
+    PushNewest(b);
+  }
+  b->lastMove = ++moves_;
+  return b;
+}
+
+PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page, PageBuffer* hint) {
+  PageBuffer* b = (hint && hint->owner == fb && hint->page == page && hint->key == key)
+                      ? hint
+                      : table_.Find(fb, key, page);
+  if (!b) {
+    b = Victim();
+    if (!b) return nullptr;
+    const KeyIndex& k = fb->keys[key];
+    if (!ReadExact(fb->indexFd, b->data, size_t(k.PageSlotSize), SlotOffset(fb, key, page))) {
+      // The buffer was free or clean: it simply stays free.
+      return nullptr;
+    }
+    Bind(b, fb, key, page);
+  }
+  Touch(b);
+  ++b->pins;
+  return b;
+}
+
+PageBuffer* PagePool::Claim(FileBlock* fb, int key, int32_t page) {
+  PageBuffer* b = table_.Find(fb, key, page);
+  if (!b) {
+    b = Victim();
+    if (!b) return nullptr;
+    Bind(b, fb, key, page);
+  }
+  b->freedPage = false;
+  std::memset(b->data, 0, kPageHeaderSize);
+  Touch(b);
+  ++b->pins;
+  return b;
+}
+
+bool PagePool::Flush(FileBlock* fb) {
+  std::vector<PageBuffer*> dirty;
+  for (PageBuffer* b : buffers_)
+    if (b->owner == fb && b->changed) dirty.push_back(b);
+  std::sort(dirty.begin(), dirty.end(), [fb](const PageBuffer* a, const PageBuffer* b) {
+    return SlotOffset(fb, a->key, a->page) < SlotOffset(fb, b->key, b->page);
+  });
+  bool ok = true;
+  for (PageBuffer* b : dirty) ok = WriteBack(b) && ok;
+  return ok;
+}
+
+void PagePool::Forget(FileBlock* fb) {
+  for (PageBuffer* b : buffers_) {
+    if (b->owner != fb) continue;
+    table_.Erase(fb, b->key, b->page);
+    b->owner = nullptr;
+    b->changed = false;
+    b->freedPage = false;
+    b->pins = 0;
+    Unlink(b);
+    PushOldest(b);
+  }
+}
+
+}  // namespace tf::engine::detail

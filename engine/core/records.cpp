@@ -1,0 +1,169 @@
+// Record operations on the data file: one positioned read or write per record, the header
+// fields kept in memory until the close.
+
+#include "engine/core/engine.h"
+#include "engine/core/engine_internal.h"
+
+namespace tf::engine {
+using namespace detail;
+
+namespace {
+
+int64_t SlotOffset(const FileBlock* fb, int32_t ref) { return int64_t(ref) * fb->header.RecordLength; }
+
+bool ReadLink(FileBlock* fb, int32_t ref, int32_t& link) {
+  if (ref == fb->staleLinkSlot) {
+    link = fb->staleLink;
+    return true;
+  }
+  uint8_t raw[4];
+  if (!ReadExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) return false;
+  link = LoadI32(raw);
+  return true;
+}
+
+// Scans slots for the next live one (first four bytes zero) in `step` direction.
+void ScanRecords(FileBlock* fb, int32_t& ref, int32_t from, int step) {
+  for (int32_t r = from; r >= 1 && r <= fb->header.RecordCount; r += step) {
+    int32_t link;
+    if (!ReadLink(fb, r, link)) {
+      Fail(EngineStatus == status::kOsFailure ? status::kScanOsFailure : status::kNoFurtherRecord);
+      return;
+    }
+    if (link == 0) {
+      ref = r;
+      return;
+    }
+  }
+  Fail(status::kNoFurtherRecord);
+}
+
+}  // namespace
+
+bool detail::RepairStaleLink(FileBlock* fb) {
+  if (fb->staleLinkSlot == 0) return true;
+  uint8_t raw[4];
+  StoreI32(raw, fb->staleLink);
+  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, fb->staleLinkSlot))) return false;
+  fb->staleLinkSlot = 0;
+  return true;
+}
+
+void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int /*reserved*/) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  if (ref < 0) return Fail(status::kShortRead);
+  if (!ReadExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
+  if (ref == fb->staleLinkSlot && ref != 0) StoreI32(static_cast<uint8_t*>(buffer), fb->staleLink);
+}
+
+void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserved*/) {
+  FileBlock* fb = EnterOperation(handle, Access::Change);
+  OperationScope scope{fb};
+  if (!fb) return;
+  if (ref == 0) return Fail(status::kPutRecordZero);
+  // A slot past RecordCount is not part of the file block: writing it would put a record
+  // where no header count reaches it and the next AddRecord would overwrite it.
+  if (ref < 0 || ref > fb->header.RecordCount) return Fail(status::kDeleteOutOfRange);
+  WriteExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref));
+}
+
+void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
+  FileBlock* fb = EnterOperation(handle, Access::Change);
+  OperationScope scope{fb};
+  if (!fb) return;
+  if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
+  DataHeader& h = fb->header;
+  const DataHeader before = h;
+  int32_t slot;
+  if (h.FirstFree == -1) {
+    slot = ++h.RecordCount;
+  } else {
+    slot = h.FirstFree;
+    int32_t link = 0;
+    if (slot <= 0 || slot > h.RecordCount) return Fail(status::kFreeChainDamaged);
+    if (!ReadLink(fb, slot, link)) return;
+    if (link == 0 || link > h.RecordCount || link < -1) return Fail(status::kFreeChainDamaged);
+    h.FirstFree = link;
+    --h.DeletedCount;
+  }
+  // A reused slot turns live when its first four bytes become zero, so they are written last:
+  // a process killed inside the write (the kernel may stop between two pages of the file)
+  // then leaves the slot still deleted, never a live mix of the new record and the deleted one.
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  const size_t length = size_t(h.RecordLength);
+  const int64_t at = SlotOffset(fb, slot);
+  const bool written = slot > before.RecordCount
+                           ? WriteExact(fb->dataFd, bytes, length, at)
+                           : WriteExact(fb->dataFd, bytes + 4, length - 4, at + 4) && WriteExact(fb->dataFd, bytes, 4, at);
+  if (!written) {
+    if (slot > before.RecordCount) {
+      fb->dataTailDirty = true;
+    } else {  // the slot stays at the head of the free chain
+      fb->staleLinkSlot = slot;
+      fb->staleLink = h.FirstFree;
+    }
+    h = before;
+    return;
+  }
+  ref = slot;
+}
+
+void DeleteRecord(FileBlock* handle, int32_t ref) {
+  FileBlock* fb = EnterOperation(handle, Access::Change);
+  OperationScope scope{fb};
+  if (!fb) return;
+  DataHeader& h = fb->header;
+  if (ref < 1 || ref > h.RecordCount) return Fail(status::kDeleteOutOfRange);
+  // Deleting a slot that is already in the free chain would make the chain hand it out twice,
+  // and the second AddRecord would overwrite the first one's record.
+  int32_t link = 0;
+  if (!ReadLink(fb, ref, link)) return;
+  if (link != 0) return Fail(status::kDeleteOutOfRange);
+  if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
+  uint8_t raw[4];
+  StoreI32(raw, h.FirstFree);
+  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) {
+    fb->staleLinkSlot = ref;  // still a live record
+    fb->staleLink = 0;
+    return;
+  }
+  h.FirstFree = ref;
+  ++h.DeletedCount;
+}
+
+int UsedRecords(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  return fb ? fb->header.RecordCount - fb->header.DeletedCount : 0;
+}
+
+int FileLength(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  return fb ? fb->header.RecordCount + 1 : 0;
+}
+
+int RecordLength(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  return fb ? fb->header.RecordLength : 0;
+}
+
+void NextRecord(FileBlock* handle, int32_t& ref) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  ScanRecords(fb, ref, ref < 0 ? 1 : ref + 1, +1);
+}
+
+void PrevRecord(FileBlock* handle, int32_t& ref) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  int32_t start = (ref > fb->header.RecordCount + 1 ? fb->header.RecordCount + 1 : ref) - 1;
+  ScanRecords(fb, ref, start, -1);
+}
+
+}  // namespace tf::engine
