@@ -14,8 +14,8 @@
 #include <string>
 #include <system_error>
 
-#include "app/cli/cli.h"
 #include "common/clock.h"
+#include "common/data_folder.h"
 #include "common/ui/list_window.h"
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName("tallyfold");
   QApplication::setWindowIcon(tf::shell::ui::ProgramIcon());
 
-  fs::path data = tf::cli::DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  fs::path data = tf::common::DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   const QStringList args = QApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) {
     const QString& a = args[i];

@@ -7,7 +7,8 @@
 #include "common/text.h"
 #include "records/customer_record.h"
 #include "engine/core/engine.h"
-#include "records/company_record.h"
+#include "records/invoice_file.h"
+#include "records/invoice_record.h"
 #include "records/record_file.h"
 
 namespace tf::customers {
@@ -15,9 +16,9 @@ namespace {
 
 using engine::EngineOK;
 
-constexpr int kInvoiceRecordLength = 360;
-constexpr common::TextField kInvoiceCustomerNumber{25, 8};
-constexpr int kInvoiceCustomerKey = 2;
+using records::invoice::kInvoiceRecordLength;
+constexpr common::TextField kInvoiceCustomerNumber = records::invoice::kCustomerNumber;
+constexpr int kInvoiceCustomerKey = records::invoice::kKeyByCustomer;
 
 // The invoice file: the handle already open, or opened here (and closed by the guard). A
 // missing file is reported as `missing`.
@@ -28,13 +29,9 @@ bool OpenInvoices(engine::FileBlockGuard& block, engine::FileBlock*& handle, eng
     handle = open;
     return true;
   }
-  engine::OpenFileBlock(block.handle(), InvoiceFileName(companyNumber));
+  engine::OpenFileBlock(block.handle(), records::invoice::InvoiceFileName(companyNumber));
   // Records of another length would be read past the end of the invoice buffers.
-  if (EngineOK && engine::RecordLength(block.get()) != kInvoiceRecordLength) {
-    block.Close();
-    EngineOK = false;
-    engine::EngineStatus = records::kNotThisKindOfFile;
-  }
+  if (EngineOK) records::KeepIfOfKind(block.handle(), records::invoice::InvoiceFileKind());
   handle = block.get();
   if (EngineOK) return true;
   missing = engine::EngineStatus == engine::status::kFileNotFound;
@@ -53,10 +50,6 @@ std::optional<std::int32_t> FirstInvoiceOf(engine::FileBlock* handle, std::strin
 }
 
 }  // namespace
-
-std::string InvoiceFileName(std::string_view companyNumber) {
-  return records::company::CompanyFileName(companyNumber, 'I');
-}
 
 RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::string_view oldNumber,
                                         std::string_view newNumber, engine::FileBlock* open) {

@@ -2,10 +2,7 @@
 // What a customer's number means to the invoice file of its company: invoices carry the
 // customer's number and are found by it through their key 2. Renumbering a customer moves its
 // invoices along; a customer with any invoice on file may not be deleted.
-//
-// Written against the invoice record's layout (360 bytes, CustomerNumber a text of 8 at offset
-// 25, key 2 the number built as the customer's key 2); the invoicing code owns that record
-// and may route these through its own record header.
+// The invoice record and its keys are read through records/invoice_record.h.
 
 #include <optional>
 #include <string>
@@ -14,9 +11,6 @@
 #include "engine/core/engine.h"
 
 namespace tf::customers {
-
-// The invoice file block of a company (its trimmed number followed by "I").
-std::string InvoiceFileName(std::string_view companyNumber);
 
 struct RenumberResult {
   int changed = 0;     // invoices now carrying the new number

@@ -1,7 +1,10 @@
 #pragma once
 // Record kinds: which file blocks hold which records. A kind is matched by a shell-style
 // pattern over the block name ("[0-9]*C" for every company's customers) and brings the key
-// builder the checker compares the indexes with, and a field dumper for `dump`.
+// builder the checker compares the indexes with, a field dumper for `dump`, and the file
+// block's shape for rebuilding. BuiltInRecordKinds() is the one table of the program's own
+// file blocks: checking, dumping, rebuilding and backing up all read it, so a record kind
+// joins every one of them by being added there.
 
 #include <functional>
 #include <span>
@@ -38,5 +41,9 @@ class RecordKindRegistry {
  private:
   std::vector<RecordKind> kinds_;
 };
+
+// The program's own record kinds: companies, and every company's customers, products,
+// invoices, invoice lines and memos.
+const RecordKindRegistry& BuiltInRecordKinds();
 
 }  // namespace tf::records

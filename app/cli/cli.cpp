@@ -7,6 +7,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/import_kinds.h"
 #include "app/cli/rebuild_command.h"
+#include "common/data_folder.h"
 
 namespace tf::cli {
 namespace {
@@ -60,12 +61,6 @@ class WorkingDirectoryGuard {
 
 }  // namespace
 
-fs::path DefaultDataFolder(const char* xdgDataHome, const char* home) {
-  if (xdgDataHome && *xdgDataHome) return fs::path(xdgDataHome) / "tallyfold";
-  if (home && *home) return fs::path(home) / ".local" / "share" / "tallyfold";
-  return {};
-}
-
 int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
            const Extensions& extensions) {
   Invocation inv;
@@ -87,7 +82,7 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
   fs::path folder;
   if (creates && !inv.args.empty()) folder = inv.args.front();
   else if (inv.dataFolder) folder = *inv.dataFolder;
-  else folder = DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  else folder = common::DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   if (folder.empty()) {
     err << "tallyfold-cli: no data folder: give --data DIR or set HOME\n";
     return kExitUsage;

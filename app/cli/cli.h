@@ -20,8 +20,4 @@ inline constexpr int kExitUsage = 2;     // bad arguments, missing folder, unrea
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const Extensions& extensions = BuiltInExtensions());
 
-// $XDG_DATA_HOME/tallyfold, else $HOME/.local/share/tallyfold (either may be null or empty);
-// empty when neither is set.
-std::filesystem::path DefaultDataFolder(const char* xdgDataHome, const char* home);
-
 }  // namespace tf::cli

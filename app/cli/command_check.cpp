@@ -1,12 +1,12 @@
 #include "app/cli/cli.h"
 #include "app/cli/commands.h"
-#include "app/cli/data_folder.h"
+#include "records/file_blocks.h"
 #include "engine/checking/checker.h"
 
 namespace tf::cli {
 
 int RunCheck(CommandContext& c, const std::vector<std::string>& args) {
-  std::vector<std::string> blocks = args.empty() ? ListFileBlocks(c.extensions.sideFiles) : args;
+  std::vector<std::string> blocks = args.empty() ? records::ListFileBlocks(c.extensions.sideFiles) : args;
   int problems = 0, damaged = 0;
   for (const std::string& name : blocks) {
     const records::RecordKind* kind = c.extensions.recordKinds.Find(name);

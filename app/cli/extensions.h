@@ -1,7 +1,7 @@
 #pragma once
-// What later parts of the program plug into the tool: record kinds (how a file block's records
-// are shown and which keys they imply), the starter files `init` lays down, and the side files
-// of the data folder that carry a ".DAT" name without being file blocks.
+// What the tool works with: record kinds (how a file block's records are shown and which keys
+// they imply), the starter files `init` lays down, and the side files of the data folder that
+// carry a ".DAT" name without being file blocks. Tests run the tool with kinds of their own.
 
 #include <filesystem>
 #include <functional>
@@ -25,7 +25,8 @@ struct Extensions {
   std::vector<std::string> sideFiles;  // file names, compared without regard to case
 };
 
-// The program's own registrations; the single place new record kinds and starter files join.
+// The program's own registrations: the record kinds of records/ (where a new kind joins) and
+// the starter files of a new data folder.
 Extensions BuiltInExtensions();
 
 }  // namespace tf::cli

@@ -212,13 +212,6 @@ TEST_F(CliTest, UnknownCommandAndBadOptions) {
   EXPECT_EQ(RunTool({"check", "--data"}).status, cli::kExitUsage);
 }
 
-TEST(CliDataFolderTest, DefaultFollowsXdgThenHome) {
-  EXPECT_EQ(cli::DefaultDataFolder("/x/data", "/home/u"), fs::path("/x/data/tallyfold"));
-  EXPECT_EQ(cli::DefaultDataFolder("", "/home/u"), fs::path("/home/u/.local/share/tallyfold"));
-  EXPECT_EQ(cli::DefaultDataFolder(nullptr, "/home/u"), fs::path("/home/u/.local/share/tallyfold"));
-  EXPECT_TRUE(cli::DefaultDataFolder(nullptr, nullptr).empty());
-}
-
 TEST(CliHexTest, HexLinesShowOffsetBytesAndText) {
   std::vector<unsigned char> bytes(20);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>('A' + i);

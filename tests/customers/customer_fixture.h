@@ -13,6 +13,8 @@
 #include "common/text.h"
 #include "records/customer_file.h"
 #include "records/customer_record.h"
+#include "records/invoice_file.h"
+#include "records/invoice_record.h"
 #include "engine/checking/checker.h"
 #include "engine/core/engine.h"
 #include "records/company_record.h"
@@ -95,27 +97,24 @@ class CustomerFolderTest : public tf::test::DataFolderTest {
   engine::FileBlockGuard customers_;
 };
 
-// An invoice file with the invoice number as key 1 and the customer number as key 2, as the
-// invoice file's first two keys are built.
+// The company's invoice file holding one invoice per (invoice number, customer number), with all
+// six keys.
 inline void MakeInvoices(const std::vector<std::pair<std::string, std::string>>& invoiceAndCustomer) {
-  const std::vector<engine::KeyDescriptor> keys = {{9, 1}, {8, 1}};
-  engine::MakeFileBlock("1I", 360, 2, keys);
+  namespace invoice = records::invoice;
+  const records::RecordFileKind& kind = invoice::InvoiceFileKind();
+  engine::MakeFileBlock("1I", kind.recordLength, int(kind.keys.size()), kind.keys);
   engine::FileBlockGuard block;
   engine::OpenFileBlock(block.handle(), "1I");
-  for (const auto& [invoice, customer] : invoiceAndCustomer) {
-    RecordBuffer r(360);
-    WriteText(r, common::TextField{4, 9}, invoice);
-    WriteText(r, common::TextField{25, 8}, customer);
+  for (const auto& [number, customer] : invoiceAndCustomer) {
+    RecordBuffer r(invoice::kInvoiceRecordLength);
+    WriteText(r, invoice::kInvoiceNumber, number);
+    WriteText(r, invoice::kCustomerNumber, customer);
     std::int32_t ref = 0;
     engine::AddRecord(block.get(), ref, r.data());
-    engine::AddKey(block.get(), 1, ref, common::UpperCase(common::PadRight(invoice, 9)));
-    engine::AddKey(block.get(), 2, ref, CustomerNumberKey(customer));
+    for (int k = 1; k <= invoice::kInvoiceKeyCount; ++k) engine::AddKey(block.get(), k, ref, invoice::InvoiceKey(r, k));
   }
 }
 
-inline std::vector<std::string> InvoiceKeys(std::span<const unsigned char> r) {
-  return {common::UpperCase(common::PadRight(common::TrimBoth(ReadText(r, common::TextField{4, 9})), 9)),
-          CustomerNumberKey(ReadText(r, common::TextField{25, 8}))};
-}
+inline std::vector<std::string> InvoiceKeys(std::span<const unsigned char> r) { return records::invoice::InvoiceKeys(r); }
 
 }  // namespace tf::customers::testing

@@ -15,13 +15,13 @@ class CustomerInvoicesTest : public CustomerFolderTest {
     engine::FileBlockGuard block;
     engine::OpenFileBlock(block.handle(), "1I");
     std::vector<std::string> out;
-    RecordBuffer r(360);
+    RecordBuffer r(records::invoice::kInvoiceRecordLength);
     std::int32_t ref = 0;
     for (;;) {
       engine::NextRecord(block.get(), ref);
       if (!engine::EngineOK) break;
       engine::GetRecord(block.get(), ref, r.data());
-      out.push_back(ReadText(r, common::TextField{4, 9}) + ":" + ReadText(r, common::TextField{25, 8}));
+      out.push_back(ReadText(r, records::invoice::kInvoiceNumber) + ":" + ReadText(r, records::invoice::kCustomerNumber));
     }
     return out;
   }

@@ -1,11 +1,11 @@
-#include "app/cli/data_folder.h"
+#include "records/file_blocks.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
 
-namespace tf::cli {
+namespace tf::records {
 namespace {
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -15,6 +15,11 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+const std::vector<std::string>& SideFiles() {
+  static const std::vector<std::string> files = {"VQTERMS.DAT", "Lastlbl.DAT", "LastCo.Dat"};
+  return files;
+}
 
 std::vector<std::string> ListFileBlocks(const std::vector<std::string>& sideFiles) {
   namespace fs = std::filesystem;
@@ -31,4 +36,4 @@ std::vector<std::string> ListFileBlocks(const std::vector<std::string>& sideFile
   return blocks;
 }
 
-}  // namespace tf::cli
+}  // namespace tf::records
