@@ -5,14 +5,8 @@
 #include "records/company_record.h"
 
 namespace tf::records::company {
-namespace {
 
-struct NamedField {
-  const char* name;
-  std::variant<TextField, FlagField, BoolField, FontSpecField> field;
-};
-
-const std::vector<NamedField>& Fields() {
+const std::vector<NamedField>& CompanyFields() {
   static const std::vector<NamedField> fields = {
       {"CompanyName", kCompanyName},
       {"CompanyNumber", kCompanyNumber},
@@ -123,7 +117,7 @@ const std::vector<NamedField>& Fields() {
   return fields;
 }
 
-std::string Value(std::span<const unsigned char> record, const NamedField& f) {
+std::string CompanyFieldValue(std::span<const unsigned char> record, const NamedField& f) {
   struct {
     std::span<const unsigned char> r;
     std::string operator()(TextField t) const { return common::ReadText(r, t); }
@@ -138,13 +132,11 @@ std::string Value(std::span<const unsigned char> record, const NamedField& f) {
   return std::visit(read, f.field);
 }
 
-}  // namespace
-
 std::vector<std::string> DescribeCompany(std::span<const unsigned char> record) {
   if (record.size() != std::size_t(kCompanyRecordLength))
     return {"(" + std::to_string(record.size()) + " bytes: not a company record of 2736)"};
   std::vector<std::string> lines;
-  for (const NamedField& f : Fields()) lines.push_back(std::string(f.name) + ": " + Value(record, f));
+  for (const NamedField& f : CompanyFields()) lines.push_back(std::string(f.name) + ": " + CompanyFieldValue(record, f));
   return lines;
 }
 

@@ -106,24 +106,47 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
   }
   std::vector<std::string> args = inv.args;
   if (creates && !args.empty()) args.erase(args.begin());
+  std::optional<common::FolderLock> lock;
+  if (command->changes && fs::is_directory(folder, ec) && !LockDataFolder(context, lock)) return kExitUsage;
   return command->run(context, args);
+}
+
+bool LockDataFolder(CommandContext& c, std::optional<common::FolderLock>& lock) {
+  lock.emplace(c.dataFolder);
+  switch (lock->state()) {
+    case common::FolderLock::State::Held:
+      return true;
+    case common::FolderLock::State::InUse:
+      c.err << "tallyfold-cli: the data folder " << c.dataFolder.string()
+            << " is in use by the Tallyfold window (or another tallyfold-cli command); close the program and "
+               "run this again. Nothing was changed.\n";
+      return false;
+    case common::FolderLock::State::Failed:
+      break;
+  }
+  c.err << "tallyfold-cli: the data folder " << c.dataFolder.string() << " cannot be locked (" << lock->error()
+        << "); nothing was changed.\n";
+  return false;
 }
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"help", "", "print this help", FolderUse::Optional, RunHelp},
       {"init", "[DIR]", "create the data folder (DIR, else --data) and its starter files if missing",
-       FolderUse::Creates, RunInit},
+       FolderUse::Creates, RunInit, true},
       {"check", "[NAME...]",
        "check every file block of the folder (or the named ones); one line per problem",
        FolderUse::MustExist, RunCheck},
       {"dump", "NAME [--hex]",
        "print a file block: header, records, and each index's entries in order",
        FolderUse::MustExist, RunDump},
-      {"rebuild", kRebuildUsage, kRebuildSummary, FolderUse::MustExist, RunRebuild},
+      {"rebuild", kRebuildUsage, kRebuildSummary, FolderUse::MustExist, RunRebuild, true},
       // They name a file relative to where the tool starts, so they enter the folder themselves.
-      {"import", kImportUsage, kImportSummary, FolderUse::Optional, RunImport},
+      {"import", kImportUsage, kImportSummary, FolderUse::Optional, RunImport, true},
       {"export", kExportUsage, kExportSummary, FolderUse::Optional, RunExport},
+      {"company", "show|set FIELD=VALUE... [--company N]",
+       "show the company's options, or change them as the options screen would", FolderUse::MustExist,
+       RunCompany},
   };
   return commands;
 }

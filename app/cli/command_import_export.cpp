@@ -4,7 +4,9 @@
 #include <system_error>
 
 #include "app/cli/cli.h"
+#include "app/cli/company_choice.h"
 #include "app/cli/import_kinds.h"
+#include "app/cli/import_support.h"
 #include "common/record_fields.h"
 #include "common/side_file.h"
 #include "common/text.h"
@@ -22,11 +24,7 @@ struct Arguments {
 
 bool Parse(CommandContext& c, const char* command, const std::vector<std::string>& args, Arguments& a) {
   std::vector<std::string> plain;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--company" && i + 1 < args.size()) a.company = args[++i];
-    else if (args[i].rfind("--company=", 0) == 0) a.company = args[i].substr(10);
-    else plain.push_back(args[i]);
-  }
+  if (!TakeCompanyOption(c, args, a.company, plain)) return false;
   std::string kinds;
   for (const ImportKind& k : ImportKinds()) kinds += std::string(kinds.empty() ? "" : ", ") + k.name;
   if (plain.size() != 2) {
@@ -60,43 +58,6 @@ bool EnterDataFolder(CommandContext& c) {
   return true;
 }
 
-// The company the program would open: the one named by "LastCo.Dat", unless --company says.
-bool CompanyNumber(CommandContext& c, const Arguments& a, std::string& number) {
-  if (a.company) {
-    number = common::TrimBoth(*a.company);
-    return !number.empty();
-  }
-  std::ifstream in(std::string(records::company::kStartupFile), std::ios::binary);
-  std::vector<std::uint8_t> record(records::company::kCompanyRecordLength);
-  if (!in.read(reinterpret_cast<char*>(record.data()), std::streamsize(record.size()))) {
-    c.err << "tallyfold-cli: no current company (" << records::company::kStartupFile
-          << " is missing or short); give --company N\n";
-    return false;
-  }
-  number = common::TrimBoth(common::ReadText(record, records::company::kCompanyNumber));
-  return true;
-}
-
-// The engine for one command, unless a caller (a test) runs it already.
-class EngineScope {
- public:
-  EngineScope() {
-    engine::EngineReady();
-    if (engine::EngineStatus == engine::status::kNotInitialised) {
-      engine::InitEngine(0, engine::kProgramPageBuffers);
-      mine_ = engine::EngineOK;
-    }
-  }
-  ~EngineScope() {
-    if (mine_) engine::ExitEngine();
-  }
-  EngineScope(const EngineScope&) = delete;
-  EngineScope& operator=(const EngineScope&) = delete;
-
- private:
-  bool mine_ = false;
-};
-
 }  // namespace
 
 const std::vector<ImportKind>& ImportKinds() {
@@ -119,7 +80,7 @@ int RunImport(CommandContext& c, const std::vector<std::string>& args) {
   }
   if (!EnterDataFolder(c)) return kExitUsage;
   std::string company;
-  if (!CompanyNumber(c, a, company)) return kExitUsage;
+  if (!ChosenCompanyNumber(c, a.company, company)) return kExitUsage;
   EngineScope engine;
   return a.kind->import(c, company, csv);
 }
@@ -128,7 +89,7 @@ int RunExport(CommandContext& c, const std::vector<std::string>& args) {
   Arguments a;
   if (!Parse(c, "export", args, a) || !EnterDataFolder(c)) return kExitUsage;
   std::string company;
-  if (!CompanyNumber(c, a, company)) return kExitUsage;
+  if (!ChosenCompanyNumber(c, a.company, company)) return kExitUsage;
   std::string csv;
   int status;
   {

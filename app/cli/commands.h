@@ -3,11 +3,13 @@
 // first) and returns an exit status from cli.h.
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/cli/extensions.h"
+#include "common/folder_lock.h"
 
 namespace tf::cli {
 
@@ -30,7 +32,14 @@ struct Command {
   const char* summary;  // one line for help
   FolderUse folder;
   int (*run)(CommandContext& context, const std::vector<std::string>& args);
+  // Changes the folder: runs only while it holds the data folder's lock (the windowed program
+  // holds it while it runs).
+  bool changes = false;
 };
+
+// Takes the data folder's lock into `lock`; false, reported, when the windowed program (or
+// another changing command) holds it or it cannot be taken.
+bool LockDataFolder(CommandContext& context, std::optional<common::FolderLock>& lock);
 
 const std::vector<Command>& Commands();
 
@@ -38,5 +47,6 @@ int RunHelp(CommandContext& context, const std::vector<std::string>& args);
 int RunInit(CommandContext& context, const std::vector<std::string>& args);
 int RunCheck(CommandContext& context, const std::vector<std::string>& args);
 int RunDump(CommandContext& context, const std::vector<std::string>& args);
+int RunCompany(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli

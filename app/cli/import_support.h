@@ -30,6 +30,26 @@ class BatchPrompter : public common::Prompter {
   }
 };
 
+// The engine for one command, unless a caller (a test) runs it already.
+class EngineScope {
+ public:
+  EngineScope() {
+    engine::EngineReady();
+    if (engine::EngineStatus == engine::status::kNotInitialised) {
+      engine::InitEngine(0, engine::kProgramPageBuffers);
+      mine_ = engine::EngineOK;
+    }
+  }
+  ~EngineScope() {
+    if (mine_) engine::ExitEngine();
+  }
+  EngineScope(const EngineScope&) = delete;
+  EngineScope& operator=(const EngineScope&) = delete;
+
+ private:
+  bool mine_ = false;
+};
+
 class SilentStatus : public engine::RebuildStatus {
  public:
   void Show(std::string_view) override {}
