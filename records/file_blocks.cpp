@@ -30,7 +30,8 @@ std::vector<std::string> ListFileBlocks(const std::vector<std::string>& sideFile
     std::string file = entry.path().filename().string();
     bool side = std::any_of(sideFiles.begin(), sideFiles.end(),
                             [&](const std::string& s) { return SameIgnoringCase(s, file); });
-    if (!side) blocks.push_back(entry.path().stem().string());
+    // "~NAME" is the stage of a bulk change to NAME, not a block of its own.
+    if (!side && file[0] != '~') blocks.push_back(entry.path().stem().string());
   }
   std::sort(blocks.begin(), blocks.end());
   return blocks;

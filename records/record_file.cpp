@@ -1,5 +1,7 @@
 #include "records/record_file.h"
 
+#include "records/staged_block.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <string_view>
@@ -135,6 +137,7 @@ class KeyedOperation {
 }  // namespace
 
 bool RebuildRecordFile(const std::string& name, const RecordFileKind& kind, engine::RebuildStatus& status) {
+  if (!RecoverStagedBlock(name)) return false;
   const engine::RebuildTarget target{name, kind.title, kind.recordLength, kind.keys, kind.keyRoutine};
   return engine::RebuildFileBlock(target, status);
 }
@@ -152,6 +155,8 @@ bool KeepIfOfKind(engine::FileBlock*& handle, const RecordFileKind& kind) {
 bool OpenRecordFile(engine::FileBlock*& handle, const std::string& name, const RecordFileKind& kind,
                     const CreateNotice& notice, common::Prompter& prompter, engine::RebuildStatus& status) {
   bool created = false;
+  // A bulk change cut short is finished or dropped before anyone reads the block.
+  if (!RecoverStagedBlock(name)) return false;
   for (;;) {
     engine::OpenFileBlock(handle, name);
     if (EngineOK) return KeepIfOfKind(handle, kind);

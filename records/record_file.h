@@ -3,7 +3,8 @@
 // share one way of being opened, repaired, created and maintained. A record file kind says what
 // its file block is; the procedures here do the rest, so that every record kind behaves alike:
 //
-// - OpenRecordFile: open; on 10010 ask "Index file is defective.  Rebuild?" and rebuild; on
+// - OpenRecordFile: first finishes or drops a staged bulk change cut short (staged_block.h);
+//   open; on 10010 ask "Index file is defective.  Rebuild?" and rebuild; on
 //   9903 create it empty (after a notice, when the kind has one); anything else gives up.
 // - AddKeyedRecord / ModifyKeyedRecord / DeleteKeyedRecord: the guarded maintenance
 //   (AddKeyedRecords: a batch of adds, all or nothing). The file

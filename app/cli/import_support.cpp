@@ -31,28 +31,42 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
   return true;
 }
 
-bool ImportFile::Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind,
-                      const char* what, bool create) {
-  name_ = name;
-  engine::OpenFileBlock(block_.handle(), name);
-  if (!EngineOK && EngineStatus == engine::status::kFileNotFound && create) {
-    engine::MakeFileBlock(name, kind.recordLength, int(kind.keys.size()), kind.keys);
-    created_ = EngineOK;
-    if (EngineOK) engine::OpenFileBlock(block_.handle(), name);
-  }
-  if (EngineOK && records::KeepIfOfKind(block_.handle(), kind)) return true;
+void ReportOpenFailure(CommandContext& c, const std::string& name, const char* what) {
   c.err << "tallyfold-cli: the " << what << " " << name << " cannot be opened (status " << EngineStatus << ")";
   if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
   if (EngineStatus == records::kNotThisKindOfFile) c.err << "; its records are not " << what << " records";
   c.err << "\n";
-  Discard();
+}
+
+bool ImportFile::Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind,
+                      const char* what) {
+  name_ = name;
+  engine::FileBlock* handle = nullptr;
+  if (stage_.Begin(name, kind.recordLength, kind.keys)) {
+    handle = stage_.get();
+    // The stage is the block's copy: a block of another kind is refused as the block would be.
+    if (engine::RecordLength(handle) == kind.recordLength && engine::KeyCount(handle) == int(kind.keys.size()))
+      return true;
+    EngineOK = false;
+    EngineStatus = records::kNotThisKindOfFile;
+  }
+  const int status = EngineStatus;
+  stage_.Abandon();
+  EngineStatus = status;
+  ReportOpenFailure(c, name, what);
   return false;
 }
 
-void ImportFile::Discard() {
-  block_.Close();
-  if (created_) engine::DeleteFileBlock(name_);
-  created_ = false;
+bool OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
+                   engine::FileBlockGuard& block) {
+  if (!records::RecoverStagedBlock(name)) {
+    ReportOpenFailure(c, name, what);
+    return false;
+  }
+  engine::OpenFileBlock(block.handle(), name);
+  if (EngineOK && records::KeepIfOfKind(block.handle(), kind)) return true;
+  ReportOpenFailure(c, name, what);
+  return false;
 }
 
 int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, ImportFile& file) {
@@ -65,14 +79,19 @@ int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors,
 
 int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, ImportFile& file) {
   if (!written) {
-    c.err << "tallyfold-cli: adding to " << file.name() << " failed (status " << EngineStatus << "); the " << plural
-          << " added before it were taken out again\n";
+    c.err << "tallyfold-cli: adding to " << file.name() << " failed (status " << EngineStatus << "); no " << plural
+          << " were imported and " << file.name() << " is as it was\n";
     file.Discard();
     return kExitProblems;
   }
-  file.guard().Close();
-  if (!EngineOK) {
-    c.err << "tallyfold-cli: closing " << file.name() << " failed (status " << EngineStatus << ")\n";
+  if (!file.stage().Commit()) {
+    if (file.stage().CommittedOnFailure())
+      c.err << "tallyfold-cli: the " << plural << " are written, but putting them in place of " << file.name()
+            << " was cut short (status " << EngineStatus << "); the next open of " << file.name()
+            << " completes it\n";
+    else
+      c.err << "tallyfold-cli: the " << plural << " could not be made durable (status " << EngineStatus << "); no "
+            << plural << " were imported and " << file.name() << " is as it was\n";
     return kExitProblems;
   }
   return kExitOk;

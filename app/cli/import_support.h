@@ -12,6 +12,7 @@
 #include "engine/core/engine.h"
 #include "engine/rebuilding/rebuild_status.h"
 #include "records/record_file.h"
+#include "records/staged_block.h"
 
 namespace tf::cli {
 
@@ -61,34 +62,38 @@ class SilentStatus : public engine::RebuildStatus {
 // it cannot be read or there is no such company.
 bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record);
 
-// A company's file block that an import or export works on. One that the import had to create
-// is removed again when the import is refused or fails, so that the data folder is left exactly
-// as it was.
+// Reports why `name` (`what` names it: "customer file") cannot be opened, with the status.
+void ReportOpenFailure(CommandContext& c, const std::string& name, const char* what);
+
+// The company file block an import adds to, staged: the rows go into a copy that replaces the
+// block only when every row is in and durable, so a refused, failed or killed import leaves the
+// block exactly as it was (a missing one stays missing).
 class ImportFile {
  public:
-  // Opens `name` (`what` names it in messages: "customer file"); with `create` a missing one
-  // is created empty. A damaged one is left for `rebuild`. False, reported, when it cannot be
-  // opened.
-  bool Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
-            bool create);
-  engine::FileBlock* get() const { return block_.get(); }
+  // Stages `name` (created empty in the stage when missing). A damaged block is left for
+  // `rebuild`. False, reported, when it cannot be staged.
+  bool Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what);
+  engine::FileBlock* get() const { return stage_.get(); }
   const std::string& name() const { return name_; }
-  // Closes it; deletes it when this import created it.
-  void Discard();
-  engine::FileBlockGuard& guard() { return block_; }
+  // Drops the stage; the block stays as it was.
+  void Discard() { stage_.Abandon(); }
+  records::StagedBlock& stage() { return stage_; }
 
  private:
-  engine::FileBlockGuard block_;
+  records::StagedBlock stage_;
   std::string name_;
-  bool created_ = false;
 };
+
+// Opens the company file block an export reads. False, reported, when it cannot be opened.
+bool OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
+                   engine::FileBlockGuard& block);
 
 // Reports every bad row ("line N: ...") and that nothing was imported, discards `file`; returns
 // kExitProblems.
 int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, ImportFile& file);
 
-// After the file was checked: a failed add ("the <kind> added before it were taken out
-// again") or a failed close; kExitOk when both went well.
+// After the file was checked: a failed add, or the stage taking the block's place; kExitOk when
+// both went well.
 int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, ImportFile& file);
 
 }  // namespace tf::cli

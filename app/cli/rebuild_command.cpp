@@ -9,6 +9,7 @@
 #include "engine/core/engine.h"
 #include "engine/core/file_names.h"
 #include "engine/rebuilding/rebuild.h"
+#include "records/staged_block.h"
 
 namespace tf::cli {
 namespace {
@@ -238,6 +239,11 @@ int RunRebuild(CommandContext& context, const std::vector<std::string>& args) {
     return kExitUsage;
   }
 
+  if (!records::RecoverStagedBlock(request.name)) {
+    context.err << "tallyfold-cli rebuild: the import left unfinished in " << request.name
+                << " could not be put right (status " << EngineStatus << ")\n";
+    return kExitProblems;
+  }
   TextRebuildStatus status(context.out);
   bool dumped = false;
   int records = 0;

@@ -1,0 +1,144 @@
+// An import is all or nothing under a kill: a child process imports a file of customers into a
+// folder that already holds some, and dies at one file call after another, from the first copy
+// of the block to the last rename of the switch. After each death the next open of the customer
+// file finds either the customers it held before or those and every imported one, never a part,
+// and the checker finds the block clean.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "app/cli/cli.h"
+#include "common/scripted_prompter.h"
+#include "common/side_file.h"
+#include "engine/checking/checker.h"
+#include "engine/core/engine.h"
+#include "records/customer_file.h"
+#include "records/customer_record.h"
+#include "records/staged_block.h"
+#include "tests/app/cli_run.h"
+#include "tests/checker/block_fixture.h"
+#include "tests/engine/forwarding_file_system.h"
+
+namespace tf::test {
+namespace {
+
+namespace fs = std::filesystem;
+using cli::testing::RunTool;
+
+// Counts file calls; with a limit, the process ends at that call as if killed.
+class DyingFileSystem : public engine::testing::ForwardingFileSystem {
+ public:
+  explicit DyingFileSystem(long dieAt) : dieAt_(dieAt) {}
+  int Open(const std::string& p, engine::OpenMode m, int& fd) override { return Tick(), inner_.Open(p, m, fd); }
+  int Write(int fd, const void* b, size_t n, int64_t o, size_t& d) override { return Tick(), inner_.Write(fd, b, n, o, d); }
+  int Sync(int fd) override { return Tick(), inner_.Sync(fd); }
+  int Truncate(int fd, int64_t s) override { return Tick(), inner_.Truncate(fd, s); }
+  int Remove(const std::string& p) override { return Tick(), inner_.Remove(p); }
+  int Rename(const std::string& f, const std::string& t) override { return Tick(), inner_.Rename(f, t); }
+  int SyncDirectoryOf(const std::string& p) override { return Tick(), inner_.SyncDirectoryOf(p); }
+  long calls() const { return calls_; }
+
+ private:
+  void Tick() {
+    if (++calls_ == dieAt_) _exit(77);
+  }
+  long dieAt_;
+  long calls_ = 0;
+};
+
+constexpr int kBefore = 25;
+constexpr int kImported = 200;
+
+std::string Csv(int first, int count) {
+  std::string csv = "CustomerName,Phone1\n";
+  for (int i = first; i < first + count; ++i) csv += "Customer " + std::to_string(i) + ",555-" + std::to_string(i) + "\n";
+  return csv;
+}
+
+// The customers the program finds when it next opens the file (a cut-short import is finished
+// or dropped by that open); -1 when the block cannot be opened or is not clean.
+int CustomersAfterNextOpen(const fs::path& folder, std::string& findings) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder);
+  engine::InitEngine(0, engine::kMinPageBuffers);
+  int count = -1;
+  {
+    engine::FileBlock* handle = nullptr;
+    common::ScriptedPrompter prompter;
+    class : public engine::RebuildStatus {
+      void Show(std::string_view) override {}
+      void Lines(std::string_view, std::string_view, std::string_view) override {}
+      void Close() override {}
+    } quiet;
+    if (records::customer::OpenCustomerFile(handle, "1", prompter, quiet)) {
+      count = engine::UsedRecords(handle);
+      engine::CloseFileBlock(handle);
+    }
+    engine::KeyBuilder keys = records::customer::CustomerKeys;
+    for (const engine::Finding& f : engine::CheckFileBlock("1C", &keys).findings) findings += f.text + "\n";
+    if (fs::exists("~1C.DAT") || fs::exists("~1C.IX") || fs::exists("1C.CMT")) findings += "stage left behind\n";
+  }
+  engine::ExitEngine();
+  fs::current_path(previous);
+  return count;
+}
+
+TEST(ImportCrashTest, AKilledImportLeavesAllOrNothing) {
+  ScopedWorkDir work;
+  const fs::path folder = work.path() / "data";
+  ASSERT_EQ(RunTool({"init", folder.string()}).status, cli::kExitOk);
+  const std::string before = (work.path() / "before.csv").string(), rows = (work.path() / "rows.csv").string();
+  common::ReplaceFile(before, Csv(1, kBefore));
+  common::ReplaceFile(rows, Csv(1000, kImported));
+  ASSERT_EQ(RunTool({"--data", folder.string(), "import", "customers", before}).status, cli::kExitOk);
+  const fs::path pristine = work.path() / "pristine";
+  fs::copy(folder, pristine, fs::copy_options::recursive);
+
+  // How many file calls a whole import makes.
+  long total = 0;
+  {
+    DyingFileSystem counting(0);
+    engine::ScopedFileSystem use(counting);
+    ASSERT_EQ(RunTool({"--data", folder.string(), "import", "customers", rows}).status, cli::kExitOk);
+    total = counting.calls();
+  }
+  std::string findings;
+  ASSERT_EQ(CustomersAfterNextOpen(folder, findings), kBefore + kImported);
+  ASSERT_GT(total, 100);
+
+  // Every call near the switch, and points spread over the rest.
+  std::vector<long> points;
+  for (long n = 1; n < total; n += std::max(1L, total / 60)) points.push_back(n);
+  for (long n = std::max(1L, total - 40); n <= total; ++n) points.push_back(n);
+  int none = 0, all = 0;
+  for (long dieAt : points) {
+    fs::remove_all(folder);
+    fs::copy(pristine, folder, fs::copy_options::recursive);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      DyingFileSystem dying(dieAt);
+      engine::ScopedFileSystem use(dying);
+      std::ostringstream out, err;
+      _exit(cli::RunCli({"--data", folder.string(), "import", "customers", rows}, out, err) == 0 ? 0 : 1);
+    }
+    int wait = 0;
+    waitpid(child, &wait, 0);
+    ASSERT_TRUE(WIFEXITED(wait)) << dieAt;
+    std::string problems;
+    const int count = CustomersAfterNextOpen(folder, problems);
+    EXPECT_TRUE(count == kBefore || count == kBefore + kImported) << "killed at call " << dieAt << ": " << count;
+    EXPECT_EQ(problems, "") << "killed at call " << dieAt;
+    none += count == kBefore;
+    all += count == kBefore + kImported;
+  }
+  // The sweep reached both sides of the switch.
+  EXPECT_GT(none, 0);
+  EXPECT_GT(all, 0);
+}
+
+}  // namespace
+}  // namespace tf::test
