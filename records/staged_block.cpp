@@ -116,10 +116,7 @@ bool StagedBlock::Begin(const std::string& name, int recordLength, std::span<con
   } else {
     engine::MakeFileBlock(stage, recordLength, int(keys.size()), keys);
     if (!engine::EngineOK) {
-      const int status = engine::EngineStatus;
-      Abandon();
-      engine::EngineOK = false;
-      engine::EngineStatus = status;
+      Abandon();  // keeps EngineOK / EngineStatus
       return false;
     }
   }
@@ -129,10 +126,7 @@ bool StagedBlock::Begin(const std::string& name, int recordLength, std::span<con
   }
   engine::OpenFileBlock(stage_, stage);
   if (!engine::EngineOK) {
-    const int status = engine::EngineStatus;
-    Abandon();
-    engine::EngineOK = false;
-    engine::EngineStatus = status;
+    Abandon();  // keeps EngineOK / EngineStatus
     return false;
   }
   return true;
@@ -144,10 +138,7 @@ bool StagedBlock::Commit() {
   engine::CloseFileBlock(stage_);
   stage_ = nullptr;
   if (!engine::EngineOK) {
-    const int status = engine::EngineStatus;
-    Abandon();
-    engine::EngineOK = false;
-    engine::EngineStatus = status;
+    Abandon();  // keeps EngineOK / EngineStatus
     return false;
   }
   // The marker first, durable, then the switch: from here on the change is done.
