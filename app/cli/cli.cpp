@@ -1,6 +1,7 @@
 #include "app/cli/cli.h"
 
 #include <cstdlib>
+#include <new>
 #include <optional>
 #include <system_error>
 
@@ -108,7 +109,15 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
   if (creates && !args.empty()) args.erase(args.begin());
   std::optional<common::FolderLock> lock;
   if (command->changes && fs::is_directory(folder, ec) && !LockDataFolder(context, lock)) return kExitUsage;
-  return command->run(context, args);
+  // Whatever a command throws ends it with a sentence, never with an abort.
+  try {
+    return command->run(context, args);
+  } catch (const std::bad_alloc&) {
+    err << "tallyfold-cli: " << command->name << " stopped: there is not enough memory for it.\n";
+  } catch (const std::exception& e) {
+    err << "tallyfold-cli: " << command->name << " stopped: " << e.what() << "\n";
+  }
+  return kExitProblems;
 }
 
 bool LockDataFolder(CommandContext& c, std::optional<common::FolderLock>& lock) {

@@ -123,3 +123,26 @@ TEST_F(CliCompanySettingsTest, TheToolChangesNothingWhileTheWindowHoldsTheFolder
 
 }  // namespace
 }  // namespace tf::test
+
+namespace tf::test {
+namespace {
+
+// A command that throws ends with a sentence and status 1, not an abort.
+TEST(CliExceptionTest, AThrowingCommandEndsWithASentence) {
+  ScopedWorkDir work;
+  struct Case {
+    std::function<std::string()> step;
+    std::string said;
+  };
+  for (const Case& c : {Case{[]() -> std::string { throw std::bad_alloc(); }, "there is not enough memory for it"},
+                        Case{[]() -> std::string { throw std::runtime_error("disk gone"); }, "disk gone"}}) {
+    cli::Extensions ext;
+    ext.starterSteps.push_back({"a step that throws", c.step});
+    cli::testing::ToolRun run = cli::testing::RunTool({"init", (work.path() / "data").string()}, ext);
+    EXPECT_EQ(run.status, cli::kExitProblems);
+    EXPECT_THAT(run.err, HasSubstr("tallyfold-cli: init stopped: " + c.said));
+  }
+}
+
+}  // namespace
+}  // namespace tf::test
