@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "engine/checking/block_reader_format.h"
+#include "engine/core/file_format.h"
 
 namespace tf::cli {
 namespace {
 
 void PrintRecord(std::ostream& out, const engine::LayoutRecord& r, const records::RecordKind* kind, bool hex) {
   if (!r.live) {
-    out << "record " << r.ref << ": deleted, next free " << engine::disk::Int32At(r.bytes.data()) << "\n";
+    out << "record " << r.ref << ": deleted, next free " << engine::format::DeletedLink(r.bytes.data()) << "\n";
     return;
   }
   out << "record " << r.ref << ":\n";
@@ -20,7 +20,7 @@ void PrintRecord(std::ostream& out, const engine::LayoutRecord& r, const records
 }
 
 void PrintIndex(std::ostream& out, const engine::IndexLayout& index) {
-  const engine::disk::IndexHeader& h = index.header;
+  const engine::format::IndexHeader& h = index.header;
   out << "key " << index.keyNr << ": KeyLength " << index.keyLength << ", "
       << (h.AllowDuplicates ? "duplicates allowed" : "unique") << ", EntryCount " << h.EntryCount
       << ", RootPage " << h.RootPage << ", PageCount " << h.PageCount << ", FreePageCount "
@@ -62,7 +62,7 @@ void PrintLayout(std::ostream& out, const std::string& name, const engine::FileB
   if (kind) out << ", record kind " << kind->name;
   out << "\n";
   if (layout.headerRead) {
-    const engine::disk::DataHeader& h = layout.header;
+    const engine::format::DataHeader& h = layout.header;
     out << "header: FirstFree " << h.FirstFree << ", DeletedCount " << h.DeletedCount << ", RecordCount "
         << h.RecordCount << ", RecordLength " << h.RecordLength << ", KeyCount " << h.KeyCount
         << ", UpdateFlag " << int(h.UpdateFlag) << "\n";

@@ -1,7 +1,9 @@
 #pragma once
-// The on-disk layout of a file block, decoded from raw little-endian bytes by readers that must
-// not trust what they read (the integrity checker, dumps). Nothing here touches a file or the
-// engine's own page cache: these readers are a second, independent view of the formats.
+// The checker's reading of index pages that may be damaged: the geometry a key's header gives
+// its pages, and a page decoded into plain values. The byte layout is the format's
+// (engine/core/file_format.h); what is done with a value that makes no sense is the checker's
+// own: counts are clamped and key lengths cut so that no value read can make it read past a
+// page, and nothing here touches a file or the engine's page cache.
 
 #include <cstdint>
 #include <optional>
@@ -9,62 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/file_format.h"
+
 namespace tf::engine::disk {
-
-inline constexpr int kDataHeaderSize = 21;
-inline constexpr int kIndexHeaderSize = 28;
-inline constexpr int kPageCapacity = 62;
-inline constexpr int kMinNonRootEntries = 31;
-inline constexpr int kPageHeaderSize = 6;   // EntryCountInPage + LeftChild
-inline constexpr int kEntryOverhead = 9;    // Ref + Child + the key's length byte
-inline constexpr int kMaxTreeDepth = 8;     // the engine's position path holds 8 levels
-inline constexpr int32_t kEndOfChain = -1;
-inline constexpr int kMaxKeyChars = 30;
-
-int32_t Int32At(const unsigned char* p);
-int16_t Int16At(const unsigned char* p);
-
-// Slot 0 of the data file.
-struct DataHeader {
-  int32_t FirstFree = kEndOfChain;
-  int32_t DeletedCount = 0;
-  int32_t RecordCount = 0;
-  int32_t RecordLength = 0;
-  int32_t KeyCount = 0;
-  uint8_t UpdateFlag = 0;
-};
-DataHeader DecodeDataHeader(const unsigned char* bytes);  // kDataHeaderSize bytes
-
-// One key's header in index record 0.
-struct IndexHeader {
-  int32_t FirstFreePage = kEndOfChain;
-  int32_t FreePageCount = 0;
-  int32_t PageCount = 0;
-  int32_t PageSlotSize = 0;
-  int32_t RootPage = 0;
-  uint8_t AllowDuplicates = 0;
-  uint8_t Unused = 0;
-  int32_t EntryCount = 0;
-  int16_t PageCapacity = 0;
-};
-IndexHeader DecodeIndexHeader(const unsigned char* bytes);  // kIndexHeaderSize bytes
-
-inline constexpr int32_t PageSlotSizeFor(int keyLength) {
-  return kPageCapacity * keyLength + kPageHeaderSize + kPageCapacity * kEntryOverhead;
-}
 
 // How one key's page slots are cut into entries.
 struct PageGeometry {
   int KeyLength = 0;
-  int Capacity = kPageCapacity;
+  int Capacity = format::kPageCapacity;
   int32_t SlotSize = 0;
-  int EntrySize() const { return KeyLength + kEntryOverhead; }
+  int EntrySize() const { return format::EntrySize(KeyLength); }
 };
 
 // Derives the key length from a header exactly as an opening engine must: capacity 0 reads as
 // 62, the slot must divide into whole entries, the key length must be 1..30. On failure the
 // reason is returned in `problem`.
-std::optional<PageGeometry> DerivePageGeometry(const IndexHeader& header, std::string& problem);
+std::optional<PageGeometry> DerivePageGeometry(const format::IndexHeader& header, std::string& problem);
 
 struct PageEntry {
   int32_t Ref = 0;

@@ -37,7 +37,7 @@ void Inspect(const std::string& blockName, const KeyBuilder* keys, FileBlockLayo
   RecordVisitor visit;
   if (expected || keepRecords) {
     visit = [&](int32_t ref, std::span<const unsigned char> bytes) {
-      bool live = disk::Int32At(bytes.data()) == 0;
+      bool live = format::IsLiveRecord(bytes.data());
       if (expected && live) expected->AddRecord(ref, bytes, out);
       if (keepRecords) layout.records.push_back({ref, live, {bytes.begin(), bytes.end()}});
     };

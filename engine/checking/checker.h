@@ -1,6 +1,7 @@
 #pragma once
 // The integrity checker of one file block. It reads the data and index files with its own
-// code, never through the engine, trusts no header value, and reports every problem it finds
+// code, never through the engine's file blocks or B-tree code (only the byte layout is shared,
+// engine/core/file_format.h), trusts no header value, and reports every problem it finds
 // as one human-readable line. A damaged file never makes it crash, hang or allocate beyond
 // the size of the files it reads.
 //
@@ -18,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/checking/block_reader_format.h"
+#include "engine/core/file_format.h"
 
 namespace tf::engine {
 
@@ -106,7 +107,7 @@ struct LayoutEntry {
 struct IndexLayout {
   int keyNr = 0;
   bool headerRead = false;
-  disk::IndexHeader header;
+  format::IndexHeader header;
   int keyLength = 0;        // 0 when the header's geometry is unusable
   bool treeRead = false;    // entries below are the tree's, in order
   std::vector<LayoutEntry> entries;
@@ -118,7 +119,7 @@ struct FileBlockLayout {
   bool dataFound = false;
   bool headerRead = false;
   int64_t dataFileSize = 0;
-  disk::DataHeader header;
+  format::DataHeader header;
   std::vector<LayoutRecord> records;  // every slot 1..RecordCount present in the file
   std::vector<IndexLayout> indexes;   // keys 1..KeyCount whose header could be located
   std::vector<Finding> findings;      // what a check of the same files reports

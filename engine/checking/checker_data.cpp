@@ -8,12 +8,12 @@
 namespace tf::engine {
 namespace {
 
-using disk::kEndOfChain;
+using format::kEndOfChain;
 using std::to_string;
 
 constexpr int64_t kScanChunkBytes = 64 * 1024;
 
-void CheckHeaderFields(const disk::DataHeader& h, int64_t fileSize, FindingList& out) {
+void CheckHeaderFields(const format::DataHeader& h, int64_t fileSize, FindingList& out) {
   if (h.RecordLength < kMinRecordLength)
     out.Add(Problem::RecordLengthInvalid, 0,
             "RecordLength " + to_string(h.RecordLength) + " is below 21; no record can be located");
@@ -26,7 +26,7 @@ void CheckHeaderFields(const disk::DataHeader& h, int64_t fileSize, FindingList&
             "UpdateFlag is " + to_string(h.UpdateFlag) +
                 ": the file block was not closed after its last change");
   if (h.RecordLength >= kMinRecordLength && h.RecordCount >= 0) {
-    int64_t expected = (int64_t(h.RecordCount) + 1) * h.RecordLength;
+    int64_t expected = format::DataFileLength(h.RecordCount, h.RecordLength);
     if (fileSize != expected) {
       std::string text = "data file holds " + to_string(fileSize) + " bytes, but RecordCount " +
                          to_string(h.RecordCount) + " and RecordLength " + to_string(h.RecordLength) +
@@ -40,7 +40,7 @@ void CheckHeaderFields(const disk::DataHeader& h, int64_t fileSize, FindingList&
 void CheckHeaderPadding(const disk::RawFile& file, int32_t recordLength, FindingList& out) {
   std::vector<unsigned char> slot;
   if (!file.ReadAt(0, recordLength, slot)) return;  // a short file is reported already
-  auto nonZero = std::find_if(slot.begin() + disk::kDataHeaderSize, slot.end(),
+  auto nonZero = std::find_if(slot.begin() + format::kDataHeaderSize, slot.end(),
                               [](unsigned char b) { return b != 0; });
   if (nonZero != slot.end())
     out.Add(Problem::HeaderPadding, 0,
@@ -56,10 +56,10 @@ void ScanRecords(const disk::RawFile& file, int32_t recordLength, int32_t count,
   std::vector<unsigned char> chunk;
   for (int32_t first = 1; first <= count;) {
     int64_t n = std::min<int64_t>(perChunk, int64_t(count) - first + 1);
-    if (!file.ReadAt(int64_t(first) * recordLength, n * recordLength, chunk)) return;
+    if (!file.ReadAt(format::RecordSlotOffset(first, recordLength), n * recordLength, chunk)) return;
     for (int64_t i = 0; i < n; ++i) {
       std::span<const unsigned char> slot(chunk.data() + i * recordLength, size_t(recordLength));
-      map.links.push_back(disk::Int32At(slot.data()));
+      map.links.push_back(format::DeletedLink(slot.data()));
       if (visit) visit(first + int32_t(i), slot);
     }
     first += int32_t(n);
@@ -67,7 +67,7 @@ void ScanRecords(const disk::RawFile& file, int32_t recordLength, int32_t count,
 }
 
 // Follows the free chain from FirstFree; returns false when it is broken (reported).
-bool WalkFreeChain(const disk::DataHeader& h, const RecordMap& map, std::vector<bool>& chained,
+bool WalkFreeChain(const format::DataHeader& h, const RecordMap& map, std::vector<bool>& chained,
                    FindingList& out) {
   int64_t length = 0;
   std::string from = "FirstFree";
@@ -92,7 +92,7 @@ bool WalkFreeChain(const disk::DataHeader& h, const RecordMap& map, std::vector<
     chained[ref] = true;
     ++length;
     int32_t link = map.links[ref - 1];
-    if (link == 0) {
+    if (link == format::kLiveRecord) {
       out.Add(Problem::FreeChainLiveSlot, 0,
               "free chain: record " + to_string(ref) +
                   " is chained but its first four bytes are 0, the mark of a live record");
@@ -114,20 +114,20 @@ bool WalkFreeChain(const disk::DataHeader& h, const RecordMap& map, std::vector<
 RecordMap::State RecordMap::StateOf(int32_t ref) const {
   if (ref < 1 || ref > recordCount) return State::OutOfRange;
   if (size_t(ref) > links.size()) return State::BeyondFile;
-  return links[ref - 1] == 0 ? State::Live : State::Deleted;
+  return links[ref - 1] == format::kLiveRecord ? State::Live : State::Deleted;
 }
 
 DataInspection InspectDataFile(const disk::RawFile& file, FindingList& out,
                                const RecordVisitor& visit) {
   DataInspection result;
-  unsigned char raw[disk::kDataHeaderSize];
-  if (!file.ReadAt(0, disk::kDataHeaderSize, raw)) {
+  unsigned char raw[format::kDataHeaderSize];
+  if (!file.ReadAt(0, format::kDataHeaderSize, raw)) {
     out.Add(Problem::DataHeaderShort, 0,
             "data file holds " + to_string(file.Size()) + " bytes, less than its 21-byte header");
     return result;
   }
   result.headerRead = true;
-  const disk::DataHeader h = result.header = disk::DecodeDataHeader(raw);
+  const format::DataHeader h = result.header = format::DataHeader::Decode(raw);
   CheckHeaderFields(h, file.Size(), out);
   if (h.RecordLength < kMinRecordLength || h.RecordCount < 0) return result;
 
@@ -142,7 +142,7 @@ DataInspection InspectDataFile(const disk::RawFile& file, FindingList& out,
   std::vector<bool> chained(map.links.size() + 1, false);
   if (!WalkFreeChain(h, map, chained, out)) return result;
   for (size_t ref = 1; ref <= map.links.size(); ++ref) {
-    if (map.links[ref - 1] != 0 && !chained[ref])
+    if (map.links[ref - 1] != format::kLiveRecord && !chained[ref])
       out.Add(Problem::DeletedSlotNotChained, 0,
               "record " + to_string(ref) + " is marked deleted (link " +
                   to_string(map.links[ref - 1]) + ") but is not in the free chain");

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/checking/block_reader.h"
-#include "engine/checking/block_reader_format.h"
+#include "engine/core/file_format.h"
 #include "engine/checking/checker_findings.h"
 
 namespace tf::engine {
@@ -26,7 +26,7 @@ class RecordMap {
 
 struct DataInspection {
   bool headerRead = false;
-  disk::DataHeader header;
+  format::DataHeader header;
   RecordMap records;
 };
 

@@ -8,7 +8,7 @@
 namespace tf::engine {
 namespace {
 
-using disk::kEndOfChain;
+using format::kEndOfChain;
 using std::to_string;
 
 enum class PageUse : uint8_t { Unseen, InTree, Free };
@@ -20,7 +20,7 @@ std::string PageRefDescription(int32_t parent, int entry) {
 }
 
 // Walks one key's tree and free chain. Every page is visited at most once and the descent is
-// bounded by the engine's own depth limit, so a looping or garbage tree ends quickly.
+// bounded by the format's depth limit, so a looping or garbage tree ends quickly.
 class TreeCheck {
  public:
   TreeCheck(const disk::RawFile& file, IndexInspection& key, int64_t sectionOffset,
@@ -63,15 +63,15 @@ class TreeCheck {
   }
 
   bool ReadPage(int32_t page, disk::Page& out) {
-    if (!file_.ReadAt(int64_t(page) * recordSize_ + sectionOffset_, g_.SlotSize, slot_)) return false;
+    if (!file_.ReadAt(format::PageOffset(page, recordSize_, sectionOffset_), g_.SlotSize, slot_)) return false;
     out = disk::DecodePage(slot_, g_);
     return true;
   }
 
   void Visit(int32_t page, int32_t parent, int entry, int depth) {
-    if (depth > disk::kMaxTreeDepth) {
+    if (depth > format::kMaxTreeDepth) {
       if (!depthReported_)
-        Add(Problem::TreeTooDeep, "the tree is deeper than " + to_string(disk::kMaxTreeDepth) +
+        Add(Problem::TreeTooDeep, "the tree is deeper than " + to_string(format::kMaxTreeDepth) +
                                       " levels below page " + to_string(parent));
       depthReported_ = true;
       return;
@@ -99,9 +99,10 @@ class TreeCheck {
     if (p.EntryCount < 1 || p.EntryCount > g_.Capacity)
       Add(Problem::PageEntryCount, name + " holds " + to_string(p.EntryCount) + " entries, not 1.." +
                                        to_string(g_.Capacity));
-    else if (!isRoot && p.EntryCount < disk::kMinNonRootEntries)
+    else if (!isRoot && p.EntryCount < format::kMinPageFill)
       Add(Problem::PageUnderfilled, name + " holds " + to_string(p.EntryCount) +
-                                        " entries; a non-root page needs at least 31");
+                                        " entries; a non-root page needs at least " +
+                                        to_string(format::kMinPageFill));
     bool leaf = p.LeftChild == 0;
     bool mixed = std::any_of(p.Entries.begin(), p.Entries.end(),
                              [leaf](const disk::PageEntry& e) { return (e.Child == 0) != leaf; });
@@ -154,7 +155,7 @@ class TreeCheck {
   void WalkFreeChain() {
     int64_t length = 0;
     std::string from = "FirstFreePage";
-    unsigned char link[4];
+    unsigned char link[format::kFreePageLinkSize];
     for (int32_t page = h_.FirstFreePage; page != kEndOfChain;) {
       if (page < 1 || page > h_.PageCount) {
         Add(Problem::PageFreeChainLink, "free page chain: " + from + " links to " + to_string(page) +
@@ -178,9 +179,9 @@ class TreeCheck {
       }
       use_[page] = PageUse::Free;
       ++length;
-      if (!file_.ReadAt(int64_t(page) * recordSize_ + sectionOffset_, 4, link)) return;
+      if (!file_.ReadAt(format::PageOffset(page, recordSize_, sectionOffset_), sizeof link, link)) return;
       from = "page " + to_string(page);
-      page = disk::Int32At(link);
+      page = format::FreePageLink(link);
     }
     if (length != h_.FreePageCount)
       Add(Problem::PageFreeChainLength, "free page chain holds " + to_string(length) +
@@ -189,7 +190,7 @@ class TreeCheck {
 
   const disk::RawFile& file_;
   IndexInspection& key_;
-  const disk::IndexHeader& h_;
+  const format::IndexHeader& h_;
   const disk::PageGeometry g_;
   const int64_t sectionOffset_;
   const int64_t recordSize_;
@@ -203,12 +204,13 @@ class TreeCheck {
 };
 
 void CheckHeaderFields(const IndexInspection& key, FindingList& out) {
-  const disk::IndexHeader& h = key.header;
-  if (key.geometry && key.geometry->Capacity != disk::kPageCapacity)
+  const format::IndexHeader& h = key.header;
+  if (key.geometry && key.geometry->Capacity != format::kPageCapacity)
     out.Add(Problem::PageGeometry, key.keyNr,
             "PageCapacity " + to_string(h.PageCapacity) + " with PageSlotSize " +
-                to_string(h.PageSlotSize) + " differs from 62-entry pages of " +
-                to_string(disk::PageSlotSizeFor(key.geometry->KeyLength)) + " bytes");
+                to_string(h.PageSlotSize) + " differs from " + to_string(format::kPageCapacity) +
+                "-entry pages of " + to_string(format::PageSlotSizeFor(key.geometry->KeyLength)) +
+                " bytes");
   if (h.AllowDuplicates > 1)
     out.Add(Problem::IndexHeaderField, key.keyNr,
             "AllowDuplicates is " + to_string(h.AllowDuplicates) + ", not 0 or 1");
@@ -225,7 +227,7 @@ void CheckHeaderRecordPadding(const disk::RawFile& file, const std::vector<int64
   std::vector<unsigned char> record;
   if (!file.ReadAt(0, recordSize, record)) return;
   for (int64_t offset : offsets)
-    std::fill_n(record.begin() + offset, disk::kIndexHeaderSize, 0);
+    std::fill_n(record.begin() + offset, format::kIndexHeaderSize, 0);
   auto nonZero = std::find_if(record.begin(), record.end(), [](unsigned char b) { return b != 0; });
   if (nonZero != record.end())
     out.Add(Problem::IndexHeaderField, 0,
@@ -259,8 +261,8 @@ std::vector<IndexInspection> InspectIndexFile(const disk::RawFile& file, int key
   int64_t offset = 0;
   bool allLocated = true;
   for (int k = 1; k <= keyCount; ++k) {
-    unsigned char raw[disk::kIndexHeaderSize];
-    if (!file.ReadAt(offset, disk::kIndexHeaderSize, raw)) {
+    unsigned char raw[format::kIndexHeaderSize];
+    if (!file.ReadAt(offset, format::kIndexHeaderSize, raw)) {
       out.Add(Problem::IndexHeaderUnreadable, k,
               "the header at offset " + to_string(offset) + " lies beyond the end of the index file (" +
                   to_string(file.Size()) + " bytes)");
@@ -269,7 +271,7 @@ std::vector<IndexInspection> InspectIndexFile(const disk::RawFile& file, int key
     }
     IndexInspection key;
     key.keyNr = k;
-    key.header = disk::DecodeIndexHeader(raw);
+    key.header = format::IndexHeader::Decode(raw);
     std::string problem;
     key.geometry = disk::DerivePageGeometry(key.header, problem);
     if (!key.geometry) out.Add(Problem::PageGeometry, k, problem);
@@ -277,7 +279,7 @@ std::vector<IndexInspection> InspectIndexFile(const disk::RawFile& file, int key
     keys.push_back(std::move(key));
     offsets.push_back(offset);
     // The next key's section follows this one's slot, whatever the slot size says.
-    if (keys.back().header.PageSlotSize < disk::kIndexHeaderSize) {
+    if (keys.back().header.PageSlotSize < format::kIndexHeaderSize) {
       if (k < keyCount)
         out.Add(Problem::IndexHeaderUnreadable, 0,
                 "the headers of keys " + to_string(k + 1) + ".." + to_string(keyCount) +

@@ -15,7 +15,7 @@ namespace tf::engine {
 
 struct IndexInspection {
   int keyNr = 0;
-  disk::IndexHeader header;
+  format::IndexHeader header;
   std::optional<disk::PageGeometry> geometry;
   bool treeRead = false;
   std::vector<LayoutEntry> entries;  // in tree order

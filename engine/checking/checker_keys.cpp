@@ -39,7 +39,7 @@ void ExpectedKeys::Compare(int keyCount, const std::vector<IndexInspection>& ind
     size_t k = size_t(index.keyNr) - 1;
     std::vector<LayoutEntry> expected;
     for (const Built& b : built_)
-      if (k < b.keys.size()) expected.push_back({b.keys[k].substr(0, disk::kMaxKeyChars), b.ref});
+      if (k < b.keys.size()) expected.push_back({b.keys[k].substr(0, format::kMaxKeyLength), b.ref});
     std::vector<LayoutEntry> actual = index.entries;
     std::sort(expected.begin(), expected.end(), EntryBefore);
     std::sort(actual.begin(), actual.end(), EntryBefore);

@@ -6,7 +6,7 @@
 namespace tf::engine::detail {
 namespace {
 
-constexpr int kMaxEntryBytes = kMaxKeyLength + kEntryOverhead;
+constexpr int kMaxEntryBytes = EntrySize(kMaxKeyLength);
 
 // Entries laid end to end while pages are re-shared: up to two full pages, the new entry and
 // a separator.
@@ -25,7 +25,7 @@ class EntrySeq {
   // A separator taken down from the parent carries the LeftChild of the page to its right.
   void AppendSeparator(const uint8_t* e, int32_t child) {
     Append(e);
-    StoreI32(At(n_ - 1) + 4, child);
+    SetEntryChild(At(n_ - 1), child);
   }
 
  private:
@@ -47,9 +47,9 @@ void FillPage(Page& page, int32_t leftChild, EntrySeq& seq, int from, int count,
 void Distribute(EntrySeq& seq, int leftCount, Page& left, int32_t leftLeftChild, Page& right,
                 uint8_t* sep, int stride) {
   uint8_t* mid = seq.At(leftCount);
-  int32_t rightLeftChild = LoadI32(mid + 4);
+  int32_t rightLeftChild = EntryChild(mid);
   std::memcpy(sep, mid, size_t(stride));
-  StoreI32(sep + 4, right.Number());
+  SetEntryChild(sep, right.Number());
   FillPage(left, leftLeftChild, seq, 0, leftCount, stride);
   FillPage(right, rightLeftChild, seq, leftCount + 1, seq.Size() - leftCount - 1, stride);
 }
@@ -95,7 +95,7 @@ struct Allocation {
 // failure leaves the index as it was.
 bool AllocatePage(PinSet& pins, FileBlock* fb, int keyNr, Allocation& out) {
   KeyIndex& k = fb->keys[keyNr];
-  if (k.FirstFreePage == -1) {
+  if (k.FirstFreePage == kEndOfChain) {
     int32_t page = k.PageCount + 1;
     if (fb->indexRecordCount <= page) {
       size_t n = size_t(fb->indexRecordSize);
@@ -120,8 +120,8 @@ bool AllocatePage(PinSet& pins, FileBlock* fb, int keyNr, Allocation& out) {
   }
   PageBuffer* b = pins.Fetch(fb, keyNr, page);
   if (!b) return false;
-  int32_t link = LoadI32(b->data);
-  if (link == 0 || link > k.PageCount || link < -1) {
+  int32_t link = FreePageLink(b->data);
+  if (link == 0 || link > k.PageCount || link < kEndOfChain) {
     Fail(status::kFreeChainDamaged);
     return false;
   }
@@ -149,7 +149,7 @@ void UndoAllocations(FileBlock* fb, int keyNr, const std::vector<Allocation>& do
 // change stays in the pool like any other, so freeing needs no I/O.
 void ReleasePage(FileBlock* fb, int keyNr, PageBuffer* b) {
   KeyIndex& k = fb->keys[keyNr];
-  StoreI32(b->data, k.FirstFreePage);
+  SetFreePageLink(b->data, k.FirstFreePage);
   b->freedPage = true;
   b->changed = true;
   k.FirstFreePage = b->page;
@@ -159,8 +159,8 @@ void ReleasePage(FileBlock* fb, int keyNr, PageBuffer* b) {
 
 // A path from the root, with the page of each step pinned.
 struct PinnedPath {
-  PathStep steps[kMaxDepth];
-  Page pages[kMaxDepth];
+  PathStep steps[kMaxTreeDepth];
+  Page pages[kMaxTreeDepth];
   int depth = 0;
   bool onEntry = false;
 };
@@ -170,7 +170,7 @@ Found Descend(PinSet& pins, FileBlock* fb, int keyNr, const Probe& probe, Pinned
   path.depth = 0;
   int32_t page = k.RootPage;
   for (;;) {
-    if (path.depth == kMaxDepth) {
+    if (path.depth == kMaxTreeDepth) {
       Fail(status::kIndexDefective);
       return Found::Error;
     }
@@ -194,7 +194,7 @@ Found Descend(PinSet& pins, FileBlock* fb, int keyNr, const Probe& probe, Pinned
 }
 
 bool Push(PinSet& pins, FileBlock* fb, int keyNr, PinnedPath& path, int32_t page, Page& out) {
-  if (path.depth == kMaxDepth) {
+  if (path.depth == kMaxTreeDepth) {
     Fail(status::kIndexDefective);
     return false;
   }
@@ -249,9 +249,9 @@ void InsertEntry(FileBlock* fb, int keyNr, int32_t ref, std::string_view key) {
   KeyIndex& k = fb->keys[keyNr];
   const int stride = k.Stride;
   uint8_t carry[kMaxEntryBytes] = {};
-  StoreI32(carry, ref);
-  carry[8] = static_cast<uint8_t>(key.size());
-  std::memcpy(carry + 9, key.data(), key.size());
+  SetEntryRef(carry, ref);
+  carry[entry::kKeyLength] = static_cast<uint8_t>(key.size());
+  std::memcpy(carry + entry::kKey, key.data(), key.size());
 
   PinSet pins;
   std::vector<Allocation> allocs;
@@ -286,7 +286,7 @@ void InsertEntry(FileBlock* fb, int keyNr, int32_t ref, std::string_view key) {
     Page sibling;
     bool siblingRight;
   };
-  Step plan[kMaxDepth];
+  Step plan[kMaxTreeDepth];
   int newPages = 0;
   int level = path.depth - 1;
   int top;
@@ -338,7 +338,9 @@ void InsertEntry(FileBlock* fb, int keyNr, int32_t ref, std::string_view key) {
       int j = path.steps[level - 1].index;
       Page sib = s.sibling;
       int sc = sib.Count();
-      int keep = (sc + 64) / 2;  // what the overflowing page keeps
+      // The page's 62 + 1 entries, the separator and the sibling's sc are shared out; the
+      // overflowing page keeps half of them.
+      int keep = (sc + kPageCapacity + 2) / 2;
       uint8_t sep[kMaxEntryBytes];
       if (s.siblingRight) {
         seq.AppendPage(page, 1, pos - 1);
@@ -425,7 +427,7 @@ void RemoveEntry(FileBlock* fb, int keyNr, int32_t ref, std::string_view key) {
     bool siblingRight;
     int move;
   };
-  Step plan[kMaxDepth];
+  Step plan[kMaxTreeDepth];
   int level = leafLevel;
   int count = path.pages[leafLevel].Count() - 1;
   int top;
@@ -460,7 +462,7 @@ void RemoveEntry(FileBlock* fb, int keyNr, int32_t ref, std::string_view key) {
     uint8_t moved[kMaxEntryBytes];
     std::memcpy(moved, leaf.Entry(leafIndex), size_t(stride));
     Page inner = path.pages[foundLevel];
-    StoreI32(moved + 4, inner.Child(foundIndex));
+    SetEntryChild(moved, inner.Child(foundIndex));
     ReplaceEntry(inner, foundIndex, moved, stride);
   }
   RemoveAt(leaf, leafIndex, stride);
@@ -526,7 +528,7 @@ namespace {
 bool DescendEdge(PinSet& pins, FileBlock* fb, int keyNr, int32_t page, bool first) {
   KeyIndex& k = fb->keys[keyNr];
   for (;;) {
-    if (k.depth == kMaxDepth) {
+    if (k.depth == kMaxTreeDepth) {
       Fail(status::kIndexDefective);
       return false;
     }
@@ -604,7 +606,7 @@ bool StepPrev(FileBlock* fb, int keyNr) {
 bool LastEntry(FileBlock* fb, int keyNr, int32_t& ref, std::string& key) {
   PinSet pins;
   int32_t page = fb->keys[keyNr].RootPage;
-  for (int depth = 0; depth < kMaxDepth; ++depth) {
+  for (int depth = 0; depth < kMaxTreeDepth; ++depth) {
     Page p = LoadPage(pins, fb, keyNr, page);
     if (!p) return false;
     if (p.IsLeaf()) {

@@ -22,19 +22,20 @@ class Page {
   PageBuffer* Buffer() const { return buf_; }
   int32_t Number() const { return buf_->page; }
 
-  int Count() const { return LoadI16(Bytes()); }
-  void SetCount(int n) { StoreI16(Bytes(), static_cast<int16_t>(n)); }
+  int Count() const { return PageEntryCount(Bytes()); }
+  void SetCount(int n) { SetPageEntryCount(Bytes(), static_cast<int16_t>(n)); }
   bool IsLeaf() const { return LeftChild() == 0; }
-  int32_t LeftChild() const { return LoadI32(Bytes() + 2); }
-  uint8_t* Entry(int i) const { return Bytes() + kPageHeaderSize + (i - 1) * stride_; }
-  int32_t Ref(int i) const { return LoadI32(Entry(i)); }
-  int32_t Child(int i) const { return i == 0 ? LeftChild() : LoadI32(Entry(i) + 4); }
-  void SetChild(int i, int32_t c) { StoreI32(i == 0 ? Bytes() + 2 : Entry(i) + 4, c); }
-  std::string_view Key(int i) const {
-    const uint8_t* e = Entry(i);
-    int len = e[8] <= keyLength_ ? e[8] : keyLength_;  // a damaged length byte never reads past the entry
-    return {reinterpret_cast<const char*>(e + 9), static_cast<size_t>(len)};
+  int32_t LeftChild() const { return PageLeftChild(Bytes()); }
+  uint8_t* Entry(int i) const { return Bytes() + EntryOffset(i - 1, stride_); }
+  int32_t Ref(int i) const { return EntryRef(Entry(i)); }
+  int32_t Child(int i) const { return i == 0 ? LeftChild() : EntryChild(Entry(i)); }
+  void SetChild(int i, int32_t c) {
+    if (i == 0)
+      SetPageLeftChild(Bytes(), c);
+    else
+      SetEntryChild(Entry(i), c);
   }
+  std::string_view Key(int i) const { return EntryKey(Entry(i), keyLength_); }
   void Changed() { buf_->changed = true; }
 
  private:

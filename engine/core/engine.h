@@ -13,15 +13,17 @@
 #include <string_view>
 
 #include "engine/core/engine_status.h"
+#include "engine/core/file_format.h"
 
 namespace tf::engine {
 
 struct FileBlock;  // one open file block; the handle callers pass to every operation
 
-inline constexpr int kMaxKeyLength = 30;
-inline constexpr int kMaxKeys = 100;
+// Limits the file format sets (file_format.h).
+using format::kMaxKeyLength;
+using format::kMaxKeys;
+using format::kMinRecordLength;
 inline constexpr int kMinPageBuffers = 8;
-inline constexpr int kMinRecordLength = 21;
 // The pool the program asks for at start; files and behaviour do not depend on it. Chosen
 // from the invoices benchmark (bench/README.md): at a million records the smallest pool
 // spends most of the add phase writing back and re-reading pages. Buffer memory becomes

@@ -19,38 +19,6 @@ std::vector<FileBlock*>& OpenFileBlocks() {
   return open;
 }
 
-void DataHeader::Encode(uint8_t* out) const {
-  StoreI32(out + 0, FirstFree);
-  StoreI32(out + 4, DeletedCount);
-  StoreI32(out + 8, RecordCount);
-  StoreI32(out + 12, RecordLength);
-  StoreI32(out + 16, KeyCount);
-  out[20] = UpdateFlag;
-}
-
-DataHeader DataHeader::Decode(const uint8_t* in) {
-  DataHeader h;
-  h.FirstFree = LoadI32(in + 0);
-  h.DeletedCount = LoadI32(in + 4);
-  h.RecordCount = LoadI32(in + 8);
-  h.RecordLength = LoadI32(in + 12);
-  h.KeyCount = LoadI32(in + 16);
-  h.UpdateFlag = in[20];
-  return h;
-}
-
-void KeyIndex::EncodeHeader(uint8_t* out) const {
-  std::memset(out, 0, kIndexHeaderSize);
-  StoreI32(out + 0, FirstFreePage);
-  StoreI32(out + 4, FreePageCount);
-  StoreI32(out + 8, PageCount);
-  StoreI32(out + 12, PageSlotSize);
-  StoreI32(out + 16, RootPage);
-  out[20] = AllowDuplicates;
-  StoreI32(out + 22, EntryCount);
-  StoreI16(out + 26, PageCapacity);
-}
-
 int32_t MapOsError(FilePrimitive primitive, int err, const std::string& path) {
   const bool missing = err == ENOENT;
   switch (primitive) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,45 +13,15 @@
 
 namespace tf::engine::detail {
 
+// The engine reads and writes its files through the format's offsets and field helpers.
+using namespace format;
+
+// Carried by a handle while it names an open file block (never stored in a file).
 inline constexpr uint32_t kSignature = 0x11195851;
-inline constexpr int kDataHeaderSize = 21;
-inline constexpr int kUpdateFlagOffset = 20;
-inline constexpr int kIndexHeaderSize = 28;
-inline constexpr int kPageCapacity = 62;
-inline constexpr int kMinPageFill = 31;
-inline constexpr int kPageHeaderSize = 6;  // int16 count + int32 LeftChild
-inline constexpr int kEntryOverhead = 9;   // int32 Ref + int32 Child + length byte
-inline constexpr int kMaxDepth = 8;        // a path deeper than this only comes from a damaged index
-inline constexpr int kMaxPageSlotSize = kPageCapacity * kMaxKeyLength + 564;
 
-inline int PageSlotSizeFor(int keyLength) { return kPageCapacity * keyLength + 564; }
-
-// Little-endian field access on byte images.
-inline int32_t LoadI32(const uint8_t* p) {
-  uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-  return static_cast<int32_t>(v);
-}
-inline int16_t LoadI16(const uint8_t* p) { return static_cast<int16_t>(uint16_t(p[0]) | uint16_t(p[1]) << 8); }
-inline void StoreI32(uint8_t* p, int32_t v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  p[0] = uint8_t(u); p[1] = uint8_t(u >> 8); p[2] = uint8_t(u >> 16); p[3] = uint8_t(u >> 24);
-}
-inline void StoreI16(uint8_t* p, int16_t v) {
-  uint16_t u = static_cast<uint16_t>(v);
-  p[0] = uint8_t(u); p[1] = uint8_t(u >> 8);
-}
-
-struct DataHeader {
-  int32_t FirstFree = -1;
-  int32_t DeletedCount = 0;
-  int32_t RecordCount = 0;
-  int32_t RecordLength = 0;
-  int32_t KeyCount = 0;
-  uint8_t UpdateFlag = 0;
-
-  void Encode(uint8_t* out) const;
-  static DataHeader Decode(const uint8_t* in);
-};
+// Index record 0 of a new index file: each key's header, for an empty tree of pages of its key
+// length, at the start of its section; zero elsewhere. Laid out as MakeFileBlock lays it out.
+std::vector<uint8_t> NewIndexRecordZero(std::span<const KeyDescriptor> descriptors, int keyCount);
 
 // One step of a position path: the page and, on inner levels, the entry whose Child was
 // followed (0 = LeftChild); on the last level the current entry or the gap after `index`.
@@ -61,32 +32,24 @@ struct PathStep {
   PageBuffer* buffer = nullptr;  // where the page was last seen: a hint, checked before use
 };
 
-struct KeyIndex {
-  // Header fields (index record 0).
-  int32_t EntryCount = 0;
-  int32_t FirstFreePage = -1;
-  int32_t FreePageCount = 0;
-  int32_t PageCount = 0;
-  int32_t PageSlotSize = 0;
-  int32_t RootPage = 0;
-  uint8_t AllowDuplicates = 0;
-  int16_t PageCapacity = kPageCapacity;
+// One key of an open file block: its header fields (index record 0), what they imply, and the
+// index's current position.
+struct KeyIndex : IndexHeader {
   // Derived.
   int KeyLength = 0;
-  int Stride = 0;  // bytes per entry on disk: KeyLength + 9
+  int Stride = 0;  // bytes per entry on disk: EntrySize(KeyLength)
   int64_t SectionOffset = 0;
   bool headerChanged = false;
   bool lastPageFromFreeChain = false;
   // Current position.
-  PathStep path[kMaxDepth];
+  PathStep path[kMaxTreeDepth];
   int depth = 0;              // 0 = no position
   bool onEntry = false;       // last step names an entry (else the gap after it, in a leaf)
   bool positionValid = false; // false after AddKey / DeleteKey on this index
   // Buffers of the pages the last descent passed through, by level: the next descent checks
   // them before looking the pages up.
-  PageBuffer* levelHint[kMaxDepth] = {};
+  PageBuffer* levelHint[kMaxTreeDepth] = {};
 
-  void EncodeHeader(uint8_t* out) const;
   void ResetPosition() { depth = 0; onEntry = false; positionValid = false; }
 };
 
@@ -102,7 +65,7 @@ struct FileBlock {
   int indexFd = -1;
   int journalFd = -1;
   std::string dataName, indexName, journalName;
-  detail::DataHeader header;
+  format::DataHeader header;
   int keyCount = 0;
   int64_t indexRecordSize = 0;
   int64_t indexRecordCount = 0;

@@ -84,23 +84,6 @@ bool SyncDirectory(const std::string& path) {
 
 bool ValidKeyLength(int length) { return length >= 1 && length <= kMaxKeyLength; }
 
-// Lays out the index headers of a new file block: each key's section follows the previous
-// ones, its page slot holds 62 entries.
-std::vector<KeyIndex> NewKeyIndexes(std::span<const KeyDescriptor> descriptors, int keyCount) {
-  std::vector<KeyIndex> keys(size_t(keyCount) + 1);
-  int64_t offset = 0;
-  for (int i = 1; i <= keyCount; ++i) {
-    KeyIndex& k = keys[size_t(i)];
-    k.KeyLength = descriptors[size_t(i - 1)].KeyLength;
-    k.Stride = k.KeyLength + kEntryOverhead;
-    k.PageSlotSize = PageSlotSizeFor(k.KeyLength);
-    k.AllowDuplicates = descriptors[size_t(i - 1)].AllowDuplicates ? 1 : 0;
-    k.SectionOffset = offset;
-    offset += k.PageSlotSize;
-  }
-  return keys;
-}
-
 bool WriteNewDataFile(const std::string& path, int recordLength, int keyCount) {
   int fd = -1;
   if (!OpenFile(path, OpenMode::CreateAlways, fd)) return false;
@@ -113,13 +96,9 @@ bool WriteNewDataFile(const std::string& path, int recordLength, int keyCount) {
   return CloseFile(fd) && ok;
 }
 
-bool WriteNewIndexFile(const std::string& path, const std::vector<KeyIndex>& keys) {
+bool WriteNewIndexFile(const std::string& path, const std::vector<uint8_t>& record0) {
   int fd = -1;
   if (!OpenFile(path, OpenMode::CreateAlways, fd)) return false;
-  int64_t size = 0;
-  for (size_t i = 1; i < keys.size(); ++i) size += keys[i].PageSlotSize;
-  std::vector<uint8_t> record0(size_t(size), 0);
-  for (size_t i = 1; i < keys.size(); ++i) keys[i].EncodeHeader(record0.data() + keys[i].SectionOffset);
   bool ok = WriteExact(fd, record0.data(), record0.size(), 0) && SyncFile(fd);
   return CloseFile(fd) && ok;
 }
@@ -134,24 +113,18 @@ bool ReadIndexHeaders(FileBlock* fb) {
     KeyIndex& k = fb->keys[size_t(i)];
     if (!ReadExact(fb->indexFd, raw, kIndexHeaderSize, offset)) return false;
     k = KeyIndex{};
-    k.FirstFreePage = LoadI32(raw + 0);
-    k.FreePageCount = LoadI32(raw + 4);
-    k.PageCount = LoadI32(raw + 8);
-    k.PageSlotSize = LoadI32(raw + 12);
-    k.RootPage = LoadI32(raw + 16);
-    k.AllowDuplicates = raw[20];
-    k.EntryCount = LoadI32(raw + 22);
-    int capacity = LoadI16(raw + 26);
-    if (capacity == 0) capacity = kPageCapacity;
+    static_cast<IndexHeader&>(k) = IndexHeader::Decode(raw);
+    k.Unused = 0;  // the close writes the byte back as 0, whatever it held
+    const int capacity = StatedPageCapacity(k.PageCapacity);
     // Pages are always laid out for 62 entries; another capacity is not a file of ours.
     if (capacity != kPageCapacity) return Fail(status::kIndexCapacity), false;
     if (k.PageSlotSize < kPageHeaderSize || (k.PageSlotSize - kPageHeaderSize) % capacity != 0)
       return Fail(status::kIndexPageSize), false;
-    int keyLength = (k.PageSlotSize - kPageHeaderSize) / capacity - kEntryOverhead;
+    const int keyLength = static_cast<int>(KeyLengthForSlot(k.PageSlotSize, capacity));
     if (!ValidKeyLength(keyLength)) return Fail(status::kIndexKeyLength), false;
     k.PageCapacity = static_cast<int16_t>(capacity);
     k.KeyLength = keyLength;
-    k.Stride = keyLength + kEntryOverhead;
+    k.Stride = EntrySize(keyLength);
     k.SectionOffset = offset;
     offset += k.PageSlotSize;
   }
@@ -173,11 +146,26 @@ bool ReadIndexHeaders(FileBlock* fb) {
 
 }  // namespace
 
+std::vector<uint8_t> detail::NewIndexRecordZero(std::span<const KeyDescriptor> descriptors, int keyCount) {
+  int64_t size = 0;
+  for (int i = 0; i < keyCount; ++i) size += PageSlotSizeFor(descriptors[size_t(i)].KeyLength);
+  std::vector<uint8_t> record0(size_t(size), 0);
+  int64_t section = 0;
+  for (int i = 0; i < keyCount; ++i) {
+    IndexHeader h;  // an empty tree: no root, no pages, no free chain
+    h.PageSlotSize = PageSlotSizeFor(descriptors[size_t(i)].KeyLength);
+    h.AllowDuplicates = descriptors[size_t(i)].AllowDuplicates ? 1 : 0;
+    h.Encode(record0.data() + section);
+    section += h.PageSlotSize;
+  }
+  return record0;
+}
+
 bool detail::SaneDataHeader(const DataHeader& h, int64_t fileSize) {
   if (h.RecordLength < kMinRecordLength || h.KeyCount < 0) return false;
   if (h.RecordCount < 0 || h.DeletedCount < 0 || h.DeletedCount > h.RecordCount) return false;
-  if (h.FirstFree != -1 && (h.FirstFree < 1 || h.FirstFree > h.RecordCount)) return false;
-  return fileSize >= (int64_t(h.RecordCount) + 1) * h.RecordLength;
+  if (h.FirstFree != kEndOfChain && (h.FirstFree < 1 || h.FirstFree > h.RecordCount)) return false;
+  return fileSize >= DataFileLength(h.RecordCount, h.RecordLength);
 }
 
 namespace {
@@ -203,7 +191,7 @@ bool WriteChangedIndexHeaders(FileBlock* fb) {
   for (int i = 1; i <= fb->keyCount; ++i) {
     KeyIndex& k = fb->keys[size_t(i)];
     if (!k.headerChanged) continue;
-    k.EncodeHeader(raw);
+    k.Encode(raw);
     if (WriteExact(fb->indexFd, raw, kIndexHeaderSize, k.SectionOffset))
       k.headerChanged = false;
     else
@@ -223,7 +211,7 @@ bool WriteBack(FileBlock* fb) {
     if (fb->indexTailDirty && ok) ok = Truncate(fb->indexFd, fb->indexRecordCount * fb->indexRecordSize);
   }
   if (!fb->updateFlagWritten && fb->header.UpdateFlag == 0) return ok;
-  const int64_t dataLength = (int64_t(fb->header.RecordCount) + 1) * fb->header.RecordLength;
+  const int64_t dataLength = DataFileLength(fb->header.RecordCount, fb->header.RecordLength);
   if (fb->dataTailDirty && ok) ok = Truncate(fb->dataFd, dataLength);
   ok = ok && RepairStaleLink(fb);
   uint8_t raw[kDataHeaderSize];
@@ -265,7 +253,7 @@ void MakeFileBlock(std::string_view name, int recordLength, int keyCount,
       RemoveQuietly(dataPath);
       return Fail(status::kBadKeyLength);
     }
-    if (!WriteNewIndexFile(indexPath, NewKeyIndexes(descriptors, keyCount))) {
+    if (!WriteNewIndexFile(indexPath, NewIndexRecordZero(descriptors, keyCount))) {
       RemoveQuietly(indexPath);
       RemoveQuietly(dataPath);
       return;

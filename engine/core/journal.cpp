@@ -21,7 +21,7 @@ bool ReadJournal(FileBlock* fb, std::vector<uint8_t>& bytes) {
 bool ReplayJournal(FileBlock* fb) {
   std::vector<uint8_t> j;
   if (!ReadJournal(fb, j)) return Fail(status::kJournalReplayFailed), false;
-  if (j.size() <= 1) return true;
+  if (j.size() <= size_t(kJournalMarkerSize)) return true;
   if (fb->readOnly) return Fail(status::kJournalReadOnly), false;
 
   // Validate the whole journal before writing any of it.
@@ -31,7 +31,7 @@ bool ReplayJournal(FileBlock* fb) {
     int64_t offset;
   };
   std::vector<Write> writes;
-  size_t at = 1;
+  size_t at = kJournalMarkerSize;
   bool ended = false;
   // A journal holds the pages one operation changed: it may append as many index records as
   // it has pages, no more. A page far beyond the file would make a huge (sparse) index file.
@@ -42,20 +42,22 @@ bool ReplayJournal(FileBlock* fb) {
     return Fail(status::kJournalReplayFailed), false;
   }
   while (!ended) {
-    if (at + 2 > j.size()) return Fail(status::kJournalReplayFailed), false;
+    if (at + kJournalTagSize > j.size()) return Fail(status::kJournalReplayFailed), false;
     int16_t tag = LoadI16(&j[at]);
-    at += 2;
+    at += kJournalTagSize;
     if (tag == kJournalEndTag) {
       ended = true;
     } else if (tag >= 1 && tag <= fb->keyCount) {
       const KeyIndex& k = fb->keys[size_t(tag)];
-      if (at + 4 + size_t(k.PageSlotSize) > j.size()) return Fail(status::kJournalReplayFailed), false;
+      const size_t slotAt = at + kJournalPageNumberSize;
+      if (slotAt + size_t(k.PageSlotSize) > j.size()) return Fail(status::kJournalReplayFailed), false;
       int32_t page = LoadI32(&j[at]);
       if (page < 1) return Fail(status::kJournalReplayFailed), false;
       ++pageEntries;
       highestPage = std::max<int64_t>(highestPage, page);
-      writes.push_back({fb->indexFd, at + 4, size_t(k.PageSlotSize), page * fb->indexRecordSize + k.SectionOffset});
-      at += 4 + size_t(k.PageSlotSize);
+      const int64_t offset = PageOffset(page, fb->indexRecordSize, k.SectionOffset);
+      writes.push_back({fb->indexFd, slotAt, size_t(k.PageSlotSize), offset});
+      at = slotAt + size_t(k.PageSlotSize);
     } else if (tag == kJournalHeaderTag) {
       size_t need = kDataHeaderSize + size_t(fb->indexRecordSize);
       if (at + need > j.size()) return Fail(status::kJournalReplayFailed), false;

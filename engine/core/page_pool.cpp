@@ -86,17 +86,17 @@ void PagePool::PushOldest(PageBuffer* b) {
 }
 
 int64_t PagePool::SlotOffset(const FileBlock* fb, int key, int32_t page) {
-  return int64_t(page) * fb->indexRecordSize + fb->keys[key].SectionOffset;
+  return PageOffset(page, fb->indexRecordSize, fb->keys[key].SectionOffset);
 }
 
 bool PagePool::WriteBack(PageBuffer* b) {
   const KeyIndex& k = b->owner->keys[b->key];
   size_t used;
   if (b->freedPage) {
-    used = 4;
+    used = kFreePageLinkSize;
   } else {
-    int count = std::clamp<int>(LoadI16(b->data), 0, kPageCapacity);
-    used = size_t(kPageHeaderSize) + size_t(count) * size_t(k.Stride);
+    int count = std::clamp<int>(PageEntryCount(b->data), 0, kPageCapacity);
+    used = size_t(UsedPageBytes(count, k.Stride));
   }
   if (!WriteExact(b->owner->indexFd, b->data, used, SlotOffset(b->owner, b->key, b->page)))
     return false;

@@ -9,20 +9,22 @@ using namespace detail;
 
 namespace {
 
-int64_t SlotOffset(const FileBlock* fb, int32_t ref) { return int64_t(ref) * fb->header.RecordLength; }
+int64_t SlotOffset(const FileBlock* fb, int32_t ref) {
+  return RecordSlotOffset(ref, fb->header.RecordLength);
+}
 
 bool ReadLink(FileBlock* fb, int32_t ref, int32_t& link) {
   if (ref == fb->staleLinkSlot) {
     link = fb->staleLink;
     return true;
   }
-  uint8_t raw[4];
-  if (!ReadExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) return false;
-  link = LoadI32(raw);
+  uint8_t raw[kDeletedLinkSize];
+  if (!ReadExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, ref))) return false;
+  link = DeletedLink(raw);
   return true;
 }
 
-// Scans slots for the next live one (first four bytes zero) in `step` direction.
+// Scans slots for the next live one (its deleted link 0) in `step` direction.
 void ScanRecords(FileBlock* fb, int32_t& ref, int32_t from, int step) {
   for (int32_t r = from; r >= 1 && r <= fb->header.RecordCount; r += step) {
     int32_t link;
@@ -30,7 +32,7 @@ void ScanRecords(FileBlock* fb, int32_t& ref, int32_t from, int step) {
       Fail(EngineStatus == status::kOsFailure ? status::kScanOsFailure : status::kNoFurtherRecord);
       return;
     }
-    if (link == 0) {
+    if (link == kLiveRecord) {
       ref = r;
       return;
     }
@@ -42,9 +44,9 @@ void ScanRecords(FileBlock* fb, int32_t& ref, int32_t from, int step) {
 
 bool detail::RepairStaleLink(FileBlock* fb) {
   if (fb->staleLinkSlot == 0) return true;
-  uint8_t raw[4];
-  StoreI32(raw, fb->staleLink);
-  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, fb->staleLinkSlot))) return false;
+  uint8_t raw[kDeletedLinkSize];
+  SetDeletedLink(raw, fb->staleLink);
+  if (!WriteExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, fb->staleLinkSlot))) return false;
   fb->staleLinkSlot = 0;
   return true;
 }
@@ -55,7 +57,7 @@ void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int /*reserved*/) {
   if (!fb) return;
   if (ref < 0) return Fail(status::kShortRead);
   if (!ReadExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
-  if (ref == fb->staleLinkSlot && ref != 0) StoreI32(static_cast<uint8_t*>(buffer), fb->staleLink);
+  if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(static_cast<uint8_t*>(buffer), fb->staleLink);
 }
 
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserved*/) {
@@ -77,14 +79,15 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
   DataHeader& h = fb->header;
   const DataHeader before = h;
   int32_t slot;
-  if (h.FirstFree == -1) {
+  if (h.FirstFree == kEndOfChain) {
     slot = ++h.RecordCount;
   } else {
     slot = h.FirstFree;
     int32_t link = 0;
     if (slot <= 0 || slot > h.RecordCount) return Fail(status::kFreeChainDamaged);
     if (!ReadLink(fb, slot, link)) return;
-    if (link == 0 || link > h.RecordCount || link < -1) return Fail(status::kFreeChainDamaged);
+    if (link == kLiveRecord || link > h.RecordCount || link < kEndOfChain)
+      return Fail(status::kFreeChainDamaged);
     h.FirstFree = link;
     --h.DeletedCount;
   }
@@ -94,9 +97,11 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   const size_t length = size_t(h.RecordLength);
   const int64_t at = SlotOffset(fb, slot);
+  constexpr size_t linkBytes = kDeletedLinkSize;
   const bool written = slot > before.RecordCount
                            ? WriteExact(fb->dataFd, bytes, length, at)
-                           : WriteExact(fb->dataFd, bytes + 4, length - 4, at + 4) && WriteExact(fb->dataFd, bytes, 4, at);
+                           : WriteExact(fb->dataFd, bytes + linkBytes, length - linkBytes, at + linkBytes) &&
+                                 WriteExact(fb->dataFd, bytes, linkBytes, at);
   if (!written) {
     if (slot > before.RecordCount) {
       fb->dataTailDirty = true;
@@ -120,13 +125,13 @@ void DeleteRecord(FileBlock* handle, int32_t ref) {
   // and the second AddRecord would overwrite the first one's record.
   int32_t link = 0;
   if (!ReadLink(fb, ref, link)) return;
-  if (link != 0) return Fail(status::kDeleteOutOfRange);
+  if (link != kLiveRecord) return Fail(status::kDeleteOutOfRange);
   if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
-  uint8_t raw[4];
-  StoreI32(raw, h.FirstFree);
-  if (!WriteExact(fb->dataFd, raw, 4, SlotOffset(fb, ref))) {
+  uint8_t raw[kDeletedLinkSize];
+  SetDeletedLink(raw, h.FirstFree);
+  if (!WriteExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, ref))) {
     fb->staleLinkSlot = ref;  // still a live record
-    fb->staleLink = 0;
+    fb->staleLink = kLiveRecord;
     return;
   }
   h.FirstFree = ref;

@@ -79,7 +79,7 @@ bool RecordAppender::Allocate(FileBlock* fb) {
   recordLength_ = fb->header.RecordLength;
   count_ = 0;
   capacity_ = 0;
-  const bool empty = fb->header.RecordCount == 0 && fb->header.FirstFree == -1;
+  const bool empty = fb->header.RecordCount == 0 && fb->header.FirstFree == kEndOfChain;
   if (!empty || recordLength_ > kMaxWriteBehindRecordLength) return true;
   capacity_ = RecordsPerBlock(recordLength_);
   block_ = AllocateBlock(recordLength_, capacity_, 2);
@@ -102,7 +102,7 @@ bool RecordAppender::Flush() {
   ResetStatus();
   if (!MarkFirstChange(fb_)) return false;
   DataHeader& h = fb_->header;
-  const int64_t offset = (int64_t(h.RecordCount) + 1) * recordLength_;
+  const int64_t offset = DataFileLength(h.RecordCount, recordLength_);  // the end of the file
   if (!WriteExact(fb_->dataFd, block_.get(), size_t(count_) * size_t(recordLength_), offset)) {
     fb_->dataTailDirty = true;  // the close cuts a partly written block off again
     return false;

@@ -131,7 +131,7 @@ void RestoreData(const DataPaths& p, bool savedIsOurs) {
 }  // namespace
 
 bool KeepLiveRecords(std::span<const uint8_t> source, std::span<uint8_t> dest) {
-  if (source.size() < 4 || LoadI32(source.data()) != 0) return false;
+  if (source.size() < size_t(kDeletedLinkSize) || !IsLiveRecord(source.data())) return false;
   std::copy_n(source.begin(), std::min(source.size(), dest.size()), dest.begin());
   return true;
 }

@@ -54,13 +54,13 @@ bool PrepareDataFile(const IndexPaths& p, int keyCount, int& recordLength, bool&
 
   recordLength = h.RecordLength;
   const int64_t wholeRecords = std::max<int64_t>(0, size / h.RecordLength - 1);
-  sizeMismatch = size % h.RecordLength != 0 || size != (int64_t(h.RecordCount) + 1) * h.RecordLength;
+  sizeMismatch = size % h.RecordLength != 0 || size != DataFileLength(h.RecordCount, h.RecordLength);
   if (sizeMismatch) {
     h.RecordCount = int32_t(std::min<int64_t>(wholeRecords, INT32_MAX));
     if (h.FirstFree > h.RecordCount || h.DeletedCount > h.RecordCount) {
       // The free chain reaches past the records that exist; its slots stay deleted (the scans
       // skip them) until the next data pass compacts the file.
-      h.FirstFree = -1;
+      h.FirstFree = kEndOfChain;
       h.DeletedCount = 0;
     }
   }
@@ -77,17 +77,7 @@ bool PrepareDataFile(const IndexPaths& p, int keyCount, int& recordLength, bool&
 // An index file with an empty tree per key, laid out exactly as a new file block's.
 bool CreateEmptyIndex(const std::string& path, int keyCount, std::span<const KeyDescriptor> descriptors) {
   if (keyCount == 0) return true;
-  std::vector<KeyIndex> keys(static_cast<size_t>(keyCount));
-  int64_t offset = 0;
-  for (int i = 0; i < keyCount; ++i) {
-    KeyIndex& k = keys[size_t(i)];
-    k.PageSlotSize = PageSlotSizeFor(descriptors[size_t(i)].KeyLength);
-    k.AllowDuplicates = descriptors[size_t(i)].AllowDuplicates ? 1 : 0;
-    k.SectionOffset = offset;
-    offset += k.PageSlotSize;
-  }
-  std::vector<uint8_t> record0(size_t(offset), 0);
-  for (const KeyIndex& k : keys) k.EncodeHeader(record0.data() + k.SectionOffset);
+  const std::vector<uint8_t> record0 = NewIndexRecordZero(descriptors, keyCount);
 
   FileHandle index;
   if (int err = CurrentFileSystem().Open(path, OpenMode::CreateAlways, index.fd()))
@@ -131,7 +121,7 @@ struct KeyPass {
     }
     DeleteRecord(fb, ref);
     if (!EngineOK) return false;
-    StoreI32(raw, -1);  // the later passes skip it like any deleted record
+    SetDeletedLink(raw, kEndOfChain);  // the later passes skip it like any deleted record
     return true;
   }
 
@@ -144,7 +134,7 @@ struct KeyPass {
       int32_t ref = 0;
       if (!reader.Next(raw, ref)) return false;
       if (!raw) return true;
-      if (LoadI32(raw) != 0) continue;
+      if (!IsLiveRecord(raw)) continue;
       ++report.recordsRead;
       std::copy_n(raw, recordLength, record.begin());
       if (conversion && !CallbackSucceeded([&] { conversion(record, ConversionDirection::Read); }))
