@@ -7,7 +7,7 @@
 #include "records/customer_record.h"
 #include "invoicing/payment_terms.h"
 #include "records/product_fields.h"
-#include "products/product_store.h"
+#include "records/product_file.h"
 #include "records/company_fields.h"
 #include "records/company_record.h"
 #include "shell/starter_background.h"
@@ -28,7 +28,7 @@ Extensions BuiltInExtensions() {
                      &records::customer::CustomerFileKind()});
   // Their products: the company number followed by "P".
   e.recordKinds.Add({"products", "[0-9]*P", records::product::ProductKeys, records::product::DescribeProduct,
-                     &products::ProductFileKind()});
+                     &records::product::ProductFileKind()});
 
   // A new data folder: the terms list, and company 1 waiting to be set up. The start-up file
   // comes last: the program takes it as the sign that the data files are there.

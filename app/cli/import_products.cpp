@@ -11,7 +11,7 @@
 #include "engine/core/engine.h"
 #include "products/product_import.h"
 #include "records/product_record.h"
-#include "products/product_store.h"
+#include "records/product_file.h"
 #include "records/company_record.h"
 
 namespace tf::cli {
@@ -25,7 +25,7 @@ int ImportProducts(CommandContext& c, const std::string& number, const std::stri
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
   const std::string name = records::product::ProductFileName(number);
   ImportFile file;
-  if (!file.Open(c, name, products::ProductFileKind(), "product file", true)) return kExitUsage;
+  if (!file.Open(c, name, records::product::ProductFileKind(), "product file", true)) return kExitUsage;
   // Set up today, in the company's date format, as the Product Manager dates a new product.
   const common::DateFormat format = common::DateFormatFromCode(common::ReadText(companyRecord, company::kDateFormat));
   const std::string today = common::FormatDate(common::SystemClock().Today(), format);
@@ -42,7 +42,7 @@ int ImportProducts(CommandContext& c, const std::string& number, const std::stri
 int ExportProducts(CommandContext& c, const std::string& number, std::string& csv) {
   const std::string name = records::product::ProductFileName(number);
   ImportFile file;
-  if (!file.Open(c, name, products::ProductFileKind(), "product file", false)) return kExitUsage;
+  if (!file.Open(c, name, records::product::ProductFileKind(), "product file", false)) return kExitUsage;
   if (!products::ExportProducts(file.get(), csv)) {
     c.err << "tallyfold-cli: reading " << name << " failed (status " << EngineStatus << ")\n";
     return kExitProblems;

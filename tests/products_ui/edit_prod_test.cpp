@@ -24,7 +24,6 @@
 #include "engine/checking/checker.h"
 #include "engine/core/engine.h"
 #include "records/product_fields.h"
-#include "products/product_store.h"
 #include "products/ui/edit_prod.h"
 #include "records/company_record.h"
 #include "records/company_store.h"
@@ -90,7 +89,6 @@ void TEditProdTest::init() {
   common::WriteText(co, company::kCompanyNumber, "1");
   common::WriteText(co, company::kDateFormat, "M");
   prompter_.Clear();
-  products::Products().displayOrder = 1;
   form_ = std::make_unique<products::ui::TEditProd>(
       products::ui::EditProdServices{book_, prompter_, status_, viewer_, clock_});
   form_->ShowHelp = [](std::string_view) {};
@@ -188,7 +186,7 @@ void TEditProdTest::managerDrivenByControlNames() {
 
     // Print Window draws the window's image on one page.
     std::vector<std::string> ops;
-    form_->WindowPrinter = [&ops] {
+    form_->Printer = [&ops] {
       struct Keep : common::RecordingCanvas {
         std::vector<std::string>* out;
         explicit Keep(std::vector<std::string>* o) : out(o) {}
@@ -211,9 +209,9 @@ void TEditProdTest::managerDrivenByControlNames() {
   const int result = form_->exec();
   QVERIFY(reached);
   QCOMPARE(result, int(QDialog::Accepted));
-  QVERIFY(products::Products().picked);
-  QCOMPARE(common::ReadText(products::Products().selected, records::product::kProductDescription), std::string("Zebra"));
-  QCOMPARE(common::ReadText(products::Products().selected, records::product::kSetupDate), std::string("03/14/2026"));
+  QVERIFY(form_->Model().Picked());
+  QCOMPARE(common::ReadText(form_->Model().Selected(), records::product::kProductDescription), std::string("Zebra"));
+  QCOMPARE(common::ReadText(form_->Model().Selected(), records::product::kSetupDate), std::string("03/14/2026"));
 
   // Shown again: still by description.
   auto again = [&] {
