@@ -30,6 +30,18 @@ class RecordingViewer : public common::TextReportViewer {
   std::string text;
 };
 
+// The list on a bare browse model whose reads can be made to fail as an engine failure under
+// the list fails them.
+class FailingList : public browse::BrowseModelList {
+ public:
+  using BrowseModelList::BrowseModelList;
+  int ReadCurrentRecord(bool& unchanged) override {
+    if (failReads) throw browse::BrowseError(3, 9999);
+    return BrowseModelList::ReadCurrentRecord(unchanged);
+  }
+  bool failReads = false;
+};
+
 class CustomerManagerTest : public CustomerFolderTest {
  protected:
   void SetUp() override {
@@ -84,7 +96,7 @@ class CustomerManagerTest : public CustomerFolderTest {
   common::FixedClock clock_{std::chrono::year_month_day{std::chrono::year{2024}, std::chrono::March, std::chrono::day{5}},
                             std::chrono::hours{14} + std::chrono::minutes{7}};
   correspondence::LabelQueue queue_;
-  browse::BrowseModelList list_{10};
+  FailingList list_{10};
   std::function<bool(CustomerEditor&)> editorScript_;
   std::function<std::optional<std::string>(const finder::FindMode&)> findScript_;
   bool emailMode_ = false;
@@ -303,6 +315,32 @@ TEST_F(CustomerManagerTest, PickingPositionsOnTheSelectedCustomerAndCopiesThePic
   EXPECT_EQ(ReadText(manager_->Selected(), kCustomerName), "Zulu");
   manager_->EndPicking();
   EXPECT_EQ(manager_->Panel(1), "Right-click mouse or select from menu bar.");
+}
+
+// Errors are values: a command whose list fails comes back failed with the engine's text
+// instead of throwing, and the window shows it once.
+TEST_F(CustomerManagerTest, AListFailureIsAFailedOutcomeNotAnException) {
+  AddCustomer("ACME", "7");
+  list_.failReads = true;
+  int editorShown = 0;
+  editorScript_ = [&](CustomerEditor&) { return ++editorShown, false; };
+  for (const auto& command : std::vector<std::function<browse::Outcome()>>{
+           [&] { return manager_->Edit(); }, [&] { return manager_->Delete(); }, [&] { return manager_->Pick(); },
+           [&] { return manager_->SetOrder(2); }, [&] { return manager_->AddToLabelQueue(); }}) {
+    prompter_.Clear();
+    browse::Outcome outcome = browse::Outcome::Done();
+    EXPECT_NO_THROW(outcome = command());
+    ASSERT_TRUE(outcome.IsFailed());
+    EXPECT_EQ(outcome.Message().text, "Class 3 error.  Isam Error 9999");
+    EXPECT_EQ(outcome.Message().icon, common::PromptIcon::Error);
+    EXPECT_FALSE(Shown(outcome));
+    EXPECT_EQ(prompter_.Texts(), std::vector<std::string>{"Class 3 error.  Isam Error 9999"});
+  }
+  EXPECT_EQ(editorShown, 0);
+  EXPECT_FALSE(manager_->Picked());
+  EXPECT_EQ(queue_.Size(), 0u);
+  list_.failReads = false;
+  EXPECT_EQ(CurrentName(), "ACME");
 }
 
 TEST_F(CustomerManagerTest, TitleCaptionAndLabelQueue) {
