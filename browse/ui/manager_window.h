@@ -85,9 +85,8 @@ class TManagerWindow : public QDialog {
   // Shows the model's panels; a form adds its own state (the order's check marks).
   virtual void ShowState();
 
-  common::Prompter& prompter_;
-
  private:
+  common::Prompter& prompter_;
   TIndexBrowser* list_ = nullptr;
   std::unique_ptr<BrowserList> browserList_;
   ManagerModel* model_ = nullptr;
