@@ -20,11 +20,10 @@
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
 #include "common/ui/stat_form.h"
-#include "correspondence/label_queue.h"
-#include "customers/ui/demo_form.h"
+#include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
-#include "invoicing/ui/term_edit.h"
-#include "products/ui/edit_prod.h"
+#include "invoicing/ui/invoicing_windows.h"
+#include "products/ui/product_windows.h"
 #include "shell/main_window_model.h"
 #include "common/program_title.h"
 #include "shell/ui/main_form_startup.h"
@@ -125,19 +124,10 @@ int main(int argc, char** argv) {
   auto splash = std::make_unique<tf::shell::ui::TPStart>();
   splash->ShowNow();
   tf::common::ui::TListWindow listWindow(form.get(), &prompter);
-  tf::products::ui::TEditProd editProd({form->Book(), prompter, status, listWindow, clock}, form.get());
-  form->SetCommandHandler(tf::shell::CommandId::ProductManager, [&editProd] { editProd.exec(); });
-  auto& labelQueue = tf::correspondence::TheLabelQueue();
-  tf::customers::ui::TDemoForm demoForm(
-      {form->Book(), prompter, status, listWindow, clock, labelQueue,
-       [&form] { return form->Output() == tf::shell::OutputMode::EMail; }},
-      form.get());
-  form->SetCommandHandler(tf::shell::CommandId::CustomerManager, [&] {
-    demoForm.exec();
-    form->SetLabelQueuePending(labelQueue.Unsaved());
-  });
-  tf::invoicing::ui::TTermEdit termEdit(prompter, form.get());
-  form->SetCommandHandler(tf::shell::CommandId::EditTerms, [&termEdit] { termEdit.exec(); });
+  const tf::shell::ui::WindowServices services{prompter, status, listWindow, clock};
+  tf::products::ui::InstallProductWindows(*form, services);
+  tf::customers::ui::InstallCustomerWindows(*form, services);
+  tf::invoicing::ui::InstallInvoicingWindows(*form, services);
 
   splash.reset();
 

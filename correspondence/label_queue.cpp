@@ -34,9 +34,4 @@ void LabelQueue::SortByColumn(int column) {
   unsaved_ = true;
 }
 
-LabelQueue& TheLabelQueue() {
-  static LabelQueue queue;
-  return queue;
-}
-
 }  // namespace tf::correspondence

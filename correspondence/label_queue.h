@@ -1,7 +1,8 @@
 #pragma once
 // The label print queue: customers waiting for mailing labels, form letters or a free e-mail
-// message. It lives in memory for the whole run; the flag tells the main window that it holds
-// changes nobody printed or saved yet. Duplicates are allowed.
+// message. The main window owns the one queue of the run and hands it to the windows that add
+// to it or print it; the flag tells the main window that it holds changes nobody printed or
+// saved yet. Duplicates are allowed.
 
 #include <cstddef>
 #include <string>
@@ -43,8 +44,5 @@ class LabelQueue {
   bool unsaved_ = false;
   std::string statusText_;
 };
-
-// The program's one queue.
-LabelQueue& TheLabelQueue();
 
 }  // namespace tf::correspondence

@@ -3,14 +3,15 @@
 #include "common/money_format.h"
 #include "common/money_text.h"
 #include "common/record_fields.h"
-#include "records/customer_file.h"
 #include "records/customer_record.h"
-#include "records/record_file.h"
 
 namespace tf::customers {
 
-void CustomerEditor::BeginAdd(const std::string& nextCustomerNumber, const std::string& defaultTerms) {
+void CustomerEditor::BeginAdd(engine::FileBlock* customers, browse::SaveStep save,
+                              const std::string& nextCustomerNumber, const std::string& defaultTerms) {
   mode_ = Mode::Add;
+  customers_ = customers;
+  save_ = std::move(save);
   title_ = std::string(kAddCustomerTitle);
   balance_ = "0.00";
   editedNumber_.reset();
@@ -24,8 +25,11 @@ void CustomerEditor::BeginAdd(const std::string& nextCustomerNumber, const std::
   form_.terms = defaultTerms;
 }
 
-void CustomerEditor::BeginEdit(std::span<const std::uint8_t> record, std::int32_t ref) {
+void CustomerEditor::BeginEdit(engine::FileBlock* customers, browse::SaveStep save,
+                               std::span<const std::uint8_t> record, std::int32_t ref) {
   mode_ = Mode::Edit;
+  customers_ = customers;
+  save_ = std::move(save);
   title_ = std::string(kEditCustomerTitle);
   std::copy(record.begin(), record.end(), record_.begin());
   oldImage_ = record_;
@@ -60,32 +64,29 @@ void CustomerEditor::NameExit() {
   if (form_.shortName.empty()) form_.shortName = ShortNameOf(form_.name);
 }
 
-bool CustomerEditor::Ok(engine::FileBlock* customers, common::Prompter& prompter) {
-  FileCustomerLookup lookup(customers);
+browse::Outcome CustomerEditor::Ok() {
+  FileCustomerLookup lookup(customers_);
   if (std::optional<CheckFailure> failure = CheckCustomerForm(form_, editedNumber_, lookup)) {
-    prompter.Inform(failure->text, failure->caption, common::PromptIcon::Exclamation);
     focus_ = failure->focus;
-    return false;
+    return browse::Outcome::Failed(failure->text, failure->caption, common::PromptIcon::Exclamation);
   }
+  const common::RecordBuffer next = Image();
+  if (browse::Outcome saved = save_ ? save_(next) : browse::Outcome::Done(); saved.IsFailed()) {
+    focus_ = CustomerControl::CNo;
+    return saved;
+  }
+  record_ = next;
+  return browse::Outcome::Done();
+}
+
+common::RecordBuffer CustomerEditor::Image() const {
   common::RecordBuffer next = mode_ == Mode::Add ? common::RecordBuffer(records::customer::kCustomerRecordLength) : oldImage_;
   FormToRecord(form_, next);
   if (mode_ == Mode::Add) {
     common::WriteText(next, records::customer::kBalance, "0.00");
     for (const auto& amount : records::customer::kAgingAmount) common::WriteText(next, amount, "0.00");
-    std::int32_t ref = 0;
-    if (!records::AddKeyedRecord(customers, records::customer::CustomerFileKind(), next, ref, prompter)) {
-      prompter.Inform(kAddFailedText, {}, common::PromptIcon::Error);
-      focus_ = CustomerControl::CNo;
-      return false;
-    }
-    ref_ = ref;
-  } else if (!records::ModifyKeyedRecord(customers, records::customer::CustomerFileKind(), ref_, next, oldImage_, prompter)) {
-    prompter.Inform(kModifyFailedText, {}, common::PromptIcon::Error);
-    focus_ = CustomerControl::CNo;
-    return false;
   }
-  record_ = next;
-  return true;
+  return next;
 }
 
 bool CustomerEditor::NumberChanged() const {

@@ -1,37 +1,39 @@
 #include "customers/customer_manager.h"
 
-#include <stdexcept>
-
 #include "common/money_text.h"
 #include "common/record_fields.h"
 #include "common/text.h"
 #include "customers/customer_envelope.h"
-#include "records/customer_file.h"
 #include "customers/customer_find_mode.h"
 #include "customers/customer_invoices.h"
+#include "customers/customer_list.h"
 #include "customers/customer_list_report.h"
-#include "records/customer_record.h"
 #include "records/company_record.h"
-#include "records/record_file.h"
+#include "records/customer_file.h"
+#include "records/customer_record.h"
 
 namespace tf::customers {
 
 namespace company = records::company;
+namespace customer = records::customer;
+using browse::Outcome;
 using common::ReadText;
 
 CustomerManager::CustomerManager(CustomerManagerServices services, browse::ManagerList& list)
-    : services_(std::move(services)), list_(list) {
-  panels_[1] = std::string(kMenuHint);
-}
+    : ManagerModel(services, list, customer::CustomerFileKind()), services_(std::move(services)) {}
 
 CustomerManager::~CustomerManager() { Close(); }
 
-std::string CustomerManager::CompanyText(common::TextField field) const {
-  return ReadText(services_.company.Current(), field);
-}
-
 engine::FileBlock* CustomerManager::OpenInvoiceFile() const {
   return services_.openInvoiceFile ? services_.openInvoiceFile() : nullptr;
+}
+
+std::vector<std::string> CustomerManager::Terms() const {
+  return services_.loadTerms ? services_.loadTerms() : std::vector<std::string>{};
+}
+
+bool CustomerManager::AutoCopyBillToShip() const {
+  return common::ReadBool(services_.company.Current(), company::kAutoCopyBillToShip);
 }
 
 std::unique_ptr<browse::BrowseSource> CustomerManager::NewSource() {
@@ -43,196 +45,145 @@ std::unique_ptr<browse::BrowseSource> CustomerManager::NewSource() {
   return source;
 }
 
-bool CustomerManager::Open() {
-  if (file_) return true;
-  if (!records::customer::OpenCustomerFile(file_, CompanyText(records::company::kCompanyNumber), services_.prompter, services_.status)) {
+Outcome CustomerManager::OpenFile() {
+  if (!customer::OpenCustomerFile(file_, CompanyText(company::kCompanyNumber), services_.prompter, services_.status)) {
     file_ = nullptr;
-    return false;
+    return Outcome::Failed(browse::kUnableToOpenDatabase);
   }
   list_.AttachSource(NewSource());
   if (picking_) {
-    const std::string key = records::customer::CustomerKey(selected_, order_);
+    const std::string key = customer::CustomerKey(wanted_, order_);
     if (!common::TrimBoth(key).empty()) {
       std::string found = key;
       std::int32_t ref = 0;
       engine::SearchKey(file_, order_, ref, found);
-      if (!engine::EngineOK && engine::EngineErrorClass() > 1) throw std::runtime_error(std::string(kCustomerSearchFailed));
+      if (!engine::EngineOK && engine::EngineErrorClass() > 1) return Outcome::Failed(kCustomerSearchFailed);
       list_.GoToKey(key, 0);
     }
   }
   RowChanged();
-  return true;
+  return Outcome::Done();
 }
 
-void CustomerManager::Close() {
-  if (file_) engine::CloseFileBlock(file_);
-  file_ = nullptr;
-}
-
-std::string CustomerManager::Title(bool emailMode) const {
+std::string CustomerManager::Title() const {
+  const bool emailMode = services_.emailMode && services_.emailMode();
   return std::string(kCustomerManagerTitle) + (emailMode ? std::string(kEMailModeSuffix) : std::string());
 }
 
 std::string CustomerManager::CompanyCaption() const {
-  return CompanyText(records::company::kCompanyName) + " - #" + CompanyText(records::company::kCompanyNumber);
+  return CompanyText(company::kCompanyName) + " - #" + CompanyText(company::kCompanyNumber);
 }
 
-void CustomerManager::RowChanged() {
-  if (file_) panels_[0] = "Customers: " + std::to_string(engine::UsedKeys(file_, order_));
-}
+std::string CustomerManager::ListHeader() const { return CustomerListHeader(); }
 
-void CustomerManager::Fail(std::string_view text) { services_.prompter.Inform(text, {}, common::PromptIcon::Error); }
-
-bool CustomerManager::ReadCurrent(bool mustBeUnchanged) {
-  if (!file_) return false;
-  bool unchanged = false;
-  if (list_.ReadCurrentRecord(unchanged) != 0) return false;
-  if (mustBeUnchanged && !unchanged) {
-    list_.Refresh();
-    return false;
-  }
-  return true;
-}
-
-void CustomerManager::Add() {
-  if (!file_) return;
-  editor_.BeginAdd(CompanyText(records::company::kNextCustomerNumber), CompanyText(records::company::kDefaultTerms));
-  editor_.Show(services_.loadTerms ? services_.loadTerms() : std::vector<std::string>{},
-               common::ReadBool(services_.company.Current(), records::company::kAutoCopyBillToShip));
-  if (!services_.runEditor || !services_.runEditor(editor_)) return;
+Outcome CustomerManager::AddRecord() {
+  if (!file_) return Outcome::Nothing();
+  editor_.BeginAdd(file_, AddStep(Outcome::Failed(kAddFailedText)), CompanyText(company::kNextCustomerNumber),
+                   CompanyText(company::kDefaultTerms));
+  editor_.Show(Terms(), AutoCopyBillToShip());
+  if (!services_.runEditor || !services_.runEditor(editor_)) return Outcome::Nothing();
   const common::RecordBuffer& added = editor_.Record();
-  list_.GoToKey(records::customer::CustomerKey(added, order_), editor_.Ref());
-  RowChanged();
-  const std::string next = records::customer::NextCustomerNumberAfter(ReadText(added, records::customer::kCustomerNumber));
+  GoToSaved(added);
+  const std::string next = customer::NextCustomerNumberAfter(ReadText(added, customer::kCustomerNumber));
   services_.company.UpdateCurrentCompany(
-      [&](std::span<std::uint8_t> work) { common::WriteText(work, records::company::kNextCustomerNumber, next); },
+      [&](std::span<std::uint8_t> work) { common::WriteText(work, company::kNextCustomerNumber, next); },
       services_.prompter, services_.status);
+  return Outcome::Done();
 }
 
-void CustomerManager::Edit() {
-  if (!ReadCurrent(false)) return;
-  editor_.BeginEdit(buffer_, list_.CurrentRef());
-  editor_.Show(services_.loadTerms ? services_.loadTerms() : std::vector<std::string>{},
-               common::ReadBool(services_.company.Current(), records::company::kAutoCopyBillToShip));
-  if (!services_.runEditor || !services_.runEditor(editor_)) return;
+Outcome CustomerManager::EditRecord() {
+  if (!ReadCurrent(false)) return Outcome::Nothing();
+  const std::int32_t ref = list_.CurrentRef();
+  editor_.BeginEdit(file_, ModifyStep(ref, buffer_, Outcome::Failed(kModifyFailedText)), buffer_, ref);
+  editor_.Show(Terms(), AutoCopyBillToShip());
+  if (!services_.runEditor || !services_.runEditor(editor_)) return Outcome::Nothing();
   const common::RecordBuffer& saved = editor_.Record();
-  list_.GoToKey(records::customer::CustomerKey(saved, order_), editor_.Ref());
-  RowChanged();
+  GoToSaved(saved);
   if (editor_.NumberChanged()) {
-    RenumberResult moved = RenumberCustomerInvoices(CompanyText(records::company::kCompanyNumber), editor_.EditedNumber(),
-                                                    ReadText(saved, records::customer::kCustomerNumber), OpenInvoiceFile());
+    RenumberResult moved = RenumberCustomerInvoices(CompanyText(company::kCompanyNumber), editor_.EditedNumber(),
+                                                    ReadText(saved, customer::kCustomerNumber), OpenInvoiceFile());
     if (moved.changed > 0)
       services_.prompter.Inform("This customer has " + std::to_string(moved.changed) +
                                     " record(s) on file. All have been changed to reflect the new customer number.",
                                 kNumberChangedCaption, common::PromptIcon::Information);
   }
+  return Outcome::Done();
 }
 
-void CustomerManager::Delete() {
-  if (!ReadCurrent(true)) return;
+Outcome CustomerManager::DeleteRecord() {
+  if (!ReadCurrent(true)) return Outcome::Nothing();
   // A balance that does not read as an amount is not known to be zero.
-  auto balance = common::ParseAmount(ReadText(buffer_, records::customer::kBalance), common::BlankAmount::Zero);
-  if (!balance || !balance->IsZero()) {
-    services_.prompter.Inform(kBalanceDueText, kDeleteCaption);
-    return;
-  }
-  const std::string number = ReadText(buffer_, records::customer::kCustomerNumber);
-  std::optional<bool> invoices = CustomerHasInvoices(CompanyText(records::company::kCompanyNumber), number, OpenInvoiceFile());
-  if (!invoices) {
-    Fail(kDeleteFailedText);
-    return;
-  }
-  if (*invoices) {
-    services_.prompter.Inform(kInvoicesOnFileText, kDeleteCaption);
-    return;
-  }
-  if (!services_.prompter.AskYesNo(kDeleteQuestion, "Delete Customer#: " + number)) return;
-  const common::RecordBuffer doomed = buffer_;
-  if (!records::DeleteKeyedRecord(file_, records::customer::CustomerFileKind(), list_.CurrentRef(), doomed, services_.prompter)) {
-    Fail(kDeleteFailedText);
-    return;
-  }
-  list_.Refresh();
-  RowChanged();
+  auto balance = common::ParseAmount(ReadText(buffer_, customer::kBalance), common::BlankAmount::Zero);
+  if (!balance || !balance->IsZero())
+    return Outcome::Failed(kBalanceDueText, kDeleteCaption, common::PromptIcon::Exclamation);
+  const std::string number = ReadText(buffer_, customer::kCustomerNumber);
+  std::optional<bool> invoices = CustomerHasInvoices(CompanyText(company::kCompanyNumber), number, OpenInvoiceFile());
+  if (!invoices) return Outcome::Failed(kDeleteFailedText);
+  if (*invoices) return Outcome::Failed(kInvoicesOnFileText, kDeleteCaption, common::PromptIcon::Exclamation);
+  if (!services_.prompter.AskYesNo(kDeleteQuestion, "Delete Customer#: " + number)) return Outcome::Nothing();
+  return DeleteCurrent(Outcome::Failed(kDeleteFailedText));
 }
 
-void CustomerManager::Find() {
-  if (!file_ || !services_.runFind) return;
+Outcome CustomerManager::FindRecord() {
+  if (!file_ || !services_.runFind) return Outcome::Nothing();
   CustomerFindMode mode(file_);
   std::optional<std::string> number = services_.runFind(mode);
-  if (!number) return;
-  common::RecordBuffer scratch(records::customer::kCustomerRecordLength);
-  common::WriteText(scratch, records::customer::kCustomerNumber, *number);
-  std::string key = records::customer::CustomerKey(scratch, records::customer::kKeyByNumber);
+  if (!number) return Outcome::Nothing();
+  common::RecordBuffer scratch(customer::kCustomerRecordLength);
+  common::WriteText(scratch, customer::kCustomerNumber, *number);
+  std::string key = customer::CustomerKey(scratch, customer::kKeyByNumber);
   std::int32_t ref = 0;
-  engine::SearchKey(file_, records::customer::kKeyByNumber, ref, key);
-  if (!engine::EngineOK) return;
-  engine::GetRecord(file_, ref, scratch.data());
-  if (!engine::EngineOK) return;
-  list_.GoToKey(records::customer::CustomerKey(scratch, order_), ref);
-  RowChanged();
+  engine::SearchKey(file_, customer::kKeyByNumber, ref, key);
+  if (!engine::EngineOK) return Outcome::Nothing();
+  GoToRef(ref);
+  return Outcome::Done();
 }
 
-bool CustomerManager::Pick() {
-  if (!ReadCurrent(false)) return false;
-  selected_ = buffer_;
-  return true;
+Outcome CustomerManager::CustomerListReport() {
+  return Run([this] {
+    if (!file_) return Outcome::Nothing();
+    const common::PromptAnswer addresses = services_.prompter.Show(
+        {std::string(kIncludeAddressesText), std::string(kCustomerListCaption), common::PromptIcon::Question,
+         common::PromptButtons::YesNoCancel, common::PromptAnswer::Yes});
+    if (addresses == common::PromptAnswer::Cancel) return Outcome::Nothing();
+    const bool byNumber = services_.prompter.AskYesNo(kSortByNumberText, kCustomerSortCaption, common::PromptAnswer::No);
+    services_.status.Show(kCustomerListCaption);
+    services_.status.Lines(kCustomerListCaption, kPreparingListText, "");
+    std::vector<std::string> lines = CustomerListLines(file_, CompanyText(company::kCompanyName), services_.clock.Now(),
+                                                       addresses == common::PromptAnswer::Yes, byNumber);
+    services_.status.Close();
+    common::ShowTextReport(services_.reports, lines, byNumber ? kListByNumberTitle : kListByNameTitle);
+    return Outcome::Done();
+  });
 }
 
-void CustomerManager::SetOrder(int keyNr) {
-  if (keyNr != records::customer::kKeyByName && keyNr != records::customer::kKeyByNumber) return;
-  order_ = keyNr;
-  if (!file_) return;
-  // The key is taken before switching: filling the new page reads other rows into the buffer.
-  const bool haveCurrent = ReadCurrent(false);
-  const std::string key = records::customer::CustomerKey(buffer_, keyNr);
-  const std::int32_t ref = list_.CurrentRef();
-  list_.SetKeyNumber(keyNr);
-  if (haveCurrent) list_.GoToKey(key, ref);
-  RowChanged();
+Outcome CustomerManager::PrintEnvelope(common::PrintCanvas& canvas) {
+  return Run([&] {
+    if (!ReadCurrent(false)) return Outcome::Nothing();
+    customers::PrintEnvelope(canvas, services_.company.Current(), buffer_);
+    panels_[1] = EnvelopeSentText(buffer_);
+    return Outcome::Done();
+  });
 }
 
-void CustomerManager::CustomerListReport() {
-  if (!file_) return;
-  const common::PromptAnswer addresses = services_.prompter.Show(
-      {std::string(kIncludeAddressesText), std::string(kCustomerListCaption), common::PromptIcon::Question,
-       common::PromptButtons::YesNoCancel, common::PromptAnswer::Yes});
-  if (addresses == common::PromptAnswer::Cancel) return;
-  const bool byNumber = services_.prompter.AskYesNo(kSortByNumberText, kCustomerSortCaption, common::PromptAnswer::No);
-  services_.status.Show(kCustomerListCaption);
-  services_.status.Lines(kCustomerListCaption, kPreparingListText, "");
-  std::vector<std::string> lines = CustomerListLines(file_, CompanyText(records::company::kCompanyName), services_.clock.Now(),
-                                                     addresses == common::PromptAnswer::Yes, byNumber);
-  services_.status.Close();
-  common::ShowTextReport(services_.reports, lines, byNumber ? kListByNumberTitle : kListByNameTitle);
-}
-
-void CustomerManager::PrintEnvelope(common::PrintCanvas& canvas) {
-  if (!ReadCurrent(false)) return;
-  customers::PrintEnvelope(canvas, services_.company.Current(), buffer_);
-  panels_[1] = EnvelopeSentText(buffer_);
-}
-
-void CustomerManager::AddToLabelQueue() {
-  if (!ReadCurrent(false)) return;
-  services_.labelQueue.Add({ReadText(buffer_, records::customer::kCustomerNumber), ReadText(buffer_, records::customer::kCustomerName),
-                            ReadText(buffer_, records::customer::kMailSortCode), ReadText(buffer_, records::customer::kCustomerType)});
-  const std::string text = ReadText(buffer_, records::customer::kCustomerName) + " added to label queue.";
-  panels_[1] = text;
-  services_.labelQueue.SetStatusText(text);
+Outcome CustomerManager::AddToLabelQueue() {
+  return Run([this] {
+    if (!ReadCurrent(false)) return Outcome::Nothing();
+    services_.labelQueue.Add({ReadText(buffer_, customer::kCustomerNumber), ReadText(buffer_, customer::kCustomerName),
+                              ReadText(buffer_, customer::kMailSortCode), ReadText(buffer_, customer::kCustomerType)});
+    const std::string text = ReadText(buffer_, customer::kCustomerName) + " added to label queue.";
+    panels_[1] = text;
+    services_.labelQueue.SetStatusText(text);
+    return Outcome::Done();
+  });
 }
 
 void CustomerManager::BeginPicking(const std::string& name, const std::string& number) {
-  selected_.Clear();
-  common::WriteText(selected_, records::customer::kCustomerName, name);
-  common::WriteText(selected_, records::customer::kCustomerNumber, number);
-  picking_ = true;
+  wanted_.Clear();
+  common::WriteText(wanted_, customer::kCustomerName, name);
+  common::WriteText(wanted_, customer::kCustomerNumber, number);
+  ManagerModel::BeginPicking();
   panels_[1] = std::string(kPickHint);
-}
-
-void CustomerManager::EndPicking() {
-  picking_ = false;
-  panels_[1] = std::string(kMenuHint);
 }
 
 }  // namespace tf::customers

@@ -1,15 +1,19 @@
 #pragma once
 // The product editor ("Add Product" / "Edit Product") without its window: the field texts, the
-// status panels, and the checks OK runs in order. The dialog stays open at the first failing
-// check with the focus on its field.
+// status panels, and OK: the checks in order, then the record image handed to the Product
+// Manager's save step, which writes it (browse/manager_model.h). A failed check or save keeps
+// the dialog open with the focus on its field.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "common/prompter.h"
+#include "browse/manager_model.h"
+#include "common/record_buffer.h"
 #include "engine/core/engine.h"
+#include "records/product_record.h"
 
 namespace tf::products {
 
@@ -25,9 +29,10 @@ inline constexpr std::string_view kEditorHelpTopic = "NewProduct";
 // The previous code while adding: no trimmed, upper-cased code equals it.
 inline constexpr std::string_view kNoPreviousCode = "/";
 
-enum class EditorField { None, PNum, PSell, PDesc, PNote };
+// The dialog's controls that a check can send the focus to.
+enum class ProductControl { None, PNum, PSell, PDesc, PNote };
 
-struct ProductFields {
+struct ProductForm {
   std::string code;         // PNum
   std::string price;        // PSell
   bool taxable = false;     // CheckBox1
@@ -37,40 +42,57 @@ struct ProductFields {
 
 class ProductEditor {
  public:
-  // `file` is the open product file block, searched for a duplicate code.
-  ProductEditor(engine::FileBlock* file, common::Prompter& prompter) : file_(file), prompter_(prompter) {}
+  enum class Mode { Add, Edit };
 
-  // Proposes a new product: empty fields, price "0.00", setup date `today`.
-  void StartAdd(std::string_view today);
-  // Shows `record` for editing.
-  void StartEdit(std::span<const std::uint8_t> record);
+  // `products` is the open product file block the checks search for a duplicate code, `save`
+  // the manager's step that writes the record image once the checks passed, `today` the date
+  // in the company's format.
+  //
+  // A new product: empty fields, price "0.00", setup date `today`.
+  void BeginAdd(engine::FileBlock* products, browse::SaveStep save, std::string_view today);
+  // `record` (at `ref`) for editing; its last changed date becomes `today`.
+  void BeginEdit(engine::FileBlock* products, browse::SaveStep save, std::span<const std::uint8_t> record,
+                 std::int32_t ref, std::string_view today);
 
-  // OKBtnClick: true when the dialog may close with OK. On false `Focus()` names the field.
-  bool OkBtnClick();
+  // OK: the checks in order, then the record image saved. Done when the dialog may close;
+  // otherwise the failure to show, with Focus() naming the field.
+  browse::Outcome Ok();
 
-  // Writes the fields into the record (cut to their capacities). Adding also blanks the price
-  // to "0.00" and sets the setup date; editing sets the last changed date.
-  void StoreAdded(std::span<std::uint8_t> record, std::string_view today) const;
-  void StoreEdited(std::span<std::uint8_t> record, std::string_view today) const;
+  // The record the fields make (cut to their capacities): adding, a new record with a blank
+  // price made "0.00" and the setup date; editing, the record as read with the fields and the
+  // last changed date written over it.
+  common::RecordBuffer Image() const;
 
-  ProductFields fields;
-  const std::string& Caption() const { return caption_; }
+  Mode EditMode() const { return mode_; }
+  ProductForm& Form() { return form_; }
+  const ProductForm& Form() const { return form_; }
+  const std::string& Title() const { return title_; }
   const std::string& SetupPanel() const { return setupPanel_; }
   const std::string& ChangedPanel() const { return changedPanel_; }
   const std::string& PreviousCode() const { return previousCode_; }
-  EditorField Focus() const { return focus_; }
+  ProductControl Focus() const { return focus_; }
+  // After a successful Ok: the record as written.
+  const common::RecordBuffer& Record() const { return record_; }
+  // The ref of the product being edited (0 while adding).
+  std::int32_t Ref() const { return ref_; }
 
  private:
-  void StoreCommon(std::span<std::uint8_t> record) const;
-  bool CodeTakenByAnother();
+  // The message when the code is another product's; nothing when it is free.
+  std::optional<std::string> CodeTakenByAnother() const;
 
-  engine::FileBlock* file_;
-  common::Prompter& prompter_;
-  std::string caption_;
+  Mode mode_ = Mode::Add;
+  engine::FileBlock* products_ = nullptr;
+  browse::SaveStep save_;
+  ProductForm form_;
+  std::string today_;
+  std::string title_;
   std::string setupPanel_;
   std::string changedPanel_;
   std::string previousCode_;
-  EditorField focus_ = EditorField::PNum;
+  ProductControl focus_ = ProductControl::PNum;
+  common::RecordBuffer record_{records::product::kProductRecordLength};
+  common::RecordBuffer oldImage_{records::product::kProductRecordLength};
+  std::int32_t ref_ = 0;
 };
 
 }  // namespace tf::products

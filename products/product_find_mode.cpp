@@ -2,15 +2,12 @@
 
 #include "common/record_fields.h"
 #include "records/product_record.h"
-#include "products/product_store.h"
 
 namespace tf::products {
 
 std::vector<finder::FindColumn> ProductFindMode::Columns() const {
   return {{"Product#", 100}, {"Description", 200}, {"Unit Price", 85}};
 }
-
-engine::FileBlock* ProductFindMode::File() const { return Products().file; }
 
 int ProductFindMode::RecordLength() const { return records::product::kProductRecordLength; }
 

@@ -9,7 +9,7 @@
 #include "common/text.h"
 #include "records/product_fields.h"
 #include "records/product_record.h"
-#include "products/product_store.h"
+#include "records/product_file.h"
 #include "records/record_file.h"
 
 namespace tf::products {
@@ -75,7 +75,7 @@ ProductImport PlanProductImport(engine::FileBlock* file, std::string_view csvTex
       if (codes.count(key)) {
         problem = "ProductCode: " + common::TrimBoth(common::ReadText(record, records::product::kProductCode)) +
                   " appears on an earlier line";
-      } else if (ReadProductByCode(file, common::ReadText(record, records::product::kProductCode), ref, other)) {
+      } else if (records::product::ReadProductByCode(file, common::ReadText(record, records::product::kProductCode), ref, other)) {
         problem = "This Product Code already exists for: " +
                   common::TrimBoth(common::ReadText(other, records::product::kProductDescription)) + ". Use a different code.";
       }
@@ -95,7 +95,7 @@ ProductImport PlanProductImport(engine::FileBlock* file, std::string_view csvTex
 
 bool WriteProductImport(engine::FileBlock* file, const ProductImport& plan, common::Prompter& prompter) {
   if (!plan.errors.empty()) return false;
-  return records::AddKeyedRecords(file, ProductFileKind(), plan.records, prompter);
+  return records::AddKeyedRecords(file, records::product::ProductFileKind(), plan.records, prompter);
 }
 
 bool ExportProducts(engine::FileBlock* file, std::string& out) {

@@ -1,100 +1,72 @@
 #pragma once
-// The Product Manager without its window: opening the product file block, the list's header,
-// rows and status panels, and every action of the window (new, edit, delete, find, the product
+// The Product Manager without its window: the manager shape of browse/manager_model.h over the
+// company's product file block, listed by code (1) or description (2): the list's header, rows
+// and status panels, and every command of the window (new, edit, delete, find, the product
 // list, the display order and picking a product for invoice entry). The window binds its
 // controls to these and shows what they leave in the model.
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
-#include "common/clock.h"
-#include "common/prompter.h"
-#include "common/record_buffer.h"
-#include "common/text_report_viewer.h"
 #include "browse/browse_source.h"
-#include "engine/rebuilding/rebuild_status.h"
 #include "browse/manager_list.h"
+#include "browse/manager_model.h"
+#include "finder/find_mode.h"
 #include "products/product_editor.h"
 
 namespace tf::products {
 
 inline constexpr std::string_view kManagerCaption = "Product Manager";
-inline constexpr std::string_view kManagerHint = "Right-click mouse or select from menu bar.";
 inline constexpr std::string_view kManagerHelpTopic = "ProductManager";
-inline constexpr std::string_view kUnableToOpen = "Unable to open database";
 
-// The company whose products are managed (the current company).
-struct ProductCompany {
-  std::string name;
-  std::string number;
-  std::string dateFormat;  // "M" or "D"
+// What the manager needs from the program around it, besides what every manager needs.
+struct ProductManagerServices : browse::ManagerServices {
+  // Shows the editor modally; true when it closed through a successful OK.
+  std::function<bool(ProductEditor& editor)> runEditor;
+  // Shows the find window in the given mode; the code of the row chosen, if any.
+  std::function<std::optional<std::string>(const finder::FindMode& mode)> runFind;
 };
 
-// The window's dialogs, modal on top of it.
-struct ManagerDialogs {
-  // Shows the editor; true when it closed with OK.
-  std::function<bool(ProductEditor& editor)> editProduct;
-  // The find window in product mode; the code of the row chosen, if any.
-  std::function<std::optional<std::string>()> findProduct;
-};
-
-class ProductManager {
+class ProductManager : public browse::ManagerModel {
  public:
-  ProductManager(browse::ManagerList& list, common::Prompter& prompter, engine::RebuildStatus& status,
-                 common::TextReportViewer& viewer, const common::Clock& clock);
+  ProductManager(ProductManagerServices services, browse::ManagerList& list);
+  ~ProductManager() override;
 
-  ManagerDialogs dialogs;
-
-  // Invoice entry shows the window as a picker, with the code and description of its line.
-  void SetPickerMode(bool on, std::string_view code = {}, std::string_view description = {});
-  bool PickerMode() const { return picker_; }
-
-  // FormShow. False when the product file block could not be opened: "Unable to open database"
-  // has been shown and the program is to end.
-  bool FormShow(const ProductCompany& company);
-  void FormClose();
-
-  // Texts of the window.
-  std::string Label1Text() const;
-  std::string CountPanel() const { return countPanel_; }
-  static std::string HeaderText();
-  // ProdBrowserBuildRow.
+  std::string Title() const override { return std::string(kManagerCaption); }
+  // "Name - #Number" above the list, the name part cut to 39 and the whole to 44 characters.
+  std::string CompanyCaption() const override;
+  std::string ListHeader() const override;
+  std::string_view HelpTopic() const override { return kManagerHelpTopic; }
+  // The row of a product (ProdBrowserBuildRow), or of an entry whose record could not be read.
   static int BuildRow(browse::RowRec& rr, std::span<const std::uint8_t> record);
 
-  // Actions.
-  void AddProductDialog();
-  void EditProductDialog();
-  void DeleteCurrentProduct();
-  void FindProduct();
-  void GoToProductCode(std::string_view code);
-  void SwitchOrder(int keyNr);
-  // True when a product was picked and the window is to close.
-  bool PickProduct();
-  void ProductList();
+  // --- the product manager's own commands ------------------------------------------------
+  browse::Outcome ProductList();
 
-  // The process-wide display order (1 by code, 2 by description), kept between openings.
-  static int DisplayOrder();
-  std::span<std::uint8_t> RecordBufferBytes() { return buffer_; }
+  // Invoice entry shows the window as a picker, opening on the code (or, by description, the
+  // description) of its line.
+  void BeginPicking(std::string_view code, std::string_view description);
+
+  ProductEditor& Editor() { return editor_; }
+
+ protected:
+  browse::Outcome OpenFile() override;
+  // The product current when the window closes is the one it opens on next time.
+  void Closing() override;
+  browse::Outcome AddRecord() override;
+  browse::Outcome EditRecord() override;
+  browse::Outcome DeleteRecord() override;
+  browse::Outcome FindRecord() override;
 
  private:
   std::string Today() const;
-  void UpdateCount();
-  void Fail(std::string_view text);
 
-  browse::ManagerList& list_;
-  common::Prompter& prompter_;
-  engine::RebuildStatus& status_;
-  common::TextReportViewer& viewer_;
-  const common::Clock& clock_;
-  ProductCompany company_;
-  common::RecordBuffer buffer_;  // every row is read into it; the dialogs edit it
-  common::RecordBuffer search_;  // picker mode: the invoice line's code and description
-  bool picker_ = false;
-  std::string countPanel_;
+  ProductManagerServices services_;
+  ProductEditor editor_;
 };
 
 }  // namespace tf::products

@@ -4,9 +4,37 @@
 
 namespace tf::records::product {
 
-const RecordFileKind& ProductFileKind() {
-  static const RecordFileKind kind{"Products", kProductRecordLength, ProductKeyDescriptors(), ProductKey};
+using engine::EngineOK;
+
+const records::RecordFileKind& ProductFileKind() {
+  static const records::RecordFileKind kind{"Products", kProductRecordLength, ProductKeyDescriptors(),
+                                            [](std::span<const std::uint8_t> record, int keyNr) {
+                                              return ProductKey(record, keyNr);
+                                            }};
   return kind;
+}
+
+bool OpenProductFile(engine::FileBlock*& handle, std::string_view companyNumber,
+                     common::Prompter& prompter, engine::RebuildStatus& status) {
+  return records::OpenRecordFile(handle, ProductFileName(companyNumber), ProductFileKind(),
+                                 {std::string(kNewProductFileText), std::string(kNewProductFileCaption),
+                                  common::PromptButtons::OK},
+                                 prompter, status);
+}
+
+bool FindProductByCode(engine::FileBlock* handle, std::string_view code, std::int32_t& ref,
+                       std::string& foundKey) {
+  foundKey = CodeKey(code);
+  engine::SearchKey(handle, kKeyByCode, ref, foundKey);
+  return EngineOK;
+}
+
+bool ReadProductByCode(engine::FileBlock* handle, std::string_view code, std::int32_t& ref,
+                       std::span<std::uint8_t> record) {
+  std::string key;
+  if (!FindProductByCode(handle, code, ref, key) || key != CodeKey(code)) return false;
+  engine::GetRecord(handle, ref, record.data());
+  return EngineOK;
 }
 
 }  // namespace tf::records::product

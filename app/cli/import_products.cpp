@@ -11,7 +11,6 @@
 #include "engine/core/engine.h"
 #include "products/product_import.h"
 #include "records/product_record.h"
-#include "products/product_store.h"
 #include "records/company_record.h"
 #include "records/product_file.h"
 

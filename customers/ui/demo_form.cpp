@@ -1,57 +1,41 @@
 #include "customers/ui/demo_form.h"
 
-#include <QApplication>
+#include <QLayout>
 #include <QStyle>
-#include <QVBoxLayout>
 
-#include "common/stored_font.h"
-#include "common/record_fields.h"
 #include "common/ui/command_widgets.h"
-#include "common/ui/help_window.h"
 #include "common/ui/manager_frame.h"
-#include "common/ui/qt_font.h"
-#include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
-#include "common/ui/window_print.h"
-#include "customers/customer_list.h"
-#include "records/customer_record.h"
 #include "customers/ui/edit_dlg.h"
 #include "finder/ui/find_box.h"
 #include "invoicing/payment_terms.h"
-#include "records/company_record.h"
-#include "records/company_store.h"
+#include "records/customer_record.h"
 
 namespace tf::customers::ui {
 
-namespace company = records::company;
 using common::ui::Action;
 using common::ui::ToolButton;
 using common::ui::ToQString;
 
-TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent) : QDialog(parent), services_(std::move(services)) {
+TDemoForm::TDemoForm(DemoFormServices services, QWidget* parent)
+    : TManagerWindow(services.prompter, parent), services_(std::move(services)) {
   setObjectName("TDemoForm");
   setWindowTitle(ToQString(kCustomerManagerTitle));
   BuildControls();
   BuildMenus();
-  list_ = std::make_unique<browse::BrowserList>(CustBrowser);
   editor_ = new TEditDlg(this);
-  OnUnableToOpen = [] { QApplication::exit(1); };
-  ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
   FindDialog = [this](const finder::FindMode& mode) {
     finder::ui::TFindBox box(services_.prompter, this);
     return box.Run(mode);
   };
-  Printer = [] { return std::unique_ptr<common::PrintCanvas>(common::ui::DefaultPrinterCanvas()); };
   LoadTerms = [] { return invoicing::LoadTerms(); };
   model_ = std::make_unique<CustomerManager>(
-      CustomerManagerServices{services_.company, services_.prompter, services_.status, services_.viewer,
-                              services_.clock, services_.labelQueue,
-                              [this](CustomerEditor& editor) {
-                                return editor_->Run(editor, model_->File(), services_.prompter);
-                              },
+      CustomerManagerServices{services_, services_.labelQueue, services_.emailMode,
+                              [this](CustomerEditor& editor) { return editor_->Run(editor, services_.prompter); },
                               [this](const finder::FindMode& mode) { return FindDialog(mode); },
                               [this] { return LoadTerms(); }, [this] { return openInvoices_; }},
-      *list_);
+      List());
+  SetModel(*model_);
   resize(900, 520);
 }
 
@@ -76,15 +60,9 @@ void TDemoForm::BuildControls() {
   CustBrowser->setObjectName("CustBrowser");
   CustBrowser->setFont(QFont("Courier New", 10));
 
-  const common::ui::ManagerFrame frame = common::ui::BuildManagerFrame(
-      this,
-      {NewCustButn, EditCustButn, DeleteCustButn, FinCustButn, CustBookButn, StmtPrin, BatchPrinButn, PrintEnvButn,
-       SpeedButton2, SpeedButton3},
-      CustBrowser, ToQString(kMenuHint));
-  Label1 = frame.caption;
-  StatusBar1 = frame.statusBar;
-  StatusPanel0 = frame.countPanel;
-  StatusPanel1 = frame.hintPanel;
+  BuildFrame({NewCustButn, EditCustButn, DeleteCustButn, FinCustButn, CustBookButn, StmtPrin, BatchPrinButn,
+              PrintEnvButn, SpeedButton2, SpeedButton3},
+             CustBrowser);
 
   connect(NewCustButn, &QToolButton::clicked, this, &TDemoForm::NewCustButnClick);
   connect(EditCustButn, &QToolButton::clicked, this, &TDemoForm::EditCustButnClick);
@@ -93,7 +71,7 @@ void TDemoForm::BuildControls() {
   connect(CustBookButn, &QToolButton::clicked, this, &TDemoForm::CustBookButnClick);
   connect(PrintEnvButn, &QToolButton::clicked, this, &TDemoForm::PrintEnvButnClick);
   connect(SpeedButton2, &QToolButton::clicked, this, &QDialog::reject);
-  connect(SpeedButton3, &QToolButton::clicked, this, [this] { ShowHelp(kManagerHelpTopic); });
+  connect(SpeedButton3, &QToolButton::clicked, this, &TDemoForm::ShowModelHelp);
 
   // Typed letters are upper-cased for the list's jump; Enter picks.
   CustBrowser->OnKeyPress = [this](TIndexBrowser*, QChar& ch) {
@@ -186,86 +164,42 @@ void TDemoForm::BuildMenus() {
   connect(ByName1, &QAction::triggered, this, &TDemoForm::ByName1Click);
   connect(ByNumber1, &QAction::triggered, this, &TDemoForm::ByNumber1Click);
   connect(PrintWindow1, &QAction::triggered, this, &TDemoForm::PrintWindow1Click);
-  connect(AddingRecords1, &QAction::triggered, this, [this] { ShowHelp(kManagerHelpTopic); });
-}
-
-void TDemoForm::Guard(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const browse::BrowseError& e) {
-    services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
-  } catch (const std::runtime_error& e) {
-    services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
-  }
-  ShowState();
+  connect(AddingRecords1, &QAction::triggered, this, &TDemoForm::ShowModelHelp);
 }
 
 void TDemoForm::ShowState() {
-  StatusPanel0->setText(ToQString(model_->Panel(0)));
-  StatusPanel1->setText(ToQString(model_->Panel(1)));
+  TManagerWindow::ShowState();
   ByName1->setChecked(model_->Order() == records::customer::kKeyByName);
   ByNumber1->setChecked(model_->Order() == records::customer::kKeyByNumber);
-}
-
-int TDemoForm::exec() {
-  const auto current = services_.company.Current();
-  setWindowTitle(ToQString(model_->Title(services_.emailMode())));
-  const common::FontSpec editorFont = common::ReadFontSpec(current, records::company::kEditorFont);
-  common::ui::ApplyFontSpec(*Label1, editorFont, QPalette::WindowText);
-  Label1->setText(ToQString(model_->CompanyCaption()));
-  CustBrowser->SetHeader(ToQString(CustomerListHeader()));
-  const common::FontSpec listFont = common::ReadFontSpec(current, records::company::kManagersFont);
-  common::ui::ApplyFontSpec(*CustBrowser, listFont, QPalette::Text, true);
-
-  bool opened = false;
-  Guard([&] { opened = model_->Open(); });
-  if (!opened) {
-    services_.prompter.Inform(kUnableToOpenDatabase, {}, common::PromptIcon::Error);
-    OnUnableToOpen();
-    return QDialog::Rejected;
-  }
-  ShowState();
-  CustBrowser->setFocus();
-  const int result = QDialog::exec();
-  model_->Close();
-  return result;
 }
 
 std::optional<common::RecordBuffer> TDemoForm::PickCustomer(const std::string& name, const std::string& number,
                                                             engine::FileBlock* openInvoices) {
   openInvoices_ = openInvoices;
   model_->BeginPicking(name, number);
-  ShowState();
-  const int result = exec();
-  model_->EndPicking();
+  std::optional<common::RecordBuffer> picked = RunPicker();
   openInvoices_ = nullptr;
-  ShowState();
-  if (result != QDialog::Accepted) return std::nullopt;
-  return model_->Selected();
+  return picked;
 }
 
-void TDemoForm::NewCustButnClick() { Guard([this] { model_->Add(); }); }
-void TDemoForm::EditCustButnClick() { Guard([this] { model_->Edit(); }); }
-void TDemoForm::DeleteCustButnClick() { Guard([this] { model_->Delete(); }); }
-void TDemoForm::FinCustButnClick() { Guard([this] { model_->Find(); }); }
-void TDemoForm::CustBookButnClick() { Guard([this] { model_->CustomerListReport(); }); }
-void TDemoForm::AddtoLabelQueue1Click() { Guard([this] { model_->AddToLabelQueue(); }); }
-void TDemoForm::ByName1Click() { Guard([this] { model_->SetOrder(records::customer::kKeyByName); }); }
-void TDemoForm::ByNumber1Click() { Guard([this] { model_->SetOrder(records::customer::kKeyByNumber); }); }
+void TDemoForm::NewCustButnClick() { Guard([this] { return model_->Add(); }); }
+void TDemoForm::EditCustButnClick() { Guard([this] { return model_->Edit(); }); }
+void TDemoForm::DeleteCustButnClick() { Guard([this] { return model_->Delete(); }); }
+void TDemoForm::FinCustButnClick() { Guard([this] { return model_->Find(); }); }
+void TDemoForm::CustBookButnClick() { Guard([this] { return model_->CustomerListReport(); }); }
+void TDemoForm::AddtoLabelQueue1Click() { Guard([this] { return model_->AddToLabelQueue(); }); }
+void TDemoForm::ByName1Click() { Guard([this] { return model_->SetOrder(records::customer::kKeyByName); }); }
+void TDemoForm::ByNumber1Click() { Guard([this] { return model_->SetOrder(records::customer::kKeyByNumber); }); }
 
 void TDemoForm::PrintEnvButnClick() {
   std::unique_ptr<common::PrintCanvas> canvas = Printer();
   if (!canvas) return;
-  Guard([&] { model_->PrintEnvelope(*canvas); });
+  Guard([&] { return model_->PrintEnvelope(*canvas); });
 }
 
-void TDemoForm::CustBrowserDblClick() {
-  bool picked = false;
-  Guard([&] { picked = model_->Pick(); });
-  if (picked) accept();
-}
+void TDemoForm::CustBrowserDblClick() { PickCurrent(); }
 
 // The window's image, as large as the page allows.
-void TDemoForm::PrintWindow1Click() { common::ui::PrintWindowImage(*this, kCustomerManagerTitle, Printer); }
+void TDemoForm::PrintWindow1Click() { PrintWindowImage(kCustomerManagerTitle); }
 
 }  // namespace tf::customers::ui

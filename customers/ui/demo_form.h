@@ -1,12 +1,12 @@
 #pragma once
-// TDemoForm: the "Customer Manager" window. The list, tool buttons, menus, pop-up menu and
-// status bar are bound to the CustomerManager screen model; every action calls the model.
+// TDemoForm: the "Customer Manager" window, a TManagerWindow (browse/ui/manager_window.h). The
+// list, tool buttons, menus, pop-up menu and status bar are bound to the CustomerManager screen
+// model; every action calls the model through the window's guard.
 //
 // exec() opens the customer file block, shows the window modally and closes the file block.
 // Other windows pick a customer with PickCustomer().
 
 #include <QAction>
-#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,42 +19,29 @@
 #include <string>
 #include <string_view>
 
-#include "common/clock.h"
-#include "common/print_canvas.h"
-#include "common/prompter.h"
+#include "browse/manager_model.h"
+#include "browse/ui/index_browser.h"
+#include "browse/ui/manager_window.h"
 #include "common/record_buffer.h"
-#include "common/text_report_viewer.h"
 #include "correspondence/label_queue.h"
 #include "customers/customer_manager.h"
-#include "engine/rebuilding/rebuild_status.h"
-#include "browse/ui/browser_list.h"
-#include "browse/ui/index_browser.h"
 
 namespace tf::customers::ui {
 
 class TEditDlg;
 
-struct DemoFormServices {
-  records::CompanyBook& company;
-  common::Prompter& prompter;
-  engine::RebuildStatus& status;
-  common::TextReportViewer& viewer;
-  const common::Clock& clock;
-  correspondence::LabelQueue& labelQueue;
+struct DemoFormServices : browse::ManagerServices {
+  correspondence::LabelQueue& labelQueue;  // the main window's
   // The main window's default output is e-mail.
   std::function<bool()> emailMode = [] { return false; };
 };
 
-class TDemoForm : public QDialog {
+class TDemoForm : public browse::ui::TManagerWindow {
   Q_OBJECT
 
  public:
   explicit TDemoForm(DemoFormServices services, QWidget* parent = nullptr);
   ~TDemoForm() override;
-
-  // FormShow, the modal loop, FormClose. When the customer file cannot be opened, "Unable to
-  // open database" has been shown and OnUnableToOpen runs (it ends the program).
-  int exec() override;
 
   // Invoice entry and the payment wizard: the customer they show (name and number) becomes the
   // selected customer, the window opens on it in picker mode; the customer picked, if any.
@@ -66,13 +53,9 @@ class TDemoForm : public QDialog {
   CustomerManager& Model() { return *model_; }
   TEditDlg& Editor() { return *editor_; }
 
-  // --- platform actions, replaceable in tests ----------------------------------------------
-  std::function<void()> OnUnableToOpen;
-  std::function<void(std::string_view topic)> ShowHelp;
+  // --- platform actions, replaceable in tests (and those of TManagerWindow) ----------------
   // The find window in customer mode: the number of the chosen row.
   std::function<std::optional<std::string>(const finder::FindMode& mode)> FindDialog;
-  // The printer envelopes and "Print Window" go to.
-  std::function<std::unique_ptr<common::PrintCanvas>()> Printer;
   // The payment terms list for the editor.
   std::function<std::vector<std::string>()> LoadTerms;
 
@@ -87,11 +70,7 @@ class TDemoForm : public QDialog {
   QToolButton* PrintEnvButn;
   QToolButton* SpeedButton2;
   QToolButton* SpeedButton3;
-  QLabel* Label1;
   TIndexBrowser* CustBrowser;
-  QStatusBar* StatusBar1;
-  QLabel* StatusPanel0;
-  QLabel* StatusPanel1;
   QMenuBar* MainMenu1;
   QAction* Add1;
   QAction* Edit1;
@@ -131,15 +110,14 @@ class TDemoForm : public QDialog {
   void PrintWindow1Click();
   void CustBrowserDblClick();
 
+ protected:
+  void ShowState() override;
+
  private:
   void BuildControls();
   void BuildMenus();
-  void ShowState();
-  // Runs a model action; a failure to read the list is shown, not thrown through Qt.
-  void Guard(const std::function<void()>& action);
 
   DemoFormServices services_;
-  std::unique_ptr<browse::BrowserList> list_;
   std::unique_ptr<CustomerManager> model_;
   TEditDlg* editor_;
   engine::FileBlock* openInvoices_ = nullptr;

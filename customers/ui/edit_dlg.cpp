@@ -245,9 +245,9 @@ void TEditDlg::CNameExit() {
 void TEditDlg::OKBtnClick() {
   if (!editor_) return;
   CollectIntoModel();
-  const bool saved = editor_->Ok(customers_, *prompter_);
+  const browse::Outcome outcome = editor_->Ok();
   ShortName->setText(ToQString(editor_->Form().shortName));
-  if (saved) {
+  if (browse::ShowOutcome(*prompter_, outcome)) {
     accept();
     return;
   }
@@ -255,9 +255,8 @@ void TEditDlg::OKBtnClick() {
   focus->setFocus();
 }
 
-bool TEditDlg::Run(CustomerEditor& editor, engine::FileBlock* customers, common::Prompter& prompter) {
+bool TEditDlg::Run(CustomerEditor& editor, common::Prompter& prompter) {
   editor_ = &editor;
-  customers_ = customers;
   prompter_ = &prompter;
   setWindowTitle(ToQString(editor.Title()));
   CTerms->clear();

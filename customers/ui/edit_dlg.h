@@ -1,7 +1,7 @@
 #pragma once
 // TEditDlg ("Edit Record"): the customer editor's widgets bound to the CustomerEditor model.
 // Run() fills the widgets from the model, shows the dialog modally and returns true when
-// "&Ok" saved the customer.
+// "&Ok" saved the customer; a failed check or save is shown and the dialog stays open.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +16,6 @@
 
 #include "common/prompter.h"
 #include "customers/customer_editor.h"
-#include "engine/core/engine.h"
 
 namespace tf::customers::ui {
 
@@ -26,7 +25,7 @@ class TEditDlg : public QDialog {
  public:
   explicit TEditDlg(QWidget* parent = nullptr);
 
-  bool Run(CustomerEditor& editor, engine::FileBlock* customers, common::Prompter& prompter);
+  bool Run(CustomerEditor& editor, common::Prompter& prompter);
 
   std::function<void(std::string_view topic)> ShowHelp;
 
@@ -73,7 +72,6 @@ class TEditDlg : public QDialog {
   QWidget* ControlOf(CustomerControl control);
 
   CustomerEditor* editor_ = nullptr;
-  engine::FileBlock* customers_ = nullptr;
   common::Prompter* prompter_ = nullptr;
   bool filling_ = false;
 };

@@ -1,51 +1,37 @@
 #include "products/ui/edit_prod.h"
 
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QDir>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QStyle>
-#include <QVBoxLayout>
 
-#include "common/stored_font.h"
-#include "common/record_fields.h"
 #include "common/ui/command_widgets.h"
-#include "common/ui/help_window.h"
 #include "common/ui/manager_frame.h"
-#include "common/ui/qt_font.h"
-#include "common/ui/qt_print_canvas.h"
 #include "common/ui/qt_text.h"
-#include "common/ui/window_print.h"
-#include "records/product_record.h"
 #include "products/ui/upd_prod.h"
-#include "records/company_record.h"
-#include "records/company_store.h"
+#include "records/product_record.h"
 
 namespace tf::products::ui {
 
-namespace company = records::company;
 using common::ui::Action;
 using common::ui::ToolButton;
 using common::ui::ToQString;
 
-TEditProd::TEditProd(EditProdServices services, QWidget* parent) : QDialog(parent), services_(services) {
+TEditProd::TEditProd(EditProdServices services, QWidget* parent)
+    : TManagerWindow(services.prompter, parent), services_(services) {
   setObjectName("TEditProd");
   setWindowTitle(ToQString(kManagerCaption));
   BuildControls();
   BuildMenus();
-  list_ = std::make_unique<browse::BrowserList>(ProdBrowser);
-  model_ = std::make_unique<ProductManager>(*list_, services_.prompter, services_.status, services_.viewer,
-                                            services_.clock);
   editor_ = new TUpdProd(this);
   findBox_ = new finder::ui::TFindBox(services_.prompter, this);
-  FindDialog = [this] { return findBox_->Run(findMode_); };
-  model_->dialogs.editProduct = [this](ProductEditor& editor) { return editor_->Run(editor); };
-  model_->dialogs.findProduct = [this]() -> std::optional<std::string> {
-    return FindDialog ? FindDialog() : std::nullopt;
-  };
-  OnUnableToOpen = [] { QApplication::exit(1); };
-  ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
-  WindowPrinter = [] { return std::unique_ptr<common::PrintCanvas>(common::ui::DefaultPrinterCanvas()); };
+  FindDialog = [this](const finder::FindMode& mode) { return findBox_->Run(mode); };
+  model_ = std::make_unique<ProductManager>(
+      ProductManagerServices{services_, [this](ProductEditor& editor) { return editor_->Run(editor, services_.prompter); },
+                             [this](const finder::FindMode& mode) -> std::optional<std::string> {
+                               return FindDialog ? FindDialog(mode) : std::nullopt;
+                             }},
+      List());
+  SetModel(*model_);
   resize(820, 480);
 }
 
@@ -64,13 +50,7 @@ void TEditProd::BuildControls() {
   ProdBrowser->setObjectName("ProdBrowser");
   ProdBrowser->setFont(QFont("Courier New", 10));
 
-  const common::ui::ManagerFrame frame = common::ui::BuildManagerFrame(
-      this, {NewProd, EditInvoice, InvDelete, SpeedButton1, ProdListButn, SpeedButton2, SpeedButton3}, ProdBrowser,
-      ToQString(kManagerHint));
-  Label1 = frame.caption;
-  StatusBar1 = frame.statusBar;
-  CountPanel = frame.countPanel;
-  HintPanel = frame.hintPanel;
+  BuildFrame({NewProd, EditInvoice, InvDelete, SpeedButton1, ProdListButn, SpeedButton2, SpeedButton3}, ProdBrowser);
 
   connect(NewProd, &QToolButton::clicked, this, [this] { AddProductDialog(); });
   connect(EditInvoice, &QToolButton::clicked, this, [this] { EditProductDialog(); });
@@ -78,20 +58,19 @@ void TEditProd::BuildControls() {
   connect(SpeedButton1, &QToolButton::clicked, this, [this] { FindProduct(); });
   connect(ProdListButn, &QToolButton::clicked, this, [this] { ProductList(); });
   connect(SpeedButton2, &QToolButton::clicked, this, &QDialog::reject);
-  connect(SpeedButton3, &QToolButton::clicked, this, [this] { ShowHelp(kManagerHelpTopic); });
+  connect(SpeedButton3, &QToolButton::clicked, this, &TEditProd::ShowModelHelp);
 
   // ProdBrowserKeyPress: letters jump by upper-case keys; Enter picks.
   ProdBrowser->OnKeyPress = [this](TIndexBrowser*, QChar& ch) {
     if (ch == QChar('\r') || ch == QChar('\n')) {
       ch = QChar();
-      PickProduct();
+      ProdBrowserDblClick();
     } else if (ch >= QChar('a') && ch <= QChar('z')) {
       ch = ch.toUpper();
     }
   };
-  ProdBrowser->OnDblClick = [this](TIndexBrowser*) { PickProduct(); };
+  ProdBrowser->OnDblClick = [this](TIndexBrowser*) { ProdBrowserDblClick(); };
   ProdBrowser->OnRowChanged = [](TIndexBrowser*) {};
-
 }
 
 // Delete anywhere in the window deletes the current product: the controls leave the key to
@@ -157,67 +136,29 @@ void TEditProd::BuildMenus() {
   connect(Code1, &QAction::triggered, this, [this] { SwitchOrder(records::product::kKeyByCode); });
   connect(ByDescription1, &QAction::triggered, this, [this] { SwitchOrder(records::product::kKeyByDescription); });
   connect(PrintWindow1, &QAction::triggered, this, [this] { PrintWindow(); });
-  connect(New1, &QAction::triggered, this, [this] { ShowHelp(kManagerHelpTopic); });
-}
-
-void TEditProd::Guard(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const browse::BrowseError& e) {
-    services_.prompter.Inform(e.what(), {}, common::PromptIcon::Error);
-  }
-  ShowState();
+  connect(New1, &QAction::triggered, this, &TEditProd::ShowModelHelp);
 }
 
 void TEditProd::ShowState() {
-  CountPanel->setText(ToQString(model_->CountPanel()));
-  const int order = ProductManager::DisplayOrder();
-  Code1->setChecked(order == records::product::kKeyByCode);
-  ByDescription1->setChecked(order == records::product::kKeyByDescription);
+  TManagerWindow::ShowState();
+  Code1->setChecked(model_->Order() == records::product::kKeyByCode);
+  ByDescription1->setChecked(model_->Order() == records::product::kKeyByDescription);
 }
 
-void TEditProd::SetPickerMode(bool on, std::string_view code, std::string_view description) {
-  model_->SetPickerMode(on, code, description);
+std::optional<common::RecordBuffer> TEditProd::PickProduct(std::string_view code, std::string_view description) {
+  model_->BeginPicking(code, description);
+  return RunPicker();
 }
 
-int TEditProd::exec() {
-  const auto current = services_.company.Current();
-  const ProductCompany co{common::ReadText(current, records::company::kCompanyName),
-                          common::ReadText(current, records::company::kCompanyNumber),
-                          common::ReadText(current, records::company::kDateFormat)};
-  const common::FontSpec editorFont = common::ReadFontSpec(current, records::company::kEditorFont);
-  common::ui::ApplyFontSpec(*Label1, editorFont, QPalette::WindowText);
-  ProdBrowser->SetHeader(ToQString(ProductManager::HeaderText()));
-  ProdBrowser->setFont(common::ui::ToQFont(common::ReadFontSpec(current, records::company::kManagersFont), true));
-
-  bool opened = false;
-  Guard([&] { opened = model_->FormShow(co); });
-  if (!opened) {
-    OnUnableToOpen();
-    return QDialog::Rejected;
-  }
-  Label1->setText(ToQString(model_->Label1Text()));
-  ShowState();
-  ProdBrowser->setFocus();
-  const int result = QDialog::exec();
-  Guard([&] { model_->FormClose(); });
-  return result;
-}
-
-void TEditProd::AddProductDialog() { Guard([this] { model_->AddProductDialog(); }); }
-void TEditProd::EditProductDialog() { Guard([this] { model_->EditProductDialog(); }); }
-void TEditProd::DeleteCurrentProduct() { Guard([this] { model_->DeleteCurrentProduct(); }); }
-void TEditProd::FindProduct() { Guard([this] { model_->FindProduct(); }); }
-void TEditProd::ProductList() { Guard([this] { model_->ProductList(); }); }
-void TEditProd::SwitchOrder(int keyNr) { Guard([this, keyNr] { model_->SwitchOrder(keyNr); }); }
-
-void TEditProd::PickProduct() {
-  bool picked = false;
-  Guard([&] { picked = model_->PickProduct(); });
-  if (picked) accept();
-}
+void TEditProd::AddProductDialog() { Guard([this] { return model_->Add(); }); }
+void TEditProd::EditProductDialog() { Guard([this] { return model_->Edit(); }); }
+void TEditProd::DeleteCurrentProduct() { Guard([this] { return model_->Delete(); }); }
+void TEditProd::FindProduct() { Guard([this] { return model_->Find(); }); }
+void TEditProd::ProductList() { Guard([this] { return model_->ProductList(); }); }
+void TEditProd::SwitchOrder(int keyNr) { Guard([this, keyNr] { return model_->SetOrder(keyNr); }); }
+void TEditProd::ProdBrowserDblClick() { PickCurrent(); }
 
 // The window's image, as large as the page allows.
-void TEditProd::PrintWindow() { common::ui::PrintWindowImage(*this, kManagerCaption, WindowPrinter); }
+void TEditProd::PrintWindow() { PrintWindowImage(kManagerCaption); }
 
 }  // namespace tf::products::ui

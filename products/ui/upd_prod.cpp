@@ -80,43 +80,46 @@ void TUpdProd::PNoteChange() {
 }
 
 void TUpdProd::Load(const ProductEditor& editor) {
-  setWindowTitle(ToQString(editor.Caption()));
-  PNum->setText(ToQString(editor.fields.code));
-  PSell->setText(ToQString(editor.fields.price));
-  CheckBox1->setChecked(editor.fields.taxable);
-  PDesc->setText(ToQString(editor.fields.description));
-  PNote->setPlainText(ToQString(editor.fields.notes).replace("\r\n", "\n"));
+  setWindowTitle(ToQString(editor.Title()));
+  const ProductForm& form = editor.Form();
+  PNum->setText(ToQString(form.code));
+  PSell->setText(ToQString(form.price));
+  CheckBox1->setChecked(form.taxable);
+  PDesc->setText(ToQString(form.description));
+  PNote->setPlainText(ToQString(form.notes).replace("\r\n", "\n"));
   SetupPanel->setText(ToQString(editor.SetupPanel()));
   ChangedPanel->setText(ToQString(editor.ChangedPanel()));
 }
 
 void TUpdProd::Store(ProductEditor& editor) const {
-  editor.fields.code = FromQString(PNum->text());
-  editor.fields.price = FromQString(PSell->text());
-  editor.fields.taxable = CheckBox1->isChecked();
-  editor.fields.description = FromQString(PDesc->text());
+  ProductForm& form = editor.Form();
+  form.code = FromQString(PNum->text());
+  form.price = FromQString(PSell->text());
+  form.taxable = CheckBox1->isChecked();
+  form.description = FromQString(PDesc->text());
   // Line breaks are stored as the record has always held them.
-  editor.fields.notes = FromQString(PNote->toPlainText().replace("\n", "\r\n"));
+  form.notes = FromQString(PNote->toPlainText().replace("\n", "\r\n"));
 }
 
 void TUpdProd::OKBtnClick() {
   if (!editor_) return;
   Store(*editor_);
-  if (editor_->OkBtnClick()) {
-    PSell->setText(ToQString(editor_->fields.price));
+  if (browse::ShowOutcome(*prompter_, editor_->Ok())) {
+    PSell->setText(ToQString(editor_->Form().price));
     accept();
     return;
   }
   switch (editor_->Focus()) {
-    case EditorField::PDesc: PDesc->setFocus(); break;
-    case EditorField::PSell: PSell->setFocus(); break;
-    case EditorField::PNote: PNote->setFocus(); break;
+    case ProductControl::PDesc: PDesc->setFocus(); break;
+    case ProductControl::PSell: PSell->setFocus(); break;
+    case ProductControl::PNote: PNote->setFocus(); break;
     default: PNum->setFocus(); break;
   }
 }
 
-bool TUpdProd::Run(ProductEditor& editor) {
+bool TUpdProd::Run(ProductEditor& editor, common::Prompter& prompter) {
   editor_ = &editor;
+  prompter_ = &prompter;
   Load(editor);
   PNum->setFocus();
   const bool ok = exec() == QDialog::Accepted;

@@ -1,6 +1,7 @@
 #pragma once
 // TUpdProd: the "Add Product" / "Edit Product" dialog. It shows a ProductEditor's fields and
-// hands OK to the editor's checks; the dialog closes only when they pass.
+// hands OK to the editor (its checks, then the manager's save); the dialog closes only when
+// they pass, and shows the failure otherwise.
 
 #include <QCheckBox>
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <string_view>
 
+#include "common/prompter.h"
 #include "products/product_editor.h"
 
 namespace tf::products::ui {
@@ -24,8 +26,8 @@ class TUpdProd : public QDialog {
   explicit TUpdProd(QWidget* parent = nullptr);
 
   // Shows the editor's fields modally; true when closed with OK (the editor then holds what
-  // was typed, with the price as the checks left it).
-  bool Run(ProductEditor& editor);
+  // was saved, with the price as the checks left it). Failures are shown through `prompter`.
+  bool Run(ProductEditor& editor, common::Prompter& prompter);
 
   QLineEdit* PNum;
   QLineEdit* PSell;
@@ -49,6 +51,7 @@ class TUpdProd : public QDialog {
   void Store(ProductEditor& editor) const;
 
   ProductEditor* editor_ = nullptr;
+  common::Prompter* prompter_ = nullptr;
 };
 
 }  // namespace tf::products::ui

@@ -284,7 +284,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (!MayClose(labelQueuePending_, prompter_)) {
+  if (!MayClose(LabelQueuePending(), prompter_)) {
     event->ignore();
     return;
   }

@@ -2,9 +2,14 @@
 // The main window: the company caption over a tiled background, the button panel, the aging
 // chart panel, the output choice, the menus and the two-panel status bar with the clock. Every
 // command comes from the table in shell/main_window_model.h; a command whose window is not
-// built yet is shown disabled until that window registers its handler:
+// built yet is shown disabled until that window registers its handler. Each subsystem's ui
+// library registers its windows in one call that the program makes at start-up, e.g.
 //
-//   mainForm.SetCommandHandler(CommandId::CustomerManager, [&] { customers.exec(); });
+//   customers::ui::InstallCustomerWindows(mainForm, services);
+//
+// which creates the windows as children of the main window and calls
+//
+//   mainForm.SetCommandHandler(CommandId::CustomerManager, [&manager] { manager.exec(); });
 
 #include <QAction>
 #include <QFrame>
@@ -25,6 +30,9 @@
 #include "common/date_text.h"
 #include "common/stored_font.h"
 #include "common/prompter.h"
+#include "common/text_report_viewer.h"
+#include "correspondence/label_queue.h"
+#include "engine/rebuilding/rebuild_status.h"
 #include "records/company_store.h"
 #include "shell/main_window_model.h"
 
@@ -50,6 +58,15 @@ class TBackground : public QWidget {
   QPixmap tile_;
 };
 
+// What the program hands every window a ui library installs, besides the main window itself
+// (its company book, label queue and output choice).
+struct WindowServices {
+  common::Prompter& prompter;
+  engine::RebuildStatus& status;      // the status window of rebuilds and long reports
+  common::TextReportViewer& reports;  // the text report window
+  const common::Clock& clock;
+};
+
 class TMainForm : public QMainWindow {
   Q_OBJECT
 
@@ -60,6 +77,8 @@ class TMainForm : public QMainWindow {
   // The current company and the work company record: every window reads the options here.
   records::CompanyBook& Book() { return book_; }
   const records::CompanyBook& Book() const { return book_; }
+  // The label queue for the whole run: the windows that add to it or print it share this one.
+  correspondence::LabelQueue& LabelQueue() { return labelQueue_; }
 
   // --- what start-up applies ---------------------------------------------------------------
   // "Name\r     Number: 7" in the company's editor font (the "\r" breaks the line).
@@ -103,8 +122,9 @@ class TMainForm : public QMainWindow {
 
   // --- state other windows read -------------------------------------------------------------
   OutputMode Output() const;
-  bool LabelQueuePending() const { return labelQueuePending_; }
-  void SetLabelQueuePending(bool pending) { labelQueuePending_ = pending; }
+  // Labels in the queue that nobody printed or saved yet: closing asks first.
+  bool LabelQueuePending() const { return labelQueue_.Unsaved(); }
+  void SetLabelQueuePending(bool pending) { labelQueue_.SetUnsaved(pending); }
   bool ChartForcing() const { return chartForcing_; }
   void SetChartForcing(bool forcing) { chartForcing_ = forcing; }
   void ShowChart();
@@ -170,6 +190,7 @@ class TMainForm : public QMainWindow {
   void HomeButnClick();
 
   records::CompanyBook book_;
+  correspondence::LabelQueue labelQueue_;
   common::Prompter& prompter_;
   const common::Clock& clock_;
   CommandAvailability availability_;
@@ -180,7 +201,6 @@ class TMainForm : public QMainWindow {
   common::DateFormat dateFormat_ = common::DateFormat::MonthFirst;
   std::string workingDate_;
   bool showHints_ = true;
-  bool labelQueuePending_ = false;
   bool chartForcing_ = false;
   bool shown_ = false;
   bool closed_ = false;

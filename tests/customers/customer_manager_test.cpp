@@ -10,6 +10,7 @@
 #include "common/recording_canvas.h"
 #include "common/side_file.h"
 #include "customers/customer_invoices.h"
+#include "customers/customer_list.h"
 #include "customers/customer_list_report.h"
 #include "customers/customer_manager.h"
 #include "tests/customers/customer_fixture.h"
@@ -29,19 +30,34 @@ class RecordingViewer : public common::TextReportViewer {
   std::string text;
 };
 
+// The list on a bare browse model whose reads can be made to fail as an engine failure under
+// the list fails them.
+class FailingList : public browse::BrowseModelList {
+ public:
+  using BrowseModelList::BrowseModelList;
+  int ReadCurrentRecord(bool& unchanged) override {
+    if (failReads) throw browse::BrowseError(3, 9999);
+    return BrowseModelList::ReadCurrentRecord(unchanged);
+  }
+  bool failReads = false;
+};
+
 class CustomerManagerTest : public CustomerFolderTest {
  protected:
   void SetUp() override {
     CustomerFolderTest::SetUp();
     book_.ReadStartupFile();
     manager_ = std::make_unique<CustomerManager>(
-        CustomerManagerServices{book_, prompter_, status_, viewer_, clock_, queue_,
+        CustomerManagerServices{{book_, prompter_, status_, viewer_, clock_},
+                                queue_,
+                                [this] { return emailMode_; },
                                 [this](CustomerEditor& e) { return editorScript_(e); },
                                 [this](const finder::FindMode& m) { return findScript_(m); },
-                                [] { return std::vector<std::string>{"Net 10 Days", "Net 30 Days"}; }, nullptr},
+                                [] { return std::vector<std::string>{"Net 10 Days", "Net 30 Days"}; },
+                                nullptr},
         list_);
     prompter_.Answer(PromptAnswer::OK);  // create the customer file
-    ASSERT_TRUE(manager_->Open());
+    ASSERT_TRUE(Shown(manager_->Open()));
     prompter_.Clear();
   }
   void TearDown() override {
@@ -51,15 +67,18 @@ class CustomerManagerTest : public CustomerFolderTest {
     CustomerFolderTest::TearDown();
   }
 
+  // What the window does with an outcome: a failure is shown. True when it is none.
+  bool Shown(const browse::Outcome& outcome) { return browse::ShowOutcome(prompter_, outcome); }
+
   // Adds through the editor: the fields a user types, then "&Ok" (which must pass).
   void AddCustomer(const std::string& name, const std::string& number = "") {
     editorScript_ = [&](CustomerEditor& e) {
       e.Form().name = name;
       if (!number.empty()) e.Form().number = number;
       e.NameExit();
-      return e.Ok(manager_->File(), prompter_);
+      return Shown(e.Ok());
     };
-    manager_->Add();
+    Shown(manager_->Add());
   }
   std::string CurrentName() {
     bool unchanged;
@@ -77,9 +96,10 @@ class CustomerManagerTest : public CustomerFolderTest {
   common::FixedClock clock_{std::chrono::year_month_day{std::chrono::year{2024}, std::chrono::March, std::chrono::day{5}},
                             std::chrono::hours{14} + std::chrono::minutes{7}};
   correspondence::LabelQueue queue_;
-  browse::BrowseModelList list_{10};
+  FailingList list_{10};
   std::function<bool(CustomerEditor&)> editorScript_;
   std::function<std::optional<std::string>(const finder::FindMode&)> findScript_;
+  bool emailMode_ = false;
   std::unique_ptr<CustomerManager> manager_;
 };
 
@@ -96,9 +116,9 @@ TEST_F(CustomerManagerTest, AddingProposesTheNextNumberAndMovesItOn) {
     e.Form().name = "Mary Ann Smith";
     e.NameExit();
     EXPECT_EQ(e.Form().shortName, "MAnn Smith");
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Add();
+  Shown(manager_->Add());
   EXPECT_EQ(CurrentName(), "Mary Ann Smith");
   EXPECT_EQ(ReadText(manager_->Buffer(), kBalance), "0.00");
   EXPECT_EQ(ReadText(manager_->Buffer(), kAgingAmount3), "0.00");
@@ -129,17 +149,17 @@ TEST_F(CustomerManagerTest, EditorChecksRunInOrderAndKeepTheEditorOpenOnTheField
     for (const Step& s : steps) {
       prompter_.Clear();
       s.change(e.Form());
-      EXPECT_FALSE(e.Ok(manager_->File(), prompter_));
+      EXPECT_FALSE(Shown(e.Ok()));
       EXPECT_EQ(prompter_.Texts(), std::vector<std::string>{s.message});
       EXPECT_EQ(e.Focus(), s.focus) << s.message;
     }
     e.Form().creditLimit = "1,000";
-    EXPECT_TRUE(e.Ok(manager_->File(), prompter_));
+    EXPECT_TRUE(Shown(e.Ok()));
     // The short name was filled by the second check even though a later one failed.
     EXPECT_EQ(e.Form().shortName, "ZCo");
     return true;
   };
-  manager_->Add();
+  Shown(manager_->Add());
   EXPECT_EQ(CurrentName(), "Zed Co");
   EXPECT_EQ(ReadText(manager_->Buffer(), kCreditLimit), "1000");
 }
@@ -152,20 +172,20 @@ TEST_F(CustomerManagerTest, EditingKeepsTheCustomersOwnNumberAndNameAndWritesNot
   editorScript_ = [&](CustomerEditor& e) {
     EXPECT_EQ(e.Title(), "Edit Customer");
     EXPECT_EQ(e.EditedNumber(), "7");
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Edit();
+  Shown(manager_->Edit());
   EXPECT_TRUE(prompter_.Texts().empty());
   EXPECT_EQ(common::ReadWholeFile("1C.DAT"), before);
   // Taking Beta's number is refused; a new phone is written.
   editorScript_ = [&](CustomerEditor& e) {
     e.Form().number = "8";
-    EXPECT_FALSE(e.Ok(manager_->File(), prompter_));
+    EXPECT_FALSE(Shown(e.Ok()));
     e.Form().number = "7";
     e.Form().phone1 = "555-0100";
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Edit();
+  Shown(manager_->Edit());
   EXPECT_EQ(CurrentName(), "ACME");
   EXPECT_EQ(ReadText(manager_->Buffer(), kPhone1), "555-0100");
   EXPECT_EQ(ReadText(book_.Current(), company::kNextCustomerNumber), "9");  // editing does not move it
@@ -179,10 +199,10 @@ TEST_F(CustomerManagerTest, RecordChangedInTheMeantimeIsNotOverwritten) {
     WriteText(other, kPhone2, "elsewhere");
     EXPECT_TRUE(records::ModifyKeyedRecord(manager_->File(), CustomerFileKind(), e.Ref(), other, e.OldImage(), quiet_));
     e.Form().phone1 = "mine";
-    EXPECT_FALSE(e.Ok(manager_->File(), prompter_));
+    EXPECT_FALSE(Shown(e.Ok()));
     return false;
   };
-  manager_->Edit();
+  Shown(manager_->Edit());
   EXPECT_EQ(prompter_.Texts(), (std::vector<std::string>{"The record has changed in the meantime.", "Modify operation failed"}));
   bool unchanged;
   list_.ReadCurrentRecord(unchanged);
@@ -197,14 +217,14 @@ TEST_F(CustomerManagerTest, RenumberingMovesTheInvoicesAndCancellingChangesNothi
     e.Form().number = "200";
     return false;  // cancelled
   };
-  manager_->Edit();
+  Shown(manager_->Edit());
   EXPECT_EQ(CustomerHasInvoices("1", "100"), true);
   EXPECT_TRUE(prompter_.Texts().empty());
   editorScript_ = [&](CustomerEditor& e) {
     e.Form().number = "200";
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Edit();
+  Shown(manager_->Edit());
   ASSERT_EQ(prompter_.Shown().size(), 1u);
   EXPECT_EQ(prompter_.Shown()[0].text,
             "This customer has 2 record(s) on file. All have been changed to reflect the new customer number.");
@@ -219,9 +239,9 @@ TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {
   editorScript_ = [&](CustomerEditor& e) {
     e.Form().name = "Owing";
     e.Form().number = "1";
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Add();
+  Shown(manager_->Add());
   // Give it a balance as invoice posting would.
   {
     bool unchanged;
@@ -237,12 +257,12 @@ TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {
   MakeInvoices({{"10", "2"}});
 
   GoTo("Owing");
-  manager_->Delete();
+  Shown(manager_->Delete());
   GoTo("Invoiced");
-  manager_->Delete();
+  Shown(manager_->Delete());
   GoTo("Free");
   prompter_.Answer(PromptAnswer::No);
-  manager_->Delete();
+  Shown(manager_->Delete());
   ASSERT_EQ(prompter_.Shown().size(), 3u);
   EXPECT_EQ(prompter_.Shown()[0].text, kBalanceDueText);
   EXPECT_EQ(prompter_.Shown()[0].caption, "Delete Customer");
@@ -251,7 +271,7 @@ TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {
   EXPECT_EQ(prompter_.Shown()[2].caption, "Delete Customer#: 3");
   EXPECT_EQ(engine::UsedRecords(manager_->File()), 3);
   prompter_.Answer(PromptAnswer::Yes);
-  manager_->Delete();
+  Shown(manager_->Delete());
   EXPECT_EQ(engine::UsedRecords(manager_->File()), 2);
   EXPECT_EQ(Rows(), (std::vector<std::string>{"Invoiced", "Owing"}));
   EXPECT_EQ(manager_->Panel(0), "Customers: 2");
@@ -271,7 +291,7 @@ TEST_F(CustomerManagerTest, ListRowsOrderAndFind) {
     EXPECT_EQ(m.Caption(), "Find Customer");
     return "1";
   };
-  manager_->Find();
+  Shown(manager_->Find());
   EXPECT_EQ(CurrentName(), "Zulu");
   EXPECT_EQ(CustomerListHeader(),
             common::PadRight(common::PadRight("Name", 36) + "Number        Balance Last Pmt.  Last Inv. Phone Number(s)", 128));
@@ -287,29 +307,57 @@ TEST_F(CustomerManagerTest, PickingPositionsOnTheSelectedCustomerAndCopiesThePic
   manager_->Close();
   manager_->BeginPicking("Mike", "10");
   EXPECT_EQ(manager_->Panel(1), "Double-click or press <enter> to select.");
-  ASSERT_TRUE(manager_->Open());
+  ASSERT_TRUE(Shown(manager_->Open()));
   EXPECT_EQ(CurrentName(), "Mike");
   list_.Model().LineDown();
-  EXPECT_TRUE(manager_->Pick());
+  EXPECT_TRUE(manager_->Pick().IsDone());
+  EXPECT_TRUE(manager_->Picked());
   EXPECT_EQ(ReadText(manager_->Selected(), kCustomerName), "Zulu");
   manager_->EndPicking();
   EXPECT_EQ(manager_->Panel(1), "Right-click mouse or select from menu bar.");
 }
 
+// Errors are values: a command whose list fails comes back failed with the engine's text
+// instead of throwing, and the window shows it once.
+TEST_F(CustomerManagerTest, AListFailureIsAFailedOutcomeNotAnException) {
+  AddCustomer("ACME", "7");
+  list_.failReads = true;
+  int editorShown = 0;
+  editorScript_ = [&](CustomerEditor&) { return ++editorShown, false; };
+  for (const auto& command : std::vector<std::function<browse::Outcome()>>{
+           [&] { return manager_->Edit(); }, [&] { return manager_->Delete(); }, [&] { return manager_->Pick(); },
+           [&] { return manager_->SetOrder(2); }, [&] { return manager_->AddToLabelQueue(); }}) {
+    prompter_.Clear();
+    browse::Outcome outcome = browse::Outcome::Done();
+    EXPECT_NO_THROW(outcome = command());
+    ASSERT_TRUE(outcome.IsFailed());
+    EXPECT_EQ(outcome.Message().text, "Class 3 error.  Isam Error 9999");
+    EXPECT_EQ(outcome.Message().icon, common::PromptIcon::Error);
+    EXPECT_FALSE(Shown(outcome));
+    EXPECT_EQ(prompter_.Texts(), std::vector<std::string>{"Class 3 error.  Isam Error 9999"});
+  }
+  EXPECT_EQ(editorShown, 0);
+  EXPECT_FALSE(manager_->Picked());
+  EXPECT_EQ(queue_.Size(), 0u);
+  list_.failReads = false;
+  EXPECT_EQ(CurrentName(), "ACME");
+}
+
 TEST_F(CustomerManagerTest, TitleCaptionAndLabelQueue) {
-  EXPECT_EQ(manager_->Title(false), "Customer Manager");
-  EXPECT_EQ(manager_->Title(true), "Customer Manager - (E-Mail Mode)");
+  EXPECT_EQ(manager_->Title(), "Customer Manager");
+  emailMode_ = true;
+  EXPECT_EQ(manager_->Title(), "Customer Manager - (E-Mail Mode)");
   EXPECT_EQ(manager_->CompanyCaption(), "Acme Books - #1");
-  manager_->AddToLabelQueue();  // empty list: nothing
+  Shown(manager_->AddToLabelQueue());  // empty list: nothing
   EXPECT_EQ(queue_.Size(), 0u);
   editorScript_ = [&](CustomerEditor& e) {
     e.Form().name = "Alpha";
     e.Form().mailSortCode = "N1";
     e.Form().type = "Retail";
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Add();
-  manager_->AddToLabelQueue();
+  Shown(manager_->Add());
+  Shown(manager_->AddToLabelQueue());
   ASSERT_EQ(queue_.Size(), 1u);
   EXPECT_EQ(queue_.Entries()[0], (correspondence::LabelQueueEntry{"100", "Alpha", "N1", "Retail"}));
   EXPECT_TRUE(queue_.Unsaved());
@@ -325,13 +373,13 @@ TEST_F(CustomerManagerTest, CustomerListReportWithAddressesByNumber) {
     e.SetBilling(0, "1 Road");
     e.Form().phone1 = "555";
     e.Form().type = "Retail";
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Add();
+  Shown(manager_->Add());
   AddCustomer("Beta", "10");
   prompter_.Answer(PromptAnswer::Yes);  // addresses
   prompter_.Answer(PromptAnswer::Yes);  // by number
-  manager_->CustomerListReport();
+  Shown(manager_->CustomerListReport());
   EXPECT_EQ(prompter_.Shown()[1].defaultAnswer, PromptAnswer::No);
   EXPECT_EQ(prompter_.Shown()[0].buttons, common::PromptButtons::YesNoCancel);
   ASSERT_EQ(viewer_.titles, std::vector<std::string>{"Customer List by Number"});
@@ -357,7 +405,7 @@ TEST_F(CustomerManagerTest, CustomerListReportWithAddressesByNumber) {
   // Cancel at the first question stops.
   prompter_.Clear();
   prompter_.Answer(PromptAnswer::Cancel);
-  manager_->CustomerListReport();
+  Shown(manager_->CustomerListReport());
   EXPECT_EQ(prompter_.Shown().size(), 1u);
   EXPECT_EQ(viewer_.titles.size(), 1u);
 }
@@ -369,9 +417,9 @@ TEST_F(CustomerManagerTest, EnvelopeLayoutFromTheCompanySettings) {
       e.Form().bill[k] = "Bill " + std::to_string(k + 1);
       e.Form().ship[k] = "Ship " + std::to_string(k + 1);
     }
-    return e.Ok(manager_->File(), prompter_);
+    return Shown(e.Ok());
   };
-  manager_->Add();
+  Shown(manager_->Add());
   for (const char* source : {"B", "S"}) {
     auto co = book_.Current();
     WriteText(co, company::kEnvLineSpacing, "50");
@@ -383,7 +431,7 @@ TEST_F(CustomerManagerTest, EnvelopeLayoutFromTheCompanySettings) {
     common::WriteFlag(co, company::kPrintReturnAddress, std::string(source) == "B");
     common::WriteFontSpec(co, company::kEnvelopeFont, {"Arial", 12, 0, 0});
     common::RecordingCanvas canvas;
-    manager_->PrintEnvelope(canvas);
+    Shown(manager_->PrintEnvelope(canvas));
     const auto& texts = canvas.Texts(0);
     std::vector<std::string> drawn;
     for (const auto& t : texts) drawn.push_back(std::to_string(t.x) + "," + std::to_string(t.y) + " " + t.text);

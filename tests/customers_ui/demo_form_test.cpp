@@ -27,6 +27,7 @@
 #include "records/customer_file.h"
 #include "customers/customer_import.h"
 #include "records/customer_record.h"
+#include "customers/ui/customer_windows.h"
 #include "customers/ui/demo_form.h"
 #include "customers/ui/edit_dlg.h"
 #include "customers/ui/q_view.h"
@@ -34,6 +35,7 @@
 #include "engine/core/engine.h"
 #include "records/company_record.h"
 #include "records/company_store.h"
+#include "shell/ui/main_form.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
@@ -67,6 +69,7 @@ class TDemoFormTest : public QObject {
   void longListScrollsAndEnterPicks();
   void envelopeToPdf();
   void customerDataWindow();
+  void installedInTheMainWindow();
 
  private:
   static void Soon(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
@@ -317,6 +320,44 @@ void TDemoFormTest::customerDataWindow() {
   QCOMPARE(window.findChild<QLabel*>("InvBal")->text(), QString("70.00"));
   QCOMPARE(window.findChild<QLabel*>("PrintedLbl")->text(), QString("* Printed *"));
   QCOMPARE(window.findChild<QLabel*>("RepeatLbl")->text(), QString());
+}
+
+// The one call the program makes: the command opens the Customer Manager on the main window's
+// company, its title follows the main window's output choice, and labels it queues are the main
+// window's, which then asks before closing.
+void TDemoFormTest::installedInTheMainWindow() {
+  Import(2);
+  shell::ui::TMainForm main(prompter_, clock_);
+  std::copy(book_.Current().begin(), book_.Current().end(), main.Book().Current().begin());
+  QVERIFY(!main.CommandAvailable(shell::CommandId::CustomerManager));
+  customers::ui::TDemoForm& manager =
+      customers::ui::InstallCustomerWindows(main, shell::ui::WindowServices{prompter_, status_, viewer_, clock_});
+  manager.ShowHelp = [](std::string_view) {};
+  QVERIFY(main.CommandAvailable(shell::CommandId::CustomerManager));
+  QCOMPARE(manager.parent(), static_cast<QObject*>(&main));
+  QVERIFY(!main.LabelQueuePending());
+
+  main.EMdef->setChecked(true);
+  QString title;
+  Soon([&] {
+    CloseAtEnd close{&manager};
+    title = manager.windowTitle();
+    manager.findChild<QAction*>("AddtoLabelQueue1")->trigger();
+  });
+  main.RunCommand(shell::CommandId::CustomerManager, true);
+  QCOMPARE(title, QString("Customer Manager - (E-Mail Mode)"));
+  QCOMPARE(main.LabelQueue().Size(), std::size_t(1));
+  QCOMPARE(main.LabelQueue().Entries()[0].CustomerName, std::string("Customer 100000"));
+  QVERIFY(main.LabelQueuePending());
+
+  main.PrinDef->setChecked(true);
+  Soon([&] {
+    CloseAtEnd close{&manager};
+    title = manager.windowTitle();
+  });
+  main.RunCommand(shell::CommandId::CustomerManager, false);
+  QCOMPARE(title, QString("Customer Manager"));
+  QVERIFY(!manager.Model().IsOpen());
 }
 
 QTEST_MAIN(TDemoFormTest)

@@ -15,7 +15,8 @@
 #include "engine/checking/checker.h"
 #include "engine/core/engine.h"
 #include "records/product_record.h"
-#include "products/product_store.h"
+#include "records/product_file.h"
+#include "records/record_file.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace tf::products::testing {
@@ -64,16 +65,21 @@ class ProductFolderTest : public ::testing::TestWithParam<int> {
     std::filesystem::current_path(previous_);
   }
 
-  // Creates and opens "1P" as the shared product file.
+  // Creates "1P" empty, with the product file's shape, and opens it as products_.
   engine::FileBlock* MakeProducts(const std::string& name = "1P") {
-    CreateProducts(name);
+    const records::RecordFileKind& kind = ProductFileKind();
+    engine::MakeFileBlock(name, kind.recordLength, int(kind.keys.size()), kind.keys);
     EXPECT_TRUE(engine::EngineOK) << engine::EngineStatus;
-    engine::OpenFileBlock(Products().file, name);
+    engine::OpenFileBlock(products_, name);
     EXPECT_TRUE(engine::EngineOK) << engine::EngineStatus;
-    return Products().file;
+    return products_;
+  }
+  void CloseProducts() {
+    if (products_) engine::CloseFileBlock(products_);
+    products_ = nullptr;
   }
 
-  // Closes the shared file and checks it, records against keys.
+  // Closes products_ and checks the file block, records against keys.
   void ExpectClean(const std::string& name = "1P") {
     CloseProducts();
     const engine::KeyBuilder keys = ProductKeyBuilder();
@@ -81,6 +87,7 @@ class ProductFolderTest : public ::testing::TestWithParam<int> {
     for (const auto& f : result.findings) ADD_FAILURE() << f.text;
   }
 
+  engine::FileBlock* products_ = nullptr;  // the test's own handle on the product file
   engine::testing::TempFolder dir_;
   std::filesystem::path previous_;
 };

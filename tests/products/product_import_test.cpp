@@ -19,7 +19,7 @@ using testing::MakeProduct;
 class ProductImportTest : public testing::ProductFolderTest {
  protected:
   ProductImport Plan(std::string_view csv) {
-    return PlanProductImport(Products().file, csv, "03/14/2026", DateFormat::MonthFirst);
+    return PlanProductImport(products_, csv, "03/14/2026", DateFormat::MonthFirst);
   }
   common::ScriptedPrompter prompter;
 };
@@ -32,23 +32,23 @@ TEST_P(ProductImportTest, GoodRowsAreAddedInFileOrderAsTheManagerAddsThem) {
       "Anchor,a1,,,\r\n"
       "  Washer  ,W1,-3,N,\n");
   ASSERT_TRUE(plan.errors.empty()) << plan.errors.front().line << ": " << plan.errors.front().text;
-  ASSERT_TRUE(WriteProductImport(Products().file, plan, prompter));
+  ASSERT_TRUE(WriteProductImport(products_, plan, prompter));
   common::RecordBuffer r(kProductRecordLength);
-  engine::GetRecord(Products().file, 1, r.data());
+  engine::GetRecord(products_, 1, r.data());
   EXPECT_EQ(ProductFieldValues(r),
             (std::vector<std::string>{"b10", "Bolts, 10 mm", "Y", "12.5", "say \"hi\"", "03/14/2026", ""}));
-  engine::GetRecord(Products().file, 2, r.data());
+  engine::GetRecord(products_, 2, r.data());
   EXPECT_EQ(ProductFieldValues(r), (std::vector<std::string>{"a1", "Anchor", "N", "0.00", "", "03/14/2026", ""}));
-  engine::GetRecord(Products().file, 3, r.data());
+  engine::GetRecord(products_, 3, r.data());
   EXPECT_EQ(common::ReadText(r, kProductDescription), "  Washer  ");
-  EXPECT_EQ(engine::UsedKeys(Products().file, 1), 3);
+  EXPECT_EQ(engine::UsedKeys(products_, 1), 3);
   ExpectClean();
 }
 
 TEST_P(ProductImportTest, AFileWithBadRowsIsRefusedWholeWithEveryBadLine) {
   MakeProducts();
   std::int32_t ref = 0;
-  ASSERT_TRUE(AddProduct(Products().file, MakeProduct({.code = "OLD", .description = "Old one"}), ref, prompter));
+  ASSERT_TRUE(records::AddKeyedRecord(products_, ProductFileKind(), MakeProduct({.code = "OLD", .description = "Old one"}), ref, prompter));
   const auto plan = Plan(
       "ProductCode,ProductDescription,SalesPrice,Taxable,SetupDate\n"
       "ok1,Fine,1.00,Y,\n"            // 2
@@ -73,8 +73,8 @@ TEST_P(ProductImportTest, AFileWithBadRowsIsRefusedWholeWithEveryBadLine) {
                      {9, "ProductDescription: longer than 32 characters"},
                      {10, "SetupDate: not a date in the form mm/dd/yyyy"}}));
   EXPECT_TRUE(plan.records.empty());
-  EXPECT_FALSE(WriteProductImport(Products().file, plan, prompter));
-  EXPECT_EQ(engine::UsedRecords(Products().file), 1);
+  EXPECT_FALSE(WriteProductImport(products_, plan, prompter));
+  EXPECT_EQ(engine::UsedRecords(products_), 1);
   ExpectClean();
 }
 
@@ -93,9 +93,9 @@ TEST_P(ProductImportTest, ExportReadsBackTheSameRecords) {
       {.code = "Z", .description = "Last, \"quoted\"", .price = "9.99", .taxable = true, .notes = "two\r\nlines",
        .setupDate = "01/02/2025", .lastChanged = "02/03/2026"},
       {.code = "a", .description = "\xe9t\xe9", .price = "0.00"}};
-  for (const auto& p : products) ASSERT_TRUE(AddProduct(Products().file, MakeProduct(p), ref, prompter));
+  for (const auto& p : products) ASSERT_TRUE(records::AddKeyedRecord(products_, ProductFileKind(), MakeProduct(p), ref, prompter));
   std::string csv;
-  ASSERT_TRUE(ExportProducts(Products().file, csv));
+  ASSERT_TRUE(ExportProducts(products_, csv));
   EXPECT_EQ(csv.substr(0, csv.find('\n') + 1),
             "ProductCode,ProductDescription,Taxable,SalesPrice,ProductNotes,SetupDate,LastChangedDate\r\n");
   ExpectClean();
@@ -103,12 +103,12 @@ TEST_P(ProductImportTest, ExportReadsBackTheSameRecords) {
   MakeProducts("2P");
   const auto plan = Plan(csv);
   ASSERT_TRUE(plan.errors.empty()) << plan.errors.front().text;
-  ASSERT_TRUE(WriteProductImport(Products().file, plan, prompter));
+  ASSERT_TRUE(WriteProductImport(products_, plan, prompter));
   // Code order on the way out: "A" before "Z".
   common::RecordBuffer r(kProductRecordLength);
-  engine::GetRecord(Products().file, 1, r.data());
+  engine::GetRecord(products_, 1, r.data());
   EXPECT_EQ(r, MakeProduct(products[1]));
-  engine::GetRecord(Products().file, 2, r.data());
+  engine::GetRecord(products_, 2, r.data());
   EXPECT_EQ(r, MakeProduct(products[0]));
   ExpectClean("2P");
 }

@@ -17,12 +17,15 @@
 #include "products/product_find_mode.h"
 #include "products/product_manager.h"
 #include "products/product_text.h"
+#include "records/company_record.h"
+#include "records/company_store.h"
 #include "tests/products/product_fixture.h"
 
 namespace tf::products {
 namespace {
 
 using namespace records::product;
+namespace company = records::company;
 
 using common::PromptAnswer;
 using testing::MakeProduct;
@@ -56,19 +59,27 @@ class ProductManagerTest : public testing::ProductFolderTest {
  protected:
   void SetUp() override {
     ProductFolderTest::SetUp();
-    Products().displayOrder = 1;
-    manager.dialogs.editProduct = [this](ProductEditor& editor) {
-      ++editorShown;
-      captions.push_back(editor.Caption());
-      if (!fill) return false;
-      fill(editor);
-      return editor.OkBtnClick();
-    };
+    SetCompany(company::kCompanyName, "Acme Supplies");
+    SetCompany(company::kCompanyNumber, "1");
+    SetCompany(company::kDateFormat, "M");
   }
   void TearDown() override {
-    manager.FormClose();
+    manager.Close();
     ExpectClean();
     ProductFolderTest::TearDown();
+  }
+
+  void SetCompany(common::TextField field, const std::string& text) { common::WriteText(book.Current(), field, text); }
+  // What the window does with an outcome: a failure is shown. True when it is none.
+  bool Shown(const browse::Outcome& outcome) { return browse::ShowOutcome(prompter, outcome); }
+  // The editor dialog: the script fills the fields, then OK (a failure is shown, and the dialog
+  // given up); no script cancels it.
+  bool RunEditor(ProductEditor& editor) {
+    ++editorShown;
+    captions.push_back(editor.Title());
+    if (!fill) return false;
+    fill(editor);
+    return Shown(editor.Ok());
   }
 
   // Opens an existing file holding these products (in this order) and shows the window.
@@ -76,36 +87,41 @@ class ProductManagerTest : public testing::ProductFolderTest {
     MakeProducts();
     for (const auto& p : products) {
       std::int32_t ref = 0;
-      ASSERT_TRUE(AddProduct(Products().file, MakeProduct(p), ref, prompter));
+      ASSERT_TRUE(records::AddKeyedRecord(products_, ProductFileKind(), MakeProduct(p), ref, prompter));
       refs[p.code] = ref;
     }
     CloseProducts();
-    ASSERT_TRUE(manager.FormShow(company));
+    ASSERT_TRUE(Shown(manager.Open()));
   }
   void AddThroughDialog(const std::string& code, const std::string& description, const std::string& price) {
     fill = [=](ProductEditor& e) {
-      e.fields.code = code;
-      e.fields.description = description;
-      e.fields.price = price;
+      e.Form().code = code;
+      e.Form().description = description;
+      e.Form().price = price;
     };
-    manager.AddProductDialog();
+    Shown(manager.Add());
   }
   common::RecordBuffer Current() {
     bool unchanged = false;
     EXPECT_EQ(list.ReadCurrentRecord(unchanged), 0);
-    common::RecordBuffer r(kProductRecordLength);
-    std::copy(manager.RecordBufferBytes().begin(), manager.RecordBufferBytes().end(), r.begin());
-    return r;
+    return manager.Buffer();
   }
   std::string CurrentCode() { return common::ReadText(Current(), kProductCode); }
 
-  ProductCompany company{"Acme Supplies", "1", "M"};
+  records::CompanyBook book;
   common::FixedClock clock{year{2026} / 3 / 14, hours{15} + minutes{5}};
   common::ScriptedPrompter prompter;
   RecordingStatus status;
   RecordingViewer viewer;
   browse::BrowseModelList list{5};
-  ProductManager manager{list, prompter, status, viewer, clock};
+  std::function<std::optional<std::string>(const finder::FindMode&)> findScript;
+  ProductManager manager{ProductManagerServices{{book, prompter, status, viewer, clock},
+                                                [this](ProductEditor& e) { return RunEditor(e); },
+                                                [this](const finder::FindMode& mode) -> std::optional<std::string> {
+                                                  if (!findScript) return std::nullopt;
+                                                  return findScript(mode);
+                                                }},
+                         list};
   std::function<void(ProductEditor&)> fill;
   int editorShown = 0;
   std::vector<std::string> captions;
@@ -113,12 +129,12 @@ class ProductManagerTest : public testing::ProductFolderTest {
 };
 
 TEST_P(ProductManagerTest, AnEmptyCompanyGetsANewFileAndNothingToEditOrDelete) {
-  ASSERT_TRUE(manager.FormShow(company));
+  ASSERT_TRUE(Shown(manager.Open()));
   EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"I am going to create a new, empty product file for this company."});
-  EXPECT_EQ(manager.CountPanel(), "Products: 0");
-  manager.EditProductDialog();
-  manager.DeleteCurrentProduct();
-  EXPECT_FALSE(manager.PickProduct());
+  EXPECT_EQ(manager.Panel(0), "Products: 0");
+  EXPECT_EQ(manager.Edit().kind(), browse::Outcome::Kind::Nothing);
+  EXPECT_EQ(manager.Delete().kind(), browse::Outcome::Kind::Nothing);
+  EXPECT_FALSE(manager.Pick().IsDone());
   EXPECT_EQ(editorShown, 0);
   EXPECT_EQ(prompter.Shown().size(), 1u);
 }
@@ -128,20 +144,26 @@ TEST_P(ProductManagerTest, UnableToOpenWhenTheRebuildIsDeclined) {
   CloseProducts();
   std::filesystem::remove("1P.IX");
   prompter.Answer(PromptAnswer::No);
-  EXPECT_FALSE(manager.FormShow(company));
+  EXPECT_FALSE(Shown(manager.Open()));
+  EXPECT_FALSE(manager.IsOpen());
   EXPECT_EQ(prompter.Texts(),
             (std::vector<std::string>{"Index file is defective.  Rebuild?", "Unable to open database"}));
+  EXPECT_EQ(prompter.Shown().back().caption, "QZ Tallyfold PRO");
+  EXPECT_EQ(prompter.Shown().back().icon, common::PromptIcon::Error);
   // Put the index back so that the final check reads a whole file block.
   prompter.Answer(PromptAnswer::Yes);
-  ASSERT_TRUE(manager.FormShow(company));
+  ASSERT_TRUE(Shown(manager.Open()));
 }
 
 TEST_P(ProductManagerTest, WindowTexts) {
-  company.name = std::string(40, 'N');
-  company.number = "12345";
+  SetCompany(company::kCompanyName, std::string(40, 'N'));
+  SetCompany(company::kCompanyNumber, "12345");
   ShowWith({{.code = "W1", .description = " Widget ", .price = "1234.5", .setupDate = "03/01/2026"}});
-  EXPECT_EQ(manager.Label1Text(), std::string(39, 'N') + "12345");
-  EXPECT_EQ(ProductManager::HeaderText(),
+  // The company's name holds at most 35 characters; a longer one is cut at 39 with " - #".
+  EXPECT_EQ(CompanyCaption(std::string(40, 'N'), "12345"), std::string(39, 'N') + "12345");
+  EXPECT_EQ(manager.CompanyCaption(), std::string(35, 'N') + " - #12345");
+  EXPECT_EQ(manager.Title(), "Product Manager");
+  EXPECT_EQ(manager.ListHeader(),
             common::PadRight("Code       Description                       Sales Price Setup Date", 128));
   browse::RowRec rr;
   const auto r = MakeProduct({.code = "W1", .description = " Widget ", .price = "1234.5", .setupDate = "03/01/2026"});
@@ -161,7 +183,7 @@ TEST_P(ProductManagerTest, AddStoresTheDialogsFieldsAndShowsTheNewProduct) {
   ShowWith({{.code = "A", .description = "Alpha"}, {.code = "C", .description = "Gamma"}});
   AddThroughDialog("b7", "Beta", "");
   EXPECT_EQ(captions, std::vector<std::string>{"Add Product"});
-  EXPECT_EQ(manager.CountPanel(), "Products: 3");
+  EXPECT_EQ(manager.Panel(0), "Products: 3");
   const auto r = Current();
   EXPECT_EQ(common::ReadText(r, kProductCode), "b7");
   EXPECT_EQ(common::ReadText(r, kSalesPrice), "0.00");
@@ -171,18 +193,18 @@ TEST_P(ProductManagerTest, AddStoresTheDialogsFieldsAndShowsTheNewProduct) {
   // The same code in capitals is refused by the dialog; nothing is added.
   AddThroughDialog(" B7", "Other", "1");
   EXPECT_EQ(prompter.Texts().back(), "This Product Code already exists for: Beta. Use a different code.");
-  EXPECT_EQ(manager.CountPanel(), "Products: 3");
+  EXPECT_EQ(manager.Panel(0), "Products: 3");
 }
 
 TEST_P(ProductManagerTest, EditChangesTheCurrentProductAndFollowsIt) {
-  company.dateFormat = "D";
+  SetCompany(company::kDateFormat, "D");
   ShowWith({{.code = "A", .description = "Alpha"}, {.code = "B", .description = "Beta", .setupDate = "01/01/2020"}});
   list.Model().LineDown();
   fill = [](ProductEditor& e) {
-    e.fields.code = "Z";
-    e.fields.notes = "moved";
+    e.Form().code = "Z";
+    e.Form().notes = "moved";
   };
-  manager.EditProductDialog();
+  EXPECT_TRUE(manager.Edit().IsDone());
   EXPECT_EQ(captions, std::vector<std::string>{"Edit Product"});
   const auto r = Current();
   EXPECT_EQ(list.CurrentRef(), refs["B"]);
@@ -193,7 +215,7 @@ TEST_P(ProductManagerTest, EditChangesTheCurrentProductAndFollowsIt) {
 
   // Cancel changes nothing.
   fill = nullptr;
-  manager.EditProductDialog();
+  EXPECT_EQ(manager.Edit().kind(), browse::Outcome::Kind::Nothing);
   EXPECT_EQ(Current(), r);
 }
 
@@ -204,10 +226,10 @@ TEST_P(ProductManagerTest, AnEditLosingARaceChangesNothing) {
     // Another window saves the product while this dialog is open.
     auto theirs = before;
     common::WriteText(theirs, kProductNotes, "theirs");
-    ASSERT_TRUE(UpdateProduct(Products().file, before, theirs, refs["A"], prompter));
-    e.fields.code = "B";
+    ASSERT_TRUE(records::ModifyKeyedRecord(manager.File(), ProductFileKind(), refs["A"], theirs, before, prompter));
+    e.Form().code = "B";
   };
-  manager.EditProductDialog();
+  Shown(manager.Edit());
   EXPECT_EQ(prompter.Texts(),
             (std::vector<std::string>{"The record has changed in the meantime.", "Modify operation failed"}));
   const auto r = Current();
@@ -220,24 +242,25 @@ TEST_P(ProductManagerTest, DeleteDoesNothingWhenTheRowNoLongerShowsTheRecord) {
   auto r = Current();
   auto changed = r;
   common::WriteText(changed, kProductDescription, "Changed elsewhere");
-  ASSERT_TRUE(UpdateProduct(Products().file, r, changed, refs["A"], prompter));
-  manager.DeleteCurrentProduct();  // no question: the list first has to show the change
+  ASSERT_TRUE(records::ModifyKeyedRecord(manager.File(), ProductFileKind(), refs["A"], changed, r, prompter));
+  Shown(manager.Delete());  // no question: the list first has to show the change
   EXPECT_TRUE(prompter.Shown().empty());
-  EXPECT_EQ(manager.CountPanel(), "Products: 1");
+  EXPECT_EQ(manager.Panel(0), "Products: 1");
+  EXPECT_EQ(common::ReadText(Current(), kProductDescription), "Changed elsewhere");
 }
 
 TEST_P(ProductManagerTest, DeleteAsksFirst) {
   ShowWith({{.code = "A", .description = "Alpha"}, {.code = "B", .description = "Beta"}});
   prompter.Answer(PromptAnswer::No);
-  manager.DeleteCurrentProduct();
-  EXPECT_EQ(manager.CountPanel(), "Products: 2");
+  Shown(manager.Delete());
+  EXPECT_EQ(manager.Panel(0), "Products: 2");
   ASSERT_EQ(prompter.Shown().size(), 1u);
   EXPECT_EQ(prompter.Shown()[0].text, "Are you sure you want to delete this product?");
   EXPECT_EQ(prompter.Shown()[0].caption, "Delete Product Code: A");
 
   prompter.Answer(PromptAnswer::Yes);
-  manager.DeleteCurrentProduct();
-  EXPECT_EQ(manager.CountPanel(), "Products: 1");
+  EXPECT_TRUE(Shown(manager.Delete()));
+  EXPECT_EQ(manager.Panel(0), "Products: 1");
   EXPECT_EQ(CurrentCode(), "B");
 }
 
@@ -246,21 +269,24 @@ TEST_P(ProductManagerTest, FindGoesToTheCodeInDescriptionOrderAndTheOrderIsKept)
   for (int i = 0; i < 20; ++i)
     products.push_back({.code = "P" + std::to_string(100 + i), .description = std::string(1, char('z' - i)) + " item"});
   ShowWith(products);
-  manager.SwitchOrder(2);
+  manager.SetOrder(2);
   EXPECT_EQ(list.Model().KeyNumber(), 2);
-  manager.dialogs.findProduct = [] { return std::optional<std::string>("P105"); };
-  manager.FindProduct();
+  findScript = [](const finder::FindMode& mode) {
+    EXPECT_EQ(mode.Caption(), "Find Product");
+    return std::optional<std::string>("P105");
+  };
+  EXPECT_TRUE(manager.Find().IsDone());
   EXPECT_EQ(list.CurrentRef(), refs["P105"]);
   EXPECT_EQ(CurrentCode(), "P105");
 
   // Closed and shown again: still by description, on the same product.
-  manager.FormClose();
-  ASSERT_TRUE(manager.FormShow(company));
-  EXPECT_EQ(ProductManager::DisplayOrder(), 2);
+  manager.Close();
+  ASSERT_TRUE(Shown(manager.Open()));
+  EXPECT_EQ(manager.Order(), 2);
   EXPECT_EQ(list.Model().KeyNumber(), 2);
   EXPECT_EQ(CurrentCode(), "P105");
   // Back to code order stays on it too.
-  manager.SwitchOrder(1);
+  manager.SetOrder(1);
   EXPECT_EQ(CurrentCode(), "P105");
 }
 
@@ -268,7 +294,7 @@ TEST_P(ProductManagerTest, TheFindWindowSearchesCodeDescriptionAndPrice) {
   ShowWith({{.code = "X1", .description = "Acme bolt", .price = "3.00"},
             {.code = "ACM2", .description = "Nut", .price = "1"},
             {.code = "Z", .description = "Washer", .price = "12.75"}});
-  ProductFindMode mode;
+  ProductFindMode mode(manager.File());
   EXPECT_EQ(mode.Caption(), "Find Product");
   std::vector<std::string> captions;
   for (const auto& c : mode.Columns()) captions.push_back(c.caption + "/" + std::to_string(c.width));
@@ -283,18 +309,22 @@ TEST_P(ProductManagerTest, TheFindWindowSearchesCodeDescriptionAndPrice) {
   ASSERT_EQ(find.Rows().size(), 1u);
 
   // The chosen row's code puts the manager on that product.
-  manager.dialogs.findProduct = [&] { return find.Choose(0); };
-  manager.FindProduct();
+  findScript = [&](const finder::FindMode&) { return find.Choose(0); };
+  Shown(manager.Find());
   EXPECT_EQ(CurrentCode(), "Z");
 }
 
 TEST_P(ProductManagerTest, PickingFillsTheSelectedProduct) {
   ShowWith({{.code = "A", .description = "Alpha"}, {.code = "B", .description = "Beta", .price = "2.50"}});
   list.Model().LineDown();
-  ASSERT_TRUE(manager.PickProduct());
-  EXPECT_TRUE(Products().picked);
-  EXPECT_EQ(common::ReadText(Products().selected, kProductCode), "B");
-  EXPECT_EQ(common::ReadText(Products().selected, kSalesPrice), "2.50");
+  ASSERT_TRUE(manager.Pick().IsDone());
+  EXPECT_TRUE(manager.Picked());
+  EXPECT_EQ(common::ReadText(manager.Selected(), kProductCode), "B");
+  EXPECT_EQ(common::ReadText(manager.Selected(), kSalesPrice), "2.50");
+  // Opened again: nothing picked yet.
+  manager.Close();
+  ASSERT_TRUE(Shown(manager.Open()));
+  EXPECT_FALSE(manager.Picked());
 }
 
 TEST_P(ProductManagerTest, PickerModeOpensOnTheInvoiceLinesProduct) {
@@ -303,31 +333,33 @@ TEST_P(ProductManagerTest, PickerModeOpensOnTheInvoiceLinesProduct) {
   MakeProducts();
   for (const auto& p : products) {
     std::int32_t ref = 0;
-    ASSERT_TRUE(AddProduct(Products().file, MakeProduct(p), ref, prompter));
+    ASSERT_TRUE(records::AddKeyedRecord(products_, ProductFileKind(), MakeProduct(p), ref, prompter));
   }
   CloseProducts();
-  manager.SetPickerMode(true, "c17", "");
-  ASSERT_TRUE(manager.FormShow(company));
+  manager.BeginPicking("c17", "");
+  EXPECT_TRUE(manager.Picking());
+  ASSERT_TRUE(Shown(manager.Open()));
   EXPECT_EQ(CurrentCode(), "C17");
-  EXPECT_FALSE(Products().picked);
-  manager.SetPickerMode(false);
+  EXPECT_FALSE(manager.Picked());
+  manager.EndPicking();
+  EXPECT_FALSE(manager.Picking());
 }
 
 TEST_P(ProductManagerTest, ProductListInEitherOrderLeavesBlankDescriptionsOut) {
   ShowWith({{.code = "B", .description = "apple", .price = "1000", .taxable = true, .setupDate = "01/01/2026"},
             {.code = "A", .description = "pear", .price = "2.5", .setupDate = "02/01/2026", .lastChanged = "03/01/2026"},
             {.code = "0", .description = "  ", .price = "1"}});
-  company.name = std::string(60, 'x');
-  manager.FormClose();
-  ASSERT_TRUE(manager.FormShow(company));  // again, with the long name
+  SetCompany(company::kCompanyName, std::string(60, 'x'));
+  manager.Close();
+  ASSERT_TRUE(Shown(manager.Open()));  // again, with the long name
   prompter.Answer(PromptAnswer::Cancel);
-  manager.ProductList();
+  Shown(manager.ProductList());
   EXPECT_TRUE(viewer.lines.empty());
   EXPECT_EQ(prompter.Shown().back().defaultAnswer, PromptAnswer::No);
   EXPECT_EQ(prompter.Shown().back().caption, "Product List");
 
   prompter.Answer(PromptAnswer::No);
-  manager.ProductList();
+  Shown(manager.ProductList());
   EXPECT_EQ(viewer.title, "Product List by Description");
   EXPECT_EQ(viewer.proposed, "Product");
   const std::string rule(80, '-');
@@ -347,7 +379,7 @@ TEST_P(ProductManagerTest, ProductListInEitherOrderLeavesBlankDescriptionsOut) {
 
   prompter.Answer(PromptAnswer::Yes);
   viewer.lines.clear();
-  manager.ProductList();
+  Shown(manager.ProductList());
   EXPECT_EQ(viewer.title, "Product List by Code");
   ASSERT_EQ(viewer.lines.size(), 9u);
   EXPECT_EQ(viewer.lines[3].substr(0, 4), "pear");

@@ -24,10 +24,13 @@
 #include "engine/checking/checker.h"
 #include "engine/core/engine.h"
 #include "records/product_fields.h"
-#include "products/product_store.h"
 #include "products/ui/edit_prod.h"
+#include "products/ui/product_windows.h"
 #include "records/company_record.h"
 #include "records/company_store.h"
+#include "records/product_file.h"
+#include "records/record_file.h"
+#include "shell/ui/main_form.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
 
@@ -63,6 +66,8 @@ class TEditProdTest : public QObject {
   void init();
   void cleanup();
   void managerDrivenByControlNames();
+  void installedInTheMainWindow();
+  void pickingForInvoiceEntry();
 
  private:
   // Runs `step` inside the next modal loop, once it has started.
@@ -90,7 +95,6 @@ void TEditProdTest::init() {
   common::WriteText(co, company::kCompanyNumber, "1");
   common::WriteText(co, company::kDateFormat, "M");
   prompter_.Clear();
-  products::Products().displayOrder = 1;
   form_ = std::make_unique<products::ui::TEditProd>(
       products::ui::EditProdServices{book_, prompter_, status_, viewer_, clock_});
   form_->ShowHelp = [](std::string_view) {};
@@ -188,7 +192,7 @@ void TEditProdTest::managerDrivenByControlNames() {
 
     // Print Window draws the window's image on one page.
     std::vector<std::string> ops;
-    form_->WindowPrinter = [&ops] {
+    form_->Printer = [&ops] {
       struct Keep : common::RecordingCanvas {
         std::vector<std::string>* out;
         explicit Keep(std::vector<std::string>* o) : out(o) {}
@@ -211,9 +215,9 @@ void TEditProdTest::managerDrivenByControlNames() {
   const int result = form_->exec();
   QVERIFY(reached);
   QCOMPARE(result, int(QDialog::Accepted));
-  QVERIFY(products::Products().picked);
-  QCOMPARE(common::ReadText(products::Products().selected, records::product::kProductDescription), std::string("Zebra"));
-  QCOMPARE(common::ReadText(products::Products().selected, records::product::kSetupDate), std::string("03/14/2026"));
+  QVERIFY(form_->Model().Picked());
+  QCOMPARE(common::ReadText(form_->Model().Selected(), records::product::kProductDescription), std::string("Zebra"));
+  QCOMPARE(common::ReadText(form_->Model().Selected(), records::product::kSetupDate), std::string("03/14/2026"));
 
   // Shown again: still by description.
   auto again = [&] {
@@ -229,6 +233,61 @@ void TEditProdTest::managerDrivenByControlNames() {
 
   const std::string findings = tf::test::Findings("1P", records::product::ProductKeys);
   QVERIFY2(findings.empty(), findings.c_str());
+}
+
+// The one call the program makes: the command opens the Product Manager on the main window's
+// company.
+void TEditProdTest::installedInTheMainWindow() {
+  shell::ui::TMainForm main(prompter_, clock_);
+  std::copy(book_.Current().begin(), book_.Current().end(), main.Book().Current().begin());
+  QVERIFY(!main.CommandAvailable(shell::CommandId::ProductManager));
+  products::ui::TEditProd& manager =
+      products::ui::InstallProductWindows(main, shell::ui::WindowServices{prompter_, status_, viewer_, clock_});
+  QVERIFY(main.CommandAvailable(shell::CommandId::ProductManager));
+  QCOMPARE(manager.parent(), static_cast<QObject*>(&main));
+  QString caption;
+  Soon([&] {
+    caption = manager.findChild<QLabel*>("Label1")->text();
+    manager.reject();
+  });
+  main.RunCommand(shell::CommandId::ProductManager, true);
+  QCOMPARE(caption, QString("Acme Supplies - #1"));
+  QCOMPARE(prompter_.Texts(), std::vector<std::string>{"I am going to create a new, empty product file for this company."});
+  QVERIFY(!manager.Model().IsOpen());
+}
+
+// Invoice entry: the window opens in picker mode on the line's code; Enter picks; closing
+// without a pick gives nothing.
+void TEditProdTest::pickingForInvoiceEntry() {
+  {
+    engine::FileBlockGuard block;
+    prompter_.Answer(common::PromptAnswer::OK);
+    QVERIFY(records::product::OpenProductFile(block.handle(), "1", prompter_, status_));
+    for (int k = 0; k < 30; ++k) {
+      common::RecordBuffer r(records::product::kProductRecordLength);
+      common::WriteText(r, records::product::kProductCode, "P" + std::to_string(100 + k));
+      common::WriteText(r, records::product::kProductDescription, "Item " + std::to_string(k));
+      std::int32_t ref = 0;
+      QVERIFY(records::AddKeyedRecord(block.get(), records::product::ProductFileKind(), r, ref, prompter_));
+    }
+    prompter_.Clear();
+  }
+  QString row;
+  Soon([&] {
+    row = CurrentRow();
+    QTest::keyClick(form_->ProdBrowser, Qt::Key_Down);
+    QTest::keyClick(form_->ProdBrowser, Qt::Key_Return);
+    if (form_->isVisible()) form_->reject();
+  });
+  const std::optional<common::RecordBuffer> picked = form_->PickProduct("p117", "");
+  QVERIFY(row.startsWith("P117"));
+  QVERIFY(picked.has_value());
+  QCOMPARE(common::ReadText(*picked, records::product::kProductCode), std::string("P118"));
+  QVERIFY(!form_->Model().Picking());
+
+  Soon([&] { form_->findChild<QToolButton*>("SpeedButton2")->click(); });
+  QVERIFY(!form_->PickProduct("P100", "").has_value());
+  QVERIFY(prompter_.Shown().empty());
 }
 
 QTEST_MAIN(TEditProdTest)

@@ -1,0 +1,13 @@
+#pragma once
+// The invoicing windows the main window opens: InstallInvoicingWindows creates them as children
+// of the main window and registers their commands, so the program adds them in one call.
+
+#include "invoicing/ui/term_edit.h"
+#include "shell/ui/main_form.h"
+
+namespace tf::invoicing::ui {
+
+// The payment terms editor on "Edit Payment Terms".
+void InstallInvoicingWindows(shell::ui::TMainForm& main, const shell::ui::WindowServices& services);
+
+}  // namespace tf::invoicing::ui
