@@ -3,9 +3,7 @@
 // product records built in code, and the integrity check every writing scenario ends with.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "records/product_record.h"
 #include "products/product_store.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::products::testing {
 using namespace records::product;
@@ -53,15 +52,12 @@ inline engine::KeyBuilder ProductKeyBuilder() {
 class ProductFolderTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
     engine::InitEngine(0, GetParam());
     ASSERT_TRUE(engine::EngineOK);
   }
   void TearDown() override {
     CloseProducts();
     engine::ExitEngine();
-    std::filesystem::current_path(previous_);
   }
 
   // Creates and opens "1P" as the shared product file.
@@ -81,8 +77,7 @@ class ProductFolderTest : public ::testing::TestWithParam<int> {
     for (const auto& f : result.findings) ADD_FAILURE() << f.text;
   }
 
-  engine::testing::TempFolder dir_;
-  std::filesystem::path previous_;
+  tf::test::TempFolder dir_{tf::test::TempFolder::Enter};
 };
 
 // Every entry of index keyNr in order.

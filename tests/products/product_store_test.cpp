@@ -8,6 +8,7 @@
 #include "common/scripted_prompter.h"
 #include "products/product_store.h"
 #include "tests/products/product_fixture.h"
+#include "tests/support/status_sinks.h"
 
 namespace tf::products {
 namespace {
@@ -18,14 +19,6 @@ using common::PromptAnswer;
 using engine::EngineOK;
 using testing::Entries;
 using testing::MakeProduct;
-
-// A status window that only counts what it was shown.
-struct SilentStatus : engine::RebuildStatus {
-  std::vector<std::string> titles;
-  void Show(std::string_view title) override { titles.emplace_back(title); }
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 class ProductStoreTest : public testing::ProductFolderTest {
  protected:
@@ -156,7 +149,7 @@ TEST_P(ProductStoreTest, FindByCodeTellsExactHitsFromNeighbours) {
 }
 
 TEST_P(ProductStoreTest, OpeningAMissingFileCreatesItAfterTheNotice) {
-  SilentStatus status;
+  tf::test::SilentStatus status;
   ASSERT_TRUE(OpenProducts("1P", prompter, status));
   ASSERT_EQ(prompter.Shown().size(), 1u);
   EXPECT_EQ(prompter.Shown()[0].text, "I am going to create a new, empty product file for this company.");
@@ -174,7 +167,7 @@ TEST_P(ProductStoreTest, ADamagedIndexIsRebuiltWhenTheUserAgrees) {
   CloseProducts();
   std::filesystem::remove("1P.IX");
 
-  SilentStatus status;
+  tf::test::RecordingStatus status;
   prompter.Answer(PromptAnswer::No);
   EXPECT_FALSE(OpenProducts("1P", prompter, status));
   EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Index file is defective.  Rebuild?"});
