@@ -180,6 +180,13 @@ std::string FaultFileSystem::PathOf(int fd) const {
   return it == paths_.end() ? std::string() : it->second;
 }
 
+template <class Real>
+int FaultFileSystem::Pass(FsCall call, std::string path, Real real) {
+  FsEvent& e = Begin(call, std::move(path));
+  if (const Decision d = Gate(e); d.fail) return e.result = d.err;
+  return e.result = real();
+}
+
 int FaultFileSystem::Open(const std::string& path, engine::OpenMode mode, int& fd) {
   FsEvent& e = Begin(FsCall::Open, path);
   e.mode = mode;
@@ -238,40 +245,29 @@ int FaultFileSystem::Write(int fd, const void* buf, size_t n, int64_t offset, si
 }
 
 int FaultFileSystem::Sync(int fd) {
-  FsEvent& e = Begin(FsCall::Sync, PathOf(fd));
-  if (const Decision d = Gate(e); d.fail) return e.result = d.err;
-  return e.result = inner_.Sync(fd);
+  return Pass(FsCall::Sync, PathOf(fd), [&] { return inner_.Sync(fd); });
 }
 
 int FaultFileSystem::Size(int fd, int64_t& size) {
-  FsEvent& e = Begin(FsCall::Size, PathOf(fd));
-  if (const Decision d = Gate(e); d.fail) return e.result = d.err;
-  return e.result = inner_.Size(fd, size);
+  return Pass(FsCall::Size, PathOf(fd), [&] { return inner_.Size(fd, size); });
 }
 
 int FaultFileSystem::Truncate(int fd, int64_t size) {
-  FsEvent& e = Begin(FsCall::Truncate, PathOf(fd));
-  e.offset = size;
-  if (const Decision d = Gate(e); d.fail) return e.result = d.err;
-  return e.result = inner_.Truncate(fd, size);
+  const int rc = Pass(FsCall::Truncate, PathOf(fd), [&] { return inner_.Truncate(fd, size); });
+  log_.back().offset = size;
+  return rc;
 }
 
 int FaultFileSystem::Remove(const std::string& path) {
-  FsEvent& e = Begin(FsCall::Remove, path);
-  if (const Decision d = Gate(e); d.fail) return e.result = d.err;
-  return e.result = inner_.Remove(path);
+  return Pass(FsCall::Remove, path, [&] { return inner_.Remove(path); });
 }
 
 int FaultFileSystem::Rename(const std::string& from, const std::string& to) {
-  FsEvent& e = Begin(FsCall::Rename, from + " -> " + to);
-  if (const Decision d = Gate(e); d.fail) return e.result = d.err;
-  return e.result = inner_.Rename(from, to);
+  return Pass(FsCall::Rename, from + " -> " + to, [&] { return inner_.Rename(from, to); });
 }
 
 int FaultFileSystem::SyncDirectoryOf(const std::string& path) {
-  FsEvent& e = Begin(FsCall::SyncDirectory, path);
-  if (const Decision d = Gate(e); d.fail) return e.result = d.err;
-  return e.result = inner_.SyncDirectoryOf(path);
+  return Pass(FsCall::SyncDirectory, path, [&] { return inner_.SyncDirectoryOf(path); });
 }
 
 }  // namespace tf::test

@@ -135,6 +135,9 @@ class FaultFileSystem final : public engine::FileSystem {
   void Crash();
   std::string PathOf(int fd) const;
   FsEvent& Begin(FsCall call, std::string path);
+  // A call whose failure has no effect: logged, gated, then `real` unless it fails.
+  template <class Real>
+  int Pass(FsCall call, std::string path, Real real);
 
   engine::FileSystem& inner_ = engine::PosixFileSystem();
   std::vector<Rule> rules_;
