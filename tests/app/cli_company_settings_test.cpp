@@ -10,7 +10,7 @@
 #include "common/side_file.h"
 #include "records/company_record.h"
 #include "tests/app/cli_run.h"
-#include "tests/checker/block_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -24,7 +24,7 @@ using cli::testing::ToolRun;
 class CliCompanySettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = work_.path() / "data";
+    folder_ = fs::path(work_.path()) / "data";
     ToolRun init = RunTool({"init", folder_.string()});
     ASSERT_EQ(init.status, cli::kExitOk) << init.err;
   }
@@ -38,7 +38,7 @@ class CliCompanySettingsTest : public ::testing::Test {
     return common::ReadText(std::span(reinterpret_cast<const std::uint8_t*>(s.data()), s.size()), field);
   }
 
-  ScopedWorkDir work_;
+  TempFolder work_;
   fs::path folder_;
 };
 
@@ -129,7 +129,7 @@ namespace {
 
 // A command that throws ends with a sentence and status 1, not an abort.
 TEST(CliExceptionTest, AThrowingCommandEndsWithASentence) {
-  ScopedWorkDir work;
+  TempFolder work;
   struct Case {
     std::function<std::string()> step;
     std::string said;
@@ -138,7 +138,7 @@ TEST(CliExceptionTest, AThrowingCommandEndsWithASentence) {
                         Case{[]() -> std::string { throw std::runtime_error("disk gone"); }, "disk gone"}}) {
     cli::Extensions ext;
     ext.starterSteps.push_back({"a step that throws", c.step});
-    cli::testing::ToolRun run = cli::testing::RunTool({"init", (work.path() / "data").string()}, ext);
+    cli::testing::ToolRun run = cli::testing::RunTool({"init", work / "data"}, ext);
     EXPECT_EQ(run.status, cli::kExitProblems);
     EXPECT_THAT(run.err, HasSubstr("tallyfold-cli: init stopped: " + c.said));
   }

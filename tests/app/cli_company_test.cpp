@@ -5,9 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 
 #include "app/cli/cli.h"
-#include "app/cli/import_support.h"
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
 #include "common/side_file.h"
@@ -16,6 +16,8 @@
 #include "shell/startup.h"
 #include "tests/app/cli_run.h"
 #include "tests/checker/block_fixture.h"
+#include "tests/support/status_sinks.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -29,7 +31,7 @@ using cli::testing::ToolRun;
 
 class CliCompanyTest : public ::testing::Test {
  protected:
-  void SetUp() override { folder_ = work_.path() / "data"; }
+  void SetUp() override { folder_ = work_ / "data"; }
   std::string Folder() const { return folder_.string(); }
   std::string In(const std::string& name) const { return (folder_ / name).string(); }
 
@@ -50,7 +52,7 @@ class CliCompanyTest : public ::testing::Test {
     engine::ExitEngine();
   }
 
-  ScopedWorkDir work_;
+  TempFolder work_{TempFolder::Enter};
   fs::path folder_;
 };
 
@@ -107,7 +109,7 @@ TEST_F(CliCompanyTest, TheProgramStartsFromAnInitialisedFolder) {
   records::CompanyBook book;
   common::ScriptedPrompter prompter;
   common::FixedClock clock(std::chrono::year_month_day{std::chrono::year{2026}, std::chrono::March, std::chrono::day{9}});
-  cli::SilentStatus status;
+  SilentStatus status;
   const shell::StartupResult r = shell::StartUp(book, prompter, clock, status);
   engine::ExitEngine();
   fs::current_path(previous);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "app/cli/dump_format.h"
 #include "tests/app/cli_run.h"
 #include "tests/checker/block_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -33,7 +35,7 @@ std::vector<std::string> Lines(const std::string& text) {
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = work_.path() / "data";
+    folder_ = work_ / "data";
     fs::create_directories(folder_);
   }
   // Writes a block into the data folder.
@@ -48,7 +50,7 @@ class CliTest : public ::testing::Test {
   }
   std::string Folder() const { return folder_.string(); }
 
-  ScopedWorkDir work_;
+  TempFolder work_{TempFolder::Enter};
   fs::path folder_;
 };
 
@@ -61,7 +63,7 @@ TEST_F(CliTest, CheckOfCleanFolderExitsZero) {
   EXPECT_EQ(r.status, cli::kExitOk) << r.out << r.err;
   EXPECT_THAT(r.out, HasSubstr("2 file blocks checked"));
   EXPECT_THAT(r.out, HasSubstr("no problems"));
-  EXPECT_EQ(fs::current_path(), work_.path());  // restored
+  EXPECT_EQ(fs::current_path(), fs::path(work_.path()));  // restored
 }
 
 TEST_F(CliTest, CheckPrintsOneFindingPerLinePrefixedByBlock) {
@@ -112,7 +114,7 @@ TEST_F(CliTest, CheckUsesTheRecordKindKeyBuilder) {
 }
 
 TEST_F(CliTest, CheckOfMissingFolderIsAUsageError) {
-  ToolRun r = RunTool({"--data", (work_.path() / "nowhere").string(), "check"});
+  ToolRun r = RunTool({"--data", work_ / "nowhere", "check"});
   EXPECT_EQ(r.status, cli::kExitUsage);
   EXPECT_THAT(r.err, HasSubstr("does not exist"));
 }
@@ -166,7 +168,7 @@ TEST_F(CliTest, DumpErrors) {
 }
 
 TEST_F(CliTest, InitCreatesTheFolderOnceAndRunsStarterSteps) {
-  fs::path fresh = work_.path() / "new" / "tallyfold";
+  fs::path fresh = fs::path(work_ / "new") / "tallyfold";
   cli::Extensions ext;
   int runs = 0;
   ext.starterSteps.push_back({"starter file", [&runs] {
@@ -182,7 +184,7 @@ TEST_F(CliTest, InitCreatesTheFolderOnceAndRunsStarterSteps) {
   EXPECT_EQ(again.status, cli::kExitOk);
   EXPECT_THAT(again.out, Not(HasSubstr("created")));
   EXPECT_EQ(runs, 2);
-  EXPECT_EQ(fs::current_path(), work_.path());
+  EXPECT_EQ(fs::current_path(), fs::path(work_.path()));
 
   ext.starterSteps.push_back({"broken step", [] { return std::string("disk full"); }});
   ToolRun failing = RunTool({"init", fresh.string()}, ext);
@@ -191,8 +193,8 @@ TEST_F(CliTest, InitCreatesTheFolderOnceAndRunsStarterSteps) {
 }
 
 TEST_F(CliTest, InitReportsAFolderItCannotCreate) {
-  std::ofstream(work_.path() / "file") << "x";
-  ToolRun r = RunTool({"init", (work_.path() / "file" / "sub").string()});
+  std::ofstream(work_ / "file") << "x";
+  ToolRun r = RunTool({"init", (fs::path(work_ / "file") / "sub").string()});
   EXPECT_EQ(r.status, cli::kExitUsage);
   EXPECT_THAT(r.err, HasSubstr("cannot create"));
 }

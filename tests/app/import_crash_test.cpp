@@ -19,35 +19,14 @@
 #include "records/customer_record.h"
 #include "records/staged_block.h"
 #include "tests/app/cli_run.h"
-#include "tests/checker/block_fixture.h"
-#include "tests/engine/forwarding_file_system.h"
+#include "tests/support/fault_file_system.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
 
 namespace fs = std::filesystem;
 using cli::testing::RunTool;
-
-// Counts file calls; with a limit, the process ends at that call as if killed.
-class DyingFileSystem : public engine::testing::ForwardingFileSystem {
- public:
-  explicit DyingFileSystem(long dieAt) : dieAt_(dieAt) {}
-  int Open(const std::string& p, engine::OpenMode m, int& fd) override { return Tick(), inner_.Open(p, m, fd); }
-  int Write(int fd, const void* b, size_t n, int64_t o, size_t& d) override { return Tick(), inner_.Write(fd, b, n, o, d); }
-  int Sync(int fd) override { return Tick(), inner_.Sync(fd); }
-  int Truncate(int fd, int64_t s) override { return Tick(), inner_.Truncate(fd, s); }
-  int Remove(const std::string& p) override { return Tick(), inner_.Remove(p); }
-  int Rename(const std::string& f, const std::string& t) override { return Tick(), inner_.Rename(f, t); }
-  int SyncDirectoryOf(const std::string& p) override { return Tick(), inner_.SyncDirectoryOf(p); }
-  long calls() const { return calls_; }
-
- private:
-  void Tick() {
-    if (++calls_ == dieAt_) _exit(77);
-  }
-  long dieAt_;
-  long calls_ = 0;
-};
 
 constexpr int kBefore = 25;
 constexpr int kImported = 200;
@@ -87,23 +66,23 @@ int CustomersAfterNextOpen(const fs::path& folder, std::string& findings) {
 }
 
 TEST(ImportCrashTest, AKilledImportLeavesAllOrNothing) {
-  ScopedWorkDir work;
-  const fs::path folder = work.path() / "data";
+  TempFolder work;
+  const fs::path folder = fs::path(work.path()) / "data";
   ASSERT_EQ(RunTool({"init", folder.string()}).status, cli::kExitOk);
-  const std::string before = (work.path() / "before.csv").string(), rows = (work.path() / "rows.csv").string();
+  const std::string before = work / "before.csv", rows = work / "rows.csv";
   common::ReplaceFile(before, Csv(1, kBefore));
   common::ReplaceFile(rows, Csv(1000, kImported));
   ASSERT_EQ(RunTool({"--data", folder.string(), "import", "customers", before}).status, cli::kExitOk);
-  const fs::path pristine = work.path() / "pristine";
+  const fs::path pristine = work / "pristine";
   fs::copy(folder, pristine, fs::copy_options::recursive);
 
   // How many file calls a whole import makes.
   long total = 0;
   {
-    DyingFileSystem counting(0);
+    FaultFileSystem counting;
     engine::ScopedFileSystem use(counting);
     ASSERT_EQ(RunTool({"--data", folder.string(), "import", "customers", rows}).status, cli::kExitOk);
-    total = counting.calls();
+    total = long(counting.Calls());
   }
   std::string findings;
   ASSERT_EQ(CustomersAfterNextOpen(folder, findings), kBefore + kImported);
@@ -111,8 +90,8 @@ TEST(ImportCrashTest, AKilledImportLeavesAllOrNothing) {
 
   // Every call near the switch, and points spread over the rest.
   std::vector<long> points;
-  for (long n = 1; n < total; n += std::max(1L, total / 60)) points.push_back(n);
-  for (long n = std::max(1L, total - 40); n <= total; ++n) points.push_back(n);
+  for (long n = 0; n < total; n += std::max(1L, total / 60)) points.push_back(n);
+  for (long n = std::max(0L, total - 40); n < total; ++n) points.push_back(n);
   int none = 0, all = 0;
   for (long dieAt : points) {
     fs::remove_all(folder);
@@ -120,7 +99,9 @@ TEST(ImportCrashTest, AKilledImportLeavesAllOrNothing) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      DyingFileSystem dying(dieAt);
+      FaultFileSystem dying;
+      dying.CrashAt(std::size_t(dieAt));
+      dying.ExitOnCrash(77);
       engine::ScopedFileSystem use(dying);
       std::ostringstream out, err;
       _exit(cli::RunCli({"--data", folder.string(), "import", "customers", rows}, out, err) == 0 ? 0 : 1);

@@ -20,7 +20,7 @@
 #include "records/record_file.h"
 #include "records/record_kinds.h"
 #include "tests/app/cli_run.h"
-#include "tests/checker/block_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -85,7 +85,7 @@ TEST_P(RecordKindRoundTrip, ChecksDumpsAndRebuilds) {
   const KindCase& c = Cases().at(kind->name);
   const records::RecordFileKind& file = *kind->file;
 
-  ScopedWorkDir work;
+  TempFolder work(TempFolder::Enter);
   engine::InitEngine(0, engine::kMinPageBuffers);
   engine::MakeFileBlock(c.block, file.recordLength, int(file.keys.size()), file.keys);
   ASSERT_TRUE(engine::EngineOK) << engine::EngineStatus;
@@ -102,7 +102,7 @@ TEST_P(RecordKindRoundTrip, ChecksDumpsAndRebuilds) {
   }
   std::vector<RecordBuffer> before = Records(c.block, file.recordLength);
   engine::ExitEngine();
-  const std::string folder = work.path().string();
+  const std::string folder = work.path();
 
   cli::testing::ToolRun check = cli::testing::RunTool({"--data", folder, "check", c.block});
   EXPECT_EQ(check.status, 0) << check.out << check.err;
@@ -114,7 +114,7 @@ TEST_P(RecordKindRoundTrip, ChecksDumpsAndRebuilds) {
 
   // Without its index the block can only be whole again if the rebuild builds every key from
   // the kind's own key routine.
-  std::filesystem::remove(work.path() / (c.block + ".IX"));
+  std::filesystem::remove(work / (c.block + ".IX"));
   cli::testing::ToolRun rebuild = cli::testing::RunTool({"--data", folder, "rebuild", c.block});
   EXPECT_EQ(rebuild.status, 0) << rebuild.out << rebuild.err;
   check = cli::testing::RunTool({"--data", folder, "check", c.block});

@@ -13,7 +13,7 @@
 #include "bench/golden_values.h"
 #include "bench/workload_runner.h"
 #include "engine/core/engine.h"
-#include "temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::bench {
 namespace {
@@ -24,7 +24,7 @@ TEST_P(EngineGolden, ThousandRecordsMatchTheGoldenValues) {
   const int buffers = GetParam();
   auto golden = GoldenValuesFor(1000);
   ASSERT_TRUE(golden);
-  test::TempDir dir;
+  tf::test::TempFolder dir;
   const auto before = std::filesystem::current_path();
   BenchResult r;
   {
@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(PoolSizes, EngineGolden,
                          [](const auto& info) { return "buffers_" + std::to_string(info.param); });
 
 TEST(EngineStore, RefusesAPoolBelowTheMinimum) {
-  test::TempDir dir;
+  tf::test::TempFolder dir;
   const auto before = std::filesystem::current_path();
   EXPECT_THROW(MakeEngineStore(dir.path(), tf::engine::kMinPageBuffers - 1), std::runtime_error);
   EXPECT_EQ(std::filesystem::current_path(), before);
@@ -63,7 +63,7 @@ TEST(EngineStore, RefusesAPoolBelowTheMinimum) {
 }
 
 TEST(EngineStore, RefusesAMissingDirectory) {
-  test::TempDir dir;
+  tf::test::TempFolder dir;
   EXPECT_THROW(MakeEngineStore(dir.path() + "/missing", tf::engine::kProgramPageBuffers), std::exception);
 }
 

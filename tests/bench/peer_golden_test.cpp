@@ -11,7 +11,7 @@
 #include "bench/golden_values.h"
 #include "bench/sqlite_store.h"
 #include "bench/workload_runner.h"
-#include "temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::bench {
 namespace {
@@ -28,7 +28,7 @@ TEST_P(PeerGolden, MatchesTheGoldenValuesAndCleansUp) {
   const PeerCase& c = GetParam();
   auto golden = GoldenValuesFor(c.n);
   ASSERT_TRUE(golden);
-  test::TempDir dir;
+  tf::test::TempFolder dir;
   BenchResult r;
   {
     auto store = c.make(dir.path(), c.n);
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Systems, PeerGolden,
 TEST(FloorFile, KeepsTheDataFileLayout) {
   // Slot 0 is the header, record n sits at n x 360; after the deletes and the reopen the file
   // still holds every slot (deleted ones are chained, not removed).
-  test::TempDir dir;
+  tf::test::TempFolder dir;
   auto store = MakeFloorStore(dir.path(), 1000);
   const BenchResult r = RunInvoicesWorkload(*store, {"floor", 1000, 1, true});
   EXPECT_EQ(r.fileBytes, 1001u * kRecordLength);
@@ -83,7 +83,7 @@ TEST(FloorFile, KeepsTheDataFileLayout) {
 }
 
 TEST(SqliteStore, ReportsDeletesByCountOnly) {
-  test::TempDir dir;
+  tf::test::TempFolder dir;
   auto store = MakeSqliteStore(dir.path(), SqliteMode::Transaction);
   EXPECT_FALSE(store->DigestsDeletes());
 }

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstring>
@@ -16,6 +15,7 @@
 
 #include "engine/core/engine.h"
 #include "browse/ui/index_browser.h"
+#include "tests/support/temp_folder.h"
 
 using namespace tf::engine;
 using namespace tf::browse;
@@ -74,7 +74,7 @@ class TIndexBrowserTest : public QObject {
   void Mouse(QEvent::Type type, QPoint at, Qt::MouseButtons held);
   std::vector<std::string> ShownKeys() const;
 
-  QTemporaryDir dir_;
+  tf::test::TempFolder dir_;
   FileBlock* fb_ = nullptr;
   unsigned char buffer_[kRecordLength] = {};
   std::unique_ptr<TIndexBrowser> browser_;
@@ -89,7 +89,7 @@ void TIndexBrowserTest::initTestCase() {
 void TIndexBrowserTest::cleanupTestCase() { ExitEngine(); }
 
 void TIndexBrowserTest::init() {
-  const std::string name = (dir_.path() + "/ITEMS").toStdString();
+  const std::string name = dir_ / "ITEMS";
   DeleteFileBlock(name);
   const KeyDescriptor keys[] = {{10, 0}, {20, 1}};
   MakeFileBlock(name, kRecordLength, 2, keys);

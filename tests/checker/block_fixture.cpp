@@ -1,10 +1,8 @@
 #include "tests/checker/block_fixture.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -213,19 +211,6 @@ HandBuiltBlock SmallBlock() {
   key.pageCount = 1;
   key.entryCount = 5;
   return block;
-}
-
-ScopedWorkDir::ScopedWorkDir() : previous_(std::filesystem::current_path()) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tf-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  dir_ = pattern;
-  std::filesystem::current_path(dir_);
-}
-
-ScopedWorkDir::~ScopedWorkDir() {
-  std::error_code ec;
-  std::filesystem::current_path(previous_, ec);
-  std::filesystem::remove_all(dir_, ec);
 }
 
 }  // namespace tf::test

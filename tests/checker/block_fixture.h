@@ -4,7 +4,6 @@
 // out by hand. Tests damage the bytes through the offset helpers.
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <span>
 #include <string>
@@ -93,19 +92,5 @@ HandBuiltBlock SampleBlock();
 std::vector<std::string> SampleKeys(std::span<const unsigned char> record);
 // One key of 6 characters, 5 live records, a single root leaf page.
 HandBuiltBlock SmallBlock();
-
-// A fresh temporary directory that is the working directory while the object lives.
-class ScopedWorkDir {
- public:
-  ScopedWorkDir();
-  ~ScopedWorkDir();
-  ScopedWorkDir(const ScopedWorkDir&) = delete;
-  ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
-  const std::filesystem::path& path() const { return dir_; }
-
- private:
-  std::filesystem::path previous_;
-  std::filesystem::path dir_;
-};
 
 }  // namespace tf::test

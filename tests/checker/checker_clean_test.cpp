@@ -6,6 +6,7 @@
 
 #include "engine/checking/checker.h"
 #include "tests/checker/block_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -20,7 +21,7 @@ std::string Describe(const engine::CheckResult& r) {
 }
 
 TEST(CheckerCleanTest, SampleBlockIsCleanWithAndWithoutRecordKeys) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   WriteBlock("SAMPLE", SampleBlock());
   KeyBuilder keys = SampleKeys;
   auto plain = CheckFileBlock("SAMPLE");
@@ -30,7 +31,7 @@ TEST(CheckerCleanTest, SampleBlockIsCleanWithAndWithoutRecordKeys) {
 }
 
 TEST(CheckerCleanTest, SingleLeafBlockIsClean) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   WriteBlock("SMALL", SmallBlock());
   KeyBuilder keys = [](std::span<const unsigned char> r) {
     std::string name(reinterpret_cast<const char*>(r.data() + 4), 20);
@@ -89,7 +90,7 @@ const ValidVariant kValidVariants[] = {
 class CheckerValidVariantTest : public ::testing::TestWithParam<ValidVariant> {};
 
 TEST_P(CheckerValidVariantTest, ChecksClean) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   GetParam().write();
   auto result = CheckFileBlock("VALID");
   EXPECT_TRUE(result.Clean()) << Describe(result);
@@ -104,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(Table, CheckerValidVariantTest, ::testing::ValuesIn(kVa
                          });
 
 TEST(CheckerCleanTest, BlockNameFollowsEngineNaming) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block = SmallBlock();
   Bytes data = block.DataBytes(), index = block.IndexBytes();
   WriteBlockFiles("AB1P", data, nullptr);
@@ -116,7 +117,7 @@ TEST(CheckerCleanTest, BlockNameFollowsEngineNaming) {
 }
 
 TEST(CheckerLayoutTest, ReadsHeaderRecordsAndEntriesInOrder) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block = SampleBlock();
   WriteBlock("SAMPLE", block);
   auto layout = engine::ReadFileBlockLayout("SAMPLE");

@@ -9,6 +9,7 @@
 
 #include "engine/checking/checker.h"
 #include "tests/checker/block_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -189,7 +190,7 @@ class CheckerDamageTest : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(CheckerDamageTest, NamesTheDamage) {
   const Damage& damage = GetParam();
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block = SampleBlock();
   Files files{block, block.DataBytes(), block.IndexBytes()};
   damage.apply(files);
@@ -220,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(Table, CheckerDamageTest, ::testing::ValuesIn(kDamages)
 // The ones a table cannot express in one field.
 
 TEST(CheckerDamageTest, MissingIndexFile) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   WriteBlockFiles("SAMPLE", SampleBlock().DataBytes(), nullptr);
   auto result = engine::CheckFileBlock("SAMPLE");
   ASSERT_EQ(result.findings.size(), 1u) << Describe(result);
@@ -229,7 +230,7 @@ TEST(CheckerDamageTest, MissingIndexFile) {
 }
 
 TEST(CheckerDamageTest, MissingDataFile) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   auto result = engine::CheckFileBlock("NOTHERE");
   ASSERT_EQ(result.findings.size(), 1u);
   EXPECT_EQ(result.findings[0].problem, Problem::DataFileUnreadable);
@@ -238,7 +239,7 @@ TEST(CheckerDamageTest, MissingDataFile) {
 
 // A root over one leaf and over an inner page with two leaves below it.
 TEST(CheckerDamageTest, LeavesAtDifferentDepths) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block;
   block.recordLength = 21;
   auto key = [](int i) { return "K" + std::to_string(100 + i); };
@@ -267,7 +268,7 @@ TEST(CheckerDamageTest, LeavesAtDifferentDepths) {
 
 // A chain of ten one-entry pages: deeper than the engine can follow.
 TEST(CheckerDamageTest, TreeDeeperThanEightLevels) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block;
   block.recordLength = 21;
   for (int i = 0; i < 10; ++i) block.records.push_back(Bytes(21, 0));
@@ -284,7 +285,7 @@ TEST(CheckerDamageTest, TreeDeeperThanEightLevels) {
 }
 
 TEST(CheckerDamageTest, FindingsOfOneKindAreCapped) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block = SampleBlock();
   Files files{block, block.DataBytes(), block.IndexBytes()};
   for (int e = 1; e <= 31; ++e) PutInt32(files.index, files.Entry(1, 1, e), 3);  // all -> deleted record
@@ -299,7 +300,7 @@ TEST(CheckerDamageTest, FindingsOfOneKindAreCapped) {
 // --- records against their keys ----------------------------------------------------------
 
 TEST(CheckerRecordKeysTest, ChangedRecordShowsMissingAndUnexpectedEntries) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block = SampleBlock();
   std::string old = SampleKeys(block.records[9])[0];
   std::copy_n("ZZZZZZZZ", 8, block.records[9].begin() + 4);  // record 10's code, index unchanged
@@ -315,7 +316,7 @@ TEST(CheckerRecordKeysTest, ChangedRecordShowsMissingAndUnexpectedEntries) {
 }
 
 TEST(CheckerRecordKeysTest, TwoRecordsWithOneUniqueKeyLeaveOneMissing) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block = SampleBlock();
   std::copy_n(block.records[10].begin() + 4, 8, block.records[9].begin() + 4);  // 10 copies 11's code
   WriteBlock("SAMPLE", block);
@@ -326,7 +327,7 @@ TEST(CheckerRecordKeysTest, TwoRecordsWithOneUniqueKeyLeaveOneMissing) {
 }
 
 TEST(CheckerRecordKeysTest, KeyBuilderGivingTooFewKeysIsReported) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   WriteBlock("SAMPLE", SampleBlock());
   engine::KeyBuilder oneKey = [](std::span<const unsigned char> r) {
     return std::vector<std::string>{SampleKeys(r)[0]};
@@ -337,7 +338,7 @@ TEST(CheckerRecordKeysTest, KeyBuilderGivingTooFewKeysIsReported) {
 }
 
 TEST(CheckerRecordKeysTest, KeysAreCutToThirtyCharactersAsTheEngineCutsThem) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   HandBuiltBlock block = SmallBlock();
   WriteBlock("SMALL", block);
   engine::KeyBuilder padded = [](std::span<const unsigned char> r) {

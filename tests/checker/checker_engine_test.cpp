@@ -10,6 +10,7 @@
 #include "engine/checking/checker.h"
 #include "engine/core/engine.h"
 #include "tests/checker/block_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -110,7 +111,7 @@ class EngineSession {
 // Run with the smallest pool (constant eviction) and the program's own.
 class CheckerOnEngineFiles : public ::testing::TestWithParam<int> {
  protected:
-  ScopedWorkDir dir_;
+  TempFolder dir_{TempFolder::Enter};
   EngineSession engine_{GetParam()};
 };
 
@@ -153,7 +154,7 @@ TEST_P(CheckerOnEngineFiles, UnclosedBlockIsReported) {
 // headers) are tracked, so the loop also proves those are never missed.
 // The files do not depend on the pool size, so this runs once.
 TEST(CheckerOnEngineDamage, RandomDamageNeverCrashesAndHeadersNeverSlipThrough) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   {
     EngineSession engine(kMinPageBuffers);
     ASSERT_TRUE(EngineOK) << EngineStatus;

@@ -11,6 +11,7 @@
 
 #include "engine/checking/checker.h"
 #include "tests/checker/block_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 namespace {
@@ -60,7 +61,7 @@ std::string Describe(const engine::CheckResult& r) {
 }
 
 TEST(CheckerFuzzTest, FlippedBytesAreNoticedExactlyWhenTheyMatter) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   const HandBuiltBlock block = SampleBlock();
   const Bytes data = block.DataBytes(), index = block.IndexBytes();
   const ByteMap map = Classify(block);
@@ -101,7 +102,7 @@ TEST(CheckerFuzzTest, FlippedBytesAreNoticedExactlyWhenTheyMatter) {
 }
 
 TEST(CheckerFuzzTest, EveryTruncationIsReported) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   const HandBuiltBlock block = SampleBlock();
   const Bytes data = block.DataBytes(), index = block.IndexBytes();
   engine::KeyBuilder keys = SampleKeys;
@@ -117,7 +118,7 @@ TEST(CheckerFuzzTest, EveryTruncationIsReported) {
 }
 
 TEST(CheckerFuzzTest, GarbageFilesAreReportedNotTrusted) {
-  ScopedWorkDir dir;
+  TempFolder dir{TempFolder::Enter};
   std::mt19937 rng(99);
   engine::KeyBuilder keys = SampleKeys;
   for (int iteration = 0; iteration < 500; ++iteration) {

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_folder.h"
 
 namespace tf::common {
 namespace {
@@ -106,17 +106,14 @@ TEST(RecordingCanvas, RefusedJobDrawsNothing) {
 }
 
 TEST(RecordingCanvas, BitmapIsRecordedOnlyWhenTheFileExists) {
-  char dir[] = "/dev/shm/tf_canvas_XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  std::string logo = std::string(dir) + "/logo.bmp";
+  tf::test::TempFolder dir;
+  std::string logo = dir / "logo.bmp";
   std::ofstream(logo) << "BM";
   RecordingCanvas c;
   ASSERT_TRUE(c.BeginDoc());
-  EXPECT_FALSE(c.DrawBitmap(0, 0, 300, 150, std::string(dir) + "/missing.bmp"));
+  EXPECT_FALSE(c.DrawBitmap(0, 0, 300, 150, dir / "missing.bmp"));
   EXPECT_TRUE(c.DrawBitmap(0, 0, 300, 150, logo));
   EXPECT_EQ(c.Page(0), (Lines{"Bitmap 0 0 300 150 " + logo}));
-  std::remove(logo.c_str());
-  std::remove(dir);
 }
 
 TEST(RecordingCanvas, ReadingLinesSortTopToBottomThenLeftToRight) {

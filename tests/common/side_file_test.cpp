@@ -13,6 +13,8 @@
 #include <system_error>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace tf::common {
 namespace {
 
@@ -20,12 +22,6 @@ namespace fs = std::filesystem;
 
 class SideFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[] = "/dev/shm/tf_side_XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // Names in the folder, to see that nothing was left behind.
   std::vector<std::string> Names() const {
@@ -35,7 +31,8 @@ class SideFileTest : public ::testing::Test {
     return names;
   }
 
-  fs::path dir_;
+  tf::test::TempFolder folder_;
+  fs::path dir_ = folder_.path();
 };
 
 TEST_F(SideFileTest, CreatesAndReplacesWholeFiles) {

@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/side_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::common {
 namespace {
@@ -33,18 +31,8 @@ class RecordingViewer : public TextReportViewer {
 // Runs the test inside a fresh folder: the report file lives in the working directory.
 class TextReportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    char dir[] = "/dev/shm/tf_report_XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
-  fs::path old_, dir_;
+  tf::test::TempFolder folder_{tf::test::TempFolder::Enter};
+  fs::path dir_ = folder_.path();
 };
 
 TEST_F(TextReportTest, WritesCrLfLinesShowsThemAndDeletesTheFile) {

@@ -11,6 +11,7 @@
 #include "common/ui/list_window.h"
 #include "common/ui/qt_print_canvas.h"
 #include "test_support.h"
+#include "tests/support/external_peer.h"
 
 using namespace tf::common;
 using namespace tf::common::ui;
@@ -123,9 +124,7 @@ class TListWindowTest : public QObject {
   }
 
   void printsTheTextWithTheCaptionAsTitle() {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-      QSKIP("pdftotext (poppler-utils) is not installed: cannot read the printed PDF back");
-    }
+    TF_NEED_PEERS_QTEST("cannot read the printed PDF back (poppler-utils)", "pdftotext");
     TListWindow w;
     QVERIFY(w.LoadFile(QFile::encodeName(report_).toStdString(), "Product List by Code"));
     QString pdf = dir_->filePath(QStringLiteral("list.pdf"));

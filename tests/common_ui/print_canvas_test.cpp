@@ -9,6 +9,7 @@
 
 #include "common/ui/qt_print_canvas.h"
 #include "test_support.h"
+#include "tests/support/external_peer.h"
 
 using namespace tf::common;
 using namespace tf::common::ui;
@@ -68,10 +69,7 @@ class QtPrintCanvasTest : public QObject {
   void cleanup() { dir_.reset(); }
 
   void testPagePrintsWhereTheLayoutSays() {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) {
-      QSKIP("pdftotext / pdftoppm (poppler-utils) are not installed: cannot read the PDF back");
-    }
+    TF_NEED_PEERS_QTEST("cannot read the PDF back (poppler-utils)", "pdftotext", "pdftoppm");
     QString bitmap = dir_->filePath(QStringLiteral("logo.png"));
     QImage black(40, 40, QImage::Format_RGB32);
     black.fill(Qt::black);
@@ -184,9 +182,7 @@ class QtPrintCanvasTest : public QObject {
   }
 
   void landscapeTurnsThePage() {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-      QSKIP("pdftotext (poppler-utils) is not installed: cannot read the PDF back");
-    }
+    TF_NEED_PEERS_QTEST("cannot read the PDF back (poppler-utils)", "pdftotext");
     QString pdf = dir_->filePath(QStringLiteral("wide.pdf"));
     auto canvas = PdfPrintCanvas(pdf);
     canvas->SetOrientation(PageOrientation::Landscape);

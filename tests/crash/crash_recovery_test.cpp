@@ -28,7 +28,8 @@
 #include "tests/crash/crash_block.h"
 #include "tests/crash/crash_log.h"
 #include "tests/crash/crash_workload.h"
-#include "tests/crash/temp_folder.h"
+#include "tests/support/status_sinks.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::crashtest {
 namespace {
@@ -44,13 +45,6 @@ uint64_t TestSeed() {
   const char* s = std::getenv("TF_CRASH_SEED");
   return s ? std::strtoull(s, nullptr, 10) : 20240917;
 }
-
-class SilentStatus final : public RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 KeyBuilder CheckerKeys() {
   return [](std::span<const unsigned char> record) { return KeysOfRecord(record); };
@@ -312,7 +306,7 @@ void Recover(const std::string& block, const Expectation& e, RecordSet& survivor
     ASSERT_TRUE(want != OpenOutcome::Clean) << "open refused although nothing had been changed";
   }
 
-  SilentStatus statusWindow;
+  test::SilentStatus statusWindow;
   bool dumped = false;
   ASSERT_TRUE(RebuildFileBlock(Target(block), statusWindow, &dumped)) << "rebuild: " << EngineStatus;
   ASSERT_FALSE(dumped) << "the rebuild found duplicate keys";
@@ -324,8 +318,7 @@ void Recover(const std::string& block, const Expectation& e, RecordSet& survivor
 TEST(CrashRecoveryTest, ReturnedChangesSurviveAKillAtAnyPoint) {
   const uint64_t seed = TestSeed();
   SCOPED_TRACE("TF_CRASH_SEED=" + std::to_string(seed));
-  TempFolder dir;
-  ASSERT_FALSE(dir.path().empty()) << "no temporary folder";
+  test::TempFolder dir;
   const std::string block = dir.path() + "/CRASH";
   InitEngine(0, kMinPageBuffers);
   MakeFileBlock(block, kRecordLength, 2, BlockKeys());

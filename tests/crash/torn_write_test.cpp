@@ -20,9 +20,9 @@
 
 #include "engine/core/engine.h"
 #include "engine/core/file_system.h"
-#include "tests/crash/temp_folder.h"
-#include "tests/engine/forwarding_file_system.h"
 #include "engine/rebuilding/rebuild.h"
+#include "tests/support/fault_file_system.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::crashtest {
 namespace {
@@ -32,30 +32,6 @@ using namespace tf::engine;
 constexpr int kPage = 4096;
 constexpr int kLength = 51;  // odd, so that a page boundary can fall at any byte of some slot
 constexpr int kCutExit = 9;
-
-// Passes everything through, except that once armed, the first write to the data file that
-// crosses a page boundary is written up to the boundary only, and the process ends there.
-class TearingFileSystem final : public engine::testing::ForwardingFileSystem {
- public:
-  void Arm() { armed_ = true; }
-  int Open(const std::string& path, OpenMode mode, int& fd) override {
-    int rc = inner_.Open(path, mode, fd);
-    if (rc == 0 && path.ends_with(".DAT")) dataFd_ = fd;
-    return rc;
-  }
-  int Write(int fd, const void* buf, size_t n, int64_t offset, size_t& done) override {
-    const int64_t boundary = (offset / kPage + 1) * kPage;
-    if (armed_ && fd == dataFd_ && offset + int64_t(n) > boundary) {
-      inner_.Write(fd, buf, size_t(boundary - offset), offset, done);
-      ::_exit(kCutExit);
-    }
-    return inner_.Write(fd, buf, n, offset, done);
-  }
-
- private:
-  bool armed_ = false;
-  int dataFd_ = -1;
-};
 
 using Bytes = std::vector<uint8_t>;
 
@@ -80,36 +56,48 @@ int32_t SlotCutAt(int cut) {
     if ((int64_t(slot) * kLength + cut) % kPage == 0) return slot;
 }
 
-struct TornWriteTest : ::testing::TestWithParam<int> {
+// Where the page boundary falls in the slot, and whether a write crosses it there: the engine
+// writes a reused slot's fields first and its link last, as two writes, so at the link's end
+// (byte 4) no write crosses the boundary; that case ends the process after the whole change,
+// before the close.
+struct Cut {
+  int at;
+  bool torn;
+};
+
+struct TornWriteTest : ::testing::TestWithParam<Cut> {
   void SetUp() override {
-    ASSERT_FALSE(dir.path().empty());
     block = dir.path() + "/TORN";
     InitEngine(0, kMinPageBuffers);
   }
   void TearDown() override { ExitEngine(); }
 
-  // Runs `change` on the open block in a child process that ends at the first write crossing a
-  // page boundary (cut there) or else right after the change, without closing the block.
-  void RunCut(const std::function<void(FileBlock*)>& change) {
+  // Runs `change` on the open block in a child process whose first write to the data file that
+  // crosses a page boundary is cut there, the process ending with it, or else right after the
+  // change, before the block is closed. `torn` says which must happen: a case meant to cut a
+  // write that cut none would test nothing.
+  void RunCut(const std::function<void(FileBlock*)>& change, bool torn) {
     ExitEngine();
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      static TearingFileSystem tearing;
+      static test::FaultFileSystem tearing;
       SetFileSystem(&tearing);
       InitEngine(0, kMinPageBuffers);
       FileBlock* h = nullptr;
       OpenFileBlock(h, block);
       if (!EngineOK) ::_exit(2);
-      tearing.Arm();
+      tearing.ExitOnCrash(kCutExit);
+      tearing.TearWriteAcross(kPage, ".DAT");
       change(h);
       ::_exit(0);  // no write crossed a page boundary: the process still ends without a close
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
     InitEngine(0, kMinPageBuffers);
-    ASSERT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == kCutExit || WEXITSTATUS(status) == 0))
-        << "the change failed: " << status;
+    ASSERT_TRUE(WIFEXITED(status)) << "the change failed: " << status;
+    ASSERT_EQ(WEXITSTATUS(status), torn ? kCutExit : 0)
+        << (torn ? "no write crossed the page boundary: nothing was cut" : "the change failed or was cut");
   }
 
   // The live records after a rebuild of the data file.
@@ -130,12 +118,12 @@ struct TornWriteTest : ::testing::TestWithParam<int> {
     return out;
   }
 
-  TempFolder dir;
+  test::TempFolder dir;
   std::string block;
 };
 
 TEST_P(TornWriteTest, AddRecordIntoAFreedSlotIsWholeOrAbsent) {
-  const int cut = GetParam();
+  const int cut = GetParam().at;
   const int32_t slot = SlotCutAt(cut);
   // Records 1..slot+1; record 1 is deleted first, then `slot`, so the freed slot's link is 1
   // (three zero bytes after the cut in any of the link's first bytes).
@@ -160,7 +148,7 @@ TEST_P(TornWriteTest, AddRecordIntoAFreedSlotIsWholeOrAbsent) {
   RunCut([&](FileBlock* fb) {
     int32_t ref = 0;
     AddRecord(fb, ref, added.data());
-  });
+  }, GetParam().torn);
   if (HasFatalFailure()) return;
 
   std::vector<Bytes> live = RebuiltRecords();
@@ -173,8 +161,10 @@ TEST_P(TornWriteTest, AddRecordIntoAFreedSlotIsWholeOrAbsent) {
 }
 
 // Cuts inside the link (1..3), at its end, inside the record's fields and at its last byte.
-INSTANTIATE_TEST_SUITE_P(Cuts, TornWriteTest, ::testing::Values(1, 2, 3, 4, 5, 12, 30, kLength - 1),
-                         [](const ::testing::TestParamInfo<int>& info) { return "cut" + std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Cuts, TornWriteTest,
+                         ::testing::Values(Cut{1, true}, Cut{2, true}, Cut{3, true}, Cut{4, false}, Cut{5, true},
+                                           Cut{12, true}, Cut{30, true}, Cut{kLength - 1, true}),
+                         [](const ::testing::TestParamInfo<Cut>& info) { return "cut" + std::to_string(info.param.at); });
 
 }  // namespace
 }  // namespace tf::crashtest

@@ -39,6 +39,7 @@
 #include "tests/support/data_folder_test.h"
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
+#include "tests/support/status_sinks.h"
 
 using namespace tf;
 using namespace std::chrono;
@@ -46,12 +47,6 @@ namespace company = records::company;
 using common::PromptAnswer;
 
 namespace {
-
-struct QuietStatus : engine::RebuildStatus {
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 struct NoViewer : common::TextReportViewer {
   void ShowTextFile(const std::string&, std::string_view) override {}
@@ -92,7 +87,7 @@ class TDemoFormTest : public QObject {
   std::unique_ptr<tf::test::EngineWorkFolder> folder_;
   records::CompanyBook book_;
   common::ScriptedPrompter prompter_;
-  QuietStatus status_;
+  ::tf::test::SilentStatus status_;
   NoViewer viewer_;
   common::FixedClock clock_{year{2026} / 3 / 14};
   correspondence::LabelQueue queue_;

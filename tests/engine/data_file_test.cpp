@@ -5,14 +5,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 
 #include "tests/engine/disk_image.h"
 #include "tests/engine/engine_fixture.h"
-#include "tests/engine/faulty_file_system.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::engine::testing {
 namespace {
+
+using test::FaultFileSystem;
+using test::FsCall;
 
 constexpr int kLength = 32;
 
@@ -349,7 +353,7 @@ TEST_P(DataFileTest, ReadOnlyFileBlocksRefuseChanges) {
 TEST_P(DataFileTest, AnOsFailureOnAReadOnlyFileBlockIsReportedAsSuch) {
   FileBlock* h = WithRecords("ROFAIL", 2);
   CloseFileBlock(h);
-  FaultyFileSystem faulty;
+  FaultFileSystem faulty;
   ScopedFileSystem scoped(faulty);
   for (bool readOnly : {false, true}) {
     h = Open("ROFAIL", readOnly);
@@ -361,7 +365,7 @@ TEST_P(DataFileTest, AnOsFailureOnAReadOnlyFileBlockIsReportedAsSuch) {
     faulty.ArmErrno(FsCall::Read, EBADF);  // a failure with a code of its own keeps it
     GetRecord(h, 1, rec.data());
     EXPECT_EQ(EngineStatus, status::kInvalidOsHandle);
-    faulty.Disarm();
+    faulty.Reset();
     CloseFileBlock(h);
   }
 }

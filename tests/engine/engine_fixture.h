@@ -4,40 +4,19 @@
 // program's usual one.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/core/engine.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::engine::testing {
 
-class TempFolder {
- public:
-  // In memory where the system offers it: the engine syncs on every change, and the tests
-  // are about the order of its calls, not about the disk.
-  TempFolder() {
-    std::string tmpl = std::filesystem::is_directory("/dev/shm") && access("/dev/shm", W_OK) == 0
-                           ? "/dev/shm/tfXXXXXX" : "/tmp/tfXXXXXX";
-    char* made = mkdtemp(tmpl.data());
-    path_ = made ? made : "";
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using tf::test::TempFolder;
 
 class EngineTest : public ::testing::TestWithParam<int> {
  protected:

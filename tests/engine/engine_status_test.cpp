@@ -8,10 +8,13 @@
 #include "engine/core/file_names.h"
 #include "tests/engine/disk_image.h"
 #include "tests/engine/engine_fixture.h"
-#include "tests/engine/faulty_file_system.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::engine::testing {
 namespace {
+
+using test::FaultFileSystem;
+using test::FsCall;
 
 TEST(EngineLifecycle, EveryOperationBeforeInitEngineFails) {
   EngineReady();
@@ -184,7 +187,7 @@ TEST_P(EngineStatusTest, OperatingSystemErrorsMapToStatuses) {
       {"write, bad descriptor", Op::Put, FsCall::Write, EBADF, 1, status::kInvalidOsHandle},
       {"write, disk full", Op::Put, FsCall::Write, ENOSPC, 1, status::kOsFailure},
   };
-  FaultyFileSystem faulty;
+  FaultFileSystem faulty;
   ScopedFileSystem scoped(faulty);
   const KeyDescriptor keys[] = {{4, 0}};
   for (const Case& c : cases) {
@@ -199,7 +202,7 @@ TEST_P(EngineStatusTest, OperatingSystemErrorsMapToStatuses) {
       case Op::Put: PutRecord(h, 1, rec.data()); break;
     }
     EXPECT_EQ(faulty.Injected().size(), 1u) << c.what;
-    faulty.Disarm();
+    faulty.Reset();
     EXPECT_FALSE(EngineOK) << c.what;
     EXPECT_EQ(EngineStatus, c.status) << c.what;
     EXPECT_EQ(EngineOsError, c.err) << c.what;

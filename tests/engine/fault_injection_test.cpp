@@ -10,15 +10,21 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <map>
 #include <set>
 
 #include "tests/engine/disk_image.h"
 #include "tests/engine/engine_fixture.h"
-#include "tests/engine/faulty_file_system.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::engine::testing {
 namespace {
+
+using test::FaultFileSystem;
+using test::FaultKind;
+using test::FsCall;
+using test::FsEvent;
 
 constexpr int kLength = 32;
 constexpr int kRecords = 40;
@@ -40,7 +46,7 @@ struct Model {
 };
 
 // The status the first injected failure must surface as.
-int32_t ExpectedStatus(Op op, FaultKind kind, const InjectedFault& first) {
+int32_t ExpectedStatus(Op op, FaultKind kind, const FsEvent& first) {
   if (op == Op::Close) return status::kCloseFailed;
   switch (kind) {
     case FaultKind::ShortRead: return status::kShortRead;
@@ -233,8 +239,9 @@ class FaultSweepTest : public EngineTest {
     CloseFileBlock(h);
   }
 
-  // One run with the Nth call failing. False when no call failed (the sweep is done).
-  bool RunOnce(Op op, bool primed, FaultKind kind, int n, bool persistent) {
+  // One run with the Nth call failing. False when no call failed (the sweep is done); then
+  // `reached` is how many calls the fault could have hit in that clean run.
+  bool RunOnce(Op op, bool primed, FaultKind kind, int n, bool persistent, size_t& reached) {
     CopyTemplate();
     Model m = tpl_;
     FileBlock* h = nullptr;
@@ -242,12 +249,16 @@ class FaultSweepTest : public EngineTest {
       h = Open("RUN");
       if (primed) Prime(h, m);
     }
+    faulty_.Reset();  // the log holds the operation's calls alone
     faulty_.Arm(kind, n, persistent);
     int32_t ref = 0;
     Perform(op, h, ref);
-    const std::vector<InjectedFault> injected = faulty_.Injected();
-    const std::vector<CompletedWrite> writes = faulty_.Writes();
-    faulty_.Disarm();
+    const std::vector<FsEvent> injected = faulty_.Injected();
+    std::vector<FsEvent> writes;
+    for (const FsEvent& e : faulty_.Log())
+      if (e.Whole() && e.size > 0) writes.push_back(e);
+    reached = faulty_.Reached();
+    faulty_.Reset();
 
     if (injected.empty()) {
       EXPECT_TRUE(EngineOK) << EngineStatus;
@@ -256,7 +267,7 @@ class FaultSweepTest : public EngineTest {
       if (op == Op::AddKey || op == Op::DeleteKey) {
         const std::string index = IndexPath("RUN");
         if (primed && GetParam() == kMinPageBuffers) {
-          EXPECT_GE(std::count_if(writes.begin(), writes.end(), [&](const CompletedWrite& w) { return w.path == index; }), 2)
+          EXPECT_GE(std::count_if(writes.begin(), writes.end(), [&](const FsEvent& w) { return w.path == index; }), 2)
               << "no changed page was written back inside the operation";
         }
         IndexImage image(index, 1);
@@ -270,8 +281,8 @@ class FaultSweepTest : public EngineTest {
       return false;
     }
 
-    const InjectedFault& first = injected.front();
-    SCOPED_TRACE(std::string("first failed call: ") + testing::Name(first.call) + " " + first.path);
+    const FsEvent& first = injected.front();
+    SCOPED_TRACE(std::string("first failed call: ") + test::Name(first.call) + " " + first.path);
     EXPECT_FALSE(EngineOK) << "success reported after a failed call";
     EXPECT_EQ(EngineStatus, ExpectedStatus(op, kind, first));
     if (ErrnoOf(kind)) {
@@ -289,11 +300,11 @@ class FaultSweepTest : public EngineTest {
         EXPECT_EQ(faulty_.OpenDescriptors(), 0u);
         // UpdateFlag is cleared only when everything before it got through.
         const std::string data = DataPath("RUN");
-        auto cleared = std::find_if(writes.begin(), writes.end(), [&](const CompletedWrite& w) {
-          return w.path == data && w.offset == 20 && w.size == 1 && w.firstByte == 0;
+        auto cleared = std::find_if(writes.begin(), writes.end(), [&](const FsEvent& w) {
+          return w.path == data && w.offset == 20 && w.size == 1 && w.ByteAt(20) == 0;
         });
         if (cleared != writes.end()) {
-          EXPECT_LT(cleared->sequence, first.sequence) << "UpdateFlag cleared after a failure";
+          EXPECT_LT(cleared->index, first.index) << "UpdateFlag cleared after a failure";
         }
         if (primed && cleared == writes.end()) {
           OpenFileBlock(h, Name("RUN"));
@@ -318,19 +329,30 @@ class FaultSweepTest : public EngineTest {
     return true;
   }
 
+  // Fails every file call the operation makes, in turn, for every kind of fault. The clean
+  // run that ends each kind's sweep must have made exactly the calls the sweep failed, and
+  // the sweep as a whole must have failed some: an operation whose calls bypass the file
+  // layer would otherwise pass untested.
   void Sweep(Op op, bool primed) {
     ScopedFileSystem scoped(faulty_);
+    size_t swept = 0;
     for (FaultKind kind : {FaultKind::ShortRead, FaultKind::ShortWrite, FaultKind::Eio, FaultKind::Enospc, FaultKind::Emfile})
       for (bool persistent : {false, true})
         for (int n = 1;; ++n) {
           SCOPED_TRACE(std::string(OpName(op)) + (primed ? " after other changes" : " as the first change") +
                        ", call " + std::to_string(n) + " fails " + (persistent ? "from then on, " : "once, ") +
-                       testing::Name(kind));
-          bool failed = RunOnce(op, primed, kind, n, persistent);
+                       test::Name(kind));
+          size_t reached = 0;
+          bool failed = RunOnce(op, primed, kind, n, persistent, reached);
           if (HasFailure()) return;
-          if (!failed) break;
+          if (!failed) {
+            EXPECT_EQ(reached, size_t(n - 1)) << "the sweep did not fail every call the operation makes";
+            swept += reached;
+            break;
+          }
           ASSERT_LT(n, 100) << "the operation never gets through";
         }
+    EXPECT_GT(swept, 0u) << "no fault was injected: the operation's file calls bypass the file layer";
   }
 
   Model tpl_;
@@ -339,7 +361,7 @@ class FaultSweepTest : public EngineTest {
   std::vector<KeyEntry> primeDeletes_;
   int tplPages_ = 0;
   int tplFreePages_ = 0;
-  FaultyFileSystem faulty_;
+  FaultFileSystem faulty_;
 };
 
 TEST_P(FaultSweepTest, Open) { Sweep(Op::Open, false); }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 
 #include "tests/engine/disk_image.h"
 #include "tests/engine/engine_fixture.h"

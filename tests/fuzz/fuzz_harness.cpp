@@ -13,6 +13,8 @@
 #include "engine/core/engine.h"
 #include "engine/rebuilding/rebuild.h"
 #include "tests/fuzz/fuzz_images.h"
+#include "tests/support/status_sinks.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::fuzz {
 namespace {
@@ -25,20 +27,11 @@ const char* const kExtensions[] = {".DAT", ".IX", ".DIA", ".SAV", ".MSG"};
 
 }  // namespace
 
-// In memory where the system offers it: a fuzzer runs thousands of inputs a second and every
-// close syncs.
+// A fuzzer runs thousands of inputs a second and every close syncs: the temporary folder lies
+// in memory where the system offers it. It is removed when the process ends.
 const std::string& FuzzScratchDir() {
-  static const std::string dir = [] {
-    std::string tmpl = std::filesystem::exists("/dev/shm") ? "/dev/shm/tffuzzXXXXXX" : "/tmp/tffuzzXXXXXX";
-    if (!mkdtemp(tmpl.data())) std::abort();
-    static std::string remove = tmpl;
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(remove, ec);
-    });
-    return tmpl;
-  }();
-  return dir;
+  static const test::TempFolder dir;
+  return dir.path();
 }
 
 namespace {
@@ -46,13 +39,6 @@ namespace {
 void RemoveBlockFiles(const std::string& name) {
   for (const char* ext : kExtensions) std::remove((name + ext).c_str());
 }
-
-class SilentStatus final : public RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 // Index problems that engine operations can never cause on a sound index, whatever keys and
 // refs they are given (refs to dead records and records without keys are the caller's doing).
@@ -337,7 +323,7 @@ std::string RebuildAndVerify(const std::string& name, int& records) {
                              [](std::span<const uint8_t> record, int keyNr) {
                                return SampleKeys(record)[size_t(keyNr - 1)];
                              }};
-  SilentStatus window;
+  test::SilentStatus window;
   bool dumped = false;
   if (!RebuildFileBlock(target, window, &dumped)) return Describe("the rebuild failed");
   if (dumped != want.duplicates) return dumped ? "a dump without duplicate keys" : "duplicate keys not dumped";

@@ -16,7 +16,7 @@
 #include "common/side_file.h"
 #include "invoicing/payment_terms.h"
 #include "invoicing/ui/term_edit.h"
-#include "tests/engine/engine_fixture.h"
+#include "tests/support/temp_folder.h"
 
 using namespace tf;
 
@@ -38,16 +38,13 @@ class TTermEditTest : public QObject {
   }
   void Press(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
-  std::unique_ptr<engine::testing::TempFolder> dir_;
-  std::filesystem::path previous_;
+  std::unique_ptr<tf::test::TempFolder> dir_;
   common::ScriptedPrompter prompter_;
   std::unique_ptr<invoicing::ui::TTermEdit> dlg_;
 };
 
 void TTermEditTest::init() {
-  dir_ = std::make_unique<engine::testing::TempFolder>();
-  previous_ = std::filesystem::current_path();
-  std::filesystem::current_path(dir_->path());
+  dir_ = std::make_unique<tf::test::TempFolder>(tf::test::TempFolder::Enter);
   prompter_.Clear();
   dlg_ = std::make_unique<invoicing::ui::TTermEdit>(prompter_);
   dlg_->ShowHelp = [](std::string_view) {};
@@ -55,7 +52,6 @@ void TTermEditTest::init() {
 
 void TTermEditTest::cleanup() {
   dlg_.reset();
-  std::filesystem::current_path(previous_);
   dir_.reset();
 }
 

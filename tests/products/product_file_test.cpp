@@ -9,6 +9,7 @@
 #include "common/scripted_prompter.h"
 #include "records/product_file.h"
 #include "tests/products/product_fixture.h"
+#include "tests/support/status_sinks.h"
 
 namespace tf::products {
 namespace {
@@ -175,7 +176,7 @@ TEST_P(ProductFileTest, ADamagedIndexIsRebuiltWhenTheUserAgrees) {
   CloseProducts();
   std::filesystem::remove("1P.IX");
 
-  SilentStatus status;
+  tf::test::RecordingStatus status;
   prompter.Answer(PromptAnswer::No);
   EXPECT_FALSE(OpenProductFile(products_, "1", prompter, status));
   EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Index file is defective.  Rebuild?"});

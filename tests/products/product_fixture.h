@@ -3,9 +3,7 @@
 // product records built in code, and the integrity check every writing scenario ends with.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +16,7 @@
 #include "records/product_file.h"
 #include "records/record_file.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::products::testing {
 using namespace records::product;
@@ -54,15 +53,12 @@ inline engine::KeyBuilder ProductKeyBuilder() {
 class ProductFolderTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
     engine::InitEngine(0, GetParam());
     ASSERT_TRUE(engine::EngineOK);
   }
   void TearDown() override {
     CloseProducts();
     engine::ExitEngine();
-    std::filesystem::current_path(previous_);
   }
 
   // Creates "1P" empty, with the product file's shape, and opens it as products_.
@@ -88,8 +84,7 @@ class ProductFolderTest : public ::testing::TestWithParam<int> {
   }
 
   engine::FileBlock* products_ = nullptr;  // the test's own handle on the product file
-  engine::testing::TempFolder dir_;
-  std::filesystem::path previous_;
+  tf::test::TempFolder dir_{tf::test::TempFolder::Enter};
 };
 
 // Every entry of index keyNr in order.

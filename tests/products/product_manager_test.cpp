@@ -20,6 +20,7 @@
 #include "records/company_record.h"
 #include "records/company_store.h"
 #include "tests/products/product_fixture.h"
+#include "tests/support/status_sinks.h"
 
 namespace tf::products {
 namespace {
@@ -31,14 +32,7 @@ using common::PromptAnswer;
 using testing::MakeProduct;
 using namespace std::chrono;
 
-struct RecordingStatus : engine::RebuildStatus {
-  std::vector<std::string> events;
-  void Show(std::string_view title) override { events.push_back("show " + std::string(title)); }
-  void Lines(std::string_view a, std::string_view, std::string_view) override {
-    events.push_back("lines " + std::string(a));
-  }
-  void Close() override { events.push_back("close"); }
-};
+using tf::test::RecordingStatus;
 
 struct RecordingViewer : common::TextReportViewer {
   std::string title;

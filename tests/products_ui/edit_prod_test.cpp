@@ -33,19 +33,13 @@
 #include "shell/ui/main_form.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
+#include "tests/support/status_sinks.h"
 
 using namespace tf;
 using namespace std::chrono;
 namespace company = records::company;
 
 namespace {
-
-struct QuietStatus : engine::RebuildStatus {
-  std::vector<std::string> titles;
-  void Show(std::string_view title) override { titles.emplace_back(title); }
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 struct LinesViewer : common::TextReportViewer {
   std::string title;
@@ -80,7 +74,7 @@ class TEditProdTest : public QObject {
   std::unique_ptr<tf::test::EngineWorkFolder> folder_;
   records::CompanyBook book_;
   common::ScriptedPrompter prompter_;
-  QuietStatus status_;
+  ::tf::test::SilentStatus status_;
   LinesViewer viewer_;
   common::FixedClock clock_{year{2026} / 3 / 14};
   std::unique_ptr<products::ui::TEditProd> form_;

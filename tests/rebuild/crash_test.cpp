@@ -4,11 +4,15 @@
 
 #include <filesystem>
 
-#include "tests/rebuild/crash_file_system.h"
 #include "tests/rebuild/rebuild_fixture.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::engine::rebuild_test {
 namespace {
+
+using test::FaultFileSystem;
+using test::FsCall;
+using test::FsEvent;
 
 namespace fs = std::filesystem;
 
@@ -18,13 +22,13 @@ class CrashTest : public RebuildTest {
     RebuildTest::SetUp();
     live_ = MakeCrashedBlock("ORIG", 200);
     original_ = ReadFileBytes(DataPath("ORIG"));
-    CrashFileSystem counter;
+    FaultFileSystem counter;
     Restore();
     {
       ScopedFileSystem use(counter);
       ASSERT_TRUE(RebuildStandard("WORK")) << EngineStatus;
     }
-    calls_ = counter.Calls();
+    calls_ = int(counter.Calls());
     ASSERT_GT(calls_, 20);
   }
 
@@ -78,15 +82,15 @@ TEST_P(CrashTest, OneFailingCallAnywhere) {
   for (int i = 0; i < calls_; ++i) {
     SCOPED_TRACE("failing call " + std::to_string(i));
     Restore();
-    CrashFileSystem failing;
-    failing.FailCall(i);
+    FaultFileSystem failing;
+    failing.FailAt(size_t(i));
     bool ok;
     {
       ScopedFileSystem use(failing);
       ok = RebuildStandard("WORK");
     }
-    ASSERT_TRUE(failing.Tripped());
-    const FsCallRecord call = failing.Log()[size_t(i)];
+    ASSERT_GT(failing.InjectedCount(), 0u);
+    const FsEvent call = failing.Log()[size_t(i)];
     SCOPED_TRACE(call.path);
     // A single failure is always cleaned up: no N.SAV remains.
     EXPECT_FALSE(FileExists(Sav("WORK")));
@@ -123,12 +127,13 @@ TEST_P(CrashTest, CrashAtAnyCall) {
   for (int i = 0; i < calls_; ++i) {
     SCOPED_TRACE("crash at call " + std::to_string(i));
     Restore();
-    CrashFileSystem dying;
-    dying.CrashAt(i);
+    FaultFileSystem dying;
+    dying.CrashAt(size_t(i));
     {
       ScopedFileSystem use(dying);
       EXPECT_FALSE(RebuildStandard("WORK"));
     }
+    ASSERT_TRUE(dying.Crashed()) << "the rebuild never reached the call";
     SCOPED_TRACE(dying.Log()[size_t(i)].path);
     ASSERT_NO_FATAL_FAILURE(ExpectRecordsSafe());
     ASSERT_NO_FATAL_FAILURE(ExpectRecoverable());
@@ -137,19 +142,20 @@ TEST_P(CrashTest, CrashAtAnyCall) {
 
 // A failure, and then every clean-up step of one kind failing as well.
 TEST_P(CrashTest, FailureWhoseCleanUpFailsToo) {
-  for (FsOp later : {FsOp::SyncDirectory, FsOp::Rename, FsOp::Remove, FsOp::Open, FsOp::Close, FsOp::Sync}) {
+  for (FsCall later : {FsCall::SyncDirectory, FsCall::Rename, FsCall::Remove, FsCall::Open, FsCall::Close, FsCall::Sync}) {
     for (int i = 0; i < calls_; ++i) {
       SCOPED_TRACE("failing call " + std::to_string(i) + ", then every call of kind " +
-                   std::to_string(int(later)));
+                   test::Name(later));
       Restore();
-      CrashFileSystem failing;
-      failing.FailCall(i);
-      failing.FailOpFrom(i + 1, later);
+      FaultFileSystem failing;
+      failing.FailAt(size_t(i));
+      failing.FailFrom(size_t(i + 1), later);
       bool ok;
       {
         ScopedFileSystem use(failing);
         ok = RebuildStandard("WORK");
       }
+      ASSERT_GT(failing.InjectedCount(), 0u) << "the rebuild never reached the call";
       if (ok) continue;  // the failures met only steps whose failure is harmless
       ASSERT_NO_FATAL_FAILURE(ExpectRecordsSafe());
       ASSERT_NO_FATAL_FAILURE(ExpectRecoverable());

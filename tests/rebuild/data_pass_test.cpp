@@ -4,11 +4,15 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/rebuild/crash_file_system.h"
 #include "tests/rebuild/rebuild_fixture.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::engine::rebuild_test {
 namespace {
+
+using test::FaultFileSystem;
+using test::FsCall;
+using test::FsEvent;
 
 namespace fs = std::filesystem;
 
@@ -80,7 +84,7 @@ TEST_P(DataPassTest, ResultIsCompactWithoutKeysAndReportsEveryRecordRead) {
 TEST_P(DataPassTest, ReadsAheadAndWritesBehindInBlocksOfAtMost32K) {
   const std::vector<Bytes> live = MakeCrashedBlock("BIG", 1200);
   const size_t slots = ReadFileBytes(DataPath("BIG")).size() / kRecordLength - 1;
-  CrashFileSystem watch;
+  FaultFileSystem watch;
   {
     ScopedFileSystem use(watch);
     RebuildData("BIG");
@@ -89,14 +93,14 @@ TEST_P(DataPassTest, ReadsAheadAndWritesBehindInBlocksOfAtMost32K) {
   const size_t perBlock = 32768 / kRecordLength;
   int sourceReads = 0, blockWrites = 0;
   size_t blockBytes = 0;
-  for (const FsCallRecord& c : watch.Log()) {
-    if (c.op == FsOp::Read || c.op == FsOp::Write) {
-      EXPECT_LE(c.bytes, 32768u);
+  for (const FsEvent& c : watch.Log()) {
+    if (c.call == FsCall::Read || c.call == FsCall::Write) {
+      EXPECT_LE(c.size, 32768u);
     }
-    if (c.op == FsOp::Read && c.path.ends_with(".SAV")) ++sourceReads;
-    if (c.op == FsOp::Write && c.path.ends_with(".DAT") && c.bytes >= 2 * kRecordLength) {
+    if (c.call == FsCall::Read && c.path.ends_with(".SAV")) ++sourceReads;
+    if (c.call == FsCall::Write && c.path.ends_with(".DAT") && c.size >= 2 * kRecordLength) {
       ++blockWrites;
-      blockBytes += c.bytes;
+      blockBytes += c.size;
     }
   }
   EXPECT_LE(sourceReads, int(slots / perBlock) + 1);
@@ -111,18 +115,18 @@ TEST_P(DataPassTest, RecordsAbove16KGoOneByOne) {
   for (int i = 0; i < 5; ++i) records.push_back(MakeRecord("R" + std::to_string(i), "N", i, length));
   records[2][0] = 0xFF;  // deleted
   MakeUnkeyedBlock("HUGE", records, {});
-  CrashFileSystem watch;
+  FaultFileSystem watch;
   {
     ScopedFileSystem use(watch);
     RebuildDataFile(Name("HUGE"), length, length, KeepLiveRecords, nullptr, nullptr);
   }
   ASSERT_TRUE(EngineOK) << EngineStatus;
   int recordWrites = 0;
-  for (const FsCallRecord& c : watch.Log()) {
-    if (c.op == FsOp::Read && c.path.ends_with(".SAV")) {
-      EXPECT_EQ(c.bytes, size_t(length));
+  for (const FsEvent& c : watch.Log()) {
+    if (c.call == FsCall::Read && c.path.ends_with(".SAV")) {
+      EXPECT_EQ(c.size, size_t(length));
     }
-    if (c.op == FsOp::Write && c.path.ends_with(".DAT") && c.bytes == size_t(length)) ++recordWrites;
+    if (c.call == FsCall::Write && c.path.ends_with(".DAT") && c.size == size_t(length)) ++recordWrites;
   }
   EXPECT_EQ(recordWrites, 1 + 4);  // the new header slot, then each kept record
   records.erase(records.begin() + 2);
@@ -236,7 +240,7 @@ TEST_P(DataPassTest, SavAndDatTogetherAreRefusedUntouched) {
   EXPECT_EQ(ReadFileBytes(DataPath("BOTH")), dat);
   EXPECT_EQ(ReadFileBytes(Sav("BOTH")), sav);
   EXPECT_EQ(ReadFileBytes(IndexPath("BOTH")), ix);
-  EXPECT_EQ(status.events, (std::vector<std::string>{"Show Tests", "Close"}));
+  EXPECT_EQ(status.events, (std::vector<std::string>{"show Tests", "close"}));
 }
 
 TEST_P(DataPassTest, SavAloneIsTheSourceOfTheNextRun) {
@@ -289,12 +293,13 @@ TEST_P(DataPassTest, RenameFailuresLeaveTheFilesAlone) {
     SCOPED_TRACE(c.err);
     MakeCrashedBlock("REN", 30);
     const Bytes dat = ReadFileBytes(DataPath("REN")), ix = ReadFileBytes(IndexPath("REN"));
-    CrashFileSystem failing;
-    failing.FailOp(FsOp::Rename, "REN.DAT", c.err);
+    FaultFileSystem failing;
+    failing.ArmErrno(FsCall::Rename, c.err, 1, false, "REN.DAT");
     {
       ScopedFileSystem use(failing);
       RebuildData("REN");
     }
+    EXPECT_GT(failing.InjectedCount(), 0u);
     EXPECT_EQ(EngineStatus, c.status);
     EXPECT_EQ(EngineErrorClass(), c.errorClass);
     EXPECT_EQ(ReadFileBytes(DataPath("REN")), dat);
@@ -317,14 +322,14 @@ TEST_P(DataPassTest, SeparateIndexNameMovesTheDataByCopyWhenRenameIsImpossible) 
   CloseFileBlock(h);
   ASSERT_TRUE(EngineOK);
 
-  CrashFileSystem failing;
-  failing.FailOp(FsOp::Rename, "SPLITD.DAT", EXDEV);
+  FaultFileSystem failing;
+  failing.ArmErrno(FsCall::Rename, EXDEV, 1, false, "SPLITD.DAT");
   {
     ScopedFileSystem use(failing);
     RebuildDataFile(block, kRecordLength, kRecordLength, KeepLiveRecords, nullptr, nullptr);
   }
   ASSERT_TRUE(EngineOK) << EngineStatus;
-  EXPECT_TRUE(failing.Tripped());
+  EXPECT_GT(failing.InjectedCount(), 0u);
   EXPECT_FALSE(FileExists(Name("SPLITX.IX")));
   EXPECT_FALSE(FileExists(Name("SPLITD.SAV")));
   EXPECT_EQ(RecordsIn(ReadFileBytes(Name("SPLITD.DAT"))), records);

@@ -5,11 +5,14 @@
 #include <map>
 #include <set>
 
-#include "tests/rebuild/crash_file_system.h"
 #include "tests/rebuild/rebuild_fixture.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::engine::rebuild_test {
 namespace {
+
+using test::FaultFileSystem;
+using test::FsCall;
 
 std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
@@ -228,23 +231,23 @@ TEST_P(IndexPassTest, FailedPassLeavesAFileBlockTheOpenRefuses) {
 
 TEST_P(IndexPassTest, DumpWriteFailuresStopWith9500PlusTheIoError) {
   struct Case {
-    FsOp op;
+    FsCall op;
     int err;
     int32_t status;
   };
   for (const Case& c :
-       {Case{FsOp::Write, ENOSPC, 9601}, Case{FsOp::Open, EACCES, 9505}, Case{FsOp::Sync, EIO, 9601}}) {
+       {Case{FsCall::Write, ENOSPC, 9601}, Case{FsCall::Open, EACCES, 9505}, Case{FsCall::Sync, EIO, 9601}}) {
     SCOPED_TRACE(c.status);
     std::vector<Bytes> records = Numbered(20);
     records[9] = MakeRecord("K1003", "Same", 10);
     MakeUnkeyedBlock("DUMPF", records);
-    CrashFileSystem failing;
-    failing.FailOp(c.op, "DUMPF.MSG", c.err);
+    FaultFileSystem failing;
+    failing.ArmErrno(c.op, c.err, 1, false, "DUMPF.MSG");
     {
       ScopedFileSystem use(failing);
       RebuildIndex("DUMPF");
     }
-    EXPECT_TRUE(failing.Tripped());
+    EXPECT_GT(failing.InjectedCount(), 0u);
     EXPECT_EQ(EngineStatus, c.status);
     // The record was not deleted: its dump did not reach the disk.
     const Bytes file = ReadFileBytes(DataPath("DUMPF"));

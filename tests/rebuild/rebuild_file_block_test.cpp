@@ -15,7 +15,7 @@ class RebuildFileBlockTest : public RebuildTest {
 };
 
 std::string Progress(int key, int read, int written) {
-  return "Key number: " + std::to_string(key) + " | Records read: " + std::to_string(read) +
+  return "lines Key number: " + std::to_string(key) + " | Records read: " + std::to_string(read) +
          " | Records written: " + std::to_string(written);
 }
 
@@ -26,8 +26,8 @@ TEST_P(RebuildFileBlockTest, StatusWindowShowsTheCountsEveryFiftyRecords) {
   RecordingStatus status;
   ASSERT_TRUE(RebuildStandard("STAT", status)) << EngineStatus;
   const std::vector<std::string> expected = {
-      "Show Tests",          Progress(0, 50, 49), Progress(0, 100, 99),  Progress(1, 50, 50),
-      Progress(1, 100, 100), Progress(2, 50, 50), Progress(2, 100, 100), "Close"};
+      "show Tests",          Progress(0, 50, 49), Progress(0, 100, 99),  Progress(1, 50, 50),
+      Progress(1, 100, 100), Progress(2, 50, 50), Progress(2, 100, 100), "close"};
   EXPECT_EQ(status.events, expected);
   records.erase(records.begin() + 9);
   ExpectRebuilt("STAT", records);
@@ -59,7 +59,7 @@ TEST_P(RebuildFileBlockTest, WindowClosesAndTheFailureSurvivesIt) {
   EXPECT_FALSE(RebuildStandard("NOSUCH", failing));
   EXPECT_FALSE(EngineOK);
   EXPECT_EQ(EngineStatus, status::kNothingToRebuild);
-  EXPECT_EQ(failing.events, (std::vector<std::string>{"Show Tests", "Close"}));
+  EXPECT_EQ(failing.events, (std::vector<std::string>{"show Tests", "close"}));
 }
 
 TEST_P(RebuildFileBlockTest, FailedDataPassSkipsTheIndexPass) {

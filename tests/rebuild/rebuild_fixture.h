@@ -15,6 +15,7 @@
 #include "engine/core/engine.h"
 #include "engine/rebuilding/rebuild.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/status_sinks.h"
 
 namespace tf::engine::rebuild_test {
 
@@ -69,15 +70,6 @@ class RebuildTest : public tf::engine::testing::EngineTest {
   bool RebuildStandard(const std::string& name);
 };
 
-// Records every call a rebuild makes on its status window.
-class RecordingStatus : public RebuildStatus {
- public:
-  void Show(std::string_view title) override { events.push_back("Show " + std::string(title)); }
-  void Lines(std::string_view l1, std::string_view l2, std::string_view l3) override {
-    events.push_back(std::string(l1) + " | " + std::string(l2) + " | " + std::string(l3));
-  }
-  void Close() override { events.push_back("Close"); }
-  std::vector<std::string> events;
-};
+using test::RecordingStatus;
 
 }  // namespace tf::engine::rebuild_test

@@ -13,8 +13,11 @@
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
 #include "common/side_file.h"
-#include "tests/engine/faulty_file_system.h"
+#include "tests/engine/engine_fixture.h"
 #include "tests/support/data_folder_test.h"
+#include "tests/support/fault_file_system.h"
+#include "tests/support/print_lines.h"
+#include "tests/support/record_print.h"
 
 namespace tf::records::testing {
 namespace {
@@ -71,6 +74,16 @@ struct BlockState {
   std::map<std::int32_t, std::vector<std::uint8_t>> records;
   bool operator==(const BlockState&) const = default;
 };
+
+// One line per index entry and per record, so that a failed EXPECT_EQ shows the difference.
+void PrintTo(const BlockState& s, std::ostream* os) {
+  std::vector<std::string> lines;
+  for (size_t k = 0; k < s.keys.size(); ++k)
+    for (const auto& [key, ref] : s.keys[k])
+      lines.push_back("key " + std::to_string(k + 1) + " " + key + " -> " + std::to_string(ref));
+  for (const auto& [ref, bytes] : s.records) lines.push_back("record " + std::to_string(ref) + " " + BytesText(bytes));
+  PrintLines(lines, os);
+}
 
 BlockState Snapshot(FileBlock* h) {
   BlockState s;
@@ -143,13 +156,15 @@ class RecordFileTest : public DataFolderTest {
       FileBlock* h = Seed(kFiller);
       const BlockState before = Snapshot(h);
       ScriptedPrompter prompter;
-      engine::testing::FaultyFileSystem faulty;
+      FaultFileSystem faulty;
       bool ok = false, faultMet = false;
+      size_t reached = 0;
       {
         engine::ScopedFileSystem scoped(faulty);
-        faulty.Arm(engine::testing::FaultKind::Eio, nth, false);
+        faulty.Arm(FaultKind::Eio, nth, false);
         ok = op(h, prompter);
-        faultMet = !faulty.Injected().empty();
+        faultMet = faulty.InjectedCount() > 0;
+        reached = faulty.Reached();
         faulty.Disarm();
       }
       EXPECT_TRUE(prompter.Shown().empty()) << "fault " << nth << ": " << prompter.Shown().front().text;
@@ -159,11 +174,14 @@ class RecordFileTest : public DataFolderTest {
         ++failures;
         EXPECT_TRUE(faultMet) << "fault " << nth;
         EXPECT_NE(EngineStatus, 0) << "fault " << nth;
-        EXPECT_TRUE(Snapshot(h) == before) << "fault at file call " << nth << " changed the file block";
+        EXPECT_EQ(Snapshot(h), before) << "fault at file call " << nth << " changed the file block";
       }
       CloseAndCheck(h);
       if (!faultMet || ::testing::Test::HasFailure()) {
         EXPECT_GT(failures, 2) << "the sweep never reached the operation";
+        if (!faultMet) {
+          EXPECT_EQ(reached, std::size_t(nth - 1)) << "the sweep did not fail every file call of the operation";
+        }
         return;
       }
     }
@@ -183,7 +201,7 @@ TEST_F(RecordFileTest, AddStoresTheRecordUnderEveryKey) {
   EXPECT_EQ(Find(h, 1, "D4"), ref);
   EXPECT_EQ(Find(h, 3, "T4"), ref);
   EXPECT_EQ(engine::UsedKeys(h, 2), 4);
-  EXPECT_TRUE(Stored(h, ref) == d);
+  EXPECT_EQ(Stored(h, ref), d);
   EXPECT_TRUE(prompter.Shown().empty());
   CloseAndCheck(h);
 }
@@ -207,7 +225,7 @@ TEST_F(RecordFileTest, AddRefusedByAUniqueKeyTakesBackTheRecordAndEarlierKeys) {
     EXPECT_FALSE(EngineOK);
     EXPECT_EQ(EngineStatus, engine::status::kDuplicateKey);
     EXPECT_EQ(ref, -7) << "no reference is handed out for a record that was taken back";
-    EXPECT_TRUE(Snapshot(h) == before);
+    EXPECT_EQ(Snapshot(h), before);
     CloseAndCheck(h);
   }
 }
@@ -227,8 +245,8 @@ TEST_F(RecordFileTest, AddingABatchStoresEveryRecordInOrder) {
   const std::vector<RecordBuffer> batch = {Thing("D4", "G", "T4"), Thing("E5", "H", "T5")};
   ScriptedPrompter prompter;
   ASSERT_TRUE(AddKeyedRecords(h, Kind(), batch, prompter)) << EngineStatus;
-  EXPECT_TRUE(Stored(h, Find(h, 1, "D4")) == batch[0]);
-  EXPECT_TRUE(Stored(h, Find(h, 3, "T5")) == batch[1]);
+  EXPECT_EQ(Stored(h, Find(h, 1, "D4")), batch[0]);
+  EXPECT_EQ(Stored(h, Find(h, 3, "T5")), batch[1]);
   EXPECT_EQ(engine::UsedRecords(h), 5);
   CloseAndCheck(h);
 }
@@ -242,7 +260,7 @@ TEST_F(RecordFileTest, ABatchRefusedAtALaterRecordTakesBackTheRecordsAddedBefore
   EXPECT_FALSE(AddKeyedRecords(h, Kind(), batch, prompter));
   EXPECT_FALSE(EngineOK);
   EXPECT_EQ(EngineStatus, engine::status::kDuplicateKey) << "the refusal, not the take-back, is reported";
-  EXPECT_TRUE(Snapshot(h) == before);
+  EXPECT_EQ(Snapshot(h), before);
   CloseAndCheck(h);
 }
 
@@ -290,14 +308,14 @@ TEST_F(RecordFileTest, LockStatusIsRetriedWhileTheUserAnswersNo) {
   EXPECT_EQ(EngineStatus, engine::status::kReadOnly);
   EXPECT_EQ(prompter.Texts(), std::vector<std::string>(3, "Cannot get a lock.  Abort?"));
   EXPECT_EQ(prompter.Shown().front().caption, "QZ Tallyfold PRO");
-  EXPECT_TRUE(Snapshot(h) == before);
+  EXPECT_EQ(Snapshot(h), before);
 
   // Delete: the first DeleteKey meets the lock status; Yes abandons it.
   prompter.Clear();
   prompter.Answer(PromptAnswer::Yes);
   EXPECT_FALSE(DeleteKeyedRecord(h, Kind(), Find(h, 1, "A1"), Thing("A1", "G", "T1"), prompter));
   EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Cannot get a lock.  Abort?"});
-  EXPECT_TRUE(Snapshot(h) == before);
+  EXPECT_EQ(Snapshot(h), before);
   engine::CloseFileBlock(h);
   EXPECT_EQ(Findings(kBlock, kKeys), "");
 }
@@ -328,7 +346,7 @@ TEST_F(RecordFileTest, ModifyReplacesOnlyTheChangedKeys) {
   EXPECT_EQ(Find(h, 3, "T7"), ref);
   EXPECT_EQ(Find(h, 3, "T2"), 0);
   EXPECT_EQ(engine::UsedKeys(h, 2), 3);
-  EXPECT_TRUE(Stored(h, ref) == edited);
+  EXPECT_EQ(Stored(h, ref), edited);
   CloseAndCheck(h);
 }
 
@@ -344,7 +362,7 @@ TEST_F(RecordFileTest, ModifyRefusedByALaterKeyChangesEarlierKeysBack) {
   ScriptedPrompter prompter;
   EXPECT_FALSE(ModifyKeyedRecord(h, Kind(), ref, edited, old, prompter));
   EXPECT_EQ(EngineStatus, engine::status::kDuplicateKey);
-  EXPECT_TRUE(Snapshot(h) == before);
+  EXPECT_EQ(Snapshot(h), before);
   CloseAndCheck(h);
 }
 
@@ -367,7 +385,7 @@ TEST_F(RecordFileTest, RecordChangedInTheMeantimeIsNotOverwritten) {
   ASSERT_EQ(prompter.Shown().size(), 1u);
   EXPECT_EQ(prompter.Shown()[0].text, "The record has changed in the meantime.");
   EXPECT_EQ(prompter.Shown()[0].buttons, common::PromptButtons::OK);
-  EXPECT_TRUE(Snapshot(h) == before);
+  EXPECT_EQ(Snapshot(h), before);
   CloseAndCheck(h);
 }
 
@@ -394,7 +412,7 @@ TEST_F(RecordFileTest, ModifyFailingAtAnyFileCallLeavesTheFileBlockAsItWas) {
       [&](FileBlock* h) {
         const std::int32_t ref = Find(h, 1, "B5");
         ASSERT_NE(ref, 0);
-        EXPECT_TRUE(Stored(h, ref) == edited);
+        EXPECT_EQ(Stored(h, ref), edited);
         EXPECT_EQ(Find(h, 1, "B2"), 0);
         EXPECT_EQ(Find(h, 3, "T8"), ref);
       });
@@ -425,7 +443,7 @@ TEST_F(RecordFileTest, DeleteFailingAtALaterKeyPutsBackTheKeysItRemoved) {
   ScriptedPrompter prompter;
   EXPECT_FALSE(DeleteKeyedRecord(h, Kind(), ref, record, prompter));
   EXPECT_EQ(EngineStatus, engine::status::kDeleteKeyNotFound);
-  EXPECT_TRUE(Snapshot(h) == before);
+  EXPECT_EQ(Snapshot(h), before);
   EXPECT_EQ(Find(h, 1, "B2"), ref) << "the record stays findable";
   engine::CloseFileBlock(h);
 }
@@ -480,7 +498,7 @@ TEST_F(RecordFileTest, OpenRebuildsADefectiveIndexOnYesAndGivesUpOnNo) {
   ScriptedPrompter yes{PromptAnswer::Yes};
   ASSERT_TRUE(OpenRecordFile(h, kBlock, Kind(), CreateNotice{}, yes, status)) << EngineStatus;
   EXPECT_EQ(status.titles, std::vector<std::string>{"Things"});
-  EXPECT_TRUE(Snapshot(h) == seeded);
+  EXPECT_EQ(Snapshot(h), seeded);
   CloseAndCheck(h);
 }
 

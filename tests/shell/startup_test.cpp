@@ -11,6 +11,7 @@
 #include "common/side_file.h"
 #include "records/company_record.h"
 #include "tests/support/data_folder_test.h"
+#include "tests/support/record_print.h"
 
 namespace tf::shell::testing {
 namespace {
@@ -127,7 +128,7 @@ TEST_F(StartupTest, CompanyWithoutANameStartsWithTheSetupNameInMemoryOnly) {
   engine::OpenFileBlock(block.handle(), "Company");
   RecordBuffer stored(kCompanyRecordLength);
   engine::GetRecord(block.get(), FindCompany(block.get(), "1"), stored.data());
-  EXPECT_TRUE(stored == c);
+  EXPECT_EQ(stored, c);
 }
 
 TEST_F(StartupTest, ComputerDateBefore1995IsWarnedAboutAndStartUpGoesOn) {

@@ -4,11 +4,13 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/scripted_prompter.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::shell {
 namespace {
@@ -188,12 +190,6 @@ TEST(MainWindowHomePage, NoStaysOfflineOtherwiseOpensTheAddress) {
 
 class CalculatorSearch : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/dev/shm/tf_calc_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-  }
-  void TearDown() override { std::filesystem::remove_all(root_); }
   std::filesystem::path Program(const std::string& dir, const std::string& name, bool exec) {
     std::filesystem::create_directories(root_ / dir);
     auto p = root_ / dir / name;
@@ -206,7 +202,8 @@ class CalculatorSearch : public ::testing::Test {
     for (const auto& d : dirs) s += (s.empty() ? "" : ":") + (root_ / d).string();
     return s;
   }
-  std::filesystem::path root_;
+  tf::test::TempFolder folder_;
+  std::filesystem::path root_ = folder_.path();
 };
 
 TEST_F(CalculatorSearch, ProgramOrderWinsOverPathOrder) {

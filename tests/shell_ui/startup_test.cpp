@@ -21,6 +21,7 @@
 #include "shell/starter_background.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/main_form_startup.h"
+#include "tests/support/status_sinks.h"
 #include "test_support.h"
 
 namespace tf::shell::ui::test {
@@ -30,13 +31,6 @@ using namespace std::chrono;
 using namespace records::company;
 using namespace records;
 using common::PromptAnswer;
-
-class NoStatus : public engine::RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 const engine::KeyBuilder kCompanyKeys = [](std::span<const unsigned char> r) {
   return std::vector<std::string>{CompanyKey(r, 1), CompanyKey(r, 2)};
@@ -61,7 +55,7 @@ class StartupTest : public QObject {
   QString previous_;
   common::ScriptedPrompter prompter_;
   common::FixedClock clock_{2026y / December / 10d, hours(9) + minutes(30)};
-  NoStatus status_;
+  ::tf::test::SilentStatus status_;
 
   // The company file block with one company, and "LastCo.Dat" naming it, in the working
   // directory. `edit` changes the new company's values first.

@@ -1,12 +1,13 @@
 #pragma once
-// For window tests (QTest): the program's working folder moved into a fresh temporary folder
-// with the engine started.
+// A fresh temporary folder as the program's working directory with the engine started, for
+// GoogleTest fixtures (data_folder_test.h) and window tests (QTest) alike; and the integrity
+// checker's findings as one text.
 
-#include <filesystem>
 #include <string>
 
+#include "engine/checking/checker.h"
 #include "engine/core/engine.h"
-#include "tests/engine/engine_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 
@@ -15,22 +16,22 @@ namespace tf::test {
 // Check engine::EngineOK after constructing.
 class EngineWorkFolder {
  public:
-  explicit EngineWorkFolder(int pageBuffers = 30) : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir_.path());
-    engine::InitEngine(0, pageBuffers);
-  }
-  ~EngineWorkFolder() {
-    engine::ExitEngine();
-    std::filesystem::current_path(previous_);
-  }
+  explicit EngineWorkFolder(int pageBuffers = 30) { engine::InitEngine(0, pageBuffers); }
+  ~EngineWorkFolder() { engine::ExitEngine(); }
   EngineWorkFolder(const EngineWorkFolder&) = delete;
   EngineWorkFolder& operator=(const EngineWorkFolder&) = delete;
 
   const std::string& path() const { return dir_.path(); }
 
  private:
-  engine::testing::TempFolder dir_;
-  std::filesystem::path previous_;
+  TempFolder dir_{TempFolder::Enter};
 };
+
+// The checker's findings as one text, empty when the file block is clean.
+inline std::string Findings(const std::string& block, const engine::KeyBuilder& keys) {
+  std::string out;
+  for (const engine::Finding& f : engine::CheckFileBlock(block, &keys).findings) out += f.text + "\n";
+  return out;
+}
 
 }  // namespace tf::test
