@@ -235,6 +235,55 @@ TEST_F(CustomerManagerTest, RenumberingMovesTheInvoicesAndCancellingChangesNothi
   EXPECT_EQ(tf::test::Findings("1I", keys), "");
 }
 
+// The invoice file is opened as every record file is: a damaged one is offered a rebuild; when
+// it cannot be opened the customer keeps its old number, since invoices left under that number
+// would belong to nobody.
+TEST_F(CustomerManagerTest, ARenumberThatCannotMoveTheInvoicesKeepsTheOldNumber) {
+  AddCustomer("ACME", "100");
+  MakeInvoices({{"1", "100"}, {"2", "100"}});
+  const auto setUpdateFlag = [](char value) {
+    std::fstream data("1I.DAT", std::ios::in | std::ios::out | std::ios::binary);
+    data.seekp(20);
+    data.put(value);
+  };
+  setUpdateFlag(1);  // as a crash leaves it: the open reports a defective index
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().number = "200";
+    e.Form().phone1 = "555-0100";
+    return Shown(e.Ok());
+  };
+  prompter_.Answer(PromptAnswer::No);  // no rebuild
+  const browse::Outcome refused = manager_->Edit();
+  EXPECT_TRUE(refused.IsFailed());
+  EXPECT_EQ(refused.Message().caption, "Customer Number Changed");
+  Shown(refused);
+  EXPECT_EQ(prompter_.Texts(),
+            (std::vector<std::string>{"Index file is defective.  Rebuild?",
+                                      std::string(kRenumberFailedText) + "100."}));
+  bool unchanged;
+  list_.ReadCurrentRecord(unchanged);
+  EXPECT_EQ(ReadText(manager_->Buffer(), kCustomerNumber), "100");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kPhone1), "555-0100");  // the other changes stay
+  setUpdateFlag(0);
+  EXPECT_EQ(CustomerHasInvoices("1", "100"), true);
+  EXPECT_EQ(CustomerHasInvoices("1", "200"), false);
+
+  // With the rebuild the invoices follow the new number.
+  setUpdateFlag(1);
+  prompter_.Clear();
+  prompter_.Answer(PromptAnswer::Yes);
+  Shown(manager_->Edit());
+  EXPECT_EQ(prompter_.Texts(),
+            (std::vector<std::string>{"Index file is defective.  Rebuild?",
+                                      "This customer has 2 record(s) on file. All have been changed to reflect the new "
+                                      "customer number."}));
+  list_.ReadCurrentRecord(unchanged);
+  EXPECT_EQ(ReadText(manager_->Buffer(), kCustomerNumber), "200");
+  EXPECT_EQ(CustomerHasInvoices("1", "200"), true);
+  engine::KeyBuilder keys = InvoiceKeys;
+  EXPECT_EQ(tf::test::Findings("1I", keys), "");
+}
+
 TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {
   editorScript_ = [&](CustomerEditor& e) {
     e.Form().name = "Owing";
