@@ -25,6 +25,11 @@ struct RenumberResult {
 inline constexpr std::string_view kRenumberFailedText =
     "The invoices of this customer could not be changed to the new customer number, so the "
     "customer keeps its number ";
+// Told when, after that, the invoices moved could not all be moved back or the customer could
+// not be given its old number again: the customer and some of its invoices now disagree.
+inline constexpr std::string_view kRenumberUndoFailedText =
+    "The invoices of this customer could not all be changed to the new customer number, and "
+    "putting them back failed too: the customer has number ";
 
 // Gives every invoice of `oldNumber` the number `newNumber` (trimmed), one at a time: record
 // written, then its key 2 moved. A failure stops at that invoice with it left as it was; the

@@ -108,13 +108,22 @@ Outcome CustomerManager::EditRecord() {
     if (!moved.complete) {
       // Invoices left under the old number would belong to no customer: the invoices already
       // moved go back and the customer keeps its old number (its other changes stay).
-      if (moved.changed > 0)
-        RenumberCustomerInvoices(companyNumber, newNumber, oldNumber, services_.prompter, services_.status,
-                                 OpenInvoiceFile());
+      const bool movedBack = moved.changed == 0 ||
+                             RenumberCustomerInvoices(companyNumber, newNumber, oldNumber, services_.prompter,
+                                                      services_.status, OpenInvoiceFile())
+                                 .complete;
       common::RecordBuffer kept = saved;
       common::WriteText(kept, customer::kCustomerNumber, oldNumber);
-      records::ModifyKeyedRecord(file_, kind_, ref, kept, saved, services_.prompter);
-      GoToSaved(kept);
+      const bool numberBack = records::ModifyKeyedRecord(file_, kind_, ref, kept, saved, services_.prompter);
+      GoToSaved(numberBack ? kept : saved);
+      if (!movedBack || !numberBack) {
+        // Said as it is, so the user can put the number right by hand.
+        const std::string has = common::TrimBoth(numberBack ? oldNumber : newNumber);
+        const std::string other = common::TrimBoth(numberBack ? newNumber : oldNumber);
+        return Outcome::Failed(std::string(kRenumberUndoFailedText) + has + " and some of its invoices may carry number " +
+                                   other + ".",
+                               kNumberChangedCaption, common::PromptIcon::Error);
+      }
       return Outcome::Failed(std::string(kRenumberFailedText) + common::TrimBoth(oldNumber) + ".",
                              kNumberChangedCaption, common::PromptIcon::Exclamation);
     }
