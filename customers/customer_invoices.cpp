@@ -1,15 +1,19 @@
 #include "customers/customer_invoices.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "common/text.h"
 #include "records/customer_record.h"
 #include "engine/core/engine.h"
+#include "engine/core/file_names.h"
 #include "records/invoice_file.h"
 #include "records/invoice_record.h"
 #include "records/record_file.h"
+#include "records/staged_block.h"
 
 namespace tf::customers {
 namespace {
@@ -49,15 +53,40 @@ std::optional<std::int32_t> FirstInvoiceOf(engine::FileBlock* handle, std::strin
   return ref;
 }
 
+// The invoice file for a change, through the shared open (its rebuild offer included); a
+// company without one has nothing to change (`missing`) and gets none made here.
+bool OpenInvoicesToChange(engine::FileBlockGuard& block, engine::FileBlock*& handle, engine::FileBlock* open,
+                          std::string_view companyNumber, common::Prompter& prompter,
+                          engine::RebuildStatus& status, bool& missing) {
+  missing = false;
+  if (open) {
+    handle = open;
+    return true;
+  }
+  const std::string name = records::invoice::InvoiceFileName(companyNumber);
+  std::error_code ec;
+  // A switch of a staged change cut short may be about to bring the file: the open finishes it.
+  if (!std::filesystem::exists(std::filesystem::symlink_status(engine::EngineFileName(name, engine::FileKind::Data), ec)) &&
+      !records::StagedChangePending(name)) {
+    missing = true;
+    return false;
+  }
+  if (!records::OpenRecordFile(block.handle(), name, records::invoice::InvoiceFileKind(), {}, prompter, status))
+    return false;
+  handle = block.get();
+  return true;
+}
+
 }  // namespace
 
 RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::string_view oldNumber,
-                                        std::string_view newNumber, engine::FileBlock* open) {
+                                        std::string_view newNumber, common::Prompter& prompter,
+                                        engine::RebuildStatus& status, engine::FileBlock* open) {
   RenumberResult result;
   engine::FileBlockGuard block;
   engine::FileBlock* invoices = nullptr;
   bool missing = false;
-  if (!OpenInvoices(block, invoices, open, companyNumber, missing)) {
+  if (!OpenInvoicesToChange(block, invoices, open, companyNumber, prompter, status, missing)) {
     result.complete = missing;
     return result;
   }

@@ -100,8 +100,33 @@ Outcome CustomerManager::EditRecord() {
   const common::RecordBuffer& saved = editor_.Record();
   GoToSaved(saved);
   if (editor_.NumberChanged()) {
-    RenumberResult moved = RenumberCustomerInvoices(CompanyText(company::kCompanyNumber), editor_.EditedNumber(),
-                                                    ReadText(saved, customer::kCustomerNumber), OpenInvoiceFile());
+    const std::string companyNumber = CompanyText(company::kCompanyNumber);
+    const std::string oldNumber = editor_.EditedNumber();
+    const std::string newNumber = ReadText(saved, customer::kCustomerNumber);
+    RenumberResult moved = RenumberCustomerInvoices(companyNumber, oldNumber, newNumber, services_.prompter,
+                                                    services_.status, OpenInvoiceFile());
+    if (!moved.complete) {
+      // Invoices left under the old number would belong to no customer: the invoices already
+      // moved go back and the customer keeps its old number (its other changes stay).
+      const bool movedBack = moved.changed == 0 ||
+                             RenumberCustomerInvoices(companyNumber, newNumber, oldNumber, services_.prompter,
+                                                      services_.status, OpenInvoiceFile())
+                                 .complete;
+      common::RecordBuffer kept = saved;
+      common::WriteText(kept, customer::kCustomerNumber, oldNumber);
+      const bool numberBack = records::ModifyKeyedRecord(file_, kind_, ref, kept, saved, services_.prompter);
+      GoToSaved(numberBack ? kept : saved);
+      if (!movedBack || !numberBack) {
+        // Said as it is, so the user can put the number right by hand.
+        const std::string has = common::TrimBoth(numberBack ? oldNumber : newNumber);
+        const std::string other = common::TrimBoth(numberBack ? newNumber : oldNumber);
+        return Outcome::Failed(std::string(kRenumberUndoFailedText) + has + " and some of its invoices may carry number " +
+                                   other + ".",
+                               kNumberChangedCaption, common::PromptIcon::Error);
+      }
+      return Outcome::Failed(std::string(kRenumberFailedText) + common::TrimBoth(oldNumber) + ".",
+                             kNumberChangedCaption, common::PromptIcon::Exclamation);
+    }
     if (moved.changed > 0)
       services_.prompter.Inform("This customer has " + std::to_string(moved.changed) +
                                     " record(s) on file. All have been changed to reflect the new customer number.",

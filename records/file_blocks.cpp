@@ -26,7 +26,10 @@ std::vector<std::string> ListFileBlocks(const std::vector<std::string>& sideFile
   std::vector<std::string> blocks;
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(".", ec)) {
-    if (!entry.is_regular_file(ec) || entry.path().extension() != ".DAT") continue;
+    // Whatever carries a block's name is listed, a FIFO or directory "X.DAT" and an index file
+    // whose data file is gone included: the check reports them instead of passing them over.
+    const fs::path extension = entry.path().extension();
+    if (extension != ".DAT" && extension != ".IX") continue;
     std::string file = entry.path().filename().string();
     bool side = std::any_of(sideFiles.begin(), sideFiles.end(),
                             [&](const std::string& s) { return SameIgnoringCase(s, file); });
@@ -34,6 +37,7 @@ std::vector<std::string> ListFileBlocks(const std::vector<std::string>& sideFile
     if (!side && file[0] != '~') blocks.push_back(entry.path().stem().string());
   }
   std::sort(blocks.begin(), blocks.end());
+  blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
   return blocks;
 }
 

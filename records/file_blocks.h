@@ -1,6 +1,7 @@
 #pragma once
-// The file blocks of a data folder: every "*.DAT" file (the engine always writes that
-// extension in capitals) except the side files that share the extension.
+// The file blocks of a data folder: every "*.DAT" or "*.IX" name (the engine always writes
+// those extensions in capitals), whatever kind of file carries it, except the side files that
+// share the extension.
 
 #include <string>
 #include <vector>

@@ -273,13 +273,20 @@ bool DeleteKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, st
   KeyedOperation op(handle, kind, prompter);
   if (!op.Lock()) return false;
   const std::vector<std::string> keys = op.Keys(record);
-  int removed = 0;
+  std::vector<int> removed;
+  bool keyMissing = false;
   auto putBack = [&] {
     StatusKeeper keep;
-    for (int j = removed; j >= 1; --j) op.AddKey(j, ref, keys[j - 1]);
+    for (auto k = removed.rbegin(); k != removed.rend(); ++k) op.AddKey(*k, ref, keys[*k - 1]);
   };
-  for (; removed < int(keys.size()); ++removed) {
-    if (!op.DeleteKey(removed + 1, ref, keys[removed])) {
+  for (int k = 1; k <= int(keys.size()); ++k) {
+    if (op.DeleteKey(k, ref, keys[k - 1])) {
+      removed.push_back(k);
+    } else if (EngineStatus == engine::status::kDeleteKeyNotFound) {
+      // The index has lost this key (or holds the record under another text): what the step is
+      // for holds already, so the other steps go on and the record can still be deleted.
+      keyMissing = true;
+    } else {
       putBack();
       return false;
     }
@@ -287,6 +294,10 @@ bool DeleteKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, st
   if (!op.DeleteRecord(ref)) {
     putBack();
     return false;
+  }
+  if (keyMissing) {
+    EngineOK = true;  // a warning, as the caller may want to check the block afterwards
+    EngineStatus = engine::status::kDeleteKeyNotFound;
   }
   return true;
 }

@@ -85,8 +85,11 @@ bool ModifyKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, st
                        std::span<const std::uint8_t> newRecord,
                        std::span<const std::uint8_t> oldImage, common::Prompter& prompter);
 
-// DeleteKey for every key built from `record`, then DeleteRecord. A failure adds back the keys
-// already removed, so the record stays whole and findable.
+// DeleteKey for every key built from `record`, then DeleteRecord. A key the index no longer
+// holds under that text does not stop the delete: every other step is still made, and the
+// delete succeeds with EngineStatus 10220 as a warning (an entry the index held under another
+// text is then left pointing at the deleted record, and the checker shows it). Any other
+// failure adds back the keys already removed, so the record stays whole and findable.
 bool DeleteKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::int32_t ref,
                        std::span<const std::uint8_t> record, common::Prompter& prompter);
 

@@ -29,6 +29,12 @@ struct RecordKind {
   // records through the shared record-file procedures: `rebuild NAME` then needs no shape
   // arguments. Null: the shape must be given.
   const records::RecordFileKind* file = nullptr;
+  // The record's length-prefixed text fields, so the checker can report a length byte above
+  // a field's capacity. Empty: not checked.
+  std::vector<engine::RecordTextField> textFields = {};
+
+  // What the checker is told about these records.
+  engine::RecordLayoutCheck Check() const { return {keys ? &keys : nullptr, textFields}; }
 };
 
 class RecordKindRegistry {

@@ -1,9 +1,13 @@
 #include "shell/starter_company.h"
 
 #include <filesystem>
+#include <span>
+#include <utility>
 #include <system_error>
 
+#include "common/record_fields.h"
 #include "common/side_file.h"
+#include "common/stored_font.h"
 #include "engine/core/engine.h"
 #include "engine/core/file_names.h"
 #include "records/company_record.h"
@@ -29,11 +33,47 @@ class UnattendedPrompter : public common::Prompter {
 
 std::string Failed(const char* what) { return std::string(what) + " failed with status " + std::to_string(EngineStatus); }
 
+// A No. 10 envelope (9.5 x 4.125 inches, 2850 x 1237 printer units at 300 per inch) fed in
+// landscape: the return address half an inch in from the top left corner, the recipient's
+// address from four inches in and a little below the middle, in a 12-point font whose lines
+// are 50 units (1/6 inch) apart. Later companies copy these from the company they are made
+// from, so the starter is where sensible values enter a data folder.
+void SetStarterEnvelope(std::span<std::uint8_t> r) {
+  using namespace records::company;
+  common::WriteFontSpec(r, kEnvelopeFont, {"Arial", 12, 0, 0});
+  common::WriteText(r, kEnvLineSpacing, "50");
+  common::WriteText(r, kEnvLeftMargin, "150");
+  common::WriteText(r, kEnvTopMargin, "150");
+  common::WriteText(r, kEnvSendAddressLeft, "1200");
+  common::WriteText(r, kEnvOrientation, "L");
+  common::WriteText(r, kEnvAddressSource, "B");
+}
+
+// The printed forms' fonts: a plain body, bold captions and company name, a smaller aging box.
+void SetStarterDocumentFonts(std::span<std::uint8_t> r) {
+  using records::company::DocumentFont;
+  using records::company::DocumentFontField;
+  const std::pair<DocumentFont, common::FontSpec> fonts[] = {
+      {DocumentFont::FormBody, {"Arial", 10, 0, 0}},
+      {DocumentFont::CaptionHeaders, {"Arial", 10, 0, common::kFontBold}},
+      {DocumentFont::CompanyAddress, {"Arial", 12, 0, common::kFontBold}},
+      {DocumentFont::CustomerAddress, {"Arial", 10, 0, 0}},
+      {DocumentFont::AgingAnalysis, {"Arial", 8, 0, 0}},
+      {DocumentFont::SalesMessage, {"Arial", 10, 0, common::kFontItalic}},
+  };
+  for (const auto& [font, spec] : fonts) common::WriteFontSpec(r, DocumentFontField(font), spec);
+}
+
 }  // namespace
 
 common::RecordBuffer StarterCompanyRecord() {
   const common::RecordBuffer none(records::company::kCompanyRecordLength);
-  return records::company::NewCompanyRecord({none.data(), none.size()}, 0, records::company::LastShownOptions{});
+  common::RecordBuffer record =
+      records::company::NewCompanyRecord({none.data(), none.size()}, 0, records::company::LastShownOptions{});
+  const std::span<std::uint8_t> r(record.data(), record.size());
+  SetStarterEnvelope(r);
+  SetStarterDocumentFonts(r);
+  return record;
 }
 
 std::string CreateStarterCompanyFile() {

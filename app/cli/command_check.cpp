@@ -20,8 +20,8 @@ int RunCheck(CommandContext& c, const std::vector<std::string>& args) {
       continue;
     }
     const records::RecordKind* kind = c.extensions.recordKinds.Find(name);
-    const engine::KeyBuilder* keys = kind && kind->keys ? &kind->keys : nullptr;
-    engine::CheckResult result = engine::CheckFileBlock(name, keys);
+    engine::CheckResult result =
+        kind ? engine::CheckFileBlock(name, kind->Check()) : engine::CheckFileBlock(name);
     for (const engine::Finding& finding : result.findings) c.out << name << ": " << finding.text << "\n";
     problems += int(result.findings.size());
     damaged += result.Clean() ? 0 : 1;

@@ -175,6 +175,9 @@ std::string Explain(int32_t status, const std::string& name) {
       return "not enough memory";
     case engine::status::kKeyRoutineFailed:
       return "a record's key could not be built";
+    case engine::status::kNotRegularFile:
+      return "a FIFO, directory or device stands where one of " + name +
+             "'s files belongs; nothing was changed: put the file back or remove what is there";
     default:
       return "the records are whole in " + data + " (or " + saved +
              "); run the rebuild again once the cause is fixed";
@@ -183,14 +186,15 @@ std::string Explain(int32_t status, const std::string& name) {
 
 // Runs the rebuild, with the engine initialised for it if nobody did so yet, and opens the
 // result to count its records.
-bool Rebuild(const engine::RebuildTarget& target, engine::RebuildStatus& status, bool& dumped, int& records) {
+bool Rebuild(const engine::RebuildTarget& target, engine::RebuildStatus& status, engine::RebuildReport& report,
+             int& records) {
   engine::EngineReady();
   const bool initHere = EngineStatus == engine::status::kNotInitialised;
   if (initHere) {
     engine::InitEngine(0, engine::kProgramPageBuffers);
     if (!EngineOK) return false;
   }
-  bool ok = engine::RebuildFileBlock(target, status, &dumped);
+  bool ok = engine::RebuildFileBlock(target, status, report);
   int32_t result = EngineStatus;  // 0, or the warning 10215, on success
   if (ok) {
     engine::FileBlockGuard block;
@@ -245,9 +249,21 @@ int RunRebuild(CommandContext& context, const std::vector<std::string>& args) {
     return kExitProblems;
   }
   TextRebuildStatus status(context.out);
-  bool dumped = false;
+  engine::RebuildReport report;
   int records = 0;
-  if (!Rebuild(target, status, dumped, records)) {
+  const bool rebuilt = Rebuild(target, status, report, records);
+  const std::string dumpName = engine::EngineFileName(request.name, engine::FileKind::Message);
+  if (!report.setAside.empty()) {
+    // Records that were neither live nor deleted are not lost: they are named, and their bytes
+    // are in the dump file.
+    std::string refs;
+    for (int32_t ref : report.setAside) refs += (refs.empty() ? "" : ", ") + std::to_string(ref);
+    context.out << report.setAside.size() << " record" << (report.setAside.size() == 1 ? " was" : "s were")
+                << " neither live nor deleted and " << (report.setAside.size() == 1 ? "was" : "were")
+                << " not kept (record " << refs << " of the old data file); their bytes are in " << dumpName
+                << "\n";
+  }
+  if (!rebuilt) {
     context.err << "tallyfold-cli rebuild: " << request.name << " failed with status " << EngineStatus << ": "
                 << Explain(EngineStatus, request.name) << "\n";
     return kExitProblems;
@@ -255,9 +271,9 @@ int RunRebuild(CommandContext& context, const std::vector<std::string>& args) {
   if (EngineStatus == engine::status::kHeaderSizeMismatch)
     context.out << "warning: the data header did not match the file size; it was corrected\n";
   context.out << "Rebuilt " << request.name << ": " << records << " records\n";
-  if (dumped)
-    context.out << "Keys that could not be added are listed in "
-                << engine::EngineFileName(request.name, engine::FileKind::Message) << "\n";
+  if (report.dumpWritten && report.setAside.empty())
+    context.out << "Keys that could not be added are listed in " << dumpName << "\n";
+
   return kExitOk;
 }
 

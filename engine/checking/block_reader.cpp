@@ -19,14 +19,25 @@ bool RawFile::Open(const std::string& path) {
   size_ = 0;
   path_ = path;
   error_.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  notRegular_ = missing_ = false;
+  // O_NONBLOCK: a FIFO in the file's place is reported below, not waited on.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
+    missing_ = errno == ENOENT;
     error_ = std::strerror(errno);
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0) error_ = std::strerror(errno);
-  else if (!S_ISREG(st.st_mode)) error_ = "not a regular file";
+  if (::fstat(fd, &st) != 0) {
+    error_ = std::strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    notRegular_ = true;
+    error_ = S_ISFIFO(st.st_mode)  ? "a FIFO"
+             : S_ISDIR(st.st_mode) ? "a directory"
+             : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+             : S_ISSOCK(st.st_mode) ? "a socket"
+                                    : "not a regular file";
+  }
   if (!error_.empty()) {
     ::close(fd);
     return false;

@@ -23,6 +23,10 @@ class RawFile {
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
   const std::string& Error() const { return error_; }
+  // After a failed Open: the path exists but names no regular file (Error() says what it is);
+  // false when it could not be opened at all (missing, no permission).
+  bool NotRegular() const { return notRegular_; }
+  bool Missing() const { return missing_; }
   int64_t Size() const { return size_; }
 
   // True when [offset, offset + n) lies inside the file.
@@ -39,6 +43,8 @@ class RawFile {
   int64_t size_ = 0;
   std::string path_;
   std::string error_;
+  bool notRegular_ = false;
+  bool missing_ = false;
 };
 
 }  // namespace tf::engine::disk

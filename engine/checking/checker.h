@@ -26,6 +26,8 @@ namespace tf::engine {
 enum class Problem : uint8_t {
   // data file
   DataFileUnreadable,
+  NotRegularFile,     // a FIFO, directory or device where a data or index file belongs
+  IndexWithoutData,   // the index file is there, its data file is not
   DataHeaderShort,
   RecordLengthInvalid,
   RecordCountInvalid,
@@ -64,6 +66,7 @@ enum class Problem : uint8_t {
   KeyBuilderResult,
   KeyMissing,
   KeyUnexpected,
+  TextFieldLength,  // a live record's text field says it holds more than its capacity
 };
 
 // Short stable name of a problem kind ("FreeChainCycle"), for logs and test messages.
@@ -86,10 +89,26 @@ struct CheckResult {
 // engine cuts them).
 using KeyBuilder = std::function<std::vector<std::string>(std::span<const unsigned char> record)>;
 
+// A length-prefixed text field of a record layout: the length byte at `offset`, then
+// `capacity` character bytes. A length byte above the capacity would make a reader run into
+// the next field (or past the record).
+struct RecordTextField {
+  std::string name;  // "CustomerName", shown in findings
+  size_t offset = 0;
+  size_t capacity = 0;
+};
+
+// What the checker knows of the records of a kind; each part may be left empty.
+struct RecordLayoutCheck {
+  const KeyBuilder* keys = nullptr;  // checks the indexes against the records
+  std::span<const RecordTextField> textFields;
+};
+
 // Checks the file block `blockName` (file names derived as the engine derives them, relative
 // to the working directory). With a key builder the index contents are checked against the
-// records too.
+// records too; with text fields, every live record's length bytes.
 CheckResult CheckFileBlock(const std::string& blockName, const KeyBuilder* keys = nullptr);
+CheckResult CheckFileBlock(const std::string& blockName, const RecordLayoutCheck& layout);
 
 // --- reading a file block for display ------------------------------------------------------
 
@@ -132,5 +151,6 @@ std::string QuotedKey(std::string_view key);
 // Reads everything readable of a file block: header, every record slot, each index's header
 // and entries in order. Damage does not stop it; it is reported in `findings`.
 FileBlockLayout ReadFileBlockLayout(const std::string& blockName, const KeyBuilder* keys = nullptr);
+FileBlockLayout ReadFileBlockLayout(const std::string& blockName, const RecordLayoutCheck& layout);
 
 }  // namespace tf::engine

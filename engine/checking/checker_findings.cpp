@@ -41,6 +41,8 @@ std::string QuotedKey(std::string_view key) {
 const char* ProblemName(Problem p) {
   switch (p) {
     case Problem::DataFileUnreadable: return "DataFileUnreadable";
+    case Problem::NotRegularFile: return "NotRegularFile";
+    case Problem::IndexWithoutData: return "IndexWithoutData";
     case Problem::DataHeaderShort: return "DataHeaderShort";
     case Problem::RecordLengthInvalid: return "RecordLengthInvalid";
     case Problem::RecordCountInvalid: return "RecordCountInvalid";
@@ -77,6 +79,7 @@ const char* ProblemName(Problem p) {
     case Problem::KeyBuilderResult: return "KeyBuilderResult";
     case Problem::KeyMissing: return "KeyMissing";
     case Problem::KeyUnexpected: return "KeyUnexpected";
+    case Problem::TextFieldLength: return "TextFieldLength";
   }
   return "Unknown";
 }

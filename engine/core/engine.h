@@ -69,7 +69,8 @@ void PrevRecord(FileBlock* handle, int32_t& ref);
 // Key arguments longer than 30 characters are cut to 30.
 void AddKey(FileBlock* handle, int keyNr, int32_t ref, std::string_view key);
 void DeleteKey(FileBlock* handle, int keyNr, int32_t ref, std::string_view key);
-// First entry >= key; returns its ref and writes its key back into `key`.
+// First entry >= key; returns its ref and writes its key back into `key`. Finding none (or
+// failing), `ref` is 0.
 void SearchKey(FileBlock* handle, int keyNr, int32_t& ref, std::string& key);
 void NextKey(FileBlock* handle, int keyNr, int32_t& ref, std::string& key);
 void PrevKey(FileBlock* handle, int keyNr, int32_t& ref, std::string& key);

@@ -21,6 +21,7 @@ std::vector<FileBlock*>& OpenFileBlocks() {
 
 int32_t MapOsError(FilePrimitive primitive, int err, const std::string& path) {
   const bool missing = err == ENOENT;
+  if (err == ENODEV) return status::kNotRegularFile;  // what the file layer says of a non-file
   switch (primitive) {
     case FilePrimitive::Open:
       if (missing) return CurrentFileSystem().DirectoryOfExists(path) ? status::kFileNotFound : status::kPathNotFound;

@@ -23,6 +23,9 @@ inline constexpr int32_t kTooManyOpenFiles = 9901;
 inline constexpr int32_t kFileNotFound = 9903;
 inline constexpr int32_t kInvalidOsHandle = 9904;
 inline constexpr int32_t kAccessDenied = 9908;
+// A FIFO, device, directory or anything else but a regular file stands where a data, index or
+// journal file belongs. Nothing is opened, waited on or replaced.
+inline constexpr int32_t kNotRegularFile = 9915;
 inline constexpr int32_t kNoBuffers = 10000;
 inline constexpr int32_t kIndexDefective = 10010;
 inline constexpr int32_t kRecordLengthTooSmall = 10020;

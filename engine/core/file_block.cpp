@@ -311,7 +311,10 @@ void OpenFileBlock(FileBlock*& handle, std::string_view name, bool readOnly, boo
 
   if (fb->keyCount > 0) {
     if (!OpenFile(fb->indexName, mode, fb->indexFd)) {
-      if (EngineStatus != status::kTooManyOpenFiles) Fail(status::kIndexDefective);
+      // A FIFO or directory named like the index is reported as it is: a rebuild would only
+      // meet it again (or remove what someone put there).
+      if (EngineStatus != status::kTooManyOpenFiles && EngineStatus != status::kNotRegularFile)
+        Fail(status::kIndexDefective);
       return fail();
     }
     if (!ReadIndexHeaders(fb)) return fail();

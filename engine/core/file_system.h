@@ -18,6 +18,8 @@ enum class OpenMode : uint8_t {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+  // Only regular files open: a FIFO, device or directory in the file's place fails with
+  // ENODEV at once (the open never waits for a FIFO's other end).
   // On success fd is a descriptor >= 3 (engine files never take stdin/stdout/stderr) and the
   // file is locked against other openers: a second exclusive open fails with EWOULDBLOCK.
   virtual int Open(const std::string& path, OpenMode mode, int& fd) = 0;

@@ -68,6 +68,8 @@ void SearchKey(FileBlock* handle, int keyNr, int32_t& ref, std::string& key) {
   Found f = PositionAt(fb, keyNr, Probe{CutKey(key), 0, k.AllowDuplicates != 0});
   bool reached = f == Found::Exact || (f == Found::Gap && k.depth > 0 && StepNext(fb, keyNr));
   Finish(fb, keyNr, reached, status::kSearchNotFound, ref, key);
+  // A caller that tests only the ref must not take what it passed in for a record found.
+  if (!EngineOK) ref = 0;
 }
 
 void NextKey(FileBlock* handle, int keyNr, int32_t& ref, std::string& key) {

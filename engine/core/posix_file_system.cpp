@@ -40,8 +40,19 @@ class Posix final : public FileSystem {
       case OpenMode::ExistingReadOnly: flags |= O_RDONLY; break;
       case OpenMode::CreateAlways: flags |= O_RDWR | O_CREAT; break;
     }
-    int f = ::open(path.c_str(), flags, 0644);
-    if (f < 0) return errno;
+    // O_NONBLOCK: a FIFO in a data or index file's place must not hold the open until some
+    // writer appears. Only a regular file is one of ours; a FIFO, device or directory is
+    // refused (ENODEV stands for "not a regular file" through the whole file layer). Regular
+    // files ignore the flag, and it is cleared again below.
+    int f = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY, 0644);
+    if (f < 0) return errno == EISDIR ? ENODEV : errno;
+    struct stat st {};
+    int err = ::fstat(f, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : ENODEV);
+    if (err) {
+      ::close(f);
+      return err;
+    }
+    ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
     f = KeepAboveStdio(f);
     if (f < 0) return errno;
     if (::flock(f, LOCK_EX | LOCK_NB) != 0) {

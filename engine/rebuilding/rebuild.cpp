@@ -15,6 +15,13 @@ std::string Line(const char* label, int value) { return label + std::to_string(v
 }  // namespace
 
 bool RebuildFileBlock(const RebuildTarget& target, RebuildStatus& status, bool* dumpWritten) {
+  RebuildReport report;
+  const bool ok = RebuildFileBlock(target, status, report);
+  if (dumpWritten) *dumpWritten = report.dumpWritten;
+  return ok;
+}
+
+bool RebuildFileBlock(const RebuildTarget& target, RebuildStatus& status, RebuildReport& report) {
   status.Show(target.title);
   auto progress = [&status](const RebuildProgress& p) {
     if (p.recordsRead % kRebuildStatusInterval != 0) return;
@@ -26,15 +33,18 @@ bool RebuildFileBlock(const RebuildTarget& target, RebuildStatus& status, bool* 
     EngineStatus = 0;
   };
 
-  bool dumped = false;
-  RebuildDataFile(target.name, target.recordLength, target.recordLength, KeepLiveRecords, nullptr, progress);
+  DataPassReport data;
+  bool indexDumped = false;
+  RebuildDataFile(target.name, target.recordLength, target.recordLength, KeepLiveRecords, nullptr, progress, &data);
   if (EngineOK)
     RebuildIndexFile(target.name, int(target.keys.size()), target.keys, nullptr, target.keyRoutine, true,
-                     progress, dumped);
+                     progress, indexDumped, data.dumpWritten);
   const detail::rebuild::SavedStatus outcome;
   status.Close();
   outcome.Restore();
-  if (dumpWritten) *dumpWritten = dumped;
+  report.dumpWritten = data.dumpWritten || indexDumped;
+  report.setAside = std::move(data.setAside);
+  report.blankSlotsDropped = data.blankSlotsDropped;
   return EngineOK;
 }
 

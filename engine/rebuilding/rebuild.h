@@ -71,11 +71,24 @@ bool KeepLiveRecords(std::span<const uint8_t> source, std::span<uint8_t> dest);
 // renumbered 1..n in their old order, with newLength-byte records,
 // FirstFree -1, no deleted records, KeyCount 0 and UpdateFlag 0; N.IX is removed.
 // If N.SAV exists alone (left by an interrupted run) it is the source and is kept on failure.
-// Statuses: 10465 N.SAV and N.DAT both exist (nothing touched), 10410 nothing to rebuild,
+// Statuses: 9915 a FIFO, directory or device in place of N.DAT, N.SAV or N.IX (nothing
+// touched), 10465 N.SAV and N.DAT both exist (nothing touched), 10410 nothing to rebuild,
 // 10399 renaming N.DAT failed, 10411 no memory, 10475 a callback failed, 10460 stopped, or the
 // engine or file system status met on the way.
+// A record whose first four bytes are neither 0 nor a link of the free chain (a link to -1
+// through deleted records) is neither live nor deleted: it is not kept, but written to the dump
+// file N.MSG with its raw bytes and named in `report`. An all-zero slot beyond the header's
+// RecordCount (a file grown without its record being written) is no record and is not kept.
+// N.IX stays as it is until the new data file is complete, so a failed pass leaves the file
+// block as it was; then it goes, since its entries name the old record numbers.
+struct DataPassReport {
+  std::vector<int32_t> setAside;  // numbers in N.SAV of the records written to N.MSG
+  int blankSlotsDropped = 0;
+  bool dumpWritten = false;
+};
 void RebuildDataFile(std::string_view name, int oldLength, int newLength, const RecordFilter& filter,
-                     const RecordConversion& conversion, const RebuildProgressCallback& progress);
+                     const RecordConversion& conversion, const RebuildProgressCallback& progress,
+                     DataPassReport* report = nullptr);
 
 // Recreates N.IX with keyCount keys and adds one entry per key per live record. A key refused
 // as a duplicate is written to N.MSG ("dumpWritten" then set); with deleteDuplicates its record
@@ -86,9 +99,13 @@ void RebuildDataFile(std::string_view name, int oldLength, int newLength, const 
 // 10475 conversion failed, 10460 stopped, 9500 + e writing the dump failed, or the engine or
 // file system status met on the way. A failed pass removes N.IX, so the next open asks for a
 // rebuild again (10010) instead of trusting a partial index.
+// The new index is built under a temporary name (N~.IX) and renamed into place once complete
+// and closed, so no moment shows an index that opens with only some of its keys. A dump file of
+// an earlier rebuild stays unless this pass dumps something; `appendToDump` adds to N.MSG
+// instead of replacing it (the data pass of the same rebuild wrote it).
 void RebuildIndexFile(std::string_view name, int keyCount, std::span<const KeyDescriptor> descriptors,
                       const RecordConversion& conversion, const KeyRoutine& keyRoutine, bool deleteDuplicates,
-                      const RebuildProgressCallback& progress, bool& dumpWritten);
+                      const RebuildProgressCallback& progress, bool& dumpWritten, bool appendToDump = false);
 
 // --- the rebuild every record kind uses ------------------------------------------------------
 
@@ -108,5 +125,13 @@ inline constexpr int kRebuildStatusInterval = 50;
 // "Key number: %d", "Records read: %d", "Records written: %d". Returns EngineOK; the caller
 // then opens the file block again. `dumpWritten` (optional) tells whether N.MSG was written.
 bool RebuildFileBlock(const RebuildTarget& target, RebuildStatus& status, bool* dumpWritten = nullptr);
+
+// What a rebuild set aside, for the caller to tell the user.
+struct RebuildReport {
+  bool dumpWritten = false;       // N.MSG holds something of this rebuild
+  std::vector<int32_t> setAside;  // records neither live nor deleted, dumped to N.MSG
+  int blankSlotsDropped = 0;
+};
+bool RebuildFileBlock(const RebuildTarget& target, RebuildStatus& status, RebuildReport& report);
 
 }  // namespace tf::engine

@@ -46,6 +46,11 @@ void RecordBlockReader::Restart() {
   lastBlock_ = false;
 }
 
+void RecordBlockReader::RestartAtHeader() {
+  Restart();
+  blockFirst_ = 0;
+}
+
 bool RecordBlockReader::Fill() {
   blockFirst_ += count_;
   next_ = 0;

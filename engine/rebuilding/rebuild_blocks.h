@@ -20,6 +20,8 @@ class RecordBlockReader {
   bool Next(uint8_t*& record, int32_t& ref);
   // Starts again at record 1.
   void Restart();
+  // Starts again at slot 0, the header slot, handed out as record 0 in the first block read.
+  void RestartAtHeader();
 
  private:
   bool Fill();

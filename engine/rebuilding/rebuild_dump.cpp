@@ -44,7 +44,12 @@ bool DumpFile::FailWith(int err, bool creating) {
 bool DumpFile::Append(std::string_view text) {
   FileSystem& fs = CurrentFileSystem();
   if (!created_) {
-    if (int err = fs.Open(path_, OpenMode::CreateAlways, file_.fd())) return FailWith(err, true);
+    if (append_) {
+      if (int err = fs.Open(path_, OpenMode::ExistingReadWrite, file_.fd())) return FailWith(err, false);
+      if (int err = fs.Size(file_.get(), offset_)) return FailWith(err, false);
+    } else if (int err = fs.Open(path_, OpenMode::CreateAlways, file_.fd())) {
+      return FailWith(err, true);
+    }
     created_ = true;
     if (int err = fs.SyncDirectoryOf(path_)) return FailWith(err, false);
   }
@@ -64,6 +69,16 @@ bool DumpFile::KeyNotAdded(std::string_view key, int keyNr, int32_t ref) {
 
 bool DumpFile::RecordDeleted(std::span<const uint8_t> record) {
   std::string text = "Data record deleted - Dump follows\n";
+  text.append(record.begin(), record.end());
+  text += "\n\n";
+  if (!Append(text)) return false;
+  if (int err = CurrentFileSystem().Sync(file_.get())) return FailWith(err, false);
+  return true;
+}
+
+bool DumpFile::RecordSetAside(int32_t ref, int32_t statusWord, std::span<const uint8_t> record) {
+  std::string text = "Data record " + std::to_string(ref) + " not kept: status word " + std::to_string(statusWord) +
+                     " is neither 0 nor a link of the free chain - Dump follows\n";
   text.append(record.begin(), record.end());
   text += "\n\n";
   if (!Append(text)) return false;

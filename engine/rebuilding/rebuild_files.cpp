@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/core/engine_internal.h"
+#include "engine/core/file_names.h"
 #include "engine/rebuilding/rebuild.h"
 
 namespace tf::engine::detail::rebuild {
@@ -47,6 +48,8 @@ int ProbeFile(const std::string& path) {
 
 bool IsMissingFileError(int err) { return err == ENOENT || err == ENOTDIR; }
 
+bool IsNotRegularFileError(int err) { return err == ENODEV; }
+
 bool SyncDirectory(const std::string& path) {
   if (int err = CurrentFileSystem().SyncDirectoryOf(path)) return FailOs(FilePrimitive::Sync, err), false;
   return true;
@@ -84,6 +87,13 @@ void RemoveQuietly(const std::string& path) {
   SavedStatus keep;
   RemoveFile(path);
   keep.Restore();
+}
+
+std::string WithTemporaryIndex(std::string_view blockName) {
+  const std::string_view dataPart = blockName.substr(0, blockName.find(';'));
+  std::string index = EngineFileName(blockName, FileKind::Index);
+  if (index.size() > 3 && index.ends_with(".IX")) index.resize(index.size() - 3);
+  return std::string(dataPart) + ";" + index + "~";
 }
 
 bool DataAndIndexNamesDiffer(const std::string& dataPath, const std::string& indexPath) {

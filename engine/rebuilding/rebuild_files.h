@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/rebuilding/rebuild_outcome.h"
 
@@ -14,6 +15,8 @@ namespace tf::engine::detail::rebuild {
 // The errno of an exclusive read-only open of `path`: 0 when it exists and nobody holds it.
 int ProbeFile(const std::string& path);
 bool IsMissingFileError(int err);
+// The file layer's answer for a FIFO, directory or device where a file belongs.
+bool IsNotRegularFileError(int err);
 
 // Each returns false with the engine status set.
 bool SyncDirectory(const std::string& path);
@@ -26,6 +29,10 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 // Removal whose failure the caller can live with (the file may not even exist).
 void RemoveQuietly(const std::string& path);
+
+// The block name that opens N's data file with the index file a rebuild builds before it
+// takes N.IX's place: N~.IX (a "DATA;INDEX" name whose index part is N~).
+std::string WithTemporaryIndex(std::string_view blockName);
 
 // True when a "DATA;INDEX" block name gives the data and the index file different names.
 bool DataAndIndexNamesDiffer(const std::string& dataPath, const std::string& indexPath);

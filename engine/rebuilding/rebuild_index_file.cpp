@@ -1,12 +1,11 @@
 // The index pass of a rebuild: a fresh index file filled with the keys the application builds
 // for every live record, one full pass over the data file per key.
 //
-// Until the pass has finished, the file block should not open as if its index were whole. So
-// the data header names the new keys before the index file exists (an open then fails with
-// 10010: index missing), each AddKey marks the file block as changed on disk, and a failed pass
-// removes the index file again before closing. One moment remains: a crash after the empty
-// index is made and before the first key is added leaves a file block that opens with empty
-// indexes (the open needs UpdateFlag 0); its records are all there for the next rebuild.
+// Until the pass has finished, the file block must not open as if its index were whole. So the
+// old index file goes first, the new one is built under a temporary name (N~.IX, opened with
+// the data file as the block "N;N~") and takes the name N.IX only once it is complete and
+// closed: at every moment before that an open finds no index and fails with 10010, and the
+// rebuild is offered again. A failed pass removes the temporary index.
 
 #include <algorithm>
 #include <vector>
@@ -27,6 +26,7 @@ namespace {
 struct IndexPaths {
   std::string name;
   std::string data, index, dump, journal;
+  std::string buildBlock, buildIndex;  // the block opened while building, and its index file
 };
 
 bool ValidDescriptors(int keyCount, std::span<const KeyDescriptor> descriptors) {
@@ -35,8 +35,9 @@ bool ValidDescriptors(int keyCount, std::span<const KeyDescriptor> descriptors) 
                      [](const KeyDescriptor& d) { return d.KeyLength >= 1 && d.KeyLength <= kMaxKeyLength; });
 }
 
-// Checks the data header against the file, clears what belongs to the old index (index,
-// journal, an earlier dump) and writes the new key count with UpdateFlag 0. A header
+// Checks the data header against the file, clears what belongs to the old index (index and
+// journal; a dump file of an earlier rebuild stays for the user until this one dumps anything)
+// and writes the new key count with UpdateFlag 0. A header
 // that disagrees with the file size is corrected to the whole records the file holds, so that
 // every key added refers to a record of the file block; `sizeMismatch` then reports it.
 bool PrepareDataFile(const IndexPaths& p, int keyCount, int& recordLength, bool& sizeMismatch) {
@@ -65,9 +66,11 @@ bool PrepareDataFile(const IndexPaths& p, int keyCount, int& recordLength, bool&
     }
   }
 
-  RemoveQuietly(p.index);
+  // The old index must be gone before the header below says the file block is whole again.
+  if (int err = fs.Remove(p.index); err && !IsMissingFileError(err))
+    return FailOs(FilePrimitive::Remove, err, p.index), false;
+  if (!SyncDirectory(p.index)) return false;
   RemoveQuietly(p.journal);  // a leftover journal would be replayed onto the new index
-  RemoveQuietly(p.dump);
   h.KeyCount = keyCount;
   h.UpdateFlag = 0;
   h.Encode(raw);
@@ -161,20 +164,12 @@ bool AddAllKeys(const KeyPass& pass, int keyCount, const RebuildProgressCallback
   return true;
 }
 
-// A failed pass must not leave an index that opens as if it were whole: without the index file
-// the next open fails with 10010 and the rebuild is offered again. Should even the removal fail,
-// the data file is marked as changed, which the open refuses the same way.
+// A failed pass must not leave an index that opens as if it were whole: N.IX is not there, so
+// the next open fails with 10010 and the rebuild is offered again; the temporary index goes.
 void AbandonIndex(const IndexPaths& p, FileBlock*& fb) {
   SavedStatus failure;
-  const bool removed = CurrentFileSystem().Remove(p.index) == 0 && SyncDirectory(p.index);
   CloseFileBlock(fb);
-  if (!removed) {
-    FileHandle data;
-    const uint8_t changed = 1;
-    if (CurrentFileSystem().Open(p.data, OpenMode::ExistingReadWrite, data.fd()) == 0 &&
-        WriteExact(data.get(), &changed, 1, kUpdateFlagOffset))
-      SyncFile(data.get());
-  }
+  RemoveQuietly(p.buildIndex);
   failure.Restore();
 }
 
@@ -182,7 +177,7 @@ void AbandonIndex(const IndexPaths& p, FileBlock*& fb) {
 
 void RebuildIndexFile(std::string_view name, int keyCount, std::span<const KeyDescriptor> descriptors,
                       const RecordConversion& conversion, const KeyRoutine& keyRoutine, bool deleteDuplicates,
-                      const RebuildProgressCallback& progress, bool& dumpWritten) {
+                      const RebuildProgressCallback& progress, bool& dumpWritten, bool appendToDump) {
   ResetStatus();
   dumpWritten = false;
   if (!EngineInitialised()) return Fail(status::kNotInitialised);
@@ -190,23 +185,29 @@ void RebuildIndexFile(std::string_view name, int keyCount, std::span<const KeyDe
   if (!ValidDescriptors(keyCount, descriptors)) return Fail(status::kBadKeyLength);
   if (keyCount > 0 && !keyRoutine) return Fail(status::kKeyRoutineFailed);
 
-  const IndexPaths p{std::string(name), EngineFileName(name, FileKind::Data),
-                     EngineFileName(name, FileKind::Index), EngineFileName(name, FileKind::Message),
-                     EngineFileName(name, FileKind::Journal)};
+  const std::string buildBlock = WithTemporaryIndex(name);
+  const IndexPaths p{std::string(name),
+                     EngineFileName(name, FileKind::Data),
+                     EngineFileName(name, FileKind::Index),
+                     EngineFileName(name, FileKind::Message),
+                     EngineFileName(name, FileKind::Journal),
+                     buildBlock,
+                     EngineFileName(buildBlock, FileKind::Index)};
+  if (IsNotRegularFileError(ProbeFile(p.index))) return Fail(status::kNotRegularFile);
   int recordLength = 0;
   bool sizeMismatch = false;
   if (!PrepareDataFile(p, keyCount, recordLength, sizeMismatch)) return;
-  if (!CreateEmptyIndex(p.index, keyCount, descriptors)) return;
+  if (!CreateEmptyIndex(p.buildIndex, keyCount, descriptors)) return;
 
   FileBlock* fb = nullptr;
-  OpenFileBlock(fb, p.name);
+  OpenFileBlock(fb, p.buildBlock);
   if (!EngineOK) {
     SavedStatus failure;
-    RemoveQuietly(p.index);
+    RemoveQuietly(p.buildIndex);
     failure.Restore();
     return;
   }
-  DumpFile dump(p.dump);
+  DumpFile dump(p.dump, appendToDump);
   const KeyPass pass{fb, recordLength, conversion, keyRoutine, deleteDuplicates, dump};
   const bool added = AddAllKeys(pass, keyCount, progress) && dump.Close();
   dumpWritten = dump.Written();
@@ -217,7 +218,26 @@ void RebuildIndexFile(std::string_view name, int keyCount, std::span<const KeyDe
     return AbandonIndex(p, fb);
   }
   CloseFileBlock(fb);
-  if (EngineOK && sizeMismatch) EngineStatus = status::kHeaderSizeMismatch;
+  if (!EngineOK) {
+    SavedStatus failure;
+    RemoveQuietly(p.buildIndex);
+    failure.Restore();
+    return;
+  }
+  // Complete and closed: now it may be found under its own name.
+  if (keyCount > 0) {
+    if (int err = CurrentFileSystem().Rename(p.buildIndex, p.index)) {
+      FailOs(FilePrimitive::Rename, err, p.buildIndex);
+      SavedStatus failure;
+      RemoveQuietly(p.buildIndex);
+      failure.Restore();
+      return;
+    }
+    // Not known to be on the disk until the directory is synced: the caller hears of it (the
+    // file block then opens whole, or asks for a rebuild again).
+    if (!SyncDirectory(p.index)) return;
+  }
+  if (sizeMismatch) EngineStatus = status::kHeaderSizeMismatch;
 }
 
 }  // namespace tf::engine

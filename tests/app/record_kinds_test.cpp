@@ -67,6 +67,19 @@ std::vector<RecordBuffer> Records(const std::string& block, int length) {
   return out;
 }
 
+// Every text field the registry gives the checker lies inside its kind's records.
+TEST(RecordKindTextFieldsTest, EveryKindNamesItsTextFieldsInsideItsRecords) {
+  for (const records::RecordKind& kind : records::BuiltInRecordKinds().All()) {
+    SCOPED_TRACE(kind.name);
+    ASSERT_NE(kind.file, nullptr);
+    EXPECT_GE(kind.textFields.size(), 6u);
+    for (const engine::RecordTextField& f : kind.textFields) {
+      EXPECT_GE(f.offset, 4u) << f.name;
+      EXPECT_LT(f.offset + f.capacity, size_t(kind.file->recordLength)) << f.name;
+    }
+  }
+}
+
 TEST(RecordKindsTest, EveryKindHasACaseHere) {
   for (const records::RecordKind& kind : records::BuiltInRecordKinds().All()) {
     ASSERT_TRUE(Cases().count(kind.name)) << "no round trip for " << kind.name;

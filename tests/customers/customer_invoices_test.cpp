@@ -33,7 +33,7 @@ class CustomerInvoicesTest : public CustomerFolderTest {
 
 TEST_F(CustomerInvoicesTest, RenumberingMovesEveryInvoiceOfTheOldNumberAndNoOther) {
   MakeInvoices({{"1001", "100"}, {"1002", "1000"}, {"1003", "100 "}, {"1004", "10"}, {"1005", "100"}});
-  RenumberResult r = RenumberCustomerInvoices("1", " 100", " 200 ");
+  RenumberResult r = RenumberCustomerInvoices("1", " 100", " 200 ", prompter_, status_);
   EXPECT_TRUE(r.complete);
   EXPECT_EQ(r.changed, 3);
   EXPECT_EQ(NumbersOnFile(), (std::vector<std::string>{"1001:200", "1002:1000", "1003:200", "1004:10", "1005:200"}));
@@ -47,7 +47,7 @@ TEST_F(CustomerInvoicesTest, AnInvoiceFileHeldOpenIsUsedAndLeftOpen) {
   engine::FileBlockGuard held;
   engine::OpenFileBlock(held.handle(), "1I");
   ASSERT_TRUE(engine::EngineOK);
-  EXPECT_EQ(RenumberCustomerInvoices("1", "100", "5", held.get()).changed, 2);
+  EXPECT_EQ(RenumberCustomerInvoices("1", "100", "5", prompter_, status_, held.get()).changed, 2);
   EXPECT_EQ(CustomerHasInvoices("1", "5", held.get()), true);
   EXPECT_TRUE(engine::IsFileBlockOpen(held.get()));
   // The change went through the one handle: seen after it closes.
@@ -58,11 +58,11 @@ TEST_F(CustomerInvoicesTest, AnInvoiceFileHeldOpenIsUsedAndLeftOpen) {
 
 TEST_F(CustomerInvoicesTest, CaseOnlyChangeMovesNothingAndMissingFileHasNoInvoices) {
   EXPECT_EQ(CustomerHasInvoices("1", "100"), false);
-  RenumberResult none = RenumberCustomerInvoices("1", "100", "200");
+  RenumberResult none = RenumberCustomerInvoices("1", "100", "200", prompter_, status_);
   EXPECT_TRUE(none.complete);
   EXPECT_EQ(none.changed, 0);
   MakeInvoices({{"1", "ab"}});
-  EXPECT_EQ(RenumberCustomerInvoices("1", "ab", "AB").changed, 0);
+  EXPECT_EQ(RenumberCustomerInvoices("1", "ab", "AB", prompter_, status_).changed, 0);
   EXPECT_EQ(CustomerHasInvoices("1", "AB"), true);
   // A number that is only a prefix of an invoice's customer number is not that customer.
   EXPECT_EQ(CustomerHasInvoices("1", "a"), false);

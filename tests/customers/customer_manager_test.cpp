@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "common/clock.h"
@@ -14,6 +16,7 @@
 #include "customers/customer_list_report.h"
 #include "customers/customer_manager.h"
 #include "tests/customers/customer_fixture.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::customers::testing {
 namespace {
@@ -233,6 +236,122 @@ TEST_F(CustomerManagerTest, RenumberingMovesTheInvoicesAndCancellingChangesNothi
   EXPECT_EQ(CustomerHasInvoices("1", "200"), true);
   engine::KeyBuilder keys = InvoiceKeys;
   EXPECT_EQ(tf::test::Findings("1I", keys), "");
+}
+
+// The invoice file is opened as every record file is: a damaged one is offered a rebuild; when
+// it cannot be opened the customer keeps its old number, since invoices left under that number
+// would belong to nobody.
+TEST_F(CustomerManagerTest, ARenumberThatCannotMoveTheInvoicesKeepsTheOldNumber) {
+  AddCustomer("ACME", "100");
+  MakeInvoices({{"1", "100"}, {"2", "100"}});
+  const auto setUpdateFlag = [](char value) {
+    std::fstream data("1I.DAT", std::ios::in | std::ios::out | std::ios::binary);
+    data.seekp(20);
+    data.put(value);
+  };
+  setUpdateFlag(1);  // as a crash leaves it: the open reports a defective index
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().number = "200";
+    e.Form().phone1 = "555-0100";
+    return Shown(e.Ok());
+  };
+  prompter_.Answer(PromptAnswer::No);  // no rebuild
+  const browse::Outcome refused = manager_->Edit();
+  EXPECT_TRUE(refused.IsFailed());
+  EXPECT_EQ(refused.Message().caption, "Customer Number Changed");
+  Shown(refused);
+  EXPECT_EQ(prompter_.Texts(),
+            (std::vector<std::string>{"Index file is defective.  Rebuild?",
+                                      std::string(kRenumberFailedText) + "100."}));
+  bool unchanged;
+  list_.ReadCurrentRecord(unchanged);
+  EXPECT_EQ(ReadText(manager_->Buffer(), kCustomerNumber), "100");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kPhone1), "555-0100");  // the other changes stay
+  setUpdateFlag(0);
+  EXPECT_EQ(CustomerHasInvoices("1", "100"), true);
+  EXPECT_EQ(CustomerHasInvoices("1", "200"), false);
+
+  // With the rebuild the invoices follow the new number.
+  setUpdateFlag(1);
+  prompter_.Clear();
+  prompter_.Answer(PromptAnswer::Yes);
+  Shown(manager_->Edit());
+  EXPECT_EQ(prompter_.Texts(),
+            (std::vector<std::string>{"Index file is defective.  Rebuild?",
+                                      "This customer has 2 record(s) on file. All have been changed to reflect the new "
+                                      "customer number."}));
+  list_.ReadCurrentRecord(unchanged);
+  EXPECT_EQ(ReadText(manager_->Buffer(), kCustomerNumber), "200");
+  EXPECT_EQ(CustomerHasInvoices("1", "200"), true);
+  engine::KeyBuilder keys = InvoiceKeys;
+  EXPECT_EQ(tf::test::Findings("1I", keys), "");
+}
+
+// A prompter that lets a test act at the moment a question is asked (a disk failing while the
+// user reads it).
+class HookedPrompter : public common::ScriptedPrompter {
+ public:
+  PromptAnswer Show(const common::PromptMessage& message) override {
+    if (onShow) onShow(message);
+    return ScriptedPrompter::Show(message);
+  }
+  std::function<void(const common::PromptMessage&)> onShow;
+};
+
+// When the customer cannot be given its old number back either, the message says which number
+// the customer has and which its invoices carry, instead of claiming the old number was kept.
+TEST_F(CustomerManagerTest, ARenumberThatCannotBePutBackSaysWhereTheNumbersStand) {
+  AddCustomer("ACME", "100");
+  MakeInvoices({{"1", "100"}, {"2", "100"}});
+  manager_.reset();
+  HookedPrompter prompter;
+  CustomerManager manager(CustomerManagerServices{{book_, prompter, status_, viewer_, clock_},
+                                                  queue_,
+                                                  [] { return false; },
+                                                  [this](CustomerEditor& e) { return editorScript_(e); },
+                                                  nullptr,
+                                                  nullptr,
+                                                  nullptr},
+                          list_);
+  ASSERT_TRUE(browse::ShowOutcome(prompter, manager.Open()));
+  {
+    std::fstream data("1I.DAT", std::ios::in | std::ios::out | std::ios::binary);
+    data.seekp(20);
+    data.put(1);  // the invoice file's index is defective
+  }
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().number = "200";
+    return browse::ShowOutcome(prompter, e.Ok());
+  };
+  tf::test::FaultFileSystem disk;
+  prompter.onShow = [&](const common::PromptMessage& m) {
+    // While the rebuild question is up, the next write fails: the invoice file stays shut, so it
+    // is the customer file's, the one that would give the customer its old number back (the
+    // customer file was opened before this layer, so its path is not known to it).
+    if (m.text == "Index file is defective.  Rebuild?") disk.ArmErrno(tf::test::FsCall::Write, EIO);
+  };
+  prompter.Answer(PromptAnswer::No);
+  browse::Outcome outcome = browse::Outcome::Nothing();
+  {
+    engine::ScopedFileSystem use(disk);
+    outcome = manager.Edit();
+  }
+  ASSERT_EQ(disk.InjectedCount(), 1u) << "the customer file was never written again";
+  ASSERT_TRUE(outcome.IsFailed());
+  EXPECT_EQ(outcome.Message().text,
+            std::string(kRenumberUndoFailedText) + "200 and some of its invoices may carry number 100.");
+  EXPECT_EQ(outcome.Message().caption, "Customer Number Changed");
+  bool unchanged;
+  list_.ReadCurrentRecord(unchanged);
+  EXPECT_EQ(ReadText(manager.Buffer(), kCustomerNumber), "200");
+  manager.Close();
+  {
+    std::fstream data("1I.DAT", std::ios::in | std::ios::out | std::ios::binary);
+    data.seekp(20);
+    data.put(0);
+  }
+  EXPECT_EQ(CustomerHasInvoices("1", "100"), true);
+  EXPECT_EQ(CustomerHasInvoices("1", "200"), false);
 }
 
 TEST_F(CustomerManagerTest, DeletingChecksBalanceThenInvoicesThenAsks) {

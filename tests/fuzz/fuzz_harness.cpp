@@ -273,13 +273,37 @@ class Session {
 };
 
 // What a rebuild must make of `data`: its whole 32-byte slots after the header that are live,
-// renumbered in order; a record whose unique key an earlier one already holds is removed by
-// DeleteRecord, so it stays in the file as a deleted slot at the head of the free chain.
+// renumbered in order, except all-zero slots beyond the header's RecordCount; a record whose
+// unique key an earlier one already holds is removed by DeleteRecord, so it stays in the file
+// as a deleted slot at the head of the free chain. The dump file is written for those and for
+// every slot whose status word is neither 0 nor a link of a chain of deleted slots ending at -1.
 struct RebuildResult {
   Bytes file;
   int records = 0;  // live ones
-  bool duplicates = false;
+  bool duplicates = false;  // the dump file is written
 };
+
+int32_t LoadWord(const Bytes& data, size_t at) {
+  return int32_t(uint32_t(data[at]) | uint32_t(data[at + 1]) << 8 | uint32_t(data[at + 2]) << 16 |
+                 uint32_t(data[at + 3]) << 24);
+}
+
+// True when some non-live slot's links do not end at -1 through non-live slots (checked by
+// walking at most n steps from each slot: a longer walk is a loop).
+bool AnyStraySlot(const std::vector<int32_t>& links) {
+  const int64_t n = int64_t(links.size());
+  for (int64_t start = 0; start < n; ++start) {
+    if (links[size_t(start)] == 0) continue;
+    int64_t at = start;
+    for (int64_t steps = 0;; ++steps) {
+      const int32_t link = links[size_t(at)];
+      if (link == -1) break;
+      if (link < 1 || link > n || links[size_t(link - 1)] == 0 || steps > n) return true;
+      at = link - 1;
+    }
+  }
+  return false;
+}
 
 RebuildResult ExpectedRebuild(const Bytes& data) {
   RebuildResult r;
@@ -289,9 +313,14 @@ RebuildResult ExpectedRebuild(const Bytes& data) {
   };
   std::set<std::string> seen;
   int32_t slots = 0, firstFree = -1, deleted = 0;
+  const int64_t headerCount = data.size() >= 21 ? LoadWord(data, 8) : INT64_MAX;
+  std::vector<int32_t> links;
   for (size_t at = kRecordLength; at + kRecordLength <= data.size(); at += kRecordLength) {
     std::span<const uint8_t> record(&data[at], kRecordLength);
+    links.push_back(LoadWord(data, at));
     if (record[0] | record[1] | record[2] | record[3]) continue;
+    const int64_t ref = int64_t(at / kRecordLength);
+    if (ref > headerCount && std::all_of(record.begin(), record.end(), [](uint8_t b) { return b == 0; })) continue;
     r.file.insert(r.file.end(), record.begin(), record.end());
     ++slots;
     if (seen.insert(SampleKeys(record)[0]).second) continue;
@@ -300,7 +329,7 @@ RebuildResult ExpectedRebuild(const Bytes& data) {
     ++deleted;
   }
   r.records = slots - deleted;
-  r.duplicates = deleted > 0;
+  r.duplicates = deleted > 0 || AnyStraySlot(links);
   put(0, firstFree);
   put(4, deleted);
   put(8, slots);
