@@ -48,7 +48,10 @@ std::unique_ptr<browse::BrowseSource> CustomerManager::NewSource() {
 Outcome CustomerManager::OpenFile() {
   if (!customer::OpenCustomerFile(file_, CompanyText(company::kCompanyNumber), services_.prompter, services_.status)) {
     file_ = nullptr;
-    return Outcome::Failed(browse::kUnableToOpenDatabase);
+    // Declining "I am going to create a new, empty customer file ..." leaves the status at
+    // "not found": the user chose not to have the file, so only this window stays closed.
+    if (engine::EngineStatus == engine::status::kFileNotFound) return Outcome::Nothing();
+    return Outcome::Fatal(browse::kUnableToOpenDatabase);
   }
   list_.AttachSource(NewSource());
   if (picking_) {
@@ -68,10 +71,6 @@ Outcome CustomerManager::OpenFile() {
 std::string CustomerManager::Title() const {
   const bool emailMode = services_.emailMode && services_.emailMode();
   return std::string(kCustomerManagerTitle) + (emailMode ? std::string(kEMailModeSuffix) : std::string());
-}
-
-std::string CustomerManager::CompanyCaption() const {
-  return CompanyText(company::kCompanyName) + " - #" + CompanyText(company::kCompanyNumber);
 }
 
 std::string CustomerManager::ListHeader() const { return CustomerListHeader(); }
@@ -149,7 +148,7 @@ Outcome CustomerManager::CustomerListReport() {
     const bool byNumber = services_.prompter.AskYesNo(kSortByNumberText, kCustomerSortCaption, common::PromptAnswer::No);
     services_.status.Show(kCustomerListCaption);
     services_.status.Lines(kCustomerListCaption, kPreparingListText, "");
-    std::vector<std::string> lines = CustomerListLines(file_, CompanyText(company::kCompanyName), services_.clock.Now(),
+    std::vector<std::string> lines = CustomerListLines(file_, CompanyName(), services_.clock.Now(),
                                                        addresses == common::PromptAnswer::Yes, byNumber);
     services_.status.Close();
     common::ShowTextReport(services_.reports, lines, byNumber ? kListByNumberTitle : kListByNameTitle);

@@ -49,8 +49,9 @@ int TManagerWindow::exec() {
   Label1->setText(ToQString(model_->CompanyCaption()));
   list_->SetHeader(ToQString(model_->ListHeader()));
   common::ui::ApplyFontSpec(*list_, model_->ListFont(), QPalette::Text, true);
-  if (Guard([this] { return model_->Open(); }).IsFailed()) {
-    OnUnableToOpen();
+  const Outcome opened = Guard([this] { return model_->Open(); });
+  if (!opened.IsDone()) {
+    if (opened.EndsProgram()) OnUnableToOpen();
     return QDialog::Rejected;
   }
   list_->setFocus();

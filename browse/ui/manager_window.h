@@ -44,8 +44,9 @@ class TManagerWindow : public QDialog {
  public:
   ~TManagerWindow() override;
 
-  // Opens the model, shows the window modally and closes the model. When the model cannot be
-  // opened, its message has been shown and OnUnableToOpen runs.
+  // Opens the model, shows the window modally and closes the model. When the model does not
+  // open, the window is not shown (Rejected); when its file block cannot be opened at all, the
+  // message has been shown and OnUnableToOpen runs.
   int exec() override;
 
   // --- platform actions, replaceable in tests ----------------------------------------------
