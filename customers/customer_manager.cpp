@@ -53,17 +53,19 @@ Outcome CustomerManager::OpenFile() {
     if (engine::EngineStatus == engine::status::kFileNotFound) return Outcome::Nothing();
     return Outcome::Fatal(browse::kUnableToOpenDatabase);
   }
-  list_.AttachSource(NewSource());
-  if (picking_) {
-    const std::string key = customer::CustomerKey(wanted_, order_);
-    if (!common::TrimBoth(key).empty()) {
-      std::string found = key;
-      std::int32_t ref = 0;
-      engine::SearchKey(file_, order_, ref, found);
-      if (!engine::EngineOK && engine::EngineErrorClass() > 1) return Outcome::Failed(kCustomerSearchFailed);
-      list_.GoToKey(key, 0);
-    }
+  // A picker opens on the customer its window shows. The search runs before the list reads
+  // anything, so a failing index says so here; the window then stays closed with nothing
+  // picked, and the program goes on.
+  const std::string wantedKey = picking_ ? customer::CustomerKey(wanted_, order_) : std::string();
+  const bool positionOnWanted = !common::TrimBoth(wantedKey).empty();
+  if (positionOnWanted) {
+    std::string found = wantedKey;
+    std::int32_t ref = 0;
+    engine::SearchKey(file_, order_, ref, found);
+    if (!engine::EngineOK && engine::EngineErrorClass() > 1) return Outcome::Failed(kCustomerSearchFailed);
   }
+  list_.AttachSource(NewSource());
+  if (positionOnWanted) list_.GoToKey(wantedKey, 0);
   RowChanged();
   return Outcome::Done();
 }
@@ -159,7 +161,9 @@ Outcome CustomerManager::CustomerListReport() {
 Outcome CustomerManager::PrintEnvelope(common::PrintCanvas& canvas) {
   return Run([&] {
     if (!ReadCurrent(false)) return Outcome::Nothing();
-    customers::PrintEnvelope(canvas, services_.company.Current(), buffer_);
+    // The status bar says the envelope was sent only once the job really went out.
+    if (!customers::PrintEnvelope(canvas, services_.company.Current(), buffer_))
+      return Outcome::Failed(common::kPrintingFailedText, kEnvelopeJobTitle);
     panels_[1] = EnvelopeSentText(buffer_);
     return Outcome::Done();
   });

@@ -54,7 +54,8 @@ class TManagerWindow : public QDialog {
   std::function<void()> OnUnableToOpen;
   // Opens a help topic; the help window by default.
   std::function<void(std::string_view topic)> ShowHelp;
-  // The printer "Print Window" (and what else the window prints) goes to.
+  // The printer "Print Window" (and what else the window prints) goes to: the one the user
+  // picks in the print dialog; nothing when the dialog is cancelled.
   std::function<std::unique_ptr<common::PrintCanvas>()> Printer;
 
   // --- the frame's controls, by their names ------------------------------------------------
@@ -80,7 +81,7 @@ class TManagerWindow : public QDialog {
   std::optional<common::RecordBuffer> RunPicker();
   // The model's help topic.
   void ShowModelHelp();
-  // "Print Window": the window's image under `title`.
+  // "Print Window": the window's image under `title`; a job that fails says so.
   void PrintWindowImage(std::string_view title);
 
   // Shows the model's panels; a form adds its own state (the order's check marks).

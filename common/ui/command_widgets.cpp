@@ -1,5 +1,8 @@
 #include "common/ui/command_widgets.h"
 
+#include <QFontMetrics>
+#include <QStyleOptionFrame>
+
 namespace tf::common::ui {
 
 QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon) {
@@ -31,6 +34,26 @@ QHBoxLayout* ButtonRow(std::initializer_list<QAbstractButton*> buttons) {
   row->addStretch(1);
   for (QAbstractButton* b : buttons) row->addWidget(b);
   return row;
+}
+
+void ShowWholeText(QLineEdit* edit, int characters) {
+  const QFontMetrics metrics(edit->font());
+  QStyleOptionFrame option;
+  option.initFrom(edit);
+  option.rect = edit->rect();
+  option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+  const QMargins margins = edit->textMargins();
+  // QLineEdit keeps a fixed horizontal margin of two pixels at each side of its text, and
+  // scrolls unless the caret after the last character fits too.
+  // Styles also inset the text within the frame they draw (by up to the frame width at each
+  // side beyond what the size they report includes): allow for that too.
+  const int caret = edit->style()->pixelMetric(QStyle::PM_TextCursorWidth, &option, edit) + 1 +
+                    2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) + 4;
+  const QSize text(metrics.horizontalAdvance(QString(characters, QLatin1Char('W'))) + margins.left() + margins.right() + 4 +
+                       caret,
+                   metrics.height());
+  const QSize whole = edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, edit);
+  edit->setMinimumWidth(whole.width());
 }
 
 }  // namespace tf::common::ui

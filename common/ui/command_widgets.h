@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -22,6 +23,10 @@ QPushButton* PushButton(QWidget* parent, const char* name, const char* text);
 
 // A menu command named `name` showing `text`.
 QAction* Action(QObject* parent, const char* name, const char* text);
+
+// Makes `edit` at least wide enough to show `characters` of the widest letter in its font, so
+// that a field never hides part of the longest text it takes.
+void ShowWholeText(QLineEdit* edit, int characters);
 
 // The dialog's buttons in a row at the right.
 QHBoxLayout* ButtonRow(std::initializer_list<QAbstractButton*> buttons);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -58,6 +59,7 @@ TFindBox::TFindBox(common::Prompter& prompter, QWidget* parent) : QDialog(parent
   });
   connect(FindButton, &QPushButton::clicked, this, &TFindBox::FindButtonClick);
   connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1DblClick(); });
+  ListView1->installEventFilter(this);
   connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int column) {
     if (!model_) return;
     model_->SortByColumn(column);
@@ -71,6 +73,17 @@ TFindBox::TFindBox(common::Prompter& prompter, QWidget* parent) : QDialog(parent
 }
 
 TFindBox::~TFindBox() = default;
+
+bool TFindBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ListView1 && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      ListView1DblClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
 
 void TFindBox::ShowRows() {
   ListView1->clear();

@@ -38,11 +38,17 @@ class TTermEdit : public QDialog {
   QPushButton* OKBtn;
   QPushButton* HelpButn;
 
+ protected:
+  // Enter in the editing box accepts its text, as "Ok" does.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void ShowModel();
+  void Button4Click();
 
   common::Prompter& prompter_;
   TermEditModel model_;
+  bool showing_ = false;  // the list is being refilled from the model
 };
 
 }  // namespace tf::invoicing::ui
