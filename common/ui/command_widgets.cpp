@@ -1,9 +1,34 @@
 #include "common/ui/command_widgets.h"
 
+#include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QStyleOptionFrame>
 
 namespace tf::common::ui {
+namespace {
+
+class EnterKeyFilter : public QObject {
+ public:
+  EnterKeyFilter(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        action_();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+}  // namespace
 
 QToolButton* ToolButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap icon) {
   auto* b = new QToolButton(parent);
@@ -54,6 +79,10 @@ void ShowWholeText(QLineEdit* edit, int characters) {
                    metrics.height());
   const QSize whole = edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, edit);
   edit->setMinimumWidth(whole.width());
+}
+
+void OnEnterKey(QWidget* widget, std::function<void()> action) {
+  widget->installEventFilter(new EnterKeyFilter(widget, std::move(action)));
 }
 
 }  // namespace tf::common::ui

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <functional>
 #include <initializer_list>
 
 namespace tf::common::ui {
@@ -27,6 +28,10 @@ QAction* Action(QObject* parent, const char* name, const char* text);
 // Makes `edit` at least wide enough to show `characters` of the widest letter in its font, so
 // that a field never hides part of the longest text it takes.
 void ShowWholeText(QLineEdit* edit, int characters);
+
+// Enter (Return, or Enter on the keypad) in `widget` runs `action` and goes no further: it does
+// not press the dialog's default button.
+void OnEnterKey(QWidget* widget, std::function<void()> action);
 
 // The dialog's buttons in a row at the right.
 QHBoxLayout* ButtonRow(std::initializer_list<QAbstractButton*> buttons);

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -59,7 +58,9 @@ TFindBox::TFindBox(common::Prompter& prompter, QWidget* parent) : QDialog(parent
   });
   connect(FindButton, &QPushButton::clicked, this, &TFindBox::FindButtonClick);
   connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1DblClick(); });
-  ListView1->installEventFilter(this);
+  // Enter in the results picks the highlighted row, as a double-click does, instead of
+  // pressing the default button (Find) again.
+  common::ui::OnEnterKey(ListView1, [this] { ListView1DblClick(); });
   connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int column) {
     if (!model_) return;
     model_->SortByColumn(column);
@@ -73,17 +74,6 @@ TFindBox::TFindBox(common::Prompter& prompter, QWidget* parent) : QDialog(parent
 }
 
 TFindBox::~TFindBox() = default;
-
-bool TFindBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ListView1 && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      ListView1DblClick();
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
-}
 
 void TFindBox::ShowRows() {
   ListView1->clear();

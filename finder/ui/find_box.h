@@ -45,11 +45,6 @@ class TFindBox : public QDialog {
   void FindButtonClick();
   void ListView1DblClick();
 
- protected:
-  // Enter in the results picks the highlighted row, as a double-click does, instead of
-  // pressing the default button (Find) again.
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void ShowRows();
 

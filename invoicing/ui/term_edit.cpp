@@ -1,7 +1,6 @@
 #include "invoicing/ui/term_edit.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <system_error>
@@ -65,7 +64,8 @@ TTermEdit::TTermEdit(common::Prompter& prompter, QWidget* parent) : QDialog(pare
     ShowModel();
   });
   connect(Button4, &QPushButton::clicked, this, &TTermEdit::Button4Click);
-  Edit1->installEventFilter(this);
+  // Enter in the editing box accepts its text, as "Ok" does.
+  common::ui::OnEnterKey(Edit1, [this] { Button4Click(); });
   // The term Edit and Delete act on is the highlighted one, however it was reached: a click,
   // the arrow keys or typing its first letter. Moving to another term abandons an add or edit.
   connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -99,17 +99,6 @@ void TTermEdit::Button4Click() {
   }
   ShowModel();
   ListBox1->setFocus();
-}
-
-bool TTermEdit::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      Button4Click();
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void TTermEdit::ShowModel() {

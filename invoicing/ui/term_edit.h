@@ -38,10 +38,6 @@ class TTermEdit : public QDialog {
   QPushButton* OKBtn;
   QPushButton* HelpButn;
 
- protected:
-  // Enter in the editing box accepts its text, as "Ok" does.
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void ShowModel();
   void Button4Click();

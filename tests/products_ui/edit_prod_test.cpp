@@ -72,6 +72,8 @@ class TEditProdTest : public QObject {
   void FillEditor(const QString& code, const QString& description, const QString& price = "");
   QString CurrentRow() const;
   QString Panel() const;
+  // Products P100, P101 ... ("Item 0", "Item 1" ...), `count` of them, in a new product file.
+  void AddProducts(int count);
 
   std::unique_ptr<tf::test::EngineWorkFolder> folder_;
   records::CompanyBook book_;
@@ -118,6 +120,20 @@ QString TEditProdTest::CurrentRow() const {
   const auto& model = form_->ProdBrowser->Model();
   if (model.CurrentRow() == 0) return {};
   return QString::fromLatin1(model.Row(model.CurrentRow()).Row.c_str()).trimmed();
+}
+
+void TEditProdTest::AddProducts(int count) {
+  engine::FileBlockGuard block;
+  prompter_.Answer(common::PromptAnswer::OK);
+  QVERIFY(records::product::OpenProductFile(block.handle(), "1", prompter_, status_));
+  for (int k = 0; k < count; ++k) {
+    common::RecordBuffer r(records::product::kProductRecordLength);
+    common::WriteText(r, records::product::kProductCode, "P" + std::to_string(100 + k));
+    common::WriteText(r, records::product::kProductDescription, "Item " + std::to_string(k));
+    std::int32_t ref = 0;
+    QVERIFY(records::AddKeyedRecord(block.get(), records::product::ProductFileKind(), r, ref, prompter_));
+  }
+  prompter_.Clear();
 }
 
 QString TEditProdTest::Panel() const { return form_->findChild<QLabel*>("StatusBar1Panel0")->text(); }
@@ -280,19 +296,7 @@ void TEditProdTest::installedInTheMainWindow() {
 // Invoice entry: the window opens in picker mode on the line's code; Enter picks; closing
 // without a pick gives nothing.
 void TEditProdTest::pickingForInvoiceEntry() {
-  {
-    engine::FileBlockGuard block;
-    prompter_.Answer(common::PromptAnswer::OK);
-    QVERIFY(records::product::OpenProductFile(block.handle(), "1", prompter_, status_));
-    for (int k = 0; k < 30; ++k) {
-      common::RecordBuffer r(records::product::kProductRecordLength);
-      common::WriteText(r, records::product::kProductCode, "P" + std::to_string(100 + k));
-      common::WriteText(r, records::product::kProductDescription, "Item " + std::to_string(k));
-      std::int32_t ref = 0;
-      QVERIFY(records::AddKeyedRecord(block.get(), records::product::ProductFileKind(), r, ref, prompter_));
-    }
-    prompter_.Clear();
-  }
+  AddProducts(30);
   QString row;
   Soon([&] {
     row = CurrentRow();
@@ -315,19 +319,7 @@ void TEditProdTest::pickingForInvoiceEntry() {
 // block (longer records) in between and the window resized each time: every showing lists the
 // products and no engine error appears.
 void TEditProdTest::reopenedManyTimes() {
-  {
-    engine::FileBlockGuard block;
-    prompter_.Answer(common::PromptAnswer::OK);
-    QVERIFY(records::product::OpenProductFile(block.handle(), "1", prompter_, status_));
-    for (int k = 0; k < 40; ++k) {
-      common::RecordBuffer r(records::product::kProductRecordLength);
-      common::WriteText(r, records::product::kProductCode, "P" + std::to_string(100 + k));
-      common::WriteText(r, records::product::kProductDescription, "Item " + std::to_string(k));
-      std::int32_t ref = 0;
-      QVERIFY(records::AddKeyedRecord(block.get(), records::product::ProductFileKind(), r, ref, prompter_));
-    }
-    prompter_.Clear();
-  }
+  AddProducts(40);
   {
     common::RecordBuffer co(records::company::kCompanyRecordLength);
     common::WriteText(co, company::kCompanyNumber, "1");
