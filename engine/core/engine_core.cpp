@@ -164,6 +164,11 @@ void InstallEngineExit() {
   static bool installed = false;
   if (installed) return;
   installed = true;
+  // The handler uses the page pool and the list of open file blocks: both must be built before
+  // it is registered, so that they are destroyed after it runs, not before (a program ending
+  // through exit() with the engine up would otherwise free the pool's pages twice).
+  Pool();
+  OpenFileBlocks();
   std::atexit([] {
     if (EngineInitialised()) ExitEngine();
   });
