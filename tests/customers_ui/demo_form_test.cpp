@@ -471,6 +471,7 @@ void TDemoFormTest::reopenedManyTimes() {
     QVERIFY2(row.startsWith("Customer 100000"), qPrintable(QString("round %1: %2").arg(round).arg(row)));
     QCOMPARE(prompter_.Texts(), std::vector<std::string>{});  // no engine error shown
     QVERIFY(!form_->Model().IsOpen());
+    QCOMPARE(form_->CustBrowser->KeyNumber(), 65535);  // the list holds no source once the file is closed
     // The handle the manager closed goes to the company file block (2736-byte records).
     engine::FileBlockGuard company;
     engine::OpenFileBlock(company.handle(), records::company::kCompanyFileBlock);

@@ -338,6 +338,7 @@ void TEditProdTest::reopenedManyTimes() {
     QVERIFY2(row.startsWith("P1") && row.contains("Item "), qPrintable(QString("round %1: %2").arg(round).arg(row)));
     QCOMPARE(prompter_.Texts(), std::vector<std::string>{});  // no engine error shown
     QVERIFY(!form_->Model().IsOpen());
+    QCOMPARE(form_->ProdBrowser->KeyNumber(), 65535);  // the list holds no source once the file is closed
     engine::FileBlockGuard company;
     engine::OpenFileBlock(company.handle(), records::company::kCompanyFileBlock);
     QVERIFY(engine::EngineOK);
