@@ -71,7 +71,7 @@ BrowseSource::BrowseSource(engine::FileBlock* file, int keyNr, void* recordBuffe
     : sleep([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }),
       file_(file),
       keyNr_(keyNr),
-      buffer_(recordBuffer),
+      buffer_(static_cast<uint8_t*>(recordBuffer), recordBuffer ? bufferSize : 0),
       low_(Cut(lowBound)),
       high_(Cut(highBound)),
       rowBuffers_(std::clamp(rowBuffers, 1, kBrowseRowBuffers)),
@@ -209,7 +209,7 @@ int BrowseSource::Load(RowRec& row) {
   } else {
     // A live record starts with four zero bytes; a deleted one holds its free-chain link there.
     static constexpr unsigned char kLive[4] = {0, 0, 0, 0};
-    if (std::memcmp(buffer_, kLive, 4) != 0) outcome = 1;
+    if (std::memcmp(buffer_.data(), kLive, 4) != 0) outcome = 1;
   }
   row.Status = outcome == 0 ? 0 : -1;
   row.Row.clear();

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -64,7 +65,9 @@ struct BrowseEvents {
 class BrowseSource {
  public:
   // `recordBuffer` is the window's own record variable; it must hold a whole record of the file
-  // block (std::invalid_argument otherwise). Bounds longer than 30 characters are cut.
+  // block (std::invalid_argument otherwise). Every read is bounded by `bufferSize`: should the
+  // handle come to stand for a file block of longer records, the read is refused (the row shows
+  // as unreadable) instead of writing past the buffer. Bounds longer than 30 characters are cut.
   BrowseSource(engine::FileBlock* file, int keyNr, void* recordBuffer, std::size_t bufferSize,
                std::string_view lowBound = {}, std::string_view highBound = {},
                int rowBuffers = kBrowseRowBuffers);
@@ -124,7 +127,7 @@ class BrowseSource {
 
   engine::FileBlock* file_;
   int keyNr_;
-  void* buffer_;
+  std::span<uint8_t> buffer_;
   std::string low_;
   std::string high_;
   int rowBuffers_;

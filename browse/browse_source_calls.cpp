@@ -2,7 +2,7 @@
 
 namespace tf::browse {
 
-void BrowseEngineCalls::GetRecord(engine::FileBlock* handle, int32_t ref, void* buffer) {
+void BrowseEngineCalls::GetRecord(engine::FileBlock* handle, int32_t ref, std::span<uint8_t> buffer) {
   tf::engine::GetRecord(handle, ref, buffer);
 }
 

@@ -3,6 +3,7 @@
 // the engine, tests put a wrapper in between that counts record reads or answers "busy".
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "engine/core/engine.h"
@@ -12,7 +13,7 @@ namespace tf::browse {
 class BrowseEngineCalls {
  public:
   virtual ~BrowseEngineCalls() = default;
-  virtual void GetRecord(engine::FileBlock* handle, int32_t ref, void* buffer);
+  virtual void GetRecord(engine::FileBlock* handle, int32_t ref, std::span<uint8_t> buffer);
   virtual void FindKeyAndRef(engine::FileBlock* handle, int keyNr, int32_t& ref, int direction, std::string& key);
   virtual void NextKey(engine::FileBlock* handle, int keyNr, int32_t& ref, std::string& key);
   virtual void PrevKey(engine::FileBlock* handle, int keyNr, int32_t& ref, std::string& key);

@@ -14,6 +14,12 @@ Outcome Outcome::Failed(std::string_view text, std::string_view caption, common:
   return outcome;
 }
 
+Outcome Outcome::Fatal(std::string_view text, std::string_view caption) {
+  Outcome outcome = Failed(text, caption);
+  outcome.endsProgram_ = true;
+  return outcome;
+}
+
 bool ShowOutcome(common::Prompter& prompter, const Outcome& outcome) {
   if (!outcome.IsFailed()) return true;
   prompter.Show(outcome.Message());
@@ -31,8 +37,11 @@ ManagerModel::ManagerModel(const ManagerServices& services, ManagerList& list, c
 }
 
 ManagerModel::~ManagerModel() {
-  // The list may outlive the model: it must not read from a closed file block.
-  if (file_) engine::CloseFileBlock(file_);
+  // The list may outlive the model: it must not read from a closed file block, nor into the
+  // record buffer that goes with the model.
+  if (!file_) return;
+  list_.AttachSource(nullptr);
+  engine::CloseFileBlock(file_);
 }
 
 Outcome ManagerModel::Run(const std::function<Outcome()>& command) {
@@ -47,7 +56,7 @@ Outcome ManagerModel::Open() {
   if (file_) return Outcome::Done();
   picked_ = false;
   Outcome opened = Run([this] { return OpenFile(); });
-  if (opened.IsFailed()) Close();
+  if (!opened.IsDone()) Close();
   return opened;
 }
 
@@ -55,9 +64,11 @@ void ManagerModel::Close() {
   if (!file_) return;
   Run([this] {
     Closing();
-    list_.AttachSource(nullptr);
     return Outcome::Done();
   });
+  // Whatever Closing met, the list lets go before the file block closes: a list still holding
+  // its source would read a recycled handle the next time it lays out its rows.
+  list_.AttachSource(nullptr);
   engine::CloseFileBlock(file_);
   file_ = nullptr;
 }
@@ -68,6 +79,13 @@ common::FontSpec ManagerModel::CaptionFont() const {
 
 common::FontSpec ManagerModel::ListFont() const {
   return common::ReadFontSpec(shared_.company.Current(), records::company::kManagersFont);
+}
+
+std::string ManagerModel::CompanyName() const { return records::company::ShownCompanyName(shared_.company.Current()); }
+
+std::string ManagerModel::CompanyCaption() const {
+  const auto cut = [](std::string text, std::size_t width) { return text.size() > width ? text.substr(0, width) : text; };
+  return cut(cut(CompanyName() + " - #", 39) + CompanyText(records::company::kCompanyNumber), 44);
 }
 
 std::string ManagerModel::CompanyText(common::TextField field) const {
@@ -164,7 +182,7 @@ void ManagerModel::GoToSaved(std::span<const std::uint8_t> image) {
 
 void ManagerModel::GoToRef(std::int32_t ref) {
   common::RecordBuffer record(std::size_t(kind_.recordLength));
-  engine::GetRecord(file_, ref, record.data());
+  engine::GetRecord(file_, ref, std::span<std::uint8_t>(record));
   if (!engine::EngineOK) return;
   list_.GoToKey(kind_.keyRoutine(record, order_), ref);
   RowChanged();

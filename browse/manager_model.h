@@ -73,16 +73,21 @@ class Outcome {
   static Outcome Nothing() { return Outcome(Kind::Nothing); }
   static Outcome Failed(std::string_view text, std::string_view caption = {},
                         common::PromptIcon icon = common::PromptIcon::Error);
+  // A failure after which the program cannot go on (the manager's file block cannot be
+  // opened): the window shows the message and ends the program.
+  static Outcome Fatal(std::string_view text, std::string_view caption = {});
 
   Kind kind() const { return kind_; }
   bool IsDone() const { return kind_ == Kind::Done; }
   bool IsFailed() const { return kind_ == Kind::Failed; }
+  bool EndsProgram() const { return endsProgram_; }
   // The message a failure shows (an OK box); empty otherwise.
   const common::PromptMessage& Message() const { return message_; }
 
  private:
   explicit Outcome(Kind kind) : kind_(kind) {}
   Kind kind_;
+  bool endsProgram_ = false;
   common::PromptMessage message_;
 };
 
@@ -109,8 +114,10 @@ class ManagerModel {
   ManagerModel& operator=(const ManagerModel&) = delete;
 
   // --- the window ----------------------------------------------------------------------------
-  // On show: opens the file block and fills the list (on the record a picker asked for). Failed
+  // On show: opens the file block and fills the list (on the record a picker asked for). Fatal
   // when the file block cannot be opened: the window shows the message and the program ends.
+  // Nothing when the user declined to create a missing file block, Failed when the record a
+  // picker asked for cannot be searched: the window then stays closed and the program goes on.
   Outcome Open();
   // On close: the list lets go of the file block, which is closed. Never fails.
   void Close();
@@ -118,8 +125,12 @@ class ManagerModel {
   engine::FileBlock* File() const { return file_; }
 
   virtual std::string Title() const = 0;
-  // The company line above the list.
-  virtual std::string CompanyCaption() const = 0;
+  // The company's name as every window shows it ("Please Setup Your Company." until it has
+  // one), for the caption and the list reports.
+  std::string CompanyName() const;
+  // The company line above the list, the same in every manager window: the shown name and
+  // " - #" (together cut to 39 characters), then CompanyNumber (the whole cut to 44).
+  std::string CompanyCaption() const;
   virtual std::string ListHeader() const = 0;
   virtual std::string_view HelpTopic() const = 0;
   // The company's fonts: the caption's (its editor font) and the list's (its managers font).

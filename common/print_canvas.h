@@ -16,6 +16,10 @@
 
 namespace tf::common {
 
+// What a job that could not be started or finished tells the user; nothing is then recorded
+// as printed.
+inline constexpr std::string_view kPrintingFailedText = "Printing failed.";
+
 enum class PageOrientation { Portrait, Landscape };
 
 enum class BrushStyle {

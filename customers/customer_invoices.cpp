@@ -103,7 +103,7 @@ RenumberResult RenumberCustomerInvoices(std::string_view companyNumber, std::str
       result.complete = !failed;
       break;
     }
-    engine::GetRecord(invoices, *ref, invoice.data());
+    engine::GetRecord(invoices, *ref, std::span<std::uint8_t>(invoice));
     if (!EngineOK) return result.complete = false, result;
     before = invoice;
     common::WriteText(invoice, kInvoiceCustomerNumber, number);
@@ -138,7 +138,7 @@ std::optional<bool> CustomerHasInvoices(std::string_view companyNumber, std::str
   if (failed) return std::nullopt;
   if (!ref) return false;
   common::RecordBuffer invoice(kInvoiceRecordLength);
-  engine::GetRecord(invoices, *ref, invoice.data());
+  engine::GetRecord(invoices, *ref, std::span<std::uint8_t>(invoice));
   if (!EngineOK) return std::nullopt;
   return records::customer::ComparableText(common::ReadText(invoice, kInvoiceCustomerNumber)) == records::customer::ComparableText(number);
 }

@@ -34,7 +34,7 @@ std::vector<std::string> CustomerListLines(engine::FileBlock* customers, const s
   std::int32_t ref = 0;
   engine::SearchKey(customers, keyNr, ref, key);
   while (engine::EngineOK) {
-    engine::GetRecord(customers, ref, r.data());
+    engine::GetRecord(customers, ref, std::span<std::uint8_t>(r));
     if (engine::EngineOK && !common::TrimBoth(ReadText(r, records::customer::kCustomerNumber)).empty()) {
       std::string limit = ReadText(r, records::customer::kCreditLimit);
       if (limit.empty()) limit = "0.00";

@@ -48,19 +48,24 @@ std::unique_ptr<browse::BrowseSource> CustomerManager::NewSource() {
 Outcome CustomerManager::OpenFile() {
   if (!customer::OpenCustomerFile(file_, CompanyText(company::kCompanyNumber), services_.prompter, services_.status)) {
     file_ = nullptr;
-    return Outcome::Failed(browse::kUnableToOpenDatabase);
+    // Declining "I am going to create a new, empty customer file ..." leaves the status at
+    // "not found": the user chose not to have the file, so only this window stays closed.
+    if (engine::EngineStatus == engine::status::kFileNotFound) return Outcome::Nothing();
+    return Outcome::Fatal(browse::kUnableToOpenDatabase);
+  }
+  // A picker opens on the customer its window shows. The search runs before the list reads
+  // anything, so a failing index says so here; the window then stays closed with nothing
+  // picked, and the program goes on.
+  const std::string wantedKey = picking_ ? customer::CustomerKey(wanted_, order_) : std::string();
+  const bool positionOnWanted = !common::TrimBoth(wantedKey).empty();
+  if (positionOnWanted) {
+    std::string found = wantedKey;
+    std::int32_t ref = 0;
+    engine::SearchKey(file_, order_, ref, found);
+    if (!engine::EngineOK && engine::EngineErrorClass() > 1) return Outcome::Failed(kCustomerSearchFailed);
   }
   list_.AttachSource(NewSource());
-  if (picking_) {
-    const std::string key = customer::CustomerKey(wanted_, order_);
-    if (!common::TrimBoth(key).empty()) {
-      std::string found = key;
-      std::int32_t ref = 0;
-      engine::SearchKey(file_, order_, ref, found);
-      if (!engine::EngineOK && engine::EngineErrorClass() > 1) return Outcome::Failed(kCustomerSearchFailed);
-      list_.GoToKey(key, 0);
-    }
-  }
+  if (positionOnWanted) list_.GoToKey(wantedKey, 0);
   RowChanged();
   return Outcome::Done();
 }
@@ -68,10 +73,6 @@ Outcome CustomerManager::OpenFile() {
 std::string CustomerManager::Title() const {
   const bool emailMode = services_.emailMode && services_.emailMode();
   return std::string(kCustomerManagerTitle) + (emailMode ? std::string(kEMailModeSuffix) : std::string());
-}
-
-std::string CustomerManager::CompanyCaption() const {
-  return CompanyText(company::kCompanyName) + " - #" + CompanyText(company::kCompanyNumber);
 }
 
 std::string CustomerManager::ListHeader() const { return CustomerListHeader(); }
@@ -174,7 +175,7 @@ Outcome CustomerManager::CustomerListReport() {
     const bool byNumber = services_.prompter.AskYesNo(kSortByNumberText, kCustomerSortCaption, common::PromptAnswer::No);
     services_.status.Show(kCustomerListCaption);
     services_.status.Lines(kCustomerListCaption, kPreparingListText, "");
-    std::vector<std::string> lines = CustomerListLines(file_, CompanyText(company::kCompanyName), services_.clock.Now(),
+    std::vector<std::string> lines = CustomerListLines(file_, CompanyName(), services_.clock.Now(),
                                                        addresses == common::PromptAnswer::Yes, byNumber);
     services_.status.Close();
     common::ShowTextReport(services_.reports, lines, byNumber ? kListByNumberTitle : kListByNameTitle);
@@ -185,7 +186,9 @@ Outcome CustomerManager::CustomerListReport() {
 Outcome CustomerManager::PrintEnvelope(common::PrintCanvas& canvas) {
   return Run([&] {
     if (!ReadCurrent(false)) return Outcome::Nothing();
-    customers::PrintEnvelope(canvas, services_.company.Current(), buffer_);
+    // The status bar says the envelope was sent only once the job really went out.
+    if (!customers::PrintEnvelope(canvas, services_.company.Current(), buffer_))
+      return Outcome::Failed(common::kPrintingFailedText, kEnvelopeJobTitle);
     panels_[1] = EnvelopeSentText(buffer_);
     return Outcome::Done();
   });

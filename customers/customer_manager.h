@@ -62,8 +62,6 @@ class CustomerManager : public browse::ManagerModel {
 
   // "Customer Manager", with " - (E-Mail Mode)" while the main window's output is e-mail.
   std::string Title() const override;
-  // "Name - #Number" above the list.
-  std::string CompanyCaption() const override;
   std::string ListHeader() const override;
   std::string_view HelpTopic() const override { return kManagerHelpTopic; }
 

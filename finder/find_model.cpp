@@ -32,7 +32,7 @@ void FindModel::Find(common::Prompter& prompter) {
   for (;;) {
     engine::NextRecord(mode_.File(), ref);
     if (!engine::EngineOK) break;
-    engine::GetRecord(mode_.File(), ref, record.data());
+    engine::GetRecord(mode_.File(), ref, std::span<std::uint8_t>(record));
     if (!engine::EngineOK) break;
     for (const std::string& field : mode_.SearchedFields(record)) {
       if (common::UpperCase(field).find(wanted) != std::string::npos) {

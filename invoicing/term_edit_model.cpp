@@ -51,6 +51,8 @@ void TermEditModel::Delete(common::Prompter& prompter) {
     return;
   }
   if (selected_ < 0 || std::size_t(selected_) >= terms_.size()) return;
+  // A term is typed again by hand if deleted by a slip of the mouse: ask first.
+  if (!prompter.AskYesNo(kDeleteTermQuestion, kLastTermCaption, common::PromptAnswer::No)) return;
   terms_.erase(terms_.begin() + selected_);
   EndEditing();
 }

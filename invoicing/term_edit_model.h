@@ -21,6 +21,7 @@ inline constexpr std::string_view kNoTermText = "You do not have any text entere
 inline constexpr std::string_view kNoTermCaption = "Invalid Payment Term";
 inline constexpr std::string_view kLastTermText = "You must have at least on payment term.";
 inline constexpr std::string_view kLastTermCaption = "Delete Payment Term";
+inline constexpr std::string_view kDeleteTermQuestion = "Are you sure you want to delete this payment term?";
 inline constexpr std::string_view kTermsHelpTopic = "EditTerms";
 
 class TermEditModel {
@@ -36,7 +37,8 @@ class TermEditModel {
   // Button4: the box's text added (at its sorted place) or put over the selected term. False,
   // with the message shown, when the box is empty; the box keeps the focus then.
   bool Ok(std::string_view text, common::Prompter& prompter);
-  void Delete(common::Prompter& prompter);  // Button2
+  // Button2: the selected term, once the user confirmed; never the last one.
+  void Delete(common::Prompter& prompter);
   void Click(int index);  // a term clicked: any add or edit in progress is abandoned
   // OKBtn "&Close": the list replaces the terms file. Throws std::system_error.
   void Close();

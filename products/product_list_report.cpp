@@ -42,7 +42,7 @@ std::vector<std::string> ProductListLines(engine::FileBlock* file, int keyNr, st
   std::string key = records::product::ProductKey(blank, keyNr);
   std::int32_t ref = 0;
   for (engine::SearchKey(file, keyNr, ref, key); EngineOK; engine::NextKey(file, keyNr, ref, key)) {
-    engine::GetRecord(file, ref, rec.data());
+    engine::GetRecord(file, ref, std::span<std::uint8_t>(rec));
     if (EngineOK) AddProductLines(rec, lines);
   }
   for (auto& line : lines) line = Cut(line, common::kReportLineWidth);

@@ -27,10 +27,6 @@ std::string ProductManager::Today() const {
                             common::DateFormatFromCode(CompanyText(company::kDateFormat)));
 }
 
-std::string ProductManager::CompanyCaption() const {
-  return products::CompanyCaption(CompanyText(company::kCompanyName), CompanyText(company::kCompanyNumber));
-}
-
 std::string ProductManager::ListHeader() const { return ProductListHeader(); }
 
 int ProductManager::BuildRow(browse::RowRec& rr, std::span<const std::uint8_t> record) {
@@ -48,7 +44,7 @@ void ProductManager::BeginPicking(std::string_view code, std::string_view descri
 Outcome ProductManager::OpenFile() {
   if (!product::OpenProductFile(file_, CompanyText(company::kCompanyNumber), services_.prompter, services_.status)) {
     file_ = nullptr;
-    return Outcome::Failed(browse::kUnableToOpenDatabase, common::kProgramTitle);
+    return Outcome::Fatal(browse::kUnableToOpenDatabase, common::kProgramTitle);
   }
   // The buffer still holds the product that was current when the window last closed: the list
   // opens on it again (a zero buffer, on the first opening, starts at the top).
@@ -127,7 +123,7 @@ Outcome ProductManager::ProductList() {
     services_.status.Show(kProductListTitle);
     services_.status.Lines("Preparing list...", "", "");
     const std::vector<std::string> lines =
-        ProductListLines(file_, keyNr, CompanyText(company::kCompanyName), services_.clock.Now());
+        ProductListLines(file_, keyNr, CompanyName(), services_.clock.Now());
     services_.status.Close();
     services_.reports.ProposeFileName("Product");
     common::ShowTextReport(services_.reports, lines, ProductListCaption(keyNr));

@@ -38,7 +38,6 @@ class ProductManager : public browse::ManagerModel {
 
   std::string Title() const override { return std::string(kManagerCaption); }
   // "Name - #Number" above the list, the name part cut to 39 and the whole to 44 characters.
-  std::string CompanyCaption() const override;
   std::string ListHeader() const override;
   std::string_view HelpTopic() const override { return kManagerHelpTopic; }
   // The row of a product (ProdBrowserBuildRow), or of an entry whose record could not be read.

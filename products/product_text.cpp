@@ -31,10 +31,6 @@ std::string ProductRow(std::span<const std::uint8_t> record) {
   return PadRight(row, browse::kMaxRowText);
 }
 
-std::string CompanyCaption(std::string_view companyName, std::string_view companyNumber) {
-  return Cut(Cut(std::string(companyName) + " - #", 39) + std::string(companyNumber), 44);
-}
-
 std::string UnreadableRow(std::string_view key) {
   return PadRight("****  " + std::string(key), browse::kMaxRowText);
 }

@@ -18,10 +18,6 @@ std::string ProductListHeader();
 // The list row of a product record, padded to 128.
 std::string ProductRow(std::span<const std::uint8_t> record);
 
-// The company line above the Product Manager's list: "Name - #Number", the name part cut to 39
-// and the whole to 44 characters.
-std::string CompanyCaption(std::string_view companyName, std::string_view companyNumber);
-
 // The row of an entry whose record could not be read: "****  " and the entry's key.
 std::string UnreadableRow(std::string_view key);
 

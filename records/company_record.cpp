@@ -133,4 +133,10 @@ common::RecordBuffer NewCompanyRecord(std::span<const std::uint8_t> current, int
   return buffer;
 }
 
+std::string ShownCompanyName(std::span<const std::uint8_t> record) {
+  const std::string name = common::ReadText(record, kCompanyName);
+  if (common::TrimBoth(name).size() < 2) return std::string(kSetupYourCompany);
+  return name;
+}
+
 }  // namespace tf::records::company

@@ -147,6 +147,12 @@ inline constexpr int kNameKey = 2;    // CompanyName, duplicates allowed
 // Numbers therefore sort as text: "10   " before "2    ".
 std::string CompanyKey(std::span<const std::uint8_t> record, int keyNr);
 
+// What every window shows for a company whose trimmed name is shorter than 2 characters.
+inline constexpr std::string_view kSetupYourCompany = "Please Setup Your Company.";
+// The company's name as every window shows it: CompanyName, or kSetupYourCompany until the
+// company has a name. The record written to the files keeps what was stored.
+std::string ShownCompanyName(std::span<const std::uint8_t> record);
+
 // The file block of `letter` ('C' customers, 'P' products, 'I' invoices, 'D' invoice lines,
 // 'M' memo texts) for a company: the trimmed number followed by the letter (" 7", 'C' -> "7C").
 std::string CompanyFileName(std::string_view companyNumber, char letter);

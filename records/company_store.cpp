@@ -58,7 +58,7 @@ bool CompanyBook::RefreshCurrent(engine::FileBlock* handle) {
   const std::int32_t ref = FindCompany(handle, common::ReadText(Current(), kCompanyNumber));
   if (ref == 0) return false;
   common::RecordBuffer read(current_.size());
-  engine::GetRecord(handle, ref, read.data());
+  engine::GetRecord(handle, ref, std::span<std::uint8_t>(read));
   if (!EngineOK) return false;
   current_ = read;
   return true;
@@ -70,7 +70,7 @@ bool CompanyBook::UpdateCurrentCompany(const std::function<void(std::span<std::u
   if (!OpenCompanyFile(block.handle(), prompter, status)) return false;
   const std::int32_t ref = FindCompany(block.get(), common::ReadText(Current(), kCompanyNumber));
   if (ref == 0) return false;
-  engine::GetRecord(block.get(), ref, work_.data());
+  engine::GetRecord(block.get(), ref, std::span<std::uint8_t>(work_));
   if (!EngineOK) return false;
   const common::RecordBuffer before = work_;
   change(Work());

@@ -15,7 +15,7 @@ std::optional<std::int32_t> FindExact(engine::FileBlock* handle, int keyNr, cons
   std::int32_t ref = 0;
   engine::SearchKey(handle, keyNr, ref, found);
   if (!EngineOK) return std::nullopt;
-  engine::GetRecord(handle, ref, record.data());
+  engine::GetRecord(handle, ref, std::span<std::uint8_t>(record));
   if (!EngineOK) return std::nullopt;
   if (ComparableText(common::ReadText(record, field)) != ComparableText(wanted)) return std::nullopt;
   return ref;

@@ -33,7 +33,7 @@ bool ReadProductByCode(engine::FileBlock* handle, std::string_view code, std::in
                        std::span<std::uint8_t> record) {
   std::string key;
   if (!FindProductByCode(handle, code, ref, key) || key != CodeKey(code)) return false;
-  engine::GetRecord(handle, ref, record.data());
+  engine::GetRecord(handle, ref, std::span<std::uint8_t>(record));
   return EngineOK;
 }
 

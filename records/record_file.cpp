@@ -232,7 +232,7 @@ bool ModifyKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, st
   KeyedOperation op(handle, kind, prompter);
   if (!op.Lock()) return false;
   std::vector<std::uint8_t> stored(std::size_t(kind.recordLength));
-  engine::GetRecord(handle, ref, stored.data());
+  engine::GetRecord(handle, ref, std::span<std::uint8_t>(stored));
   if (!EngineOK) return false;
   if (!IsLive(stored)) {
     EngineOK = false;  // the record was deleted since it was read

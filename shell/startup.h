@@ -16,6 +16,7 @@
 #include "common/stored_font.h"
 #include "common/prompter.h"
 #include "engine/rebuilding/rebuild_status.h"
+#include "records/company_record.h"
 #include "records/company_store.h"
 #include "shell/main_window_model.h"
 #include "common/program_title.h"
@@ -28,7 +29,7 @@ inline constexpr std::string_view kComputerDateWarning =
     "The date on your computer appears to be incorrect. This will effect program calculations. Please verify "
     "your computer is using the correct date.";
 inline constexpr std::string_view kComputerDateCaption = "Computer Date";
-inline constexpr std::string_view kSetupYourCompany = "Please Setup Your Company.";
+using records::company::kSetupYourCompany;
 inline constexpr std::string_view kBackgroundMissing =
     "Background bitmap image no longer exists. Unable to load background picture.";
 

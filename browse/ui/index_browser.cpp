@@ -92,6 +92,9 @@ void TIndexBrowser::InstallEvents(BrowseSource& source) {
 }
 
 void TIndexBrowser::AttachSource(std::unique_ptr<BrowseSource> source) {
+  // The previous source goes first: its file block may be closed (and its handle reused) by
+  // now, so laying out the rows for the new one must not read through it.
+  model_.Attach(nullptr);
   if (source) {
     source->SetFilterEnabled(filterEnabled_);
     InstallEvents(*source);

@@ -16,7 +16,9 @@ using common::ui::ToQString;
 TManagerWindow::TManagerWindow(common::Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
   OnUnableToOpen = [] { QApplication::exit(1); };
   ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
-  Printer = [] { return std::unique_ptr<common::PrintCanvas>(common::ui::DefaultPrinterCanvas()); };
+  // Every job goes through the print dialog, which starts on the printer chosen in Printer
+  // Setup and offers "Print to File (PDF)"; cancelling it prints nothing.
+  Printer = [this] { return std::unique_ptr<common::PrintCanvas>(common::ui::ChoosePrinterCanvas(this)); };
 }
 
 TManagerWindow::~TManagerWindow() = default;
@@ -49,8 +51,9 @@ int TManagerWindow::exec() {
   Label1->setText(ToQString(model_->CompanyCaption()));
   list_->SetHeader(ToQString(model_->ListHeader()));
   common::ui::ApplyFontSpec(*list_, model_->ListFont(), QPalette::Text, true);
-  if (Guard([this] { return model_->Open(); }).IsFailed()) {
-    OnUnableToOpen();
+  const Outcome opened = Guard([this] { return model_->Open(); });
+  if (!opened.IsDone()) {
+    if (opened.EndsProgram()) OnUnableToOpen();
     return QDialog::Rejected;
   }
   list_->setFocus();
@@ -74,6 +77,9 @@ std::optional<common::RecordBuffer> TManagerWindow::RunPicker() {
 
 void TManagerWindow::ShowModelHelp() { ShowHelp(model_->HelpTopic()); }
 
-void TManagerWindow::PrintWindowImage(std::string_view title) { common::ui::PrintWindowImage(*this, title, Printer); }
+void TManagerWindow::PrintWindowImage(std::string_view title) {
+  if (common::ui::PrintWindowImage(*this, title, Printer) == common::ui::PrintResult::Failed)
+    prompter_.Inform(common::kPrintingFailedText, title, common::PromptIcon::Error);
+}
 
 }  // namespace tf::browse::ui

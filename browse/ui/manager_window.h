@@ -44,8 +44,9 @@ class TManagerWindow : public QDialog {
  public:
   ~TManagerWindow() override;
 
-  // Opens the model, shows the window modally and closes the model. When the model cannot be
-  // opened, its message has been shown and OnUnableToOpen runs.
+  // Opens the model, shows the window modally and closes the model. When the model does not
+  // open, the window is not shown (Rejected); when its file block cannot be opened at all, the
+  // message has been shown and OnUnableToOpen runs.
   int exec() override;
 
   // --- platform actions, replaceable in tests ----------------------------------------------
@@ -53,7 +54,8 @@ class TManagerWindow : public QDialog {
   std::function<void()> OnUnableToOpen;
   // Opens a help topic; the help window by default.
   std::function<void(std::string_view topic)> ShowHelp;
-  // The printer "Print Window" (and what else the window prints) goes to.
+  // The printer "Print Window" (and what else the window prints) goes to: the one the user
+  // picks in the print dialog; nothing when the dialog is cancelled.
   std::function<std::unique_ptr<common::PrintCanvas>()> Printer;
 
   // --- the frame's controls, by their names ------------------------------------------------
@@ -79,7 +81,7 @@ class TManagerWindow : public QDialog {
   std::optional<common::RecordBuffer> RunPicker();
   // The model's help topic.
   void ShowModelHelp();
-  // "Print Window": the window's image under `title`.
+  // "Print Window": the window's image under `title`; a job that fails says so.
   void PrintWindowImage(std::string_view title);
 
   // Shows the model's panels; a form adds its own state (the order's check marks).

@@ -1,5 +1,6 @@
 #include "common/ui/help_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -102,6 +103,18 @@ bool THelpWindow::ShowTopic(std::string_view topic) {
 void ShowHelpTopic(std::string_view topic, QWidget* parent) {
   static QPointer<THelpWindow> window;
   if (!window) window = new THelpWindow(nullptr);
+  // Help asked for from a window opens in front of that window. A manager runs modally: a
+  // help window owned by anything else would open behind the main window and be blocked by
+  // the modal manager, so it is handed to the window that asked (or the modal one), whose
+  // stacking the window manager then keeps it above.
+  QWidget* owner = parent ? parent->window() : QApplication::activeModalWidget();
+  if (!owner) owner = QApplication::activeWindow();
+  if (owner == window) owner = window->parentWidget();
+  if (owner && window->parentWidget() != owner) {
+    const QRect placed = window->geometry();
+    window->setParent(owner, window->windowFlags() | Qt::Window);
+    window->setGeometry(placed);
+  }
   if (!window->ShowTopic(topic)) {
     QMessageBox::warning(parent, QStringLiteral("Help"),
                          QStringLiteral("The help manual (%1) was not found. Looked in:\n%2")

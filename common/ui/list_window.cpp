@@ -4,14 +4,17 @@
 #include <QFileDialog>
 #include <QFile>
 #include <QFontDialog>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <system_error>
 
+#include "common/print_canvas.h"
 #include "common/side_file.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/qt_font.h"
@@ -135,25 +138,56 @@ bool TListWindow::SaveToFile(const QString& path) {
   return true;
 }
 
+QFont PageFont(const QFont& viewFont, const QStringList& lines, QPaintDevice& device, qreal printableWidth) {
+  QFont font(viewFont, &device);
+  const auto widest = [&](const QFont& f) {
+    const QFontMetricsF metrics(f, &device);
+    // A report line is never narrower than the longest a report writes, whatever this one holds.
+    qreal width = metrics.horizontalAdvance(QString(kReportLineWidth, QLatin1Char('-')));
+    for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+    return width;
+  };
+  // Shrunk, never enlarged, until every line fits the page's width: a list prints one report
+  // line on one printed line, as a printed list does.
+  for (int tries = 0; tries < 8; ++tries) {
+    const qreal width = widest(font);
+    if (width <= printableWidth || width <= 0) break;
+    const qreal size = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    font.setPointSizeF(std::max(1.0, size * printableWidth / width * 0.99));
+  }
+  return font;
+}
+
 bool TListWindow::PrintTo(QPrinter& printer) {
   printer.setDocName(windowTitle());
-  QTextDocument doc;
-  doc.setDefaultFont(LView->font());
-  doc.setPlainText(LView->toPlainText());
-  QTextCursor all(&doc);
-  all.select(QTextCursor::Document);
-  QTextCharFormat format;
-  format.setForeground(colour_);
-  all.mergeCharFormat(format);
-  doc.print(&printer);
-  return printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
+  const QStringList lines = LView->toPlainText().split(QLatin1Char('\n'));
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+  const QFont font = PageFont(LView->font(), lines, printer, page.width());
+  painter.setFont(font);
+  painter.setPen(colour_);
+  const QFontMetricsF metrics(font, &printer);
+  const qreal step = std::max<qreal>(1, metrics.lineSpacing());
+  qreal y = 0;
+  bool pageOk = true;
+  for (const QString& line : lines) {
+    if (y > 0 && y + step > page.height()) {
+      pageOk = printer.newPage() && pageOk;
+      y = 0;
+    }
+    painter.drawText(QPointF(0, y + metrics.ascent()), line);
+    y += step;
+  }
+  const bool ended = painter.end();
+  return pageOk && ended && printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
 }
 
 void TListWindow::PrintButnClick() {
   std::unique_ptr<QPrinter> printer = NewPrinter();
   QPrintDialog dialog(printer.get(), this);
   if (dialog.exec() != QDialog::Accepted) return;
-  if (!PrintTo(*printer)) Messages().Inform("Printing failed.", FromQString(windowTitle()));
+  if (!PrintTo(*printer)) Messages().Inform(kPrintingFailedText, FromQString(windowTitle()));
 }
 
 void TListWindow::SaveButnClick() {

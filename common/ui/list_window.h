@@ -5,6 +5,9 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QFont>
+#include <QPaintDevice>
+#include <QStringList>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -19,6 +22,14 @@
 #include "common/text_report_viewer.h"
 
 namespace tf::common::ui {
+
+// The longest line a list report writes.
+inline constexpr int kReportLineWidth = 85;
+
+// The view's font for a page `printableWidth` device units wide: the same face and style, its
+// size cut down just enough for the widest of `lines` (and of a kReportLineWidth-character
+// line) to fit.
+QFont PageFont(const QFont& viewFont, const QStringList& lines, QPaintDevice& device, qreal printableWidth);
 
 class TListWindow : public QDialog, public TextReportViewer {
   Q_OBJECT
@@ -46,7 +57,10 @@ class TListWindow : public QDialog, public TextReportViewer {
   // False, with a message, when it cannot be written; an existing file is then unchanged.
   bool SaveToFile(const QString& path);
   QString ProposedFileName() const;
-  // Prints the text in the view's font and colour, the caption as the document title.
+  // Prints the text in the view's font and colour, the caption as the document title. The font
+  // is made smaller where a line would not fit the page's width, so that every report line
+  // (up to kReportLineWidth characters) prints on one line. False when the job could not be
+  // started or finished.
   bool PrintTo(QPrinter& printer);
 
   QPlainTextEdit* LView;

@@ -21,6 +21,9 @@ struct PrinterChoice {
   bool chosen = false;
   QString printerName;
   QPageLayout layout;
+  // "Print to File (PDF)": the file the set-up printer writes.
+  QPrinter::OutputFormat format = QPrinter::NativeFormat;
+  QString fileName;
 };
 
 PrinterChoice& SetUpPrinter() {
@@ -214,7 +217,12 @@ std::unique_ptr<QPrinter> NewPrinter() {
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   const PrinterChoice& choice = SetUpPrinter();
   if (choice.chosen) {
-    printer->setPrinterName(choice.printerName);
+    if (choice.format == QPrinter::PdfFormat) {
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(choice.fileName);
+    } else {
+      printer->setPrinterName(choice.printerName);
+    }
     printer->setPageLayout(choice.layout);
   }
   UseCanvasResolution(*printer);
@@ -244,6 +252,8 @@ bool PrinterSetup(QWidget* parent) {
   choice.chosen = true;
   choice.printerName = printer->printerName();
   choice.layout = printer->pageLayout();
+  choice.format = printer->outputFormat();
+  choice.fileName = printer->outputFileName();
   return true;
 }
 

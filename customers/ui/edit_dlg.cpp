@@ -36,6 +36,7 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Edit Record");
   CNo = Edit(this, "CNo", kNumberLimit);
   CName = Edit(this, "CName", kNameLimit);
+  common::ui::ShowWholeText(CName, int(kNameLimit));
   CTerms = new QComboBox(this);
   CTerms->setObjectName("CTerms");
   CTerms->setEditable(true);

@@ -55,7 +55,12 @@ void CloseFileBlock(FileBlock*& handle);
 void DeleteFileBlock(std::string_view name);
 
 // --- records -------------------------------------------------------------------------------
+// `buffer` must hold RecordLength(handle) bytes; prefer the sized form below, which checks.
 void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int reserved = 0);
+// Reads record `ref` into `buffer`. A buffer shorter than the file block's record length is
+// refused with kBufferTooSmall and nothing is copied: a handle closed and reused by a file block
+// of longer records must not write past a window's record variable.
+void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer);
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int reserved = 0);
 void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer);
 void DeleteRecord(FileBlock* handle, int32_t ref);

@@ -165,6 +165,14 @@ void InstallEngineExit() {
   static bool installed = false;
   if (installed) return;
   installed = true;
+  // The handler uses the page pool, the list of open file blocks, the handles themselves and
+  // the file layer: all must be built before it is registered, so that they are destroyed
+  // after it runs, not before (a program ending through exit() with the engine up would
+  // otherwise close freed handles through a destroyed file layer and free the pool twice).
+  Pool();
+  OpenFileBlocks();
+  BuildHandleStore();
+  CurrentFileSystem();
   std::atexit([] {
     if (EngineInitialised()) ExitEngine();
   });

@@ -112,6 +112,9 @@ bool SyncFile(int fd);
 bool EngineInitialised();
 void SetEngineInitialised(bool on);
 std::vector<FileBlock*>& OpenFileBlocks();
+// Builds the store the file block handles live in (it is otherwise built by the first open), so
+// that an exit handler registered afterwards runs while the handles still exist.
+void BuildHandleStore();
 
 // The entry check every operation starts with. Returns the file block, or nullptr with the
 // status set.

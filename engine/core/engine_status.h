@@ -35,6 +35,7 @@ inline constexpr int32_t kBadKeyLength = 10055;
 inline constexpr int32_t kHeaderTooManyKeys = 10060;
 inline constexpr int32_t kReadOnly = 10065;
 inline constexpr int32_t kShortRead = 10070;
+inline constexpr int32_t kBufferTooSmall = 10072;  // a record read into a buffer shorter than a record
 inline constexpr int32_t kShortWrite = 10075;
 inline constexpr int32_t kNotOpen = 10080;
 inline constexpr int32_t kNoMemoryForFileBlock = 10090;

@@ -146,6 +146,8 @@ bool ReadIndexHeaders(FileBlock* fb) {
 
 }  // namespace
 
+void detail::BuildHandleStore() { HandleStore(); }
+
 std::vector<uint8_t> detail::NewIndexRecordZero(std::span<const KeyDescriptor> descriptors, int keyCount) {
   int64_t size = 0;
   for (int i = 0; i < keyCount; ++i) size += PageSlotSizeFor(descriptors[size_t(i)].KeyLength);

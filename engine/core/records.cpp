@@ -60,6 +60,16 @@ void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int /*reserved*/) {
   if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(static_cast<uint8_t*>(buffer), fb->staleLink);
 }
 
+void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  if (buffer.size() < size_t(fb->header.RecordLength)) return Fail(status::kBufferTooSmall);
+  if (ref < 0) return Fail(status::kShortRead);
+  if (!ReadExact(fb->dataFd, buffer.data(), size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
+  if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(buffer.data(), fb->staleLink);
+}
+
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserved*/) {
   FileBlock* fb = EnterOperation(handle, Access::Change);
   OperationScope scope{fb};

@@ -58,6 +58,9 @@ TFindBox::TFindBox(common::Prompter& prompter, QWidget* parent) : QDialog(parent
   });
   connect(FindButton, &QPushButton::clicked, this, &TFindBox::FindButtonClick);
   connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1DblClick(); });
+  // Enter in the results picks the highlighted row, as a double-click does, instead of
+  // pressing the default button (Find) again.
+  common::ui::OnEnterKey(ListView1, [this] { ListView1DblClick(); });
   connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int column) {
     if (!model_) return;
     model_->SortByColumn(column);

@@ -63,14 +63,15 @@ TTermEdit::TTermEdit(common::Prompter& prompter, QWidget* parent) : QDialog(pare
     model_.Delete(prompter_);
     ShowModel();
   });
-  connect(Button4, &QPushButton::clicked, this, [this] {
-    const bool done = model_.Ok(FromQString(Edit1->text()), prompter_);
-    if (!done) {
-      Edit1->setFocus();
-      return;
-    }
+  connect(Button4, &QPushButton::clicked, this, &TTermEdit::Button4Click);
+  // Enter in the editing box accepts its text, as "Ok" does.
+  common::ui::OnEnterKey(Edit1, [this] { Button4Click(); });
+  // The term Edit and Delete act on is the highlighted one, however it was reached: a click,
+  // the arrow keys or typing its first letter. Moving to another term abandons an add or edit.
+  connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (showing_ || row < 0 || row == model_.Selected()) return;
+    model_.Click(row);
     ShowModel();
-    ListBox1->setFocus();
   });
   connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     model_.Click(ListBox1->row(item));
@@ -90,7 +91,19 @@ TTermEdit::TTermEdit(common::Prompter& prompter, QWidget* parent) : QDialog(pare
   resize(420, 360);
 }
 
+void TTermEdit::Button4Click() {
+  if (!model_.OkEnabled()) return;
+  if (!model_.Ok(FromQString(Edit1->text()), prompter_)) {
+    Edit1->setFocus();
+    return;
+  }
+  ShowModel();
+  ListBox1->setFocus();
+}
+
 void TTermEdit::ShowModel() {
+  const bool wasShowing = showing_;
+  showing_ = true;
   ListBox1->clear();
   for (const std::string& term : model_.Terms()) ListBox1->addItem(ToQString(term));
   ListBox1->setCurrentRow(model_.Selected());
@@ -98,6 +111,7 @@ void TTermEdit::ShowModel() {
   Edit1->setEnabled(model_.BoxEnabled());
   Button4->setEnabled(model_.OkEnabled());
   Label1->setText(ToQString(model_.Prompt()));
+  showing_ = wasShowing;
 }
 
 int TTermEdit::exec() {

@@ -40,9 +40,11 @@ class TTermEdit : public QDialog {
 
  private:
   void ShowModel();
+  void Button4Click();
 
   common::Prompter& prompter_;
   TermEditModel model_;
+  bool showing_ = false;  // the list is being refilled from the model
 };
 
 }  // namespace tf::invoicing::ui

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -222,13 +223,18 @@ bool TMainForm::BackgroundOn() const { return !Background->Tile().isNull(); }
 
 void TMainForm::PlaceOnWorkArea() {
   QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  if (!screen) return;
-  QRect work = screen->availableGeometry();
-  // Fill the work area on small screens; on large ones a comfortable size in its middle.
-  QSize size = work.size().boundedTo(QSize(1280, 860));
-  QRect frame(QPoint(0, 0), size);
-  frame.moveCenter(work.center());
-  setGeometry(frame);
+  if (screen) PlaceOn(screen->availableGeometry());
+}
+
+void TMainForm::PlaceOn(const QRect& workArea) {
+  workArea_ = workArea;
+  // The frame the window manager adds is known once the window is shown; until then the
+  // margins are zero and the window is placed again when they are known (showEvent).
+  const QRect frame = frameGeometry();
+  const QRect inner = geometry();
+  const QMargins decoration(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                            frame.bottom() - inner.bottom());
+  setGeometry(workArea.marginsRemoved(decoration));
 }
 
 OutputMode TMainForm::Output() const {
@@ -256,6 +262,12 @@ void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!shown_) {
     shown_ = true;
+    // Placed once more when the window manager has put its frame around the window, so that
+    // the frame too lies on the work area.
+    if (!workArea_.isNull())
+      QTimer::singleShot(0, this, [this] {
+        if (frameGeometry() != workArea_ && !isMaximized() && !isFullScreen()) PlaceOn(workArea_);
+      });
     FormShow();
   }
 }

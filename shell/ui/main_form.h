@@ -94,8 +94,10 @@ class TMainForm : public QMainWindow {
   common::DateFormat DateFormat() const { return dateFormat_; }
   void SetWorkingDate(std::string date) { workingDate_ = std::move(date); }
   const std::string& WorkingDate() const { return workingDate_; }
-  // Places the window on the screen's work area.
+  // Places the window on the screen's work area (the screen less its task bars) and sizes it
+  // to fill it, borders and title bar included once the window manager has framed it.
   void PlaceOnWorkArea();
+  void PlaceOn(const QRect& workArea);
 
   // --- what FormShow calls, in order --------------------------------------------------------
   // The password check; false ends the program before anything else is shown.
@@ -203,6 +205,7 @@ class TMainForm : public QMainWindow {
   bool showHints_ = true;
   bool chartForcing_ = false;
   bool shown_ = false;
+  QRect workArea_;  // where PlaceOn put the window
   bool closed_ = false;
 };
 

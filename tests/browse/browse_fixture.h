@@ -32,7 +32,7 @@ class CountingCalls : public BrowseEngineCalls {
   int failSteps = 0;  // the next failSteps key steps fail with stepStatus
   int32_t stepStatus = kBusyStatus;
 
-  void GetRecord(FileBlock* h, int32_t ref, void* buffer) override {
+  void GetRecord(FileBlock* h, int32_t ref, std::span<uint8_t> buffer) override {
     ++gets;
     if (Fail(failGets, getStatus)) return;
     BrowseEngineCalls::GetRecord(h, ref, buffer);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -54,6 +56,47 @@ TEST_P(BrowseSourceTest, RowTextIsCutTo128Characters) {
 TEST_P(BrowseSourceTest, RecordBufferSmallerThanARecordIsRefused) {
   unsigned char small[kRecordLength - 1];
   EXPECT_THROW(BrowseSource(fb, 1, small, sizeof small), std::invalid_argument);
+}
+
+// A window's list keeps its source while the file block it read is closed and its handle is
+// handed to a file block of longer records: reading a row then refuses the window's short
+// buffer (the row shows as unreadable) instead of copying the longer record past its end.
+TEST_P(BrowseSourceTest, HandleReusedByLongerRecordsNeverWritesPastTheBuffer) {
+  AddLetters("A", 2);
+  // The buffer on the heap, exactly one record long, so that the sanitizer sees any overrun.
+  std::vector<unsigned char> small(kRecordLength, 0);
+  auto source = std::make_unique<BrowseSource>(fb, 1, small.data(), small.size());
+  source->SetEngineCalls(calls);
+  source->events.OnBuildRow = [&](RowRec& rr) {
+    rr.Row = rr.Status == 0 ? Field(small.data(), kCodeOffset) : "****  " + rr.Key;
+    return 0;
+  };
+  model.SetVisibleRows(3);
+  model.Attach(std::move(source));
+  ASSERT_EQ(Page(), "[A1] A2");
+
+  FileBlock* const old = fb;
+  CloseFileBlock(fb);
+  ASSERT_TRUE(EngineOK) << EngineStatus;
+  constexpr int kLonger = 4 * kRecordLength;
+  fb = Make("LONGER", kLonger, {{10, 0}, {20, 1}});
+  ASSERT_EQ(fb, old) << "the engine no longer recycles handles; the test needs another way to reuse one";
+  std::vector<unsigned char> longRecord(kLonger, 'L');
+  std::memset(longRecord.data(), 0, 4);
+  int32_t ref = 0;
+  AddRecord(fb, ref, longRecord.data());
+  ASSERT_TRUE(EngineOK) << EngineStatus;
+  AddKey(fb, 1, ref, "A1");
+  ASSERT_TRUE(EngineOK) << EngineStatus;
+
+  model.Refresh();
+  ASSERT_GE(model.RowsFilled(), 1);
+  EXPECT_EQ(model.Row(1).Status, -1);
+  EXPECT_EQ(model.Row(1).Row, "****  A1");
+  bool unchanged = false;
+  EXPECT_EQ(model.ReadCurrentRecord(unchanged), 4);
+  EXPECT_EQ(EngineStatus, status::kBufferTooSmall);
+  model.Attach(nullptr);
 }
 
 struct RangeCase {

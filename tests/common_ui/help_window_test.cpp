@@ -1,7 +1,11 @@
 // The help window: topic anchors, finding the manual, and a manual that holds every topic the
 // program opens.
 
+#include <QDialog>
+#include <QPointer>
 #include <QScrollBar>
+#include <QTimer>
+#include <QWindow>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QtTest>
@@ -93,6 +97,42 @@ class HelpWindowTest : public QObject {
     }
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
     QVERIFY(!w.testAttribute(Qt::WA_QuitOnClose));
+  }
+
+  // Help asked for from a modal window (a manager) opens in front of it: owned by that window
+  // (its transient parent), so the window manager keeps it above and the modal loop does not
+  // block it. A second request from the main window moves it there. (Activation itself cannot
+  // be seen on the offscreen platform; it was checked by hand under a real X server.)
+  void helpFromAModalWindowComesToTheFront() {
+    SetHelpFolder(QStringLiteral(TALLYFOLD_SOURCE_HELP_DIR));
+    QWidget main;
+    main.resize(600, 400);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QDialog manager(&main);
+    THelpWindow* help = nullptr;
+    bool visible = false;
+    QWindow* above = nullptr;
+    QTimer::singleShot(0, &manager, [&] {
+      ShowHelpTopic("CustomerManager", &manager);
+      help = manager.findChild<THelpWindow*>();
+      if (help) {
+        visible = help->isVisible();
+        above = help->windowHandle() ? help->windowHandle()->transientParent() : nullptr;
+      }
+      manager.reject();
+    });
+    manager.exec();
+    QVERIFY(help);
+    QVERIFY(help->isWindow());
+    QVERIFY(visible);
+    QCOMPARE(above, manager.windowHandle());
+    QPointer<THelpWindow> kept = help;
+    ShowHelpTopic("Contents", &main);
+    QVERIFY(kept);
+    QCOMPARE(kept->parentWidget(), &main);
+    QVERIFY(kept->isVisible());
+    delete kept.data();
   }
 
   void aTopicScrollsToItsSection() {

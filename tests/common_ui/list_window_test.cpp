@@ -1,6 +1,10 @@
 // TListWindow: loads a report file, saves it as RTF or plain text, prints it.
 
 #include <QFile>
+#include <QFontMetricsF>
+#include <QPageSize>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -140,6 +144,81 @@ class TListWindowTest : public QObject {
     QVERIFY(text->indexOf(QStringLiteral("Product List by Code")) < text->indexOf(QStringLiteral("A100")));
     auto info = RunTool(QStringLiteral("pdfinfo"), {pdf});
     if (info) QVERIFY2(info->contains(QStringLiteral("Product List by Code")), qPrintable(*info));
+  }
+
+  // A list in a large font: every line, the 80-character rules and the 85-character lines
+  // alike, prints on one line of the page (the font is made smaller to fit), and the pages
+  // hold as many lines as that font allows.
+  void wideReportLinesPrintOnOneLine() {
+    TF_NEED_PEERS_QTEST("cannot read the printed PDF back (poppler-utils)", "pdftotext");
+    std::string report;
+    const int kEntries = 60;
+    for (int k = 0; k < kEntries; ++k) {
+      std::string first = "Entry " + std::to_string(1000 + k);
+      first += std::string(85 - first.size() - 3, '.') + "END";
+      report += first + "\r\n" + std::string(80, '-') + "\r\n";
+    }
+    const QString file = dir_->filePath(QStringLiteral("WIDE.TXT"));
+    ReplaceFile(QFile::encodeName(file).toStdString(), report);
+    TListWindow w;
+    QVERIFY(w.LoadFile(QFile::encodeName(file).toStdString(), "Customer List by Name"));
+    w.ApplyViewFont(QFont(QStringLiteral("DejaVu Sans Mono"), 16), QColor(0, 0, 0));
+    const QString pdf = dir_->filePath(QStringLiteral("wide.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    QVERIFY(w.PrintTo(printer));
+    auto text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(text.has_value());
+    int rules = 0, entries = 0;
+    for (QString line : text->split(QLatin1Char('\n'))) {
+      line = line.trimmed();
+      if (line.isEmpty() || line.startsWith(QLatin1Char('\f'))) line.remove(QLatin1Char('\f'));
+      if (line.isEmpty()) continue;
+      if (line == QString(80, QLatin1Char('-'))) {
+        ++rules;
+      } else if (line.startsWith(QStringLiteral("Entry "))) {
+        QVERIFY2(line.endsWith(QStringLiteral("END")) && line.size() == 85, qPrintable(line));
+        ++entries;
+      } else {
+        QFAIL(qPrintable(QStringLiteral("a report line broke: ") + line));
+      }
+    }
+    QCOMPARE(rules, kEntries);
+    QCOMPARE(entries, kEntries);
+    // 16 points would take four pages for 120 lines at most; the shrunk font takes fewer.
+    auto info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(info.has_value());
+    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(*info);
+    QVERIFY2(pages.hasMatch(), qPrintable(*info));
+    QVERIFY2(pages.captured(1).toInt() <= 3, qPrintable(*info));
+  }
+
+  // A job that cannot start (no file can be written where the printer was pointed) is
+  // reported as failed, with nothing claimed as printed.
+  void aJobThatCannotStartIsAFailure() {
+    TListWindow w;
+    QVERIFY(w.LoadFile(QFile::encodeName(report_).toStdString(), "Product List by Code"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir_->filePath(QStringLiteral("no/such/folder/list.pdf")));
+    QVERIFY(!w.PrintTo(printer));
+    QVERIFY(!QFile::exists(dir_->filePath(QStringLiteral("no/such/folder/list.pdf"))));
+  }
+
+  // The page font keeps the view's face and never grows; it shrinks only as far as needed.
+  void pageFontShrinksOnlyToFit() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QFont small(QStringLiteral("DejaVu Sans Mono"), 6);
+    const QStringList lines{QString(85, QLatin1Char('x'))};
+    const qreal width = QFontMetricsF(QFont(small, &printer), &printer).horizontalAdvance(lines[0]);
+    QCOMPARE(PageFont(small, lines, printer, width * 2).pointSizeF(), 6.0);
+    const QFont big = PageFont(QFont(QStringLiteral("DejaVu Sans Mono"), 12), lines, printer, width);
+    QCOMPARE(big.family(), small.family());
+    QVERIFY(big.pointSizeF() < 12.0);
+    QVERIFY(QFontMetricsF(big, &printer).horizontalAdvance(lines[0]) <= width);
   }
 
  private:

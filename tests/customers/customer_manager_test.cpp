@@ -462,6 +462,25 @@ TEST_F(CustomerManagerTest, AListFailureIsAFailedOutcomeNotAnException) {
   EXPECT_EQ(CurrentName(), "ACME");
 }
 
+// A company without a name: start-up shows the setup text in its place, in memory only.
+// Adding a customer writes the company record and reads it back from the file; the caption and
+// the list report still show the same text as every other window, never " - #1" or an empty
+// "Customer List for".
+TEST_F(CustomerManagerTest, CompanyWithoutANameReadsTheSameAfterTheCompanyRecordIsWritten) {
+  ASSERT_TRUE(book_.UpdateCurrentCompany([](std::span<std::uint8_t> work) { WriteText(work, company::kCompanyName, ""); },
+                                         prompter_, status_));
+  WriteText(book_.Current(), company::kCompanyName, "Please Setup Your Company.");
+  EXPECT_EQ(manager_->CompanyCaption(), "Please Setup Your Company. - #1");
+  AddCustomer("Gamma");
+  ASSERT_EQ(CompanyField(company::kNextCustomerNumber), "101");  // the record was written and read back
+  EXPECT_EQ(ReadText(book_.Current(), company::kCompanyName), "");
+  EXPECT_EQ(manager_->CompanyCaption(), "Please Setup Your Company. - #1");
+  prompter_.Answer(PromptAnswer::No);  // no addresses
+  prompter_.Answer(PromptAnswer::No);  // by name
+  Shown(manager_->CustomerListReport());
+  EXPECT_EQ(viewer_.text.substr(0, viewer_.text.find('\r')), "Customer List for Please Setup Your Company.");
+}
+
 TEST_F(CustomerManagerTest, TitleCaptionAndLabelQueue) {
   EXPECT_EQ(manager_->Title(), "Customer Manager");
   emailMode_ = true;

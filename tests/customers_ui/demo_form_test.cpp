@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -33,12 +34,14 @@
 #include "customers/ui/q_view.h"
 #include "engine/checking/checker.h"
 #include "engine/core/engine.h"
+#include "engine/core/file_system.h"
 #include "records/company_record.h"
 #include "records/company_store.h"
 #include "shell/ui/main_form.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
+#include "tests/support/fault_file_system.h"
 #include "tests/support/status_sinks.h"
 
 using namespace tf;
@@ -65,8 +68,14 @@ class TDemoFormTest : public QObject {
   void envelopeToPdf();
   void customerDataWindow();
   void installedInTheMainWindow();
+  void reopenedManyTimes();
+  void declinedNewFileClosesOnlyTheManager();
+  void failedPickerSearchPicksNothing();
+  void failedPrintJobSaysSo();
+  void printWindowToPdf();
 
  private:
+  void AnswerPrintDialog(const QString& pdf, bool* seen);
   static void Soon(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
   // Closes the dialog however the steps inside its modal loop end (a failed check returns).
   struct CloseAtEnd {
@@ -164,6 +173,25 @@ void TDemoFormTest::managerAndEditorDrivenByControlNames() {
       QCOMPARE(dlg->CTE->text(), QString("N"));
       QVERIFY(dlg->CheckBox1->isChecked());
       QCOMPARE(dlg->CName->maxLength(), 35);
+      // The longest name shows whole, even in the widest letter: with the caret at its end the
+      // field has not scrolled its start out of view.
+      const int widest = QFontMetrics(dlg->CName->font()).horizontalAdvance(QString(35, 'W'));
+      // The field scrolls its text when it paints.
+      const auto caretAt = [dlg] {
+        dlg->CName->grab();
+        return dlg->CName->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+      };
+      dlg->CName->clear();
+      const int start = caretAt();
+      dlg->CName->setText(QString(35, 'W'));
+      dlg->CName->end(false);
+      const int caret = caretAt() - start;
+      QVERIFY2(caret >= widest,
+               qPrintable(QString("name field %1 px, the name %2 px, caret at %3")
+                              .arg(dlg->CName->width())
+                              .arg(widest)
+                              .arg(caret)));
+      dlg->CName->clear();
       QCOMPARE(dlg->CTerms->lineEdit()->maxLength(), 35);
       QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
       QCOMPARE(prompter_.Texts().back(), std::string("You must enter a customer name."));
@@ -273,14 +301,42 @@ void TDemoFormTest::longListScrollsAndEnterPicks() {
   QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Right-click mouse or select from menu bar."));
 }
 
+// Answers the print dialog that opens next: "Print to File (PDF)" into `pdf`, or Cancel.
+void TDemoFormTest::AnswerPrintDialog(const QString& pdf, bool* seen) {
+  Soon([pdf, seen] {
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    if (seen) *seen = dialog != nullptr;
+    QVERIFY(dialog);
+    if (pdf.isEmpty()) return dialog->reject();
+    auto* printers = dialog->findChild<QComboBox*>("printers");
+    auto* fileName = dialog->findChild<QLineEdit*>("filename");
+    QVERIFY(printers && fileName);
+    const int toFile = printers->findText("PDF", Qt::MatchContains);
+    QVERIFY(toFile >= 0);
+    printers->setCurrentIndex(toFile);
+    fileName->setText(pdf);
+    dialog->accept();
+  });
+}
+
 void TDemoFormTest::envelopeToPdf() {
   Import(3);
   const QString pdf = QString::fromStdString(folder_->path()) + "/envelope.pdf";
-  form_->Printer = [pdf] { return std::unique_ptr<common::PrintCanvas>(common::ui::PdfPrintCanvas(pdf)); };
-  Soon([this] {
+  Soon([this, pdf] {
     CloseAtEnd close{form_.get()};
+    // Cancelling the print dialog prints nothing and says nothing was sent.
+    bool seen = false;
+    AnswerPrintDialog(QString(), &seen);
     Click("PrintEnvButn");
+    QVERIFY(seen);
+    QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Right-click mouse or select from menu bar."));
+    QVERIFY(!QFile::exists(pdf));
+    // Through the print dialog into a PDF file.
+    AnswerPrintDialog(pdf, &seen);
+    Click("PrintEnvButn");
+    QVERIFY(seen);
     QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Envelope for Customer 100000 sent to printer."));
+    QVERIFY(prompter_.Texts().empty());
     Click("SpeedButton2");
   });
   form_->exec();
@@ -300,6 +356,49 @@ void TDemoFormTest::envelopeToPdf() {
   const QRegularExpressionMatch size = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+)").match(pages);
   QVERIFY2(size.hasMatch(), qPrintable(pages));
   QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());
+}
+
+// A job that cannot start (QPainter::begin refuses: the file cannot be written) says so, and
+// the status bar does not claim the envelope was sent; "Print Window" fails the same way.
+void TDemoFormTest::failedPrintJobSaysSo() {
+  Import(1);
+  const QString pdf = QString::fromStdString(folder_->path()) + "/no/such/folder/envelope.pdf";
+  form_->Printer = [pdf] { return std::unique_ptr<common::PrintCanvas>(common::ui::PdfPrintCanvas(pdf)); };
+  Soon([this] {
+    CloseAtEnd close{form_.get()};
+    Click("PrintEnvButn");
+    QCOMPARE(prompter_.Texts(), std::vector<std::string>{"Printing failed."});
+    QCOMPARE(prompter_.Shown().back().caption, std::string("Envelope"));
+    QVERIFY(!Child<QLabel>("StatusBar1Panel1")->text().contains("sent to printer"));
+    Child<QAction>("PrintWindow1")->trigger();
+    QCOMPARE(prompter_.Texts().size(), std::size_t(2));
+    QCOMPARE(prompter_.Texts().back(), std::string("Printing failed."));
+    Click("SpeedButton2");
+  });
+  form_->exec();
+  QVERIFY(!QFile::exists(pdf));
+}
+
+// "Print Window" through the print dialog: the window's image on a page of the PDF file.
+void TDemoFormTest::printWindowToPdf() {
+  Import(2);
+  const QString pdf = QString::fromStdString(folder_->path()) + "/window.pdf";
+  Soon([this, pdf] {
+    CloseAtEnd close{form_.get()};
+    bool seen = false;
+    AnswerPrintDialog(pdf, &seen);
+    Child<QAction>("PrintWindow1")->trigger();
+    QVERIFY(seen);
+    QVERIFY(prompter_.Texts().empty());
+    Click("SpeedButton2");
+  });
+  form_->exec();
+  QProcess info;
+  info.start("pdfinfo", {pdf});
+  QVERIFY(info.waitForFinished(20000));
+  const QString out = QString::fromUtf8(info.readAllStandardOutput());
+  QVERIFY2(out.contains(QRegularExpression("Pages:\\s+1\\b")), qPrintable(out));
+  QVERIFY2(out.contains("Customer Manager"), qPrintable(out));
 }
 
 void TDemoFormTest::customerDataWindow() {
@@ -353,6 +452,109 @@ void TDemoFormTest::installedInTheMainWindow() {
   main.RunCommand(shell::CommandId::CustomerManager, false);
   QCOMPARE(title, QString("Customer Manager"));
   QVERIFY(!manager.Model().IsOpen());
+}
+
+// Open, close and open again, in between opening a file block of longer records so that the
+// closed customer handle is recycled for it, and with the window resized so that the list lays
+// out a different number of rows: every showing lists the customers and no engine error appears.
+void TDemoFormTest::reopenedManyTimes() {
+  Import(40);
+  for (int round = 0; round < 5; ++round) {
+    form_->resize(900, 400 + 60 * round);
+    QString row;
+    Soon([&] {
+      CloseAtEnd close{form_.get()};
+      row = CurrentRow();
+      Click("SpeedButton2");
+    });
+    QCOMPARE(form_->exec(), int(QDialog::Rejected));
+    QVERIFY2(row.startsWith("Customer 100000"), qPrintable(QString("round %1: %2").arg(round).arg(row)));
+    QCOMPARE(prompter_.Texts(), std::vector<std::string>{});  // no engine error shown
+    QVERIFY(!form_->Model().IsOpen());
+    QCOMPARE(form_->CustBrowser->KeyNumber(), 65535);  // the list holds no source once the file is closed
+    // The handle the manager closed goes to the company file block (2736-byte records).
+    engine::FileBlockGuard company;
+    engine::OpenFileBlock(company.handle(), records::company::kCompanyFileBlock);
+    QVERIFY(engine::EngineOK);
+  }
+}
+
+// "I am going to create a new, empty customer file for this company." answered Cancel: the
+// manager does not open, no file is made, and the program goes on; OK later creates it.
+void TDemoFormTest::declinedNewFileClosesOnlyTheManager() {
+  bool ended = false;
+  form_->OnUnableToOpen = [&] { ended = true; };
+  prompter_.Answer(PromptAnswer::Cancel);
+  bool shown = false;
+  Soon([&] {
+    shown = form_->isVisible();
+    if (shown) form_->reject();
+  });
+  QCOMPARE(form_->exec(), int(QDialog::Rejected));
+  QCoreApplication::processEvents();  // the guard above runs now, had the window not shown
+  QVERIFY(!shown);
+  QVERIFY(!ended);
+  QCOMPARE(prompter_.Texts(), std::vector<std::string>{"I am going to create a new, empty customer file for this company."});
+  QVERIFY(!std::filesystem::exists("1C.DAT"));
+  QVERIFY(!form_->Model().IsOpen());
+
+  prompter_.Clear();
+  prompter_.Answer(PromptAnswer::OK);
+  Soon([&] {
+    shown = form_->isVisible();
+    form_->reject();
+  });
+  form_->exec();
+  QVERIFY(shown);
+  QVERIFY(!ended);
+  QVERIFY(std::filesystem::exists("1C.DAT"));
+}
+
+// A picker whose search for its customer meets a failing index: the message is shown, nothing
+// is picked and the program goes on; the next opening works. The read that fails is swept from
+// the first read of the index on until the one the search makes is reached.
+void TDemoFormTest::failedPickerSearchPicksNothing() {
+  Import(5);
+  bool ended = false;
+  form_->OnUnableToOpen = [&] { ended = true; };
+  tf::test::FaultFileSystem faults;
+  bool searchFailed = false;
+  for (int nth = 1; nth <= 12 && !searchFailed; ++nth) {
+    faults.Reset();
+    faults.ArmErrno(tf::test::FsCall::Read, EIO, nth, true, "1C.IX");
+    prompter_.Clear();
+    ended = false;
+    bool shown = false;
+    Soon([&] {
+      shown = form_->isVisible();
+      if (shown) form_->reject();
+    });
+    std::optional<common::RecordBuffer> picked;
+    {
+      engine::ScopedFileSystem scoped(faults);
+      picked = form_->PickCustomer("Customer 100002", "102");
+    }
+    QVERIFY(!picked);
+    QVERIFY(!form_->Model().IsOpen());
+    if (prompter_.Texts() == std::vector<std::string>{"Customer Search operation failed"}) {
+      searchFailed = true;
+      QVERIFY(faults.InjectedCount() > 0);
+      QVERIFY(!shown);
+      QVERIFY(!ended);
+    }
+  }
+  QVERIFY2(searchFailed, "no read of the index made the picker's search fail");
+  prompter_.Clear();
+  QString row;
+  Soon([&] {
+    CloseAtEnd close{form_.get()};
+    row = CurrentRow();
+    QTest::keyClick(form_->CustBrowser, Qt::Key_Return);
+  });
+  std::optional<common::RecordBuffer> picked = form_->PickCustomer("Customer 100002", "102");
+  QVERIFY2(row.startsWith("Customer 100002"), qPrintable(row));
+  QVERIFY(picked.has_value());
+  QVERIFY(!ended);
 }
 
 QTEST_MAIN(TDemoFormTest)

@@ -130,6 +130,32 @@ TEST_P(DataFileTest, ScansSkipDeletedSlotsAndEndWithClassOne) {
   CloseFileBlock(h);
 }
 
+// The sized read copies a whole record into a buffer that holds one, and refuses a shorter
+// buffer without touching it: a caller's buffer is never written past its end.
+TEST_P(DataFileTest, SizedReadRefusesABufferShorterThanARecord) {
+  FileBlock* h = WithRecords("SIZED", 3);
+  std::vector<uint8_t> exact(kLength, 0xAA);
+  GetRecord(h, 2, std::span<uint8_t>(exact));
+  ASSERT_TRUE(EngineOK) << EngineStatus;
+  EXPECT_EQ(exact, Get(h, 2));
+
+  std::vector<uint8_t> larger(kLength + 7, 0xAA);
+  GetRecord(h, 2, std::span<uint8_t>(larger));
+  ASSERT_TRUE(EngineOK) << EngineStatus;
+  EXPECT_TRUE(std::equal(exact.begin(), exact.end(), larger.begin()));
+  EXPECT_EQ(larger.back(), 0xAA);  // nothing beyond the record is written
+
+  for (std::size_t shortBy : {std::size_t(1), std::size_t(kLength) - 4, std::size_t(kLength)}) {
+    std::vector<uint8_t> small(std::size_t(kLength) - shortBy, 0xAA);
+    GetRecord(h, 2, std::span<uint8_t>(small));
+    EXPECT_FALSE(EngineOK) << shortBy;
+    EXPECT_EQ(EngineStatus, status::kBufferTooSmall) << shortBy;
+    EXPECT_EQ(EngineErrorClass(), 4) << shortBy;
+    EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](uint8_t b) { return b == 0xAA; })) << shortBy;
+  }
+  CloseFileBlock(h);
+}
+
 TEST_P(DataFileTest, RecordNumbersOutsideTheFileBlockAreRefused) {
   FileBlock* h = WithRecords("RANGE", 3);
   const auto rec = RecordBytes(kLength, "x");

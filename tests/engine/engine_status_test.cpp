@@ -3,6 +3,7 @@
 // block names become file names.
 
 #include <cerrno>
+#include <cstdlib>
 #include <functional>
 
 #include "engine/core/file_names.h"
@@ -15,6 +16,32 @@ namespace {
 
 using test::FaultFileSystem;
 using test::FsCall;
+
+// Starts the engine with its exit handler, leaves a file block open with a record added, and
+// ends the process through exit().
+[[noreturn]] void ExitWithEngineRunning(const std::string& name) {
+  InstallEngineExit();
+  InitEngine(0, kMinPageBuffers);
+  const KeyDescriptor keys[] = {{4, 0}};
+  MakeFileBlock(name, 32, 1, keys);
+  FileBlock* h = nullptr;
+  OpenFileBlock(h, name);
+  std::vector<uint8_t> rec(32, 0);
+  int32_t ref = 0;
+  AddRecord(h, ref, rec.data());
+  std::exit(EngineOK ? 0 : 3);
+}
+
+// A program that ends through exit() while the engine runs (the window that cannot open its
+// file block ends the program that way) ends cleanly instead of crashing in the exit handler. Run in a fresh
+// process, so that the engine's statics are first built after the exit handler is installed,
+// as in the program.
+TEST(EngineLifecycleDeathTest, ExitWithTheEngineRunningEndsCleanly) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  TempFolder dir;
+  const std::string name = dir / "EXIT";
+  EXPECT_EXIT(ExitWithEngineRunning(name), ::testing::ExitedWithCode(0), "");
+}
 
 TEST(EngineLifecycle, EveryOperationBeforeInitEngineFails) {
   EngineReady();

@@ -16,6 +16,7 @@ namespace tf::invoicing {
 namespace {
 
 using Terms = std::vector<std::string>;
+using common::PromptAnswer;
 
 class TermEditModelTest : public testing::TermsFolderTest {
  protected:
@@ -128,12 +129,27 @@ TEST_F(TermEditModelTest, AClickAbandonsAnEditSoOkCannotChangeAnotherTerm) {
 TEST_F(TermEditModelTest, DeleteRemovesTheSelectedTermButNeverTheLast) {
   ShowWith("Alpha\r\nBeta\r\nGamma\r\n");
   model_.Click(1);
+  // Asked first; No keeps the term.
+  prompter_.Answer(PromptAnswer::No);
+  model_.Delete(prompter_);
+  EXPECT_EQ(model_.Terms(), (Terms{"Alpha", "Beta", "Gamma"}));
+  EXPECT_EQ(model_.Selected(), 1);
+  ASSERT_EQ(prompter_.Shown().size(), 1u);
+  EXPECT_EQ(prompter_.Shown()[0].text, "Are you sure you want to delete this payment term?");
+  EXPECT_EQ(prompter_.Shown()[0].caption, "Delete Payment Term");
+  EXPECT_EQ(prompter_.Shown()[0].buttons, common::PromptButtons::YesNo);
+  EXPECT_EQ(prompter_.Shown()[0].defaultAnswer, PromptAnswer::No);
+  prompter_.Clear();
+
+  prompter_.Answer(PromptAnswer::Yes);
   model_.Delete(prompter_);
   EXPECT_EQ(model_.Terms(), (Terms{"Alpha", "Gamma"}));
   EXPECT_EQ(model_.Selected(), 0);
+  prompter_.Answer(PromptAnswer::Yes);
   model_.Delete(prompter_);
   EXPECT_EQ(model_.Terms(), (Terms{"Gamma"}));
-  EXPECT_TRUE(prompter_.Shown().empty());
+  EXPECT_EQ(prompter_.Unanswered(), 0u);
+  prompter_.Clear();
 
   model_.Delete(prompter_);
   EXPECT_EQ(model_.Terms(), (Terms{"Gamma"}));
@@ -146,6 +162,7 @@ TEST_F(TermEditModelTest, OnlyCloseWritesTheListSortedWithCrLf) {
   ShowWith("Net 60 Days\nNet 30 Days\n");
   model_.Add();
   ASSERT_TRUE(model_.Ok("Net 45 Days", prompter_));
+  prompter_.Answer(PromptAnswer::Yes);
   model_.Delete(prompter_);  // Net 30 Days, the first
   EXPECT_EQ(FileText(), "Net 60 Days\nNet 30 Days\n");
 

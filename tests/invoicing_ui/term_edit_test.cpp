@@ -75,10 +75,31 @@ void TTermEditTest::addEditDeleteAndClose() {
     QCOMPARE(prompter_.Texts().back(), std::string("You do not have any text entered."));
     QCOMPARE(prompter_.Shown().back().caption, std::string("Invalid Payment Term"));
     QTest::keyClicks(dlg_->Edit1, "Net 45 Days");
-    Press(dlg_->Button4);
+    QTest::keyClick(dlg_->Edit1, Qt::Key_Return);  // Enter in the box is "Ok"
+    QVERIFY(dlg_->isVisible());
     QCOMPARE(Items(), QStringList({"net 30 days", "Net 45 Days", "Net 60 Days"}));
     QVERIFY(!dlg_->Edit1->isEnabled() && !dlg_->Button4->isEnabled());
     QCOMPARE(dlg_->Label1->text(), QString());
+
+    // The keyboard moves the term Edit and Delete act on, as a click does.
+    QCOMPARE(dlg_->ListBox1->currentRow(), 0);
+    dlg_->ListBox1->setFocus();
+    QTest::keyClick(dlg_->ListBox1, Qt::Key_Down);
+    QCOMPARE(dlg_->ListBox1->currentRow(), 1);
+    QCOMPARE(dlg_->Model().Selected(), 1);
+    Press(dlg_->Button1);
+    QCOMPARE(dlg_->Edit1->text(), QString("Net 45 Days"));
+    QTest::keyClick(dlg_->ListBox1, Qt::Key_Up);  // moving abandons the edit
+    QVERIFY(!dlg_->Button4->isEnabled());
+    QCOMPARE(dlg_->Model().Selected(), 0);
+    // A delete asks first; No keeps the term.
+    QTest::keyClick(dlg_->ListBox1, Qt::Key_End);
+    prompter_.Answer(common::PromptAnswer::No);
+    Press(dlg_->Button2);
+    QCOMPARE(prompter_.Texts().back(), std::string("Are you sure you want to delete this payment term?"));
+    QCOMPARE(Items(), QStringList({"net 30 days", "Net 45 Days", "Net 60 Days"}));
+    QTest::keyClick(dlg_->ListBox1, Qt::Key_Home);
+    QCOMPARE(dlg_->Model().Selected(), 0);
 
     // Edit, then a click on another term abandons it.
     Press(dlg_->Button1);
@@ -98,8 +119,11 @@ void TTermEditTest::addEditDeleteAndClose() {
     QCOMPARE(Items(), QStringList({"net 30 days", "Net 45 Days", QString(35, 'x')}));
 
     // Delete down to one term, which stays.
+    prompter_.Answer(common::PromptAnswer::Yes);
     Press(dlg_->Button2);
+    prompter_.Answer(common::PromptAnswer::Yes);
     Press(dlg_->Button2);
+    QCOMPARE(prompter_.Unanswered(), std::size_t(0));
     QCOMPARE(Items(), QStringList({QString(35, 'x')}));
     Press(dlg_->Button2);
     QCOMPARE(prompter_.Texts().back(), std::string("You must have at least on payment term."));
@@ -118,7 +142,9 @@ void TTermEditTest::missingFileStartsWithTheUsualTermsAndFrameCloseWritesNothing
     QCOMPARE(Items().size(), 9);
     QCOMPARE(Items().front(), QString("1% 10 Net 30"));
     QCOMPARE(Items().back(), QString("Net 30 Days"));
+    prompter_.Answer(common::PromptAnswer::Yes);
     Press(dlg_->Button2);
+    QCOMPARE(Items().size(), 8);
     dlg_->reject();  // the window frame
   });
   dlg_->exec();

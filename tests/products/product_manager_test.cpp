@@ -154,8 +154,16 @@ TEST_P(ProductManagerTest, WindowTexts) {
   SetCompany(company::kCompanyNumber, "12345");
   ShowWith({{.code = "W1", .description = " Widget ", .price = "1234.5", .setupDate = "03/01/2026"}});
   // The company's name holds at most 35 characters; a longer one is cut at 39 with " - #".
-  EXPECT_EQ(CompanyCaption(std::string(40, 'N'), "12345"), std::string(39, 'N') + "12345");
   EXPECT_EQ(manager.CompanyCaption(), std::string(35, 'N') + " - #12345");
+  EXPECT_EQ(manager.CompanyCaption().size(), 44u);  // the widest name and number just fit
+  // Until the company has a name every window shows the setup text in its place.
+  for (const char* name : {"", " ", " X "}) {
+    SetCompany(company::kCompanyName, name);
+    EXPECT_EQ(manager.CompanyCaption(), "Please Setup Your Company. - #12345") << '"' << name << '"';
+    EXPECT_EQ(manager.CompanyName(), "Please Setup Your Company.");
+  }
+  SetCompany(company::kCompanyName, "Al");
+  EXPECT_EQ(manager.CompanyCaption(), "Al - #12345");
   EXPECT_EQ(manager.Title(), "Product Manager");
   EXPECT_EQ(manager.ListHeader(),
             common::PadRight("Code       Description                       Sales Price Setup Date", 128));

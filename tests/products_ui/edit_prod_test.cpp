@@ -31,6 +31,7 @@
 #include "records/product_file.h"
 #include "records/record_file.h"
 #include "shell/ui/main_form.h"
+#include "tests/support/company_file.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
 #include "tests/support/status_sinks.h"
@@ -62,6 +63,7 @@ class TEditProdTest : public QObject {
   void managerDrivenByControlNames();
   void installedInTheMainWindow();
   void pickingForInvoiceEntry();
+  void reopenedManyTimes();
 
  private:
   // Runs `step` inside the next modal loop, once it has started.
@@ -70,6 +72,8 @@ class TEditProdTest : public QObject {
   void FillEditor(const QString& code, const QString& description, const QString& price = "");
   QString CurrentRow() const;
   QString Panel() const;
+  // Products P100, P101 ... ("Item 0", "Item 1" ...), `count` of them, in a new product file.
+  void AddProducts(int count);
 
   std::unique_ptr<tf::test::EngineWorkFolder> folder_;
   records::CompanyBook book_;
@@ -118,6 +122,20 @@ QString TEditProdTest::CurrentRow() const {
   return QString::fromLatin1(model.Row(model.CurrentRow()).Row.c_str()).trimmed();
 }
 
+void TEditProdTest::AddProducts(int count) {
+  engine::FileBlockGuard block;
+  prompter_.Answer(common::PromptAnswer::OK);
+  QVERIFY(records::product::OpenProductFile(block.handle(), "1", prompter_, status_));
+  for (int k = 0; k < count; ++k) {
+    common::RecordBuffer r(records::product::kProductRecordLength);
+    common::WriteText(r, records::product::kProductCode, "P" + std::to_string(100 + k));
+    common::WriteText(r, records::product::kProductDescription, "Item " + std::to_string(k));
+    std::int32_t ref = 0;
+    QVERIFY(records::AddKeyedRecord(block.get(), records::product::ProductFileKind(), r, ref, prompter_));
+  }
+  prompter_.Clear();
+}
+
 QString TEditProdTest::Panel() const { return form_->findChild<QLabel*>("StatusBar1Panel0")->text(); }
 
 void TEditProdTest::managerDrivenByControlNames() {
@@ -154,7 +172,32 @@ void TEditProdTest::managerDrivenByControlNames() {
     click("EditInvoice");
     QVERIFY(CurrentRow().startsWith("a200       Zebra"));
 
+    // By keyboard alone: Enter in the text finds, the arrows highlight a result, Enter picks it.
+    Soon([this] {
+      auto& box = form_->FindBox();
+      auto* list = box.findChild<QTreeWidget*>("ListView1");
+      QTest::keyClicks(box.findChild<QLineEdit*>("FindText"), "0");
+      QTest::keyClick(box.findChild<QLineEdit*>("FindText"), Qt::Key_Return);
+      QVERIFY(box.isVisible());
+      QVERIFY(list->topLevelItemCount() >= 1);
+      list->setFocus();
+      if (!list->currentItem()) QTest::keyClick(list, Qt::Key_Down);
+      int anchor = -1;
+      for (int k = 0; k < list->topLevelItemCount(); ++k)
+        if (list->topLevelItem(k)->text(0).startsWith("W100")) anchor = k;
+      QVERIFY(anchor >= 0);
+      while (list->indexOfTopLevelItem(list->currentItem()) < anchor) QTest::keyClick(list, Qt::Key_Down);
+      while (list->indexOfTopLevelItem(list->currentItem()) > anchor) QTest::keyClick(list, Qt::Key_Up);
+      QTest::keyClick(list, Qt::Key_Return);
+      QVERIFY(!box.isVisible());
+      if (box.isVisible()) box.reject();
+    });
+    click("SpeedButton1");
+    QVERIFY(CurrentRow().startsWith("W100"));
+
     // Find by code in description order, through the find window in product mode.
+    form_->ProdBrowser->GoToKey(std::string(30, '\xFF'), 0);  // the last product
+    QVERIFY(!CurrentRow().startsWith("W100"));
     Soon([this] {
       auto& box = form_->FindBox();
       QCOMPARE(box.windowTitle(), QString("Find Product"));
@@ -253,19 +296,7 @@ void TEditProdTest::installedInTheMainWindow() {
 // Invoice entry: the window opens in picker mode on the line's code; Enter picks; closing
 // without a pick gives nothing.
 void TEditProdTest::pickingForInvoiceEntry() {
-  {
-    engine::FileBlockGuard block;
-    prompter_.Answer(common::PromptAnswer::OK);
-    QVERIFY(records::product::OpenProductFile(block.handle(), "1", prompter_, status_));
-    for (int k = 0; k < 30; ++k) {
-      common::RecordBuffer r(records::product::kProductRecordLength);
-      common::WriteText(r, records::product::kProductCode, "P" + std::to_string(100 + k));
-      common::WriteText(r, records::product::kProductDescription, "Item " + std::to_string(k));
-      std::int32_t ref = 0;
-      QVERIFY(records::AddKeyedRecord(block.get(), records::product::ProductFileKind(), r, ref, prompter_));
-    }
-    prompter_.Clear();
-  }
+  AddProducts(30);
   QString row;
   Soon([&] {
     row = CurrentRow();
@@ -282,6 +313,36 @@ void TEditProdTest::pickingForInvoiceEntry() {
   Soon([&] { form_->findChild<QToolButton*>("SpeedButton2")->click(); });
   QVERIFY(!form_->PickProduct("P100", "").has_value());
   QVERIFY(prompter_.Shown().empty());
+}
+
+// Open, close and open again, with the closed product handle recycled for the company file
+// block (longer records) in between and the window resized each time: every showing lists the
+// products and no engine error appears.
+void TEditProdTest::reopenedManyTimes() {
+  AddProducts(40);
+  {
+    common::RecordBuffer co(records::company::kCompanyRecordLength);
+    common::WriteText(co, company::kCompanyNumber, "1");
+    QVERIFY(tf::test::MakeCompanyFile(co));
+  }
+  for (int round = 0; round < 5; ++round) {
+    form_->resize(800, 380 + 50 * round);
+    QString row;
+    Soon([&] {
+      row = CurrentRow();
+      QTest::keyClick(form_->ProdBrowser, Qt::Key_Down);
+      QTest::keyClick(form_->ProdBrowser, Qt::Key_Down);
+      form_->reject();
+    });
+    QCOMPARE(form_->exec(), int(QDialog::Rejected));
+    QVERIFY2(row.startsWith("P1") && row.contains("Item "), qPrintable(QString("round %1: %2").arg(round).arg(row)));
+    QCOMPARE(prompter_.Texts(), std::vector<std::string>{});  // no engine error shown
+    QVERIFY(!form_->Model().IsOpen());
+    QCOMPARE(form_->ProdBrowser->KeyNumber(), 65535);  // the list holds no source once the file is closed
+    engine::FileBlockGuard company;
+    engine::OpenFileBlock(company.handle(), records::company::kCompanyFileBlock);
+    QVERIFY(engine::EngineOK);
+  }
 }
 
 QTEST_MAIN(TEditProdTest)

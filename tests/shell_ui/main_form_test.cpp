@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +75,17 @@ class MainFormTest : public QObject {
     QCOMPARE(Find<QToolButton>("SpeedButton1")->parentWidget(), form_->Panel2);
     QCOMPARE(Find<QToolButton>("AgeChartBtn")->parentWidget(), form_->Panel2);
     QCOMPARE(Find<QToolButton>("EMHlp")->parentWidget(), form_->SelOut);
+  }
+
+  // The window covers the desktop's work area whatever its size: a large screen is not left
+  // mostly empty, a small one is not overrun.
+  void PlacedOnTheWholeWorkArea() {
+    for (const QRect work : {QRect(0, 32, 1920, 1048), QRect(0, 0, 1024, 700), QRect(60, 0, 2500, 1400)}) {
+      form_->PlaceOn(work);
+      QCOMPARE(form_->frameGeometry(), work);
+    }
+    form_->PlaceOnWorkArea();
+    QCOMPARE(form_->frameGeometry(), form_->screen()->availableGeometry());
   }
 
   void MenusInOrder() {
