@@ -69,11 +69,21 @@ bool OpenForExport(CommandContext& c, const std::string& name, const records::Re
   return false;
 }
 
-int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, ImportFile& file) {
+void ReportExportFailure(CommandContext& c, const std::string& name, const char* what) {
+  if (EngineStatus == 0)
+    c.err << "tallyfold-cli: the index of " << name << " does not list every " << what
+          << " the file holds, so nothing was exported; rebuild " << name << " and export again\n";
+  else
+    c.err << "tallyfold-cli: " << name << " could not be read to the end of its index (status " << EngineStatus
+          << "), so nothing was exported; check the folder and rebuild " << name << " if it is damaged\n";
+}
+
+int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total, ImportFile& file) {
   file.Discard();
   for (const common::CsvError& e : errors) c.err << "line " << e.line << ": " << e.text << "\n";
-  c.err << "tallyfold-cli: nothing was imported: " << errors.size() << " problem" << (errors.size() == 1 ? "" : "s")
-        << "\n";
+  c.err << "tallyfold-cli: nothing was imported: " << total << " problem" << (total == 1 ? "" : "s");
+  if (total > errors.size()) c.err << " (the first " << errors.size() << " are listed)";
+  c.err << "\n";
   return kExitProblems;
 }
 
