@@ -185,6 +185,14 @@ bool ExportCustomers(engine::FileBlock* handle, std::string& out) {
        engine::NextKey(handle, records::customer::kKeyByName, ref, key)) {
     engine::GetRecord(handle, ref, record.data());
     if (!engine::EngineOK) return false;
+    // An entry pointing at the wrong record (a damaged index) would export one customer twice
+    // and leave another out: each record must be live and carry the key that led to it.
+    if (common::ReadInt32(record, common::Int32Field{0}) != 0 ||
+        records::customer::CustomerKey(record, records::customer::kKeyByName) != key) {
+      engine::EngineOK = false;
+      engine::EngineStatus = 0;
+      return false;
+    }
     std::vector<std::string> fields;
     for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields())
       fields.push_back(common::ReadText(record, f.text));

@@ -116,6 +116,14 @@ bool ExportProducts(engine::FileBlock* file, std::string& out) {
   for (engine::NextKey(file, records::product::kKeyByCode, ref, key); engine::EngineOK; engine::NextKey(file, records::product::kKeyByCode, ref, key)) {
     engine::GetRecord(file, ref, record.data());
     if (!engine::EngineOK) return false;
+    // An entry pointing at the wrong record (a damaged index) would export one product twice
+    // and leave another out: each record must be live and carry the key that led to it.
+    if (common::ReadInt32(record, common::Int32Field{0}) != 0 ||
+        records::product::ProductKey(record, records::product::kKeyByCode) != key) {
+      engine::EngineOK = false;
+      engine::EngineStatus = 0;
+      return false;
+    }
     out += common::CsvLine(records::product::ProductFieldValues(record));
     ++rows;
   }

@@ -62,7 +62,7 @@ int ImportCustomers(CommandContext& c, const std::string& number, std::istream& 
 int ExportCustomers(CommandContext& c, const std::string& number, std::string& csv) {
   const std::string name = records::customer::CustomerFileName(number);
   engine::FileBlockGuard file;
-  if (!OpenForExport(c, name, records::customer::CustomerFileKind(), "customer file", file)) return kExitUsage;
+  if (int opened = OpenForExport(c, name, records::customer::CustomerFileKind(), "customer file", file)) return opened;
   if (!customers::ExportCustomers(file.get(), csv)) {
     ReportExportFailure(c, name, "customer");
     return kExitProblems;

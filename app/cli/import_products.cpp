@@ -41,7 +41,7 @@ int ImportProducts(CommandContext& c, const std::string& number, std::istream& c
 int ExportProducts(CommandContext& c, const std::string& number, std::string& csv) {
   const std::string name = records::product::ProductFileName(number);
   engine::FileBlockGuard file;
-  if (!OpenForExport(c, name, records::product::ProductFileKind(), "product file", file)) return kExitUsage;
+  if (int opened = OpenForExport(c, name, records::product::ProductFileKind(), "product file", file)) return opened;
   if (!products::ExportProducts(file.get(), csv)) {
     ReportExportFailure(c, name, "product");
     return kExitProblems;

@@ -84,9 +84,11 @@ class ImportFile {
   std::string name_;
 };
 
-// Opens the company file block an export reads. False, reported, when it cannot be opened.
-bool OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
-                   engine::FileBlockGuard& block);
+// Opens the company file block an export reads: kExitOk, or reported, kExitUsage when it does
+// not exist and kExitProblems when it is there but cannot be read (damaged, in use): nothing is
+// exported then.
+int OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
+                  engine::FileBlockGuard& block);
 
 // Reports that `name` could not be read to its end, so nothing was exported; `what` names its
 // records ("customer").
