@@ -146,12 +146,14 @@ Outcome ProductEditor::Ok() {
     focus_ = ProductControl::PNum;
     return Outcome::Failed(*taken, "Product Code", common::PromptIcon::Exclamation);
   }
-  // A price that is no amount is refused: storing "0.00" in its place would lose it unseen.
+  // A price that is no amount is refused: storing "0.00" in its place would lose it unseen. A
+  // stored price left as it was is kept to the byte.
+  const bool priceAsStored = mode_ == Mode::Edit && form_.price == common::ReadText(oldImage_, product::kSalesPrice);
   if (!StoredPrice(form_.price)) {
     focus_ = ProductControl::PSell;
     return Outcome::Failed(std::string(kBadPriceText), std::string(kBadPriceCaption), common::PromptIcon::Exclamation);
   }
-  form_.price = *StoredPrice(form_.price);
+  if (!priceAsStored) form_.price = *StoredPrice(form_.price);
   const common::RecordBuffer image = Image();
   if (Outcome saved = save_ ? save_(image) : Outcome::Done(); saved.IsFailed()) {
     focus_ = ProductControl::PNum;
@@ -176,7 +178,9 @@ common::RecordBuffer ProductEditor::Image() const {
   } else {
     common::WriteText(record, product::kProductNotes, form_.notes);
   }
-  common::WriteText(record, product::kSalesPrice, StoredPrice(form_.price).value_or(form_.price));
+  const bool priceAsStored = mode_ == Mode::Edit && form_.price == common::ReadText(oldImage_, product::kSalesPrice);
+  common::WriteText(record, product::kSalesPrice,
+                    priceAsStored ? form_.price : StoredPrice(form_.price).value_or(form_.price));
   if (mode_ == Mode::Add) {
     common::WriteText(record, product::kSetupDate, today_);
   } else {

@@ -11,7 +11,6 @@
 
 namespace tf::customers::ui {
 
-using common::ui::FromQString;
 using common::ui::ToQString;
 
 namespace {
@@ -133,19 +132,23 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
     connect(Bill(k), &QLineEdit::textChanged, this, [this, k](const QString& text) {
       if (filling_ || !editor_) return;
       editor_->SetAutoCopy(CheckBox1->isChecked());
-      editor_->SetBilling(k, FromQString(text));
-      if (CheckBox1->isChecked()) Ship(k)->setText(ToQString(editor_->Form().ship[k]));
+      SetTyped(editor_->Form(), CustomerControl(int(CustomerControl::CAdd1Edit) + k), text.toStdString());
+      editor_->SetBilling(k, editor_->Form().bill[k]);
+      // The shipping box gets the text as typed: a character "&Ok" will refuse stays visible.
+      if (CheckBox1->isChecked()) Ship(k)->setText(text);
     });
   }
+  // Only the shipping boxes change: refilling every box from the stored form would drop a
+  // typed character that "&Ok" has not refused yet.
   connect(Button1, &QPushButton::clicked, this, [this] {
     CollectIntoModel();
     editor_->CopyBillingToShipping();
-    FillFromModel();
+    for (int k = 0; k < 4; ++k) Ship(k)->setText(Bill(k)->text());
   });
   connect(Button2, &QPushButton::clicked, this, [this] {
     CollectIntoModel();
     editor_->ClearShipping();
-    FillFromModel();
+    for (int k = 0; k < 4; ++k) Ship(k)->clear();
   });
   connect(CName, &QLineEdit::editingFinished, this, &TEditDlg::CNameExit);
   connect(OKBtn, &QPushButton::clicked, this, &TEditDlg::OKBtnClick);

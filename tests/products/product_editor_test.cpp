@@ -160,6 +160,14 @@ TEST_P(ProductEditorTest, OpeningAndSavingAProductChangesNoneOfItsNotes) {
   editor.Form().notes = common::StoredLineBreaks(notes);
   EXPECT_TRUE(Ok(editor)) << prompter.Texts().back();
   EXPECT_EQ(common::ReadText(editor.Record(), kProductNotes), notes);
+  // A price stored with blanks around it stays as stored when it is not touched.
+  common::WriteText(record, kSalesPrice, " 7.5 ");
+  editor.BeginEdit(products_, Keep(), record, ref, "01/02/2026");
+  EXPECT_TRUE(Ok(editor));
+  EXPECT_EQ(common::ReadText(editor.Record(), kSalesPrice), " 7.5 ");
+  editor.Form().price = " 7,500 ";
+  EXPECT_TRUE(Ok(editor));
+  EXPECT_EQ(common::ReadText(editor.Record(), kSalesPrice), "7500");
 }
 
 TEST_P(ProductEditorTest, ARefusedSaveKeepsTheEditorOpenOnTheCode) {
