@@ -22,21 +22,35 @@ bool RunsAsFormula(std::string_view field) {
 
 }  // namespace
 
-CsvReader::CsvReader(std::istream& in, std::size_t maxRecordBytes)
-    : in_(in), buffer_(in.rdbuf()), maxRecordBytes_(maxRecordBytes) {}
+CsvReader::CsvReader(std::istream& in, std::size_t maxRecordBytes) : in_(in), maxRecordBytes_(maxRecordBytes) {}
 
-int CsvReader::Peek() { return buffer_ ? buffer_->sgetc() : kEnd; }
-int CsvReader::Take() { return buffer_ ? buffer_->sbumpc() : kEnd; }
+int CsvReader::PeekAt(std::size_t k) {
+  while (pos_ + k >= chunk_.size()) {
+    if (ended_) return kEnd;
+    chunk_.erase(0, pos_);
+    pos_ = 0;
+    char buffer[1 << 16];
+    in_.read(buffer, sizeof buffer);
+    const std::streamsize got = in_.gcount();
+    if (got > 0) chunk_.append(buffer, std::size_t(got));
+    if (!in_) {
+      ended_ = true;
+      readFailed_ = in_.bad();
+    }
+  }
+  return static_cast<unsigned char>(chunk_[pos_ + k]);
+}
 
+int CsvReader::Take() {
+  const int c = Peek();
+  if (c != kEnd) ++pos_;
+  return c;
+}
+
+// A CR ends a line only before an LF; a lone CR is text.
 bool CsvReader::AtLineEnd() {
   const int c = Peek();
-  if (c == '\n') return true;
-  if (c != '\r') return false;
-  // A CR ends the line only before an LF; look one further without losing the CR.
-  Take();
-  const bool lf = Peek() == '\n';
-  buffer_->sungetc();
-  return lf;
+  return c == '\n' || (c == '\r' && PeekAt(1) == '\n');
 }
 
 void CsvReader::SkipLineEnd() {
@@ -53,20 +67,14 @@ bool CsvReader::Next(CsvRecord& record) {
   if (error_) return false;
   if (!started_) {
     started_ = true;
-    // A byte-order mark is skipped; anything else that starts with its first byte is kept.
-    if (Peek() == 0xEF) {
-      Take();
-      if (Peek() == 0xBB) {
-        Take();
-        if (Peek() == 0xBF) Take();
-        else return Fail(1, "the file starts with a broken byte-order mark");
-      } else {
-        buffer_->sungetc();
-      }
-    }
+    // A byte-order mark is skipped.
+    if (Peek() == 0xEF && PeekAt(1) == 0xBB && PeekAt(2) == 0xBF) pos_ += 3;
   }
   while (AtLineEnd()) SkipLineEnd();  // empty lines
-  if (Peek() == kEnd) return false;
+  if (Peek() == kEnd) {
+    if (readFailed_) return Fail(line_, "the file could not be read to its end");
+    return false;
+  }
   record.line = line_;
   record.fields.clear();
   std::size_t bytes = 0;
@@ -111,7 +119,7 @@ bool CsvReader::Next(CsvRecord& record) {
     if (Peek() != kEnd) SkipLineEnd();
     break;
   }
-  if (in_.bad()) return Fail(record.line, "the file could not be read to its end");
+  if (readFailed_) return Fail(record.line, "the file could not be read to its end");
   return true;
 }
 

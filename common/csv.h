@@ -54,14 +54,19 @@ class CsvReader {
   const std::optional<CsvError>& error() const { return error_; }
 
  private:
-  int Peek();
+  // The character k places ahead, or the end; reads the stream in chunks as needed.
+  int PeekAt(std::size_t k);
+  int Peek() { return PeekAt(0); }
   int Take();
   bool AtLineEnd();
   void SkipLineEnd();
   bool Fail(std::size_t line, std::string text);
 
   std::istream& in_;
-  std::streambuf* buffer_;
+  std::string chunk_;  // what was read and not taken yet, from pos_
+  std::size_t pos_ = 0;
+  bool ended_ = false;
+  bool readFailed_ = false;
   std::size_t maxRecordBytes_;
   std::size_t line_ = 1;
   bool started_ = false;

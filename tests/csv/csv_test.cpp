@@ -150,6 +150,24 @@ TEST(Csv, AStreamIsReadOneRecordAtATimeAndAnEndlessRecordStopsTheReading) {
   CsvReader endlessQuote(quoted, 4096);
   EXPECT_FALSE(endlessQuote.Next(record));
   EXPECT_TRUE(endlessQuote.error().has_value());
+  // Records that straddle the reader's 64 KiB chunks, with a lone CR (text) and a CR LF (a line
+  // end) falling on the boundary.
+  for (std::size_t shift : {0u, 1u, 2u}) {
+    const std::string big(65536 - 2 - shift, 'x');
+    std::istringstream chunked("a\n" + big + "\rb\r\nc,\"q\r\nr\"\r\n");
+    CsvReader across(chunked);
+    ASSERT_TRUE(across.Next(record));
+    ASSERT_TRUE(across.Next(record)) << shift;
+    EXPECT_EQ(record.fields, (std::vector<std::string>{big + "\rb"})) << shift;
+    ASSERT_TRUE(across.Next(record)) << shift;
+    EXPECT_EQ(record.fields, (std::vector<std::string>{"c", "q\r\nr"})) << shift;
+    EXPECT_EQ(record.line, 3u);
+    EXPECT_FALSE(across.Next(record));
+    EXPECT_FALSE(across.error().has_value());
+  }
+  // A first byte that only begins a byte-order mark is kept.
+  std::vector<CsvError> bom;
+  EXPECT_EQ(ParseCsv("\xEF\xBB,x\n", bom)[0].fields[0], "\xEF\xBB");
   // A lone CR is text, not a line end.
   std::vector<CsvError> none;
   auto records = ParseCsv("a\rb,c\r\n", none);
