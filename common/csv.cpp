@@ -199,40 +199,40 @@ CsvTableReader::CsvTableReader(std::istream& in, std::vector<std::string> knownN
 
 bool CsvTableReader::Next(CsvNamedRow& row, std::vector<CsvError>& errors) {
   CsvRecord record;
-  while (!ended_) {
-    if (!reader_.Next(record)) {
-      ended_ = true;
-      if (reader_.error()) errors.push_back(*reader_.error());
-      return false;
-    }
-    if (record.fields.size() != headerFields_) {
-      errors.push_back({record.line, "has " + std::to_string(record.fields.size()) +
-                                         " fields where the header names " + std::to_string(headerFields_)});
-      continue;
-    }
-    row.line = record.line;
-    row.values.assign(knownNames_.size(), std::nullopt);
-    bool ok = true;
-    for (std::size_t k = 0; k < record.fields.size() && ok; ++k) {
-      if (columnOf_[k] < 0) continue;
-      const std::string& name = knownNames_[std::size_t(columnOf_[k])];
-      Latin1Conversion value = ConvertToLatin1(record.fields[k]);
-      if (value.badOffset) {
-        char byte[8];
-        std::snprintf(byte, sizeof byte, "0x%02X", unsigned(static_cast<unsigned char>(record.fields[k][*value.badOffset])));
-        errors.push_back({record.line, name + ": the byte " + byte +
-                                           " is not UTF-8 text (save the file as UTF-8 and import it again)"});
-        ok = false;
-      } else if (value.unstorable) {
-        errors.push_back({record.line, UnstorableCharacterText(name, *value.unstorable)});
-        ok = false;
-      } else {
-        row.values[std::size_t(columnOf_[k])] = CsvUnescaped(value.latin1);
-      }
-    }
-    if (ok) return true;
+  if (ended_) return false;
+  if (!reader_.Next(record)) {
+    ended_ = true;
+    if (reader_.error()) errors.push_back(*reader_.error());
+    return false;
   }
-  return false;
+  row.line = record.line;
+  row.values.clear();
+  if (record.fields.size() != headerFields_) {
+    errors.push_back({record.line, "has " + std::to_string(record.fields.size()) +
+                                       " fields where the header names " + std::to_string(headerFields_)});
+    return true;
+  }
+  row.values.assign(knownNames_.size(), std::nullopt);
+  bool ok = true;
+  for (std::size_t k = 0; k < record.fields.size() && ok; ++k) {
+    if (columnOf_[k] < 0) continue;
+    const std::string& name = knownNames_[std::size_t(columnOf_[k])];
+    Latin1Conversion value = ConvertToLatin1(record.fields[k]);
+    if (value.badOffset) {
+      char byte[8];
+      std::snprintf(byte, sizeof byte, "0x%02X", unsigned(static_cast<unsigned char>(record.fields[k][*value.badOffset])));
+      errors.push_back({record.line, name + ": the byte " + byte +
+                                         " is not UTF-8 text (save the file as UTF-8 and import it again)"});
+      ok = false;
+    } else if (value.unstorable) {
+      errors.push_back({record.line, UnstorableCharacterText(name, *value.unstorable)});
+      ok = false;
+    } else {
+      row.values[std::size_t(columnOf_[k])] = CsvUnescaped(value.latin1);
+    }
+  }
+  if (!ok) row.values.clear();
+  return true;
 }
 
 CsvTable ReadCsvTable(std::string_view text, const std::vector<std::string>& knownNames,
@@ -243,7 +243,8 @@ CsvTable ReadCsvTable(std::string_view text, const std::vector<std::string>& kno
   table.errors = reader.headerErrors();
   table.headerOk = reader.headerOk();
   CsvNamedRow row;
-  while (reader.Next(row, table.errors)) table.rows.push_back(row);
+  while (reader.Next(row, table.errors))
+    if (!row.Refused()) table.rows.push_back(row);
   std::stable_sort(table.errors.begin(), table.errors.end(),
                    [](const CsvError& a, const CsvError& b) { return a.line < b.line; });
   return table;

@@ -90,7 +90,8 @@ std::string CsvUnescaped(std::string_view field);
 // error of its line.
 struct CsvNamedRow {
   std::size_t line = 0;
-  std::vector<std::optional<std::string>> values;  // indexed like `knownNames`
+  std::vector<std::optional<std::string>> values;  // indexed like `knownNames`; empty: refused
+  bool Refused() const { return values.empty(); }
 };
 
 // A table read row by row from a stream.
@@ -100,8 +101,10 @@ class CsvTableReader {
   // The header's problems (and a missing header); empty when it names every column rightly.
   const std::vector<CsvError>& headerErrors() const { return headerErrors_; }
   bool headerOk() const { return headerErrors_.empty(); }
-  // The next good row; the problems of rows passed over on the way are added to `errors`. False
-  // at the end, or at a problem that ends the reading (added to `errors` too).
+  // The next row: true with its values, or true with no values (row.Refused()) when the row
+  // has a problem, which is added to `errors`; one row at a time either way, so a caller that
+  // keeps only some problems holds no more. False at the end, or at a problem that ends the
+  // reading (added to `errors` too).
   bool Next(CsvNamedRow& row, std::vector<CsvError>& errors);
 
  private:

@@ -139,6 +139,7 @@ CustomerImport ImportCustomerRows(engine::FileBlock* stage, std::istream& csv, c
   while (reader.Next(row, passedOver)) {
     for (CsvError& e : passedOver) Report(result, std::move(e));
     passedOver.clear();
+    if (row.Refused()) continue;
     const RowValues values(row);
     CustomerForm form;
     common::RecordBuffer record(records::customer::kCustomerRecordLength);

@@ -78,6 +78,7 @@ ProductImport ImportProductRows(engine::FileBlock* stage, std::istream& csv, std
   while (reader.Next(row, passedOver)) {
     for (common::CsvError& e : passedOver) Report(result, std::move(e));
     passedOver.clear();
+    if (row.Refused()) continue;
     common::RecordBuffer record(records::product::kProductRecordLength);
     std::optional<std::string> problem = RowToRecord(row, today, dateFormat, record);
     if (!problem) {

@@ -133,7 +133,11 @@ TEST(Csv, AStreamIsReadOneRecordAtATimeAndAnEndlessRecordStopsTheReading) {
   std::vector<CsvError> errors;
   CsvNamedRow row;
   std::vector<std::string> names;
-  while (reader.Next(row, errors)) names.push_back(*row.values[0] + "@" + std::to_string(row.line));
+  while (reader.Next(row, errors)) {
+    // A refused row comes back on its own, with its problem, so no caller holds a file's worth.
+    EXPECT_EQ(row.Refused(), errors.size() == 1 && errors.back().line == row.line);
+    if (!row.Refused()) names.push_back(*row.values[0] + "@" + std::to_string(row.line));
+  }
   EXPECT_EQ(names, (std::vector<std::string>{"A@2", "B@3", "D@6"}));
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].line, 5u);
