@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 
 #include "common/clock.h"
 #include "common/record_fields.h"
@@ -137,9 +138,10 @@ void TDemoFormTest::Import(int count) {
   engine::FileBlockGuard block;
   prompter_.Answer(PromptAnswer::OK);
   QVERIFY(records::customer::OpenCustomerFile(block.handle(), "1", prompter_, status_));
-  customers::CustomerImport plan = customers::PlanCustomerImport(block.get(), csv, "1", "Net 30 Days");
-  QVERIFY(plan.errors.empty());
-  QVERIFY(customers::WriteCustomerImport(block.get(), plan, prompter_));
+  std::istringstream rows(csv);
+  const customers::CustomerImport result =
+      customers::ImportCustomerRows(block.get(), rows, {"1", "Net 30 Days", common::DateFormat::MonthFirst}, prompter_);
+  QVERIFY(result.Good());
   prompter_.Clear();
 }
 
