@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "common/clock.h"
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
+#include "common/stored_text.h"
 #include "common/text.h"
 #include "common/ui/qt_print_canvas.h"
 #include "correspondence/label_queue.h"
@@ -66,6 +68,7 @@ class TDemoFormTest : public QObject {
   void envelopeToPdf();
   void customerDataWindow();
   void installedInTheMainWindow();
+  void typedTextIsRefusedOnItsBoxNeverChanged();
 
  private:
   static void Soon(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
@@ -355,6 +358,52 @@ void TDemoFormTest::installedInTheMainWindow() {
   main.RunCommand(shell::CommandId::CustomerManager, false);
   QCOMPARE(title, QString("Customer Manager"));
   QVERIFY(!manager.Model().IsOpen());
+}
+
+// A character Latin-1 cannot hold is refused on its box, never stored as "?" nor dropped from
+// the boxes (auto-copy and "Copy Billing to Shipping" carry it as typed); notes are never cut
+// while typing, and once their line breaks count two a note too long is refused on its box.
+void TDemoFormTest::typedTextIsRefusedOnItsBoxNeverChanged() {
+  prompter_.Answer(PromptAnswer::OK);  // "I am going to create a new, empty customer file ..."
+  const QString typed = QString::fromUtf8("Rue de l\u2019\u00C9glise");  // a typographic apostrophe
+  Soon([&, this] {
+    CloseAtEnd close{form_.get()};
+    Soon([&, this] {
+      auto* dlg = Editor();
+      CloseAtEnd closeEditor{dlg};
+      QVERIFY(dlg && dlg->isVisible());
+      QTest::keyClicks(dlg->CName, "Zed Co");
+      dlg->CAdd1Edit->setText(typed);
+      QCOMPARE(dlg->CShip1->text(), typed);  // auto-copy carries it as typed
+      QTest::mouseClick(dlg->Button1, Qt::LeftButton);
+      QCOMPARE(dlg->CShip1->text(), typed);
+      QCOMPARE(dlg->CAdd1Edit->text(), typed);
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QVERIFY(dlg->isVisible());
+      QCOMPARE(QString::fromStdString(prompter_.Texts().back()),
+               QString::fromStdString(common::UnstorableCharacterText("Billing Address line 1", U'\u2019')));
+      QCOMPARE(dlg->focusWidget(), static_cast<QWidget*>(dlg->CAdd1Edit));
+      QCOMPARE(dlg->CAdd1Edit->text(), typed);
+      dlg->CAdd1Edit->setText(QString::fromUtf8("Rue de l'\u00C9glise"));
+      dlg->CstNote->setPlainText(QString(100, '\n') + QString(100, 'x'));  // 200 typed, 300 stored
+      QCOMPARE(dlg->CstNote->toPlainText().size(), 200);
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QVERIFY(dlg->isVisible());
+      QCOMPARE(dlg->focusWidget(), static_cast<QWidget*>(dlg->CstNote));
+      dlg->CstNote->setPlainText("one\ntwo");
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QVERIFY(!dlg->isVisible());
+    });
+    Click("NewCustButn");
+    QVERIFY(CurrentRow().startsWith("Zed Co"));
+  });
+  form_->exec();
+  engine::FileBlockGuard block;
+  engine::OpenFileBlock(block.handle(), "1C");
+  common::RecordBuffer r(records::customer::kCustomerRecordLength);
+  QVERIFY(records::customer::FindCustomerByName(block.get(), "Zed Co", r).has_value());
+  QCOMPARE(common::ReadText(r, records::customer::kBillAddress1), std::string("Rue de l'\xC9glise"));
+  QCOMPARE(common::ReadText(r, records::customer::kNotes), std::string("one\r\ntwo"));
 }
 
 QTEST_MAIN(TDemoFormTest)
