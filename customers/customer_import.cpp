@@ -14,6 +14,7 @@
 #include "records/customer_file.h"
 #include "records/customer_record.h"
 #include "records/record_file.h"
+#include "records/walk_by_key.h"
 
 namespace tf::customers {
 namespace {
@@ -177,37 +178,14 @@ CustomerImport ImportCustomerRows(engine::FileBlock* stage, std::istream& csv, c
 
 bool ExportCustomers(engine::FileBlock* handle, std::string& out) {
   out = common::CsvLine(ColumnNames());
-  common::RecordBuffer record(records::customer::kCustomerRecordLength);
-  std::string key;
-  std::int32_t ref = 0;
-  int rows = 0;
-  engine::ClearKey(handle, records::customer::kKeyByName);
-  for (engine::NextKey(handle, records::customer::kKeyByName, ref, key); engine::EngineOK;
-       engine::NextKey(handle, records::customer::kKeyByName, ref, key)) {
-    engine::GetRecord(handle, ref, record.data());
-    if (!engine::EngineOK) return false;
-    // An entry pointing at the wrong record (a damaged index) would export one customer twice
-    // and leave another out: each record must be live and carry the key that led to it.
-    if (common::ReadInt32(record, common::Int32Field{0}) != 0 ||
-        records::customer::CustomerKey(record, records::customer::kKeyByName) != key) {
-      engine::EngineOK = false;
-      engine::EngineStatus = 0;
-      return false;
-    }
-    std::vector<std::string> fields;
-    for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields())
-      fields.push_back(common::ReadText(record, f.text));
-    out += common::CsvLine(fields);
-    ++rows;
-  }
-  if (engine::EngineStatus != engine::status::kNextPastEnd) return false;
-  // An index that lost entries ends early without an error: its count of customers tells.
-  if (rows != engine::UsedRecords(handle)) {
-    engine::EngineOK = false;
-    engine::EngineStatus = 0;
-    return false;
-  }
-  return true;
+  std::vector<std::string> fields;
+  return records::WalkByKey(handle, records::customer::CustomerFileKind(), records::customer::kKeyByName,
+                            [&](std::span<const std::uint8_t> record) {
+                              fields.clear();
+                              for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields())
+                                fields.push_back(common::ReadText(record, f.text));
+                              out += common::CsvLine(fields);
+                            });
 }
 
 }  // namespace tf::customers

@@ -12,6 +12,7 @@
 #include "records/product_record.h"
 #include "records/product_file.h"
 #include "records/record_file.h"
+#include "records/walk_by_key.h"
 
 namespace tf::products {
 namespace {
@@ -109,33 +110,10 @@ ProductImport ImportProductRows(engine::FileBlock* stage, std::istream& csv, std
 
 bool ExportProducts(engine::FileBlock* file, std::string& out) {
   out = common::CsvLine(records::product::ProductFieldNames());
-  common::RecordBuffer record(records::product::kProductRecordLength);
-  std::string key;
-  std::int32_t ref = 0;
-  int rows = 0;
-  engine::ClearKey(file, records::product::kKeyByCode);
-  for (engine::NextKey(file, records::product::kKeyByCode, ref, key); engine::EngineOK; engine::NextKey(file, records::product::kKeyByCode, ref, key)) {
-    engine::GetRecord(file, ref, record.data());
-    if (!engine::EngineOK) return false;
-    // An entry pointing at the wrong record (a damaged index) would export one product twice
-    // and leave another out: each record must be live and carry the key that led to it.
-    if (common::ReadInt32(record, common::Int32Field{0}) != 0 ||
-        records::product::ProductKey(record, records::product::kKeyByCode) != key) {
-      engine::EngineOK = false;
-      engine::EngineStatus = 0;
-      return false;
-    }
-    out += common::CsvLine(records::product::ProductFieldValues(record));
-    ++rows;
-  }
-  if (engine::EngineStatus != engine::status::kNextPastEnd) return false;
-  // An index that lost entries ends early without an error: its count of products tells.
-  if (rows != engine::UsedRecords(file)) {
-    engine::EngineOK = false;
-    engine::EngineStatus = 0;
-    return false;
-  }
-  return true;
+  return records::WalkByKey(file, records::product::ProductFileKind(), records::product::kKeyByCode,
+                            [&](std::span<const std::uint8_t> record) {
+                              out += common::CsvLine(records::product::ProductFieldValues(record));
+                            });
 }
 
 }  // namespace tf::products
