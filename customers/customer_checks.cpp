@@ -44,9 +44,15 @@ std::optional<CheckFailure> CheckCustomerForm(CustomerForm& form,
   if (common::TrimBoth(form.number).empty())
     return CheckFailure{CustomerControl::CNo, std::string(kNumberMissingText), std::string(kNumberTakenCaption)};
   form.notes = common::StoredLineBreaks(form.notes);
-  for (const CustomerTextField& f : CustomerTextFields())
-    if (auto problem = common::StoredTextProblem(nameOf(f), TextOf(form, f), f.capacity, f.kind))
+  for (const CustomerTextField& f : CustomerTextFields()) {
+    // A credit limit is stored without its thousands separators: that is what must fit.
+    const std::string& text = TextOf(form, f);
+    const std::string stored = f.control == CustomerControl::CLimit
+                                   ? common::TrimBoth(common::WithoutThousandsSeparators(text).value_or(text))
+                                   : text;
+    if (auto problem = common::StoredTextProblem(nameOf(f), stored, f.capacity, f.kind))
       return CheckFailure{f.control, *problem, f.caption};
+  }
   if (!form.email.empty() && form.email.find('@') == std::string::npos)
     return CheckFailure{CustomerControl::EMadd, std::string(kBadEMailText), std::string(kBadEMailCaption)};
   const std::string number = records::customer::ComparableText(form.number);

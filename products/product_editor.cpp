@@ -137,7 +137,11 @@ Outcome ProductEditor::Ok() {
   form_.notes = notesAsStored ? storedNotes : common::StoredLineBreaks(form_.notes);
   for (const ProductTextField& f : kTextFields) {
     if (notesAsStored && f.control == ProductControl::PNote) continue;
-    if (auto problem = common::StoredTextProblem(f.caption, form_.*f.text, f.capacity, f.kind)) {
+    // A price is stored without its thousands separators: that is what must fit.
+    const std::string& text = form_.*f.text;
+    const std::string stored =
+        f.control == ProductControl::PSell ? common::WithoutThousandsSeparators(text).value_or(text) : text;
+    if (auto problem = common::StoredTextProblem(f.caption, stored, f.capacity, f.kind)) {
       focus_ = f.control;
       return Outcome::Failed(*problem, f.caption, common::PromptIcon::Exclamation);
     }

@@ -140,8 +140,10 @@ TEST_F(CustomerImportTest, AmountsTheProgramKeepsDatesAndFlagsAreChecked) {
                 "6: NotesOnInvoices: must be Y or N", "7: LastPaymentDate: not a date in the form mm/dd/yyyy",
                 "8: LastPaymentDate: not a date in the form mm/dd/yyyy", "9: " + std::string(kBadCreditLimitText),
                 "10: Balance: not a valid amount"}));
+  // "1,250,000.00" is longer than the field, but what is stored, 1250000.00, fits.
   CustomerImport good = Import("CustomerName,Balance,AgingAmount3,CreditHold,NotesOnInvoices,LastPaymentDate,CreditLimit\n"
-                               "J, 0 ,0.00,Y,n,02/29/2024,\"1,250.00\"\n");
+                               "J, 0 ,0.00,Y,n,02/29/2024,\"1,250.00\"\n"
+                               "K,,,,,,\"1,250,000.00\"\n");
   ASSERT_TRUE(good.Good()) << Errors(good)[0];
   RecordBuffer j(kCustomerRecordLength);
   ASSERT_TRUE(FindCustomerByName(customers_.get(), "J", j));
@@ -150,6 +152,9 @@ TEST_F(CustomerImportTest, AmountsTheProgramKeepsDatesAndFlagsAreChecked) {
   EXPECT_EQ(ReadText(j, kCreditLimit), "1250.00");
   EXPECT_TRUE(common::ReadFlag(j, kCreditHold));
   EXPECT_FALSE(common::ReadFlag(j, kNotesOnInvoices));
+  RecordBuffer k(kCustomerRecordLength);
+  ASSERT_TRUE(FindCustomerByName(customers_.get(), "K", k));
+  EXPECT_EQ(ReadText(k, kCreditLimit), "1250000.00");
 }
 
 TEST_F(CustomerImportTest, TextsAreStoredAsWrittenOrRefusedWithTheirLineNeverChangedQuietly) {

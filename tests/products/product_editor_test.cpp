@@ -72,6 +72,10 @@ TEST_P(ProductEditorTest, ChecksRunInOrderAndStopAtTheFirstFailure) {
       {"N1", "New", "1,5", false, std::string(kBadPriceText), "Sales Price", ProductControl::PSell, "1,5"},
       {"N1", "New", "abc", false, std::string(kBadPriceText), "Sales Price", ProductControl::PSell, "abc"},
       {"N1", "New", "12.5", true, "", "", ProductControl::PNum, "12.5"},
+      // Longer than the field as typed; stored without separators it fits.
+      {"N1", "New", "1,250,000.00", true, "", "", ProductControl::PNum, "1250000.00"},
+      {"N1", "New", "12,250,000.00", false, "Sales Price: 11 characters where at most 10 can be stored; shorten it.",
+       "Sales Price", ProductControl::PSell, "12,250,000.00"},
       {"AB", "New", " -3 ", true, "", "", ProductControl::PNum, "-3"},
   };
   for (const auto& c : table) {
