@@ -72,8 +72,35 @@ std::string RemoveCommas(std::string_view text) {
   return out;
 }
 
+std::optional<std::string> WithoutThousandsSeparators(std::string_view text) {
+  const std::size_t firstComma = text.find(',');
+  if (firstComma == std::string_view::npos) return std::string(text);
+  // The whole part runs from the first digit to the "." or the end; every comma must lie in it
+  // with one to three digits before the first and exactly three after each.
+  std::size_t begin = 0;
+  while (begin < text.size() && !IsDigit(text[begin])) ++begin;
+  std::size_t end = begin;
+  while (end < text.size() && (IsDigit(text[end]) || text[end] == ',')) ++end;
+  if (firstComma < begin || text.find(',', end) != std::string_view::npos) return std::nullopt;
+  std::size_t digitsInGroup = 0;
+  bool firstGroup = true;
+  for (std::size_t k = begin; k < end; ++k) {
+    if (text[k] != ',') {
+      ++digitsInGroup;
+      continue;
+    }
+    if (firstGroup ? (digitsInGroup == 0 || digitsInGroup > 3) : digitsInGroup != 3) return std::nullopt;
+    firstGroup = false;
+    digitsInGroup = 0;
+  }
+  if (digitsInGroup != 3) return std::nullopt;
+  return RemoveCommas(text);
+}
+
 std::optional<Money> ParseTypedAmount(std::string_view text, BlankAmount blank) {
-  return ParseAmount(RemoveCommas(text), blank);
+  std::optional<std::string> plain = WithoutThousandsSeparators(text);
+  if (!plain) return std::nullopt;
+  return ParseAmount(*plain, blank);
 }
 
 }  // namespace tf::common

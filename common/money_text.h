@@ -23,7 +23,15 @@ std::optional<Money> ParseAmount(std::string_view text, BlankAmount blank = Blan
 // The text without any ",".
 std::string RemoveCommas(std::string_view text);
 
-// ParseAmount after RemoveCommas: how every amount the user typed is read.
+// The text without its thousands separators when every "," in it separates a group of three
+// digits of the whole part ("1,250.00", "-12,345,678"); nothing when a comma stands anywhere
+// else ("1,5", "12,50", ",5", "1,,000", "1.000,5"). A comma misplaced this way is a typing
+// slip or a decimal comma, and reading it as a separator would change the amount a
+// hundredfold, so it is refused rather than dropped.
+std::optional<std::string> WithoutThousandsSeparators(std::string_view text);
+
+// How every amount the user typed (or a file brought in) is read: ParseAmount after the
+// thousands separators are taken out; a misplaced comma makes the text no amount.
 std::optional<Money> ParseTypedAmount(std::string_view text, BlankAmount blank = BlankAmount::Invalid);
 
 }  // namespace tf::common

@@ -1,8 +1,11 @@
 #include "customers/customer_editor.h"
 
+#include <algorithm>
+
 #include "common/money_format.h"
 #include "common/money_text.h"
 #include "common/record_fields.h"
+#include "common/stored_text.h"
 #include "records/customer_record.h"
 
 namespace tf::customers {
@@ -66,7 +69,15 @@ void CustomerEditor::NameExit() {
 
 browse::Outcome CustomerEditor::Ok() {
   FileCustomerLookup lookup(customers_);
-  if (std::optional<CheckFailure> failure = CheckCustomerForm(form_, editedNumber_, lookup)) {
+  // Notes left as they were stored are not measured again: how a window shows their line
+  // breaks must not make them too long. Image() keeps their stored bytes.
+  const std::string storedNotes = common::ReadText(oldImage_, records::customer::kNotes);
+  const bool notesAsStored =
+      mode_ == Mode::Edit && common::StoredLineBreaks(storedNotes) == common::StoredLineBreaks(form_.notes);
+  if (notesAsStored) form_.notes.clear();
+  std::optional<CheckFailure> failure = CheckCustomerForm(form_, editedNumber_, lookup);
+  if (notesAsStored) form_.notes = storedNotes;
+  if (failure) {
     focus_ = failure->focus;
     return browse::Outcome::Failed(failure->text, failure->caption, common::PromptIcon::Exclamation);
   }
@@ -82,6 +93,17 @@ browse::Outcome CustomerEditor::Ok() {
 common::RecordBuffer CustomerEditor::Image() const {
   common::RecordBuffer next = mode_ == Mode::Add ? common::RecordBuffer(records::customer::kCustomerRecordLength) : oldImage_;
   FormToRecord(form_, next);
+  // Notes whose only difference from the stored ones is how their line breaks are written
+  // (a window shows every break alike) are left as stored: opening and saving a customer never
+  // changes what it holds.
+  if (mode_ == Mode::Edit) {
+    const std::string stored = common::ReadText(oldImage_, records::customer::kNotes);
+    if (common::StoredLineBreaks(stored) == common::StoredLineBreaks(form_.notes)) {
+      const auto field = records::customer::kNotes;
+      std::copy_n(oldImage_.begin() + std::ptrdiff_t(field.offset), field.capacity + 1,
+                  next.begin() + std::ptrdiff_t(field.offset));
+    }
+  }
   if (mode_ == Mode::Add) {
     common::WriteText(next, records::customer::kBalance, "0.00");
     for (const auto& amount : records::customer::kAgingAmount) common::WriteText(next, amount, "0.00");

@@ -1,47 +1,27 @@
 #include "customers/customer_import.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 
-#include "common/money_format.h"
 #include "common/money_text.h"
+#include "common/record_fields.h"
+#include "common/stored_text.h"
 #include "common/text.h"
 #include "customers/customer_checks.h"
 #include "records/customer_fields.h"
 #include "records/customer_file.h"
 #include "records/customer_record.h"
 #include "records/record_file.h"
+#include "records/walk_by_key.h"
 
 namespace tf::customers {
 namespace {
 
 using common::CsvError;
 
-// The file's customers and the rows of the import read before the current one.
-class ImportLookup : public CustomerLookup {
- public:
-  explicit ImportLookup(engine::FileBlock* handle) : file_(handle) {}
-  bool HasNumber(std::string_view number) override {
-    return numbers_.count(records::customer::ComparableText(number)) || file_.HasNumber(number);
-  }
-  std::optional<std::string> NumberOfName(std::string_view name) override {
-    if (auto it = names_.find(records::customer::ComparableText(name)); it != names_.end()) return it->second;
-    return file_.NumberOfName(name);
-  }
-  void Take(const std::string& number, const std::string& name) {
-    numbers_.emplace(records::customer::ComparableText(number), true);
-    names_.emplace(records::customer::ComparableText(name), records::customer::ComparableText(number));
-  }
-
- private:
-  FileCustomerLookup file_;
-  std::map<std::string, bool> numbers_;
-  std::map<std::string, std::string> names_;
-};
-
-std::vector<std::string> FieldNames() {
+std::vector<std::string> ColumnNames() {
   std::vector<std::string> names;
   for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields()) names.push_back(f.name);
   return names;
@@ -72,25 +52,23 @@ class RowValues {
   const common::CsvNamedRow& row_;
 };
 
-// Y or N in either case; blank reads as N.
-std::optional<bool> ReadYesNo(const std::string& text) {
+// Y or N in either case; blank is the editor's default.
+std::optional<bool> ReadYesNo(const std::string& text, bool blank) {
   const std::string t = common::UpperCase(common::TrimBoth(text));
   if (t == "Y") return true;
-  if (t == "N" || t.empty()) return false;
+  if (t == "N") return false;
+  if (t.empty()) return blank;
   return std::nullopt;
 }
 
 // The form a row fills, or the first problem of the row.
-std::optional<std::string> RowToForm(const RowValues& v, CustomerForm& form) {
-  for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields()) {
-    auto value = v.Get(f.name);
-    if (value && !f.flag && value->size() > f.text.capacity)
-      return std::string(f.name) + ": longer than " + std::to_string(f.text.capacity) + " characters";
-  }
+std::optional<std::string> RowToForm(const RowValues& v, const CustomerImportSettings& settings, CustomerForm& form) {
   form.name = v.Or("CustomerName", "");
-  form.terms = v.Or("Terms", "");
+  form.terms = v.Get("Terms") ? *v.Get("Terms") : settings.defaultTerms;
   form.type = v.Or("CustomerType", "");
-  form.taxExempt = v.Or("TaxExempt", "N");
+  const auto taxExempt = ReadYesNo(v.Or("TaxExempt", ""), false);
+  if (!taxExempt) return std::string("TaxExempt: must be Y or N");
+  form.taxExempt = *taxExempt ? "Y" : "N";
   form.creditLimit = v.Or("CreditLimit", "0.00");
   for (int k = 0; k < 4; ++k) {
     form.bill[k] = v.Or("BillAddress" + std::to_string(k + 1), "");
@@ -105,90 +83,109 @@ std::optional<std::string> RowToForm(const RowValues& v, CustomerForm& form) {
   struct FlagColumn { const char* name; bool* target; };
   for (FlagColumn c : {FlagColumn{"CreditHold", &form.creditHold}, FlagColumn{"NotesOnInvoices", &form.notesOnInvoices},
                        FlagColumn{"NotesOnStatements", &form.notesOnStatements}}) {
-    auto yes = ReadYesNo(v.Or(c.name, ""));
+    auto yes = ReadYesNo(v.Or(c.name, ""), false);
     if (!yes) return std::string(c.name) + ": must be Y or N";
     *c.target = *yes;
   }
   return std::nullopt;
 }
 
-// Balance and aging amounts: a valid amount, written "0.00"; "0.00" when absent or blank.
-std::optional<std::string> ReadAmounts(const RowValues& v, common::RecordBuffer& record) {
+// The fields the program keeps itself: the balance and the aging amounts come from invoices and
+// payments, so only zero is taken (written "0.00"); the last payment date must be a date; the
+// last invoice number a one-line text that fits.
+std::optional<std::string> ReadKeptFields(const RowValues& v, const CustomerImportSettings& settings,
+                                          common::RecordBuffer& record) {
   for (const char* name : {"Balance", "AgingAmount1", "AgingAmount2", "AgingAmount3", "AgingAmount4"}) {
     auto amount = common::ParseTypedAmount(v.Or(name, ""), common::BlankAmount::Zero);
     if (!amount) return std::string(name) + ": not a valid amount";
-    common::WriteText(record, Field(name).text, common::Format0_00(*amount));
+    if (!amount->IsZero())
+      return std::string(name) +
+             ": only 0.00 can be imported (balances come from the invoices and payments entered)";
+    common::WriteText(record, Field(name).text, "0.00");
   }
+  const std::string paid = v.Or("LastPaymentDate", "");
+  if (!common::TrimBoth(paid).empty() && !common::ParseDate(paid, settings.dateFormat))
+    return "LastPaymentDate: not a date in the form " + std::string(common::DatePattern(settings.dateFormat));
+  const std::string invoice = v.Or("LastInvoiceNumber", "");
+  for (const auto& [name, text, capacity] :
+       {std::tuple{"LastPaymentDate", paid, records::customer::kLastPaymentDate.capacity},
+        std::tuple{"LastInvoiceNumber", invoice, records::customer::kLastInvoiceNumber.capacity}})
+    if (auto problem = common::StoredTextProblem(name, text, capacity, common::TextKind::Line)) return problem;
+  common::WriteText(record, records::customer::kLastPaymentDate, paid);
+  common::WriteText(record, records::customer::kLastInvoiceNumber, invoice);
   return std::nullopt;
+}
+
+void Report(CustomerImport& result, CsvError error) {
+  ++result.problems;
+  if (result.errors.size() < kMaxReportedProblems) result.errors.push_back(std::move(error));
 }
 
 }  // namespace
 
-CustomerImport PlanCustomerImport(engine::FileBlock* handle, std::string_view csvText,
-                                  std::string_view nextCustomerNumber, std::string_view defaultTerms) {
-  CustomerImport plan;
+CustomerImport ImportCustomerRows(engine::FileBlock* stage, std::istream& csv, const CustomerImportSettings& settings,
+                                  common::Prompter& prompter) {
+  CustomerImport result;
   // A company that proposes no number would give every row a blank one.
-  plan.nextCustomerNumber = common::TrimBoth(nextCustomerNumber).empty() ? records::customer::NextCustomerNumberAfter("")
-                                                                         : std::string(nextCustomerNumber);
-  common::CsvTable table = common::ReadCsvTable(csvText, FieldNames(), {"CustomerName"});
-  plan.errors = table.errors;
+  result.nextCustomerNumber = common::TrimBoth(settings.nextCustomerNumber).empty()
+                                  ? records::customer::NextCustomerNumberAfter("")
+                                  : settings.nextCustomerNumber;
+  common::CsvTableReader reader(csv, ColumnNames(), {"CustomerName"});
+  for (const CsvError& e : reader.headerErrors()) Report(result, e);
   // Rows read under a wrong header would only repeat its problem.
-  if (!table.headerOk) table.rows.clear();
-  ImportLookup lookup(handle);
-  for (const common::CsvNamedRow& row : table.rows) {
+  if (!reader.headerOk()) return result;
+  FileCustomerLookup lookup(stage);
+  common::CsvNamedRow row;
+  std::vector<CsvError> passedOver;
+  while (reader.Next(row, passedOver)) {
+    for (CsvError& e : passedOver) Report(result, std::move(e));
+    passedOver.clear();
+    if (row.Refused()) continue;
     const RowValues values(row);
     CustomerForm form;
-    std::optional<std::string> problem = RowToForm(values, form);
-    if (!values.Get("Terms")) form.terms = std::string(defaultTerms);
-    std::string number = values.Or("CustomerNumber", "");
-    if (common::TrimBoth(number).empty()) number = plan.nextCustomerNumber;
-    form.number = number;
     common::RecordBuffer record(records::customer::kCustomerRecordLength);
-    if (!problem) problem = ReadAmounts(values, record);
+    std::optional<std::string> problem = RowToForm(values, settings, form);
+    std::string number = values.Or("CustomerNumber", "");
+    const bool proposed = common::TrimBoth(number).empty();
+    if (proposed) number = result.nextCustomerNumber;
+    form.number = number;
+    if (!problem) problem = ReadKeptFields(values, settings, record);
     if (!problem) {
-      if (auto failure = CheckCustomerForm(form, std::nullopt, lookup)) {
+      if (auto failure = CheckCustomerForm(form, std::nullopt, lookup, FieldNames::Columns)) {
         problem = failure->text;
-      } else if (form.number.size() > kNumberLimit) {
-        problem = "CustomerNumber: the proposed number " + form.number + " is longer than 8 characters";
+        if (proposed && failure->focus == CustomerControl::CNo && form.number.size() > kNumberLimit)
+          problem = "CustomerNumber: the proposed number " + form.number + " is longer than 8 characters";
       }
     }
     if (problem) {
-      plan.errors.push_back({row.line, *problem});
+      Report(result, {row.line, *problem});
       continue;
     }
     FormToRecord(form, record);
-    common::WriteText(record, records::customer::kLastPaymentDate, values.Or("LastPaymentDate", ""));
-    common::WriteText(record, records::customer::kLastInvoiceNumber, values.Or("LastInvoiceNumber", ""));
-    lookup.Take(form.number, form.name);
-    plan.nextCustomerNumber = records::customer::NextCustomerNumberAfter(form.number);
-    plan.records.push_back(std::move(record));
+    std::int32_t ref = 0;
+    if (!records::AddKeyedRecord(stage, records::customer::CustomerFileKind(), record, ref, prompter)) {
+      result.writeFailed = true;
+      return result;
+    }
+    ++result.added;
+    result.nextCustomerNumber = records::customer::NextCustomerNumberAfter(form.number);
   }
-  std::stable_sort(plan.errors.begin(), plan.errors.end(),
+  for (CsvError& e : passedOver) Report(result, std::move(e));
+  std::stable_sort(result.errors.begin(), result.errors.end(),
                    [](const CsvError& a, const CsvError& b) { return a.line < b.line; });
-  if (!plan.errors.empty()) plan.records.clear();
-  return plan;
+  return result;
 }
 
-bool WriteCustomerImport(engine::FileBlock* handle, const CustomerImport& plan, common::Prompter& prompter) {
-  if (!plan.errors.empty()) return false;
-  return records::AddKeyedRecords(handle, records::customer::CustomerFileKind(), plan.records, prompter);
-}
-
-std::string ExportCustomers(engine::FileBlock* handle) {
-  std::string out = common::CsvLine(FieldNames());
-  common::RecordBuffer record(records::customer::kCustomerRecordLength);
-  std::string key;
-  std::int32_t ref = 0;
-  engine::SearchKey(handle, records::customer::kKeyByName, ref, key);
-  while (engine::EngineOK) {
-    engine::GetRecord(handle, ref, record.data());
-    if (!engine::EngineOK) break;
-    std::vector<std::string> fields;
-    for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields()) fields.push_back(common::ReadText(record, f.text));
-    out += common::CsvLine(fields);
-    engine::NextKey(handle, records::customer::kKeyByName, ref, key);
-  }
-  return out;
+bool ExportCustomers(engine::FileBlock* handle, std::string& out) {
+  out = common::CsvLine(ColumnNames());
+  std::vector<std::string> fields;
+  return records::WalkByKey(handle, records::customer::CustomerFileKind(), records::customer::kKeyByName,
+                            [&](std::span<const std::uint8_t> record) {
+                              fields.clear();
+                              for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields())
+                                fields.push_back(common::ReadText(record, f.text));
+                              out += common::CsvLine(fields);
+                            });
 }
 
 }  // namespace tf::customers

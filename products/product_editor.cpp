@@ -5,6 +5,7 @@
 
 #include "common/money_text.h"
 #include "common/record_fields.h"
+#include "common/stored_text.h"
 #include "common/text.h"
 #include "records/product_file.h"
 
@@ -21,7 +22,47 @@ std::string CodeForCompare(std::string_view code) {
   return common::UpperCase(common::TrimBoth(common::Cut(code, kCodeMaxLength)));
 }
 
+struct ProductTextField {
+  ProductControl control;
+  const char* caption;
+  std::size_t capacity;
+  common::TextKind kind;
+  std::string ProductForm::* text;
+};
+
+constexpr ProductTextField kTextFields[] = {
+    {ProductControl::PNum, "Product Code", kCodeMaxLength, common::TextKind::Line, &ProductForm::code},
+    {ProductControl::PSell, "Sales Price", kPriceMaxLength, common::TextKind::Line, &ProductForm::price},
+    {ProductControl::PDesc, "Product Description", kDescriptionMaxLength, common::TextKind::Line, &ProductForm::description},
+    {ProductControl::PNote, "Notes/Comments", kNotesMaxLength, common::TextKind::Notes, &ProductForm::notes},
+};
+
+const ProductTextField* FieldOf(ProductControl control) {
+  for (const ProductTextField& f : kTextFields)
+    if (f.control == control) return &f;
+  return nullptr;
+}
+
+// The price as stored: "0.00" when blank, else the typed text without thousands separators;
+// nothing when it is no amount.
+std::optional<std::string> StoredPrice(std::string_view typed) {
+  const std::string trimmed = common::TrimBoth(typed);
+  if (trimmed.empty()) return std::string(kZeroPrice);
+  if (!common::ParseTypedAmount(trimmed)) return std::nullopt;
+  return common::WithoutThousandsSeparators(trimmed);
+}
+
 }  // namespace
+
+void SetTyped(ProductForm& form, ProductControl control, std::string_view utf8) {
+  const ProductTextField* field = FieldOf(control);
+  if (!field) return;
+  common::Latin1Conversion converted = common::ConvertToLatin1(utf8);
+  // Text that is not UTF-8 at all cannot come from a window; it is refused all the same.
+  if (converted.badOffset && !converted.unstorable) converted.unstorable = U'\uFFFD';
+  if (converted.unstorable && !form.unstorable) form.unstorable = std::pair(control, *converted.unstorable);
+  form.*field->text = std::move(converted.latin1);
+}
 
 void ProductEditor::BeginAdd(engine::FileBlock* products, browse::SaveStep save, std::string_view today) {
   mode_ = Mode::Add;
@@ -73,6 +114,12 @@ std::optional<std::string> ProductEditor::CodeTakenByAnother() const {
 }
 
 Outcome ProductEditor::Ok() {
+  if (form_.unstorable) {
+    focus_ = form_.unstorable->first;
+    const ProductTextField* field = FieldOf(focus_);
+    return Outcome::Failed(common::UnstorableCharacterText(field ? field->caption : "", form_.unstorable->second),
+                           field ? field->caption : "", common::PromptIcon::Exclamation);
+  }
   if (common::TrimBoth(form_.code).empty()) {
     focus_ = ProductControl::PNum;
     return Outcome::Failed("You need to enter a product code.", "Product Code", common::PromptIcon::Exclamation);
@@ -82,12 +129,35 @@ Outcome ProductEditor::Ok() {
     return Outcome::Failed("You need to enter a product description or name.", "Product Description",
                            common::PromptIcon::Exclamation);
   }
+  // Notes left as they were stored are not measured again: how a window shows their line
+  // breaks must not make them too long.
+  const std::string storedNotes = common::ReadText(oldImage_, product::kProductNotes);
+  const bool notesAsStored =
+      mode_ == Mode::Edit && common::StoredLineBreaks(storedNotes) == common::StoredLineBreaks(form_.notes);
+  form_.notes = notesAsStored ? storedNotes : common::StoredLineBreaks(form_.notes);
+  for (const ProductTextField& f : kTextFields) {
+    if (notesAsStored && f.control == ProductControl::PNote) continue;
+    // A price is stored without its thousands separators: that is what must fit.
+    const std::string& text = form_.*f.text;
+    const std::string stored =
+        f.control == ProductControl::PSell ? common::WithoutThousandsSeparators(text).value_or(text) : text;
+    if (auto problem = common::StoredTextProblem(f.caption, stored, f.capacity, f.kind)) {
+      focus_ = f.control;
+      return Outcome::Failed(*problem, f.caption, common::PromptIcon::Exclamation);
+    }
+  }
   if (std::optional<std::string> taken = CodeTakenByAnother()) {
     focus_ = ProductControl::PNum;
     return Outcome::Failed(*taken, "Product Code", common::PromptIcon::Exclamation);
   }
-  // A price that is not a plain decimal ("1,000.00", "abc") is not refused: it becomes zero.
-  if (!common::ParseAmount(form_.price)) form_.price = kZeroPrice;
+  // A price that is no amount is refused: storing "0.00" in its place would lose it unseen. A
+  // stored price left as it was is kept to the byte.
+  const bool priceAsStored = mode_ == Mode::Edit && form_.price == common::ReadText(oldImage_, product::kSalesPrice);
+  if (!StoredPrice(form_.price)) {
+    focus_ = ProductControl::PSell;
+    return Outcome::Failed(std::string(kBadPriceText), std::string(kBadPriceCaption), common::PromptIcon::Exclamation);
+  }
+  if (!priceAsStored) form_.price = *StoredPrice(form_.price);
   const common::RecordBuffer image = Image();
   if (Outcome saved = save_ ? save_(image) : Outcome::Done(); saved.IsFailed()) {
     focus_ = ProductControl::PNum;
@@ -102,13 +172,22 @@ common::RecordBuffer ProductEditor::Image() const {
   common::WriteText(record, product::kProductCode, form_.code);
   common::WriteText(record, product::kProductDescription, form_.description);
   common::WriteBool(record, product::kTaxable, form_.taxable);
-  common::WriteText(record, product::kProductNotes, form_.notes);
+  const std::string stored = common::ReadText(oldImage_, product::kProductNotes);
+  if (mode_ == Mode::Edit && common::StoredLineBreaks(stored) == common::StoredLineBreaks(form_.notes)) {
+    // Opening and saving a product never changes its notes: a window shows every kind of line
+    // break alike.
+    const auto field = product::kProductNotes;
+    std::copy_n(oldImage_.begin() + std::ptrdiff_t(field.offset), field.capacity + 1,
+                record.begin() + std::ptrdiff_t(field.offset));
+  } else {
+    common::WriteText(record, product::kProductNotes, form_.notes);
+  }
+  const bool priceAsStored = mode_ == Mode::Edit && form_.price == common::ReadText(oldImage_, product::kSalesPrice);
+  common::WriteText(record, product::kSalesPrice,
+                    priceAsStored ? form_.price : StoredPrice(form_.price).value_or(form_.price));
   if (mode_ == Mode::Add) {
-    common::WriteText(record, product::kSalesPrice,
-                      common::TrimBoth(form_.price).empty() ? std::string(kZeroPrice) : form_.price);
     common::WriteText(record, product::kSetupDate, today_);
   } else {
-    common::WriteText(record, product::kSalesPrice, form_.price);
     common::WriteText(record, product::kLastChangedDate, today_);
   }
   return record;

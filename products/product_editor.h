@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "browse/manager_model.h"
 #include "common/record_buffer.h"
@@ -38,7 +39,18 @@ struct ProductForm {
   bool taxable = false;     // CheckBox1
   std::string description;  // PDesc
   std::string notes;        // PNote
+  // The first character typed (SetTyped) that Latin-1 cannot hold, and its box; OK refuses it.
+  std::optional<std::pair<ProductControl, char32_t>> unstorable;
 };
+
+// Puts text typed in the dialog (UTF-8) into the field of `control` as a record holds it
+// (Latin-1), noting the first character Latin-1 cannot hold in `form.unstorable`.
+void SetTyped(ProductForm& form, ProductControl control, std::string_view utf8);
+
+inline constexpr std::string_view kBadPriceText =
+    "The sales price is not an amount. Type digits with a \".\" for the cents and, if you like, \",\" "
+    "between thousands (1250.00 or 1,250.00).";
+inline constexpr std::string_view kBadPriceCaption = "Sales Price";
 
 class ProductEditor {
  public:
@@ -58,9 +70,11 @@ class ProductEditor {
   // otherwise the failure to show, with Focus() naming the field.
   browse::Outcome Ok();
 
-  // The record the fields make (cut to their capacities): adding, a new record with a blank
-  // price made "0.00" and the setup date; editing, the record as read with the fields and the
-  // last changed date written over it.
+  // The record the fields make (after Ok's checks they fit their capacities): a blank price is
+  // "0.00" and a typed one is kept without its thousands separators; adding, a new record with
+  // the setup date; editing, the record as read with the fields and the last changed date
+  // written over it, and notes that differ from the stored ones only in how their line breaks
+  // are written left as stored.
   common::RecordBuffer Image() const;
 
   Mode EditMode() const { return mode_; }

@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <optional>
-#include <set>
 
 #include "common/money_text.h"
 #include "common/record_fields.h"
+#include "common/stored_text.h"
+#include "products/product_editor.h"
 #include "common/text.h"
 #include "records/product_fields.h"
 #include "records/product_record.h"
 #include "records/product_file.h"
 #include "records/record_file.h"
+#include "records/walk_by_key.h"
 
 namespace tf::products {
 namespace {
@@ -26,17 +28,19 @@ std::string Value(const common::CsvNamedRow& row, Column c) { return row.values[
 std::optional<std::string> RowToRecord(const common::CsvNamedRow& row, std::string_view today,
                                        common::DateFormat dateFormat, common::RecordBuffer& record) {
   const auto& names = records::product::ProductFieldNames();
-  for (Column c : {kCode, kDescription, kPrice, kNotes, kSetup, kChanged})
-    if (Value(row, c).size() > kTextOf[c].capacity)
-      return names[c] + ": longer than " + std::to_string(kTextOf[c].capacity) + " characters";
   const std::string code = Value(row, kCode);
   if (common::TrimBoth(code).empty()) return "You need to enter a product code.";
   if (common::TrimBoth(Value(row, kDescription)).empty()) return "You need to enter a product description or name.";
-  // The editor quietly turns a price it cannot read into 0.00; a file is refused instead, so
-  // that no price is lost without a word.
-  std::string price = Value(row, kPrice);
-  if (common::TrimBoth(price).empty()) price = "0.00";
-  if (!common::ParseAmount(price)) return "SalesPrice: not a plain number (digits with \".\", no commas)";
+  const std::string notes = common::StoredLineBreaks(Value(row, kNotes));
+  for (Column c : {kCode, kDescription, kPrice, kNotes, kSetup, kChanged})
+    if (auto problem = common::StoredTextProblem(names[c], c == kNotes ? notes : Value(row, c), kTextOf[c].capacity,
+                                                 c == kNotes ? common::TextKind::Notes : common::TextKind::Line))
+      return problem;
+  // Read as the editor reads a typed price: refused when it is no amount, never made 0.00.
+  std::string price = common::TrimBoth(Value(row, kPrice));
+  if (price.empty()) price = "0.00";
+  if (!common::ParseTypedAmount(price)) return "SalesPrice: " + std::string(kBadPriceText);
+  price = *common::WithoutThousandsSeparators(price);
   const std::string taxable = common::UpperCase(common::TrimBoth(Value(row, kTaxableColumn)));
   if (taxable != "Y" && taxable != "N" && !taxable.empty()) return "Taxable: must be Y or N";
   std::string setup = Value(row, kSetup);
@@ -51,65 +55,65 @@ std::optional<std::string> RowToRecord(const common::CsvNamedRow& row, std::stri
   common::WriteText(record, records::product::kProductDescription, Value(row, kDescription));
   common::WriteBool(record, records::product::kTaxable, taxable == "Y");
   common::WriteText(record, records::product::kSalesPrice, price);
-  common::WriteText(record, records::product::kProductNotes, Value(row, kNotes));
+  common::WriteText(record, records::product::kProductNotes, notes);
   common::WriteText(record, records::product::kSetupDate, setup);
   common::WriteText(record, records::product::kLastChangedDate, changed);
   return std::nullopt;
 }
 
+void Report(ProductImport& result, common::CsvError error) {
+  ++result.problems;
+  if (result.errors.size() < kMaxReportedProblems) result.errors.push_back(std::move(error));
+}
+
 }  // namespace
 
-ProductImport PlanProductImport(engine::FileBlock* file, std::string_view csvText, std::string_view today,
-                                common::DateFormat dateFormat) {
-  ProductImport plan;
-  common::CsvTable table = common::ReadCsvTable(csvText, records::product::ProductFieldNames(), {"ProductCode", "ProductDescription"});
-  plan.errors = table.errors;
-  std::set<std::string> codes;  // key 1 of the rows taken so far
-  for (const common::CsvNamedRow& row : table.rows) {
+ProductImport ImportProductRows(engine::FileBlock* stage, std::istream& csv, std::string_view today,
+                                common::DateFormat dateFormat, common::Prompter& prompter) {
+  ProductImport result;
+  common::CsvTableReader reader(csv, records::product::ProductFieldNames(), {"ProductCode", "ProductDescription"});
+  for (const common::CsvError& e : reader.headerErrors()) Report(result, e);
+  if (!reader.headerOk()) return result;
+  common::CsvNamedRow row;
+  std::vector<common::CsvError> passedOver;
+  while (reader.Next(row, passedOver)) {
+    for (common::CsvError& e : passedOver) Report(result, std::move(e));
+    passedOver.clear();
+    if (row.Refused()) continue;
     common::RecordBuffer record(records::product::kProductRecordLength);
     std::optional<std::string> problem = RowToRecord(row, today, dateFormat, record);
     if (!problem) {
-      const std::string key = records::product::ProductKey(record, records::product::kKeyByCode);
+      // The stage holds the file's products and the rows added before this one.
       common::RecordBuffer other(records::product::kProductRecordLength);
       std::int32_t ref = 0;
-      if (codes.count(key)) {
-        problem = "ProductCode: " + common::TrimBoth(common::ReadText(record, records::product::kProductCode)) +
-                  " appears on an earlier line";
-      } else if (records::product::ReadProductByCode(file, common::ReadText(record, records::product::kProductCode), ref, other)) {
+      if (records::product::ReadProductByCode(stage, common::ReadText(record, records::product::kProductCode), ref, other))
         problem = "This Product Code already exists for: " +
-                  common::TrimBoth(common::ReadText(other, records::product::kProductDescription)) + ". Use a different code.";
-      }
-      codes.insert(key);
+                  common::TrimBoth(common::ReadText(other, records::product::kProductDescription)) +
+                  ". Use a different code.";
     }
     if (problem) {
-      plan.errors.push_back({row.line, *problem});
+      Report(result, {row.line, *problem});
       continue;
     }
-    plan.records.push_back(std::move(record));
+    std::int32_t ref = 0;
+    if (!records::AddKeyedRecord(stage, records::product::ProductFileKind(), record, ref, prompter)) {
+      result.writeFailed = true;
+      return result;
+    }
+    ++result.added;
   }
-  std::stable_sort(plan.errors.begin(), plan.errors.end(),
+  for (common::CsvError& e : passedOver) Report(result, std::move(e));
+  std::stable_sort(result.errors.begin(), result.errors.end(),
                    [](const common::CsvError& a, const common::CsvError& b) { return a.line < b.line; });
-  if (!plan.errors.empty()) plan.records.clear();
-  return plan;
-}
-
-bool WriteProductImport(engine::FileBlock* file, const ProductImport& plan, common::Prompter& prompter) {
-  if (!plan.errors.empty()) return false;
-  return records::AddKeyedRecords(file, records::product::ProductFileKind(), plan.records, prompter);
+  return result;
 }
 
 bool ExportProducts(engine::FileBlock* file, std::string& out) {
   out = common::CsvLine(records::product::ProductFieldNames());
-  common::RecordBuffer record(records::product::kProductRecordLength);
-  std::string key;
-  std::int32_t ref = 0;
-  engine::ClearKey(file, records::product::kKeyByCode);
-  for (engine::NextKey(file, records::product::kKeyByCode, ref, key); engine::EngineOK; engine::NextKey(file, records::product::kKeyByCode, ref, key)) {
-    engine::GetRecord(file, ref, record.data());
-    if (!engine::EngineOK) return false;
-    out += common::CsvLine(records::product::ProductFieldValues(record));
-  }
-  return engine::EngineStatus == engine::status::kNextPastEnd;
+  return records::WalkByKey(file, records::product::ProductFileKind(), records::product::kKeyByCode,
+                            [&](std::span<const std::uint8_t> record) {
+                              out += common::CsvLine(records::product::ProductFieldValues(record));
+                            });
 }
 
 }  // namespace tf::products

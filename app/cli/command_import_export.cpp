@@ -1,3 +1,5 @@
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -71,11 +73,16 @@ const std::vector<ImportKind>& ImportKinds() {
 int RunImport(CommandContext& c, const std::vector<std::string>& args) {
   Arguments a;
   if (!Parse(c, "import", args, a)) return kExitUsage;
-  std::string csv;
-  try {
-    csv = common::ReadWholeFile(a.file);
-  } catch (const std::system_error& e) {
-    c.err << "tallyfold-cli: cannot read " << a.file << ": " << e.what() << "\n";
+  // The file is read a row at a time while the rows are checked and added, so its size does
+  // not matter; it is opened before the data folder becomes the working directory.
+  std::error_code ec;
+  if (std::filesystem::is_directory(a.file, ec)) {
+    c.err << "tallyfold-cli: cannot read " << a.file << ": it is a folder, not a CSV file\n";
+    return kExitUsage;
+  }
+  std::ifstream csv(a.file, std::ios::binary);
+  if (!csv) {
+    c.err << "tallyfold-cli: cannot read " << a.file << ": " << std::generic_category().message(errno) << "\n";
     return kExitUsage;
   }
   if (!EnterDataFolder(c)) return kExitUsage;

@@ -4,6 +4,7 @@
 // writes its records out as CSV. A kind joins by one entry in ImportKinds().
 
 #include <functional>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,10 @@ namespace tf::cli {
 
 struct ImportKind {
   const char* name;  // the word after import / export
-  // Reads `csv` into the company's files. Reports on the context's streams and returns an exit
-  // status: kExitOk, kExitProblems (bad rows: every one reported, nothing written) or
+  // Reads `csv` into the company's files, a row at a time. Reports on the context's streams and
+  // returns an exit status: kExitOk, kExitProblems (bad rows: reported, nothing written) or
   // kExitUsage.
-  std::function<int(CommandContext& context, const std::string& companyNumber, const std::string& csv)> import;
+  std::function<int(CommandContext& context, const std::string& companyNumber, std::istream& csv)> import;
   // The company's records as CSV text; an exit status as above.
   std::function<int(CommandContext& context, const std::string& companyNumber, std::string& csv)> exportCsv;
 };
@@ -24,10 +25,10 @@ struct ImportKind {
 const std::vector<ImportKind>& ImportKinds();
 
 // The kinds' halves: customers,
-int ImportCustomers(CommandContext& context, const std::string& companyNumber, const std::string& csv);
+int ImportCustomers(CommandContext& context, const std::string& companyNumber, std::istream& csv);
 int ExportCustomers(CommandContext& context, const std::string& companyNumber, std::string& csv);
 // products.
-int ImportProducts(CommandContext& context, const std::string& companyNumber, const std::string& csv);
+int ImportProducts(CommandContext& context, const std::string& companyNumber, std::istream& csv);
 int ExportProducts(CommandContext& context, const std::string& companyNumber, std::string& csv);
 
 int RunImport(CommandContext& context, const std::vector<std::string>& args);

@@ -20,7 +20,7 @@ namespace company = records::company;
 using engine::EngineOK;
 using engine::EngineStatus;
 
-int ImportProducts(CommandContext& c, const std::string& number, const std::string& csv) {
+int ImportProducts(CommandContext& c, const std::string& number, std::istream& csv) {
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
   const std::string name = records::product::ProductFileName(number);
@@ -29,22 +29,21 @@ int ImportProducts(CommandContext& c, const std::string& number, const std::stri
   // Set up today, in the company's date format, as the Product Manager dates a new product.
   const common::DateFormat format = common::DateFormatFromCode(common::ReadText(companyRecord, company::kDateFormat));
   const std::string today = common::FormatDate(common::SystemClock().Today(), format);
-  const products::ProductImport plan = products::PlanProductImport(file.get(), csv, today, format);
-  if (!plan.errors.empty()) return RefuseImport(c, plan.errors, file);
   BatchPrompter prompter;
-  const bool written = products::WriteProductImport(file.get(), plan, prompter);
-  if (int status = ImportWriteOutcome(c, written, "products", file)) return status;
-  c.out << "Imported " << plan.records.size() << " product" << (plan.records.size() == 1 ? "" : "s") << " into "
-        << name << "\n";
+  const products::ProductImport result = products::ImportProductRows(file.get(), csv, today, format, prompter);
+  if (result.writeFailed) return ImportWriteOutcome(c, false, "products", file);
+  if (result.problems) return RefuseImport(c, result.errors, result.problems, file);
+  if (int status = ImportWriteOutcome(c, true, "products", file)) return status;
+  c.out << "Imported " << result.added << " product" << (result.added == 1 ? "" : "s") << " into " << name << "\n";
   return kExitOk;
 }
 
 int ExportProducts(CommandContext& c, const std::string& number, std::string& csv) {
   const std::string name = records::product::ProductFileName(number);
   engine::FileBlockGuard file;
-  if (!OpenForExport(c, name, records::product::ProductFileKind(), "product file", file)) return kExitUsage;
+  if (int opened = OpenForExport(c, name, records::product::ProductFileKind(), "product file", file)) return opened;
   if (!products::ExportProducts(file.get(), csv)) {
-    c.err << "tallyfold-cli: reading " << name << " failed (status " << EngineStatus << ")\n";
+    ReportExportFailure(c, name, "product");
     return kExitProblems;
   }
   return kExitOk;

@@ -57,23 +57,34 @@ bool ImportFile::Open(CommandContext& c, const std::string& name, const records:
   return false;
 }
 
-bool OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
-                   engine::FileBlockGuard& block) {
-  if (!records::RecoverStagedBlock(name)) {
-    ReportOpenFailure(c, name, what);
-    return false;
+int OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
+                  engine::FileBlockGuard& block) {
+  if (records::RecoverStagedBlock(name)) {
+    engine::OpenFileBlock(block.handle(), name);
+    if (EngineOK && records::KeepIfOfKind(block.handle(), kind)) return kExitOk;
   }
-  engine::OpenFileBlock(block.handle(), name);
-  if (EngineOK && records::KeepIfOfKind(block.handle(), kind)) return true;
+  const bool missing = EngineStatus == engine::status::kFileNotFound;
   ReportOpenFailure(c, name, what);
-  return false;
+  if (missing) return kExitUsage;
+  c.err << "tallyfold-cli: nothing was exported\n";
+  return kExitProblems;
 }
 
-int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, ImportFile& file) {
+void ReportExportFailure(CommandContext& c, const std::string& name, const char* what) {
+  if (EngineStatus == 0)
+    c.err << "tallyfold-cli: the index of " << name << " does not match the " << what
+          << " records the file holds, so nothing was exported; rebuild " << name << " and export again\n";
+  else
+    c.err << "tallyfold-cli: " << name << " could not be read to the end of its index (status " << EngineStatus
+          << "), so nothing was exported; check the folder and rebuild " << name << " if it is damaged\n";
+}
+
+int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total, ImportFile& file) {
   file.Discard();
   for (const common::CsvError& e : errors) c.err << "line " << e.line << ": " << e.text << "\n";
-  c.err << "tallyfold-cli: nothing was imported: " << errors.size() << " problem" << (errors.size() == 1 ? "" : "s")
-        << "\n";
+  c.err << "tallyfold-cli: nothing was imported: " << total << " problem" << (total == 1 ? "" : "s");
+  if (total > errors.size()) c.err << " (the first " << errors.size() << " are listed)";
+  c.err << "\n";
   return kExitProblems;
 }
 

@@ -84,13 +84,19 @@ class ImportFile {
   std::string name_;
 };
 
-// Opens the company file block an export reads. False, reported, when it cannot be opened.
-bool OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
-                   engine::FileBlockGuard& block);
+// Opens the company file block an export reads: kExitOk, or reported, kExitUsage when it does
+// not exist and kExitProblems when it is there but cannot be read (damaged, in use): nothing is
+// exported then.
+int OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
+                  engine::FileBlockGuard& block);
 
-// Reports every bad row ("line N: ...") and that nothing was imported, discards `file`; returns
-// kExitProblems.
-int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, ImportFile& file);
+// Reports that `name` could not be read to its end, so nothing was exported; `what` names its
+// records ("customer").
+void ReportExportFailure(CommandContext& c, const std::string& name, const char* what);
+
+// Reports the bad rows listed ("line N: ...", `total` problems in all) and that nothing was
+// imported, discards `file`; returns kExitProblems.
+int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total, ImportFile& file);
 
 // After the file was checked: a failed add, or the stage taking the block's place; kExitOk when
 // both went well.

@@ -11,7 +11,6 @@
 
 namespace tf::customers::ui {
 
-using common::ui::FromQString;
 using common::ui::ToQString;
 
 namespace {
@@ -130,33 +129,27 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   layout->addLayout(buttons);
 
-  // Notes hold at most 240 characters.
-  connect(CstNote, &QPlainTextEdit::textChanged, this, [this] {
-    const QString text = CstNote->toPlainText();
-    if (text.size() > int(kNotesLimit)) {
-      QTextCursor cursor = CstNote->textCursor();
-      CstNote->setPlainText(text.left(int(kNotesLimit)));
-      cursor.setPosition(int(kNotesLimit));
-      CstNote->setTextCursor(cursor);
-    }
-  });
   for (int k = 0; k < 4; ++k) {
     connect(Bill(k), &QLineEdit::textChanged, this, [this, k](const QString& text) {
       if (filling_ || !editor_) return;
       editor_->SetAutoCopy(CheckBox1->isChecked());
-      editor_->SetBilling(k, FromQString(text));
-      if (CheckBox1->isChecked()) Ship(k)->setText(ToQString(editor_->Form().ship[k]));
+      SetTyped(editor_->Form(), CustomerControl(int(CustomerControl::CAdd1Edit) + k), text.toStdString());
+      editor_->SetBilling(k, editor_->Form().bill[k]);
+      // The shipping box gets the text as typed: a character "&Ok" will refuse stays visible.
+      if (CheckBox1->isChecked()) Ship(k)->setText(text);
     });
   }
+  // Only the shipping boxes change: refilling every box from the stored form would drop a
+  // typed character that "&Ok" has not refused yet.
   connect(Button1, &QPushButton::clicked, this, [this] {
     CollectIntoModel();
     editor_->CopyBillingToShipping();
-    FillFromModel();
+    for (int k = 0; k < 4; ++k) Ship(k)->setText(Bill(k)->text());
   });
   connect(Button2, &QPushButton::clicked, this, [this] {
     CollectIntoModel();
     editor_->ClearShipping();
-    FillFromModel();
+    for (int k = 0; k < 4; ++k) Ship(k)->clear();
   });
   connect(CName, &QLineEdit::editingFinished, this, &TEditDlg::CNameExit);
   connect(OKBtn, &QPushButton::clicked, this, &TEditDlg::OKBtnClick);
@@ -197,24 +190,27 @@ void TEditDlg::FillFromModel() {
 
 void TEditDlg::CollectIntoModel() {
   CustomerForm& f = editor_->Form();
-  f.number = FromQString(CNo->text());
-  f.name = FromQString(CName->text());
-  f.terms = FromQString(CTerms->currentText());
-  f.type = FromQString(CustType->text());
-  f.taxExempt = FromQString(CTE->text());
-  f.creditLimit = FromQString(CLimit->text());
+  // Texts go in as typed (UTF-8): the model refuses a character no record can hold instead of
+  // it turning into "?" here.
+  f.unstorable.reset();
+  const auto take = [&f](CustomerControl control, const QString& text) { SetTyped(f, control, text.toStdString()); };
+  take(CustomerControl::CNo, CNo->text());
+  take(CustomerControl::CName, CName->text());
+  take(CustomerControl::CTerms, CTerms->currentText());
+  take(CustomerControl::CustType, CustType->text());
+  take(CustomerControl::CTE, CTE->text());
+  take(CustomerControl::CLimit, CLimit->text());
   for (int k = 0; k < 4; ++k) {
-    f.bill[k] = FromQString(Bill(k)->text());
-    f.ship[k] = FromQString(Ship(k)->text());
+    take(CustomerControl(int(CustomerControl::CAdd1Edit) + k), Bill(k)->text());
+    take(CustomerControl(int(CustomerControl::CShip1) + k), Ship(k)->text());
   }
-  // Line breaks of the notes are stored as the editor control keeps them: CR LF.
-  f.notes = FromQString(CstNote->toPlainText().replace("\n", "\r\n"));
-  if (f.notes.size() > kNotesLimit) f.notes.resize(kNotesLimit);
-  f.phone1 = FromQString(CPhone1->text());
-  f.phone2 = FromQString(CPhone2->text());
-  f.shortName = FromQString(ShortName->text());
-  f.mailSortCode = FromQString(MListCode->text());
-  f.email = FromQString(EMadd->text());
+  // Line breaks of the notes are stored as CR LF; the model makes them so and counts them two.
+  take(CustomerControl::CstNote, CstNote->toPlainText());
+  take(CustomerControl::CPhone1, CPhone1->text());
+  take(CustomerControl::CPhone2, CPhone2->text());
+  take(CustomerControl::ShortName, ShortName->text());
+  take(CustomerControl::MListCode, MListCode->text());
+  take(CustomerControl::EMadd, EMadd->text());
   f.creditHold = CRHold->isChecked();
   f.notesOnInvoices = NotesOnInv->isChecked();
   f.notesOnStatements = NotesOnStmnt->isChecked();
@@ -231,6 +227,14 @@ QWidget* TEditDlg::ControlOf(CustomerControl control) {
     case CustomerControl::CLimit: return CLimit;
     case CustomerControl::EMadd: return EMadd;
     case CustomerControl::ShortName: return ShortName;
+    case CustomerControl::CAdd1Edit: case CustomerControl::CAdd2Edit: case CustomerControl::CAdd3Edit:
+    case CustomerControl::CAdd4Edit: return Bill(int(control) - int(CustomerControl::CAdd1Edit));
+    case CustomerControl::CShip1: case CustomerControl::CShip2: case CustomerControl::CShip3:
+    case CustomerControl::CShip4: return Ship(int(control) - int(CustomerControl::CShip1));
+    case CustomerControl::CstNote: return CstNote;
+    case CustomerControl::CPhone1: return CPhone1;
+    case CustomerControl::CPhone2: return CPhone2;
+    case CustomerControl::MListCode: return MListCode;
     case CustomerControl::None: break;
   }
   return CNo;

@@ -10,7 +10,6 @@
 
 namespace tf::products::ui {
 
-using common::ui::FromQString;
 using common::ui::ToQString;
 
 TUpdProd::TUpdProd(QWidget* parent) : QDialog(parent) {
@@ -29,7 +28,6 @@ TUpdProd::TUpdProd(QWidget* parent) : QDialog(parent) {
   PNote = new QPlainTextEdit(this);
   PNote->setObjectName("PNote");
   PNote->setTabChangesFocus(true);
-  connect(PNote, &QPlainTextEdit::textChanged, this, [this] { PNoteChange(); });
 
   OkBtn = new QPushButton("&Ok", this);
   OkBtn->setObjectName("OkBtn");
@@ -68,17 +66,6 @@ TUpdProd::TUpdProd(QWidget* parent) : QDialog(parent) {
   PDesc->setMinimumWidth(PDesc->fontMetrics().averageCharWidth() * 36);
 }
 
-// The memo holds at most 150 characters as stored, where a line break takes two (CR LF):
-// longer text, typed or pasted, is cut there.
-void TUpdProd::PNoteChange() {
-  QString text = PNote->toPlainText();
-  if (text.size() + text.count('\n') <= kNotesMaxLength) return;
-  while (text.size() + text.count('\n') > kNotesMaxLength) text.chop(1);
-  QSignalBlocker block(PNote);
-  PNote->setPlainText(text);
-  PNote->moveCursor(QTextCursor::End);
-}
-
 void TUpdProd::Load(const ProductEditor& editor) {
   setWindowTitle(ToQString(editor.Title()));
   const ProductForm& form = editor.Form();
@@ -93,12 +80,14 @@ void TUpdProd::Load(const ProductEditor& editor) {
 
 void TUpdProd::Store(ProductEditor& editor) const {
   ProductForm& form = editor.Form();
-  form.code = FromQString(PNum->text());
-  form.price = FromQString(PSell->text());
+  // Texts go in as typed (UTF-8): the model refuses a character no record can hold, and a
+  // note too long as stored (line breaks counting two), instead of either being changed here.
+  form.unstorable.reset();
+  SetTyped(form, ProductControl::PNum, PNum->text().toStdString());
+  SetTyped(form, ProductControl::PSell, PSell->text().toStdString());
   form.taxable = CheckBox1->isChecked();
-  form.description = FromQString(PDesc->text());
-  // Line breaks are stored as the record has always held them.
-  form.notes = FromQString(PNote->toPlainText().replace("\n", "\r\n"));
+  SetTyped(form, ProductControl::PDesc, PDesc->text().toStdString());
+  SetTyped(form, ProductControl::PNote, PNote->toPlainText().toStdString());
 }
 
 void TUpdProd::OKBtnClick() {

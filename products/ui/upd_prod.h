@@ -46,7 +46,6 @@ class TUpdProd : public QDialog {
 
  private:
   void OKBtnClick();
-  void PNoteChange();
   void Load(const ProductEditor& editor);
   void Store(ProductEditor& editor) const;
 

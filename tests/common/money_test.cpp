@@ -68,15 +68,26 @@ TEST(ParseAmount, BlankReadsAsZeroOnlyWhenAsked) {
   EXPECT_FALSE(ParseAmount("x", BlankAmount::Zero).has_value());
 }
 
-TEST(ParseTypedAmount, RemovesCommasFirst) {
+TEST(ParseTypedAmount, CommasAreReadOnlyAsThousandsSeparators) {
   EXPECT_EQ(RemoveCommas("1,234,567.50"), "1234567.50");
   EXPECT_EQ(RemoveCommas(",,"), "");
-  EXPECT_EQ(ParseTypedAmount("1,250.00")->Micros(), 1'250'000'000);
-  EXPECT_EQ(ParseTypedAmount("-1,0,0")->Micros(), -100'000'000);
-  EXPECT_FALSE(ParseTypedAmount(",").has_value());
-  EXPECT_TRUE(ParseTypedAmount(",", BlankAmount::Zero)->IsZero());
-  // Commas are dropped wherever they stand; a day-first style "1.000,50" reads as 1.0005.
-  EXPECT_EQ(ParseTypedAmount("1.000,50")->Micros(), 1'000'500);
+  struct Case { const char* typed; std::optional<std::int64_t> micros; };
+  // A comma anywhere but between groups of three digits of the whole part is a slip or a
+  // decimal comma: reading it away would change the amount, so the text is no amount.
+  for (const Case& c : {Case{"1,250.00", 1'250'000'000}, Case{"-12,345,678", -12'345'678'000'000},
+                        Case{" 999,999.5 ", 999'999'500'000}, Case{"+1,000", 1'000'000'000},
+                        Case{"1250", 1'250'000'000}, Case{"1,5", std::nullopt}, Case{"12,50", std::nullopt},
+                        Case{",5", std::nullopt}, Case{"1,,000", std::nullopt}, Case{"1000,000", std::nullopt},
+                        Case{"1,0000", std::nullopt}, Case{"-1,0,0", std::nullopt}, Case{"1.000,50", std::nullopt},
+                        Case{"1,000.000,5", std::nullopt}, Case{"1,000,", std::nullopt}, Case{",", std::nullopt},
+                        Case{"1 ,000", std::nullopt}}) {
+    std::optional<Money> read = ParseTypedAmount(c.typed);
+    EXPECT_EQ(read ? std::optional<std::int64_t>(read->Micros()) : std::nullopt, c.micros) << c.typed;
+    EXPECT_EQ(WithoutThousandsSeparators(c.typed).has_value(), c.micros.has_value()) << c.typed;
+  }
+  // A lone comma is not blank: it stays refused where blank means zero.
+  EXPECT_FALSE(ParseTypedAmount(",", BlankAmount::Zero).has_value());
+  EXPECT_TRUE(ParseTypedAmount("  ", BlankAmount::Zero)->IsZero());
 }
 
 TEST(Money, ConstructorsAndComparisons) {

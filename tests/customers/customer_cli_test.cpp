@@ -6,6 +6,7 @@
 #include "app/cli/cli.h"
 #include "common/side_file.h"
 #include "tests/app/cli_run.h"
+#include "tests/app/export_sweep.h"
 #include "tests/customers/customer_fixture.h"
 
 namespace tf::customers::testing {
@@ -66,6 +67,60 @@ TEST_F(CustomerCliTest, ABadFileIsRefusedWholeWithEveryLineAndTheFilesStayAsThey
             "tallyfold-cli: nothing was imported: 3 problems\n");
   EXPECT_EQ(Files(), before);
   EXPECT_EQ(CompanyField(company::kNextCustomerNumber), "101");
+}
+
+TEST_F(CustomerCliTest, AnEndlessFileIsRefusedWithASentenceAndNothingIsLeftBehind) {
+  // /dev/zero never ends and holds no line break: the import stops at the longest record it
+  // could hold instead of reading on until memory runs out.
+  ToolRun r = RunToolHere({"import", "customers", "/dev/zero"});
+  EXPECT_EQ(r.status, cli::kExitProblems);
+  EXPECT_EQ(r.err,
+            "line 1: the record is longer than 1048576 bytes, more than any record holds (is this a CSV file?)\n"
+            "tallyfold-cli: nothing was imported: 1 problem\n");
+  EXPECT_FALSE(fs::exists("1C.DAT"));
+  fs::create_directory("folder.csv");
+  ToolRun folder = RunToolHere({"import", "customers", "folder.csv"});
+  EXPECT_EQ(folder.status, cli::kExitUsage);
+  EXPECT_NE(folder.err.find("it is a folder, not a CSV file"), std::string::npos) << folder.err;
+}
+
+TEST_F(CustomerCliTest, ExportThenImportRoundTripsAwkwardTextsExactly) {
+  common::ReplaceFile("in.csv",
+                      "CustomerNumber,CustomerName,Phone1,CustomerType,Notes,BillAddress1\r\n"
+                      "\"'=1\",\"'=SUM(A1:A2)\",\"'+44 1234\",'@work,\"'-\r\nline two\",\"Caf\xC3\xA9 \"\"quoted\"\"\"\r\n"
+                      "-5,Minus,-12.50,''x,,\r\n");
+  ToolRun in = RunToolHere({"import", "customers", "in.csv"});
+  ASSERT_EQ(in.status, cli::kExitOk) << in.err;
+  ASSERT_EQ(RunToolHere({"export", "customers", "out.csv"}).status, cli::kExitOk);
+  const std::string exported = common::ReadWholeFile("out.csv");
+  EXPECT_NE(exported.find("'=1,'=SUM(A1:A2),"), std::string::npos) << exported;
+  // Into a second company: the dump of every record is the same.
+  RecordBuffer co(company::kCompanyRecordLength);
+  WriteText(co, company::kCompanyName, "Second");
+  WriteText(co, company::kCompanyNumber, "2");
+  {
+    engine::FileBlockGuard companies;
+    engine::OpenFileBlock(companies.handle(), company::kCompanyFileBlock);
+    std::int32_t ref = 0;
+    ASSERT_TRUE(records::AddKeyedRecord(companies.get(), company::CompanyFileKind(), co, ref, quiet_));
+  }
+  ToolRun again = RunToolHere({"import", "customers", "out.csv", "--company", "2"});
+  ASSERT_EQ(again.status, cli::kExitOk) << again.err;
+  ASSERT_EQ(RunToolHere({"export", "customers", "out2.csv", "--company", "2"}).status, cli::kExitOk);
+  EXPECT_EQ(common::ReadWholeFile("out2.csv"), exported);
+  const std::string dump1 = RunToolHere({"dump", "1C"}).out, dump2 = RunToolHere({"dump", "2C"}).out;
+  EXPECT_NE(dump1.find("BillAddress1: Caf\xE9 \"quoted\"\n"), std::string::npos) << dump1;
+  EXPECT_NE(dump1.find("Notes: -\r\nline two\n"), std::string::npos) << dump1;
+  EXPECT_NE(dump1.find("=SUM(A1:A2)"), std::string::npos) << dump1;
+  EXPECT_EQ(dump1.substr(dump1.find('\n')), dump2.substr(dump2.find('\n')));
+}
+
+TEST_F(CustomerCliTest, ADamagedIndexIsNeverExportedInPart) {
+  std::string csv = "CustomerName,CustomerNumber\n";
+  for (int k = 0; k < 300; ++k) csv += "Customer " + std::to_string(1000 + k) + "," + std::to_string(k + 1) + "\n";
+  common::ReplaceFile("in.csv", csv);
+  ASSERT_EQ(RunToolHere({"import", "customers", "in.csv"}).status, cli::kExitOk);
+  cli::testing::ExpectDamagedIndexNeverExportedInPart("customers", "1C.IX");
 }
 
 TEST_F(CustomerCliTest, UnknownKindAndMissingFileAreUsageErrors) {

@@ -167,6 +167,97 @@ TEST_F(CustomerManagerTest, EditorChecksRunInOrderAndKeepTheEditorOpenOnTheField
   EXPECT_EQ(ReadText(manager_->Buffer(), kCreditLimit), "1000");
 }
 
+TEST_F(CustomerManagerTest, TypedTextIsStoredAsTypedOrRefusedNamingTheFieldNeverChangedQuietly) {
+  AddCustomer("Northern Lights Trading Company", "7");
+  struct Case {
+    const char* what;
+    std::function<void(CustomerForm&)> change;
+    std::string message;
+    CustomerControl focus;
+  };
+  const std::string longNotes = [] { std::string s; for (int k = 0; k < 80; ++k) s += "ab\n"; return s; }();
+  const std::vector<Case> cases = {
+      {"euro sign", [](CustomerForm& f) { SetTyped(f, CustomerControl::CName, "Zed \xE2\x82\xAC Co"); },
+       common::UnstorableCharacterText("Customer / Company Name", U'\u20AC'), CustomerControl::CName},
+      {"tick in an address", [](CustomerForm& f) { SetTyped(f, CustomerControl::CAdd2Edit, "Stra\xC3\x9F" "e \xE2\x9C\x93"); },
+       common::UnstorableCharacterText("Billing Address line 2", U'\u2713'), CustomerControl::CAdd2Edit},
+      {"blank number", [](CustomerForm& f) { f.number = "  "; }, std::string(kNumberMissingText), CustomerControl::CNo},
+      {"line break in the name", [](CustomerForm& f) { f.name = "Zed\nCo"; },
+       "Customer / Company Name: holds LF, a line break (code 10), which this field cannot store; remove it.",
+       CustomerControl::CName},
+      {"NUL in the number", [](CustomerForm& f) { f.number = std::string("8\0", 2); },
+       "Customer #: holds NUL (code 0), which this field cannot store; remove it.", CustomerControl::CNo},
+      {"tab in a phone", [](CustomerForm& f) { f.phone1 = "555\t1"; },
+       "Phone1: holds TAB (code 9), which this field cannot store; remove it.", CustomerControl::CPhone1},
+      {"notes too long with their breaks", [&](CustomerForm& f) { f.notes = longNotes; },
+       "Notes / Comments: 320 characters (a line break counts two) where at most 240 can be stored; shorten it.",
+       CustomerControl::CstNote},
+      {"over-long name", [](CustomerForm& f) { f.name = std::string(36, 'n'); },
+       "Customer / Company Name: 36 characters where at most 35 can be stored; shorten it.", CustomerControl::CName},
+      {"decimal comma", [](CustomerForm& f) { f.creditLimit = "1,5"; }, std::string(kBadCreditLimitText),
+       CustomerControl::CLimit},
+      {"same first 30 characters", [](CustomerForm& f) { f.name = "NORTHERN LIGHTS TRADING COMPANY PLC"; },
+       std::string(kNameTakenText), CustomerControl::CName},
+  };
+  editorScript_ = [&](CustomerEditor& e) {
+    for (const Case& c : cases) {
+      prompter_.Clear();
+      CustomerForm& f = e.Form();
+      f = CustomerForm{};
+      f.number = "8";
+      f.name = "Zed Co";
+      c.change(f);
+      EXPECT_FALSE(Shown(e.Ok())) << c.what;
+      EXPECT_EQ(prompter_.Texts(), std::vector<std::string>{c.message}) << c.what;
+      EXPECT_EQ(e.Focus(), c.focus) << c.what;
+    }
+    e.Form() = CustomerForm{};
+    e.Form().number = "8";
+    SetTyped(e.Form(), CustomerControl::CName, "Caf\xC3\xA9 Zed");
+    e.Form().creditLimit = "1,250.00";
+    e.Form().notes = longNotes.substr(0, 60 * 3);  // 60 lines: 240 as stored
+    return Shown(e.Ok());
+  };
+  Shown(manager_->Add());
+  EXPECT_EQ(CurrentName(), "Caf\xE9 Zed");
+  EXPECT_EQ(ReadText(manager_->Buffer(), kCreditLimit), "1250.00");
+  const std::string notes = ReadText(manager_->Buffer(), kNotes);
+  EXPECT_EQ(notes.size(), 240u);
+  EXPECT_EQ(notes.substr(0, 8), "ab\r\nab\r\n");
+}
+
+TEST_F(CustomerManagerTest, OpeningAndSavingNotesWithLoneLineBreaksChangesNothing) {
+  RecordBuffer r = Customer("5", "Old Import");
+  // Every field as the editor writes it, so that only the notes could differ.
+  WriteText(r, kShortName, "OImport");
+  WriteText(r, kCreditLimit, "0.00");
+  WriteText(r, kTaxExempt, "N");
+  common::WriteFlag(r, kCreditHold, false);
+  common::WriteFlag(r, kNotesOnInvoices, false);
+  common::WriteFlag(r, kNotesOnStatements, false);
+  WriteText(r, kNotes, std::string("first\nsecond\rthird"));
+  std::int32_t ref = 0;
+  ASSERT_TRUE(records::AddKeyedRecord(manager_->File(), CustomerFileKind(), r, ref, quiet_));
+  list_.Refresh();
+  GoTo("Old Import");
+  const std::string before = common::ReadWholeFile("1C.DAT");
+  editorScript_ = [&](CustomerEditor& e) {
+    // What the window gives back: every break as CR LF.
+    e.Form().notes = "first\r\nsecond\r\nthird";
+    return Shown(e.Ok());
+  };
+  Shown(manager_->Edit());
+  EXPECT_TRUE(prompter_.Texts().empty());
+  EXPECT_EQ(common::ReadWholeFile("1C.DAT"), before);
+  // A real change is stored with CR LF throughout.
+  editorScript_ = [&](CustomerEditor& e) {
+    e.Form().notes = "first\nsecond\nfourth";
+    return Shown(e.Ok());
+  };
+  Shown(manager_->Edit());
+  EXPECT_EQ(ReadText(manager_->Buffer(), kNotes), "first\r\nsecond\r\nfourth");
+}
+
 TEST_F(CustomerManagerTest, EditingKeepsTheCustomersOwnNumberAndNameAndWritesNothingUnchanged) {
   AddCustomer("ACME", "7");
   AddCustomer("Beta", "8");

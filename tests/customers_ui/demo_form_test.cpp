@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -18,10 +19,12 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 
 #include "common/clock.h"
 #include "common/record_fields.h"
 #include "common/scripted_prompter.h"
+#include "common/stored_text.h"
 #include "common/text.h"
 #include "common/ui/qt_print_canvas.h"
 #include "correspondence/label_queue.h"
@@ -73,6 +76,7 @@ class TDemoFormTest : public QObject {
   void failedPickerSearchPicksNothing();
   void failedPrintJobSaysSo();
   void printWindowToPdf();
+  void typedTextIsRefusedOnItsBoxNeverChanged();
 
  private:
   void AnswerPrintDialog(const QString& pdf, bool* seen);
@@ -146,9 +150,10 @@ void TDemoFormTest::Import(int count) {
   engine::FileBlockGuard block;
   prompter_.Answer(PromptAnswer::OK);
   QVERIFY(records::customer::OpenCustomerFile(block.handle(), "1", prompter_, status_));
-  customers::CustomerImport plan = customers::PlanCustomerImport(block.get(), csv, "1", "Net 30 Days");
-  QVERIFY(plan.errors.empty());
-  QVERIFY(customers::WriteCustomerImport(block.get(), plan, prompter_));
+  std::istringstream rows(csv);
+  const customers::CustomerImport result =
+      customers::ImportCustomerRows(block.get(), rows, {"1", "Net 30 Days", common::DateFormat::MonthFirst}, prompter_);
+  QVERIFY(result.Good());
   prompter_.Clear();
 }
 
@@ -555,6 +560,52 @@ void TDemoFormTest::failedPickerSearchPicksNothing() {
   QVERIFY2(row.startsWith("Customer 100002"), qPrintable(row));
   QVERIFY(picked.has_value());
   QVERIFY(!ended);
+}
+
+// A character Latin-1 cannot hold is refused on its box, never stored as "?" nor dropped from
+// the boxes (auto-copy and "Copy Billing to Shipping" carry it as typed); notes are never cut
+// while typing, and once their line breaks count two a note too long is refused on its box.
+void TDemoFormTest::typedTextIsRefusedOnItsBoxNeverChanged() {
+  prompter_.Answer(PromptAnswer::OK);  // "I am going to create a new, empty customer file ..."
+  const QString typed = QString::fromUtf8("Rue de l\u2019\u00C9glise");  // a typographic apostrophe
+  Soon([&, this] {
+    CloseAtEnd close{form_.get()};
+    Soon([&, this] {
+      auto* dlg = Editor();
+      CloseAtEnd closeEditor{dlg};
+      QVERIFY(dlg && dlg->isVisible());
+      QTest::keyClicks(dlg->CName, "Zed Co");
+      dlg->CAdd1Edit->setText(typed);
+      QCOMPARE(dlg->CShip1->text(), typed);  // auto-copy carries it as typed
+      QTest::mouseClick(dlg->Button1, Qt::LeftButton);
+      QCOMPARE(dlg->CShip1->text(), typed);
+      QCOMPARE(dlg->CAdd1Edit->text(), typed);
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QVERIFY(dlg->isVisible());
+      QCOMPARE(QString::fromStdString(prompter_.Texts().back()),
+               QString::fromStdString(common::UnstorableCharacterText("Billing Address line 1", U'\u2019')));
+      QCOMPARE(dlg->focusWidget(), static_cast<QWidget*>(dlg->CAdd1Edit));
+      QCOMPARE(dlg->CAdd1Edit->text(), typed);
+      dlg->CAdd1Edit->setText(QString::fromUtf8("Rue de l'\u00C9glise"));
+      dlg->CstNote->setPlainText(QString(100, '\n') + QString(100, 'x'));  // 200 typed, 300 stored
+      QCOMPARE(dlg->CstNote->toPlainText().size(), 200);
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QVERIFY(dlg->isVisible());
+      QCOMPARE(dlg->focusWidget(), static_cast<QWidget*>(dlg->CstNote));
+      dlg->CstNote->setPlainText("one\ntwo");
+      QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+      QVERIFY(!dlg->isVisible());
+    });
+    Click("NewCustButn");
+    QVERIFY(CurrentRow().startsWith("Zed Co"));
+  });
+  form_->exec();
+  engine::FileBlockGuard block;
+  engine::OpenFileBlock(block.handle(), "1C");
+  common::RecordBuffer r(records::customer::kCustomerRecordLength);
+  QVERIFY(records::customer::FindCustomerByName(block.get(), "Zed Co", r).has_value());
+  QCOMPARE(common::ReadText(r, records::customer::kBillAddress1), std::string("Rue de l'\xC9glise"));
+  QCOMPARE(common::ReadText(r, records::customer::kNotes), std::string("one\r\ntwo"));
 }
 
 QTEST_MAIN(TDemoFormTest)

@@ -16,6 +16,7 @@
 #include "records/company_record.h"
 #include "records/company_store.h"
 #include "tests/app/cli_run.h"
+#include "tests/app/export_sweep.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/company_file.h"
 
@@ -92,6 +93,14 @@ TEST_F(ProductCliTest, ABadFileIsRefusedWholeAndTheFilesStayAsTheyWere) {
             "line 4: You need to enter a product code.\n"
             "tallyfold-cli: nothing was imported: 2 problems\n");
   EXPECT_EQ(Files(), before);
+}
+
+TEST_F(ProductCliTest, ADamagedIndexIsNeverExportedInPart) {
+  std::string csv = "ProductCode,ProductDescription,SalesPrice\n";
+  for (int k = 0; k < 300; ++k) csv += "P" + std::to_string(1000 + k) + ",Item " + std::to_string(k) + ",1.00\n";
+  common::ReplaceFile("in.csv", csv);
+  ASSERT_EQ(RunToolHere({"import", "products", "in.csv"}).status, cli::kExitOk);
+  cli::testing::ExpectDamagedIndexNeverExportedInPart("products", "1P.IX");
 }
 
 TEST_F(ProductCliTest, ExportOfAMissingFileIsAUsageError) {

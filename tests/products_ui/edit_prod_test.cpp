@@ -21,6 +21,7 @@
 #include "common/record_fields.h"
 #include "common/recording_canvas.h"
 #include "common/scripted_prompter.h"
+#include "common/stored_text.h"
 #include "engine/checking/checker.h"
 #include "engine/core/engine.h"
 #include "records/product_fields.h"
@@ -64,6 +65,7 @@ class TEditProdTest : public QObject {
   void installedInTheMainWindow();
   void pickingForInvoiceEntry();
   void reopenedManyTimes();
+  void typedTextIsStoredOrRefusedNeverChanged();
 
  private:
   // Runs `step` inside the next modal loop, once it has started.
@@ -343,6 +345,66 @@ void TEditProdTest::reopenedManyTimes() {
     engine::OpenFileBlock(company.handle(), records::company::kCompanyFileBlock);
     QVERIFY(engine::EngineOK);
   }
+}
+
+// What the dialog's boxes hold reaches the record as typed or is refused on its box: a
+// character Latin-1 cannot hold (it used to become "?"), notes too long once their line breaks
+// count two (they used to be cut while typing), a price that is no amount (it used to become
+// 0.00).
+void TEditProdTest::typedTextIsStoredOrRefusedNeverChanged() {
+  prompter_.Answer(common::PromptAnswer::OK);
+  bool reached = false;
+  // A failed check returns early; the dialog and the window are closed anyway.
+  auto fill = [&] {
+      auto* dialog = form_->findChild<QDialog*>("TUpdProd");
+      QVERIFY(dialog && dialog->isVisible());
+      auto* ok = dialog->findChild<QPushButton*>("OkBtn");
+      auto* desc = dialog->findChild<QLineEdit*>("PDesc");
+      auto* price = dialog->findChild<QLineEdit*>("PSell");
+      auto* notes = dialog->findChild<QPlainTextEdit*>("PNote");
+      dialog->findChild<QLineEdit*>("PNum")->setText("E1");
+      desc->setText(QString::fromUtf8("Bolt \u20AC5"));
+      QTest::mouseClick(ok, Qt::LeftButton);
+      QVERIFY(dialog->isVisible());
+      QCOMPARE(QString::fromStdString(prompter_.Texts().back()),
+               QString::fromStdString(common::UnstorableCharacterText("Product Description", U'\u20AC')));
+      QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(desc));
+      QCOMPARE(desc->text(), QString::fromUtf8("Bolt \u20AC5"));  // nothing cut or replaced
+      desc->setText(QString::fromUtf8("Cr\u00E8me"));
+      notes->setPlainText(QString(25, '\n') + QString(125, 'x'));  // 150 typed, 175 stored
+      QCOMPARE(notes->toPlainText().size(), 150);
+      QTest::mouseClick(ok, Qt::LeftButton);
+      QVERIFY(dialog->isVisible());
+      QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(notes));
+      QCOMPARE(notes->toPlainText().size(), 150);
+      notes->setPlainText("one\ntwo");
+      price->setText("1,5");
+      QTest::mouseClick(ok, Qt::LeftButton);
+      QVERIFY(dialog->isVisible());
+      QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(price));
+      price->setText("1,250.00");
+      QTest::mouseClick(ok, Qt::LeftButton);
+      QVERIFY(!dialog->isVisible());
+      reached = true;
+  };
+  Soon([&] {
+    Soon([&] {
+      fill();
+      if (auto* dialog = form_->findChild<QDialog*>("TUpdProd"); dialog && dialog->isVisible()) dialog->reject();
+    });
+    form_->findChild<QToolButton*>("NewProd")->click();
+    if (form_->isVisible()) form_->done(-1);
+  });
+  form_->exec();
+  QVERIFY(reached);
+  engine::FileBlockGuard block;
+  engine::OpenFileBlock(block.handle(), "1P");
+  common::RecordBuffer r(records::product::kProductRecordLength);
+  std::int32_t ref = 0;
+  QVERIFY(records::product::ReadProductByCode(block.get(), "E1", ref, r));
+  QCOMPARE(common::ReadText(r, records::product::kProductDescription), std::string("Cr\xE8me"));
+  QCOMPARE(common::ReadText(r, records::product::kProductNotes), std::string("one\r\ntwo"));
+  QCOMPARE(common::ReadText(r, records::product::kSalesPrice), std::string("1250.00"));
 }
 
 QTEST_MAIN(TEditProdTest)
