@@ -99,6 +99,14 @@ void InvoiceBooks::Close() {
   CloseIfOpen(customers_);
 }
 
+void InvoiceBooks::ReleaseCustomers() { CloseIfOpen(customers_); }
+
+bool InvoiceBooks::TakeCustomers() {
+  if (customers_) return true;
+  const std::string company = TrimBoth(ReadText(book_.Current(), co::kCompanyNumber));
+  return cu::OpenCustomerFile(customers_, company, prompter_, status_);
+}
+
 std::optional<bool> InvoiceBooks::NumberExists(const std::string& number) {
   std::int32_t ref = 0;
   if (inv::FindInvoice(invoices_, number, ref, prompter_)) return true;
@@ -108,7 +116,7 @@ std::optional<bool> InvoiceBooks::NumberExists(const std::string& number) {
 
 std::optional<EntryCustomer> InvoiceBooks::FindCustomer(std::string_view number) {
   common::RecordBuffer record = cu::NewCustomerRecord();
-  if (!cu::FindCustomerByNumber(customers_, number, record)) return std::nullopt;
+  if (!TakeCustomers() || !cu::FindCustomerByNumber(customers_, number, record)) return std::nullopt;
   return EntryCustomer::FromRecord(record);
 }
 
@@ -215,6 +223,10 @@ SaveOutcome InvoiceBooks::SaveNew(const InvoiceEntry& entry) {
 
   // 1. Every balance this save changes, before anything is written.
   CustomerWrite customer;
+  if (!TakeCustomers()) {
+    outcome.message = kAddFailed;
+    return outcome;
+  }
   const auto customerRef = cu::FindCustomerByNumber(customers_, entry.Customer()->number, customer.before);
   if (!customerRef) {
     outcome.message = engine::EngineOK ? std::string(kCustomerMissing) : std::string(kAddFailed);
@@ -312,6 +324,10 @@ SaveOutcome InvoiceBooks::SaveEdit(const InvoiceEntry& entry) {
   CustomerWrite customer;
   bool customerChanges = false;
   if (!master) {
+    if (!TakeCustomers()) {
+      outcome.message = kModifyFailed;
+      return outcome;
+    }
     const auto customerRef = cu::FindCustomerByNumber(customers_, ReadText(stored, inv::kCustomerNumber), customer.before);
     if (!customerRef) {
       outcome.message = engine::EngineOK ? std::string(kCustomerMissing) : std::string(kModifyFailed);

@@ -88,6 +88,10 @@ class InvoiceBooks {
   bool Open();
   void Close();
   bool IsOpen() const { return invoices_ != nullptr; }
+  // The customer file is let go while the customer manager picks a customer (a file block has
+  // one handle in the program) and taken back afterwards.
+  void ReleaseCustomers();
+  bool TakeCustomers();
   engine::FileBlock* Customers() const { return customers_; }
   engine::FileBlock* Invoices() const { return invoices_; }
   engine::FileBlock* Lines() const { return lines_; }
