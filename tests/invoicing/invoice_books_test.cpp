@@ -17,6 +17,7 @@
 #include "records/invoice_file.h"
 #include "records/invoice_record.h"
 #include "records/record_file.h"
+#include "tests/app/cli_run.h"
 #include "tests/support/company_file.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/fault_file_system.h"
@@ -143,6 +144,24 @@ class InvoiceBooksTest : public DataFolderTest {
     std::int32_t ref = 0;
     EXPECT_TRUE(inv::FindInvoice(books_->Invoices(), number, ref, prompter_)) << number;
     return ref;
+  }
+
+  // A fresh folder: no invoices, C1 and C10 at nothing, the company at nothing.
+  void ResetFolder() {
+    books_->Close();
+    for (const char* block : {"1I", "1D", "1M"}) engine::DeleteFileBlock(block);
+    const RecordBuffer company = CompanyRecord();
+    engine::DeleteFileBlock(co::kCompanyFileBlock);
+    ASSERT_TRUE(MakeCompanyFile(company));
+    std::copy(company.begin(), company.end(), book_.Current().begin());
+    engine::DeleteFileBlock("1C");
+    engine::FileBlock* customers = nullptr;
+    ScriptedPrompter quiet{PromptAnswer::OK};
+    ASSERT_TRUE(cu::OpenCustomerFile(customers, "1", quiet, status_));
+    std::int32_t ref = 0;
+    for (const RecordBuffer& c : {CustomerRecord("C10", "Other Ltd", "0.00"), CustomerRecord("C1", "Ann", "0.00")})
+      ASSERT_TRUE(records::AddKeyedRecord(customers, cu::CustomerFileKind(), c, ref, quiet));
+    engine::CloseFileBlock(customers);
   }
 
   ScriptedPrompter prompter_;
@@ -366,6 +385,36 @@ TEST_F(InvoiceBooksTest, EditRefusalsInTheirOrder) {
   }
 }
 
+TEST_F(InvoiceBooksTest, TheToolsCheckFindsBreaksBetweenTheBlocks) {
+  auto e = ThreeLines();
+  ASSERT_TRUE(e->Accept());
+  ASSERT_TRUE(books_->SaveNew(*e).saved);
+  books_->Close();
+  cli::testing::ToolRun clean = cli::testing::RunToolHere({"check"});
+  EXPECT_EQ(clean.status, cli::kExitOk) << clean.out << clean.err;
+
+  ASSERT_TRUE(books_->Open());
+  // A line whose invoice is not on file, and a customer balance that its invoices do not make.
+  RecordBuffer orphan(inv::kLineRecordLength);
+  WriteText(orphan, inv::kLineInvoiceNumber, "NOPE");
+  std::int32_t ref = 0;
+  ASSERT_TRUE(inv::AddLine(books_->Lines(), orphan, ref, prompter_));
+  RecordBuffer c = Customer("C1");
+  const RecordBuffer before = c;
+  WriteText(c, cu::kBalance, "26.00");
+  RecordBuffer scratch = cu::NewCustomerRecord();
+  ASSERT_TRUE(records::ModifyKeyedRecord(books_->Customers(), cu::CustomerFileKind(),
+                                         *cu::FindCustomerByNumber(books_->Customers(), "C1", scratch), c, before,
+                                         prompter_));
+  books_->Close();
+  cli::testing::ToolRun broken = cli::testing::RunToolHere({"check"});
+  EXPECT_EQ(broken.status, cli::kExitProblems);
+  EXPECT_EQ(broken.out,
+            "books of company 1: line record 4 belongs to invoice NOPE, which is not on file\n"
+            "books of company 1: customer C1 has the balance 26.00 but its invoices add up to 26.60\n"
+            "books of company 1: the company balance is 26.60 but the customers' balances add up to 26.00\n");
+}
+
 // Every file call of a save fails in turn (once): the save either gets through or reports its
 // failure, and either way the blocks are sound and the books agree with the records.
 TEST_F(InvoiceBooksTest, AFaultAtAnyFileCallOfASaveLeavesTheBooksConsistent) {
@@ -373,23 +422,7 @@ TEST_F(InvoiceBooksTest, AFaultAtAnyFileCallOfASaveLeavesTheBooksConsistent) {
     int failures = 0;
     bool reachedEnd = false;
     for (int nth = 1; nth < 600 && !reachedEnd; ++nth) {
-      // A fresh folder state: no invoices, C1 at nothing, the company at 50.00.
-      books_->Close();
-      for (const char* block : {"1I", "1D", "1M"}) engine::DeleteFileBlock(block);
-      const RecordBuffer company = CompanyRecord();
-      engine::DeleteFileBlock(co::kCompanyFileBlock);
-      ASSERT_TRUE(MakeCompanyFile(company));
-      std::copy(company.begin(), company.end(), book_.Current().begin());
-      engine::DeleteFileBlock("1C");
-      {
-        engine::FileBlock* customers = nullptr;
-        ScriptedPrompter quiet{PromptAnswer::OK};
-        ASSERT_TRUE(cu::OpenCustomerFile(customers, "1", quiet, status_));
-        std::int32_t ref = 0;
-        for (const RecordBuffer& c : {CustomerRecord("C10", "Other Ltd", "0.00"), CustomerRecord("C1", "Ann", "0.00")})
-          ASSERT_TRUE(records::AddKeyedRecord(customers, cu::CustomerFileKind(), c, ref, quiet));
-        engine::CloseFileBlock(customers);
-      }
+      ResetFolder();
       OpenBooks();
       std::unique_ptr<InvoiceEntry> e;
       if (style == InvoiceStyle::LineItem) {
@@ -431,6 +464,55 @@ TEST_F(InvoiceBooksTest, AFaultAtAnyFileCallOfASaveLeavesTheBooksConsistent) {
     EXPECT_TRUE(reachedEnd);
     EXPECT_GT(failures, 5);
   }
+}
+
+// The same for an edit that changes the date, the paid amount and the lines (one rewritten,
+// one erased, one added).
+TEST_F(InvoiceBooksTest, AFaultAtAnyFileCallOfAnEditLeavesTheBooksConsistent) {
+  int failures = 0;
+  bool reachedEnd = false;
+  for (int nth = 1; nth < 600 && !reachedEnd; ++nth) {
+    ResetFolder();
+    OpenBooks();
+    auto e = ThreeLines();
+    ASSERT_TRUE(e->Accept());
+    ASSERT_TRUE(books_->SaveNew(*e).saved);
+    books_->Close();
+    OpenBooks();
+    auto edit = NewEntry();
+    ASSERT_TRUE(books_->LoadForEdit(FindRef("100"), *edit));
+    edit->SetDate("10/15/1999");
+    edit->SetPaid("2");
+    edit->SetCell(1, kQuantityColumn, "3");
+    edit->EraseLine(3);
+    edit->SetCell(4, kDescriptionColumn, "Extra");
+    edit->SetCell(4, kUnitPriceColumn, "1");
+    ASSERT_TRUE(edit->Accept());
+    FaultFileSystem faulty;
+    SaveOutcome out;
+    for (int i = 0; i < 3; ++i) prompter_.Answer(PromptAnswer::No);
+    {
+      engine::ScopedFileSystem scoped(faulty);
+      faulty.Arm(FaultKind::Eio, nth, false);
+      out = books_->SaveEdit(*edit);
+      faulty.Disarm();
+    }
+    prompter_.Clear();
+    const bool met = faulty.InjectedCount() > 0;
+    if (!out.saved || !out.problems.empty()) {
+      ++failures;
+      EXPECT_TRUE(met) << "fault " << nth;
+    }
+    if (!out.saved) EXPECT_EQ(out.message.find(kUndoFailed), std::string::npos) << "fault " << nth << ": " << out.message;
+    EXPECT_EQ(CheckAll(), "") << "fault at file call " << nth << " (" << out.message << ")";
+    if (!met) {
+      reachedEnd = true;
+      EXPECT_TRUE(out.saved && out.problems.empty());
+    }
+    if (HasFailure()) return;
+  }
+  EXPECT_TRUE(reachedEnd);
+  EXPECT_GT(failures, 5);
 }
 
 }  // namespace
