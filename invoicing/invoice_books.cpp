@@ -33,6 +33,10 @@ bool AddToAmount(std::span<std::uint8_t> record, common::TextField field, Money 
   return true;
 }
 
+std::string WithUndo(std::string_view message, bool undoFailed) {
+  return std::string(message) + (undoFailed ? std::string(kUndoFailed) : std::string());
+}
+
 void CloseIfOpen(engine::FileBlock*& handle) {
   if (handle) engine::CloseFileBlock(handle);
   handle = nullptr;
@@ -209,6 +213,19 @@ bool InvoiceBooks::UpdateCompany(Money delta, const std::string* usedNumber) {
   return !delta.IsZero() && Amount(ReadText(book_.Current(), co::kCompanyBalance)) == expected;
 }
 
+bool InvoiceBooks::WriteBalances(const CustomerWrite& customer, Money delta, const std::string* usedNumber,
+                                 bool& undoFailed) {
+  const bool customerChanges = customer.ref != 0 && customer.after != customer.before;
+  if (customerChanges && !records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), customer.ref, customer.after,
+                                                     customer.before, prompter_))
+    return false;
+  if ((delta.IsZero() && !usedNumber) || UpdateCompany(delta, usedNumber)) return true;
+  if (customerChanges)
+    undoFailed |= !records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), customer.ref, customer.before,
+                                              customer.after, prompter_);
+  return false;
+}
+
 SaveOutcome InvoiceBooks::SaveNew(const InvoiceEntry& entry) {
   SaveOutcome outcome;
   const EntryCompany& company = entry.Company();
@@ -256,7 +273,7 @@ SaveOutcome InvoiceBooks::SaveNew(const InvoiceEntry& entry) {
     memo = entry.MemoRecord(nullptr);
     if (!inv::AddMemo(memos_, *memo, memoRef, prompter_)) {
       undoInvoice();
-      outcome.message = std::string(kMemoAddFailed) + (undoFailed ? std::string(kUndoFailed) : std::string());
+      outcome.message = WithUndo(kMemoAddFailed, undoFailed);
       return outcome;
     }
   }
@@ -265,19 +282,10 @@ SaveOutcome InvoiceBooks::SaveNew(const InvoiceEntry& entry) {
   };
 
   // 3. The balances: the customer, then the company.
-  if (!records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), customer.ref, customer.after, customer.before,
-                                  prompter_)) {
+  if (!WriteBalances(customer, open, &number, undoFailed)) {
     undoMemo();
     undoInvoice();
-    outcome.message = std::string(kBalancesNotUpdated) + (undoFailed ? std::string(kUndoFailed) : std::string());
-    return outcome;
-  }
-  if (!UpdateCompany(open, &number)) {
-    undoFailed |= !records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), customer.ref, customer.before,
-                                              customer.after, prompter_);
-    undoMemo();
-    undoInvoice();
-    outcome.message = std::string(kBalancesNotUpdated) + (undoFailed ? std::string(kUndoFailed) : std::string());
+    outcome.message = WithUndo(kBalancesNotUpdated, undoFailed);
     return outcome;
   }
   outcome.saved = true;
@@ -322,7 +330,6 @@ SaveOutcome InvoiceBooks::SaveEdit(const InvoiceEntry& entry) {
 
   // 1. Balances.
   CustomerWrite customer;
-  bool customerChanges = false;
   if (!master) {
     if (!TakeCustomers()) {
       outcome.message = kModifyFailed;
@@ -342,7 +349,6 @@ SaveOutcome InvoiceBooks::SaveEdit(const InvoiceEntry& entry) {
       outcome.message = kBalanceTooLarge;
       return outcome;
     }
-    customerChanges = customer.after != customer.before;
   }
 
   // 2. The invoice record and its memo.
@@ -371,7 +377,7 @@ SaveOutcome InvoiceBooks::SaveEdit(const InvoiceEntry& entry) {
     }
     if (!ok) {
       undoInvoice();
-      outcome.message = std::string(kMemoReplaceFailed) + (undoFailed ? std::string(kUndoFailed) : std::string());
+      outcome.message = WithUndo(kMemoReplaceFailed, undoFailed);
       return outcome;
     }
   }
@@ -384,20 +390,10 @@ SaveOutcome InvoiceBooks::SaveEdit(const InvoiceEntry& entry) {
   };
 
   // 3. Balances: customer, then company.
-  if (customerChanges && !records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), customer.ref, customer.after,
-                                                     customer.before, prompter_)) {
+  if (!WriteBalances(customer, delta, nullptr, undoFailed)) {
     undoMemo();
     undoInvoice();
-    outcome.message = std::string(kBalancesNotUpdated) + (undoFailed ? std::string(kUndoFailed) : std::string());
-    return outcome;
-  }
-  if (!delta.IsZero() && !UpdateCompany(delta, nullptr)) {
-    if (customerChanges)
-      undoFailed |= !records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), customer.ref, customer.before,
-                                                customer.after, prompter_);
-    undoMemo();
-    undoInvoice();
-    outcome.message = std::string(kBalancesNotUpdated) + (undoFailed ? std::string(kUndoFailed) : std::string());
+    outcome.message = WithUndo(kBalancesNotUpdated, undoFailed);
     return outcome;
   }
   outcome.saved = true;

@@ -121,6 +121,10 @@ class InvoiceBooks {
     common::RecordBuffer before{1008};
     common::RecordBuffer after{1008};
   };
+  // The customer record, then the company's balance (and numbering, after an add); a failed
+  // company update takes the customer back. False when either failed.
+  bool WriteBalances(const CustomerWrite& customer, common::Money delta, const std::string* usedNumber,
+                     bool& undoFailed);
   bool CompanyFits(common::Money delta) const;
   bool UpdateCompany(common::Money delta, const std::string* usedNumber);
 

@@ -470,6 +470,11 @@ bool InvoiceEntry::CheckLines() {
     if (!quantity)
       return Fail("Line " + n + " has an invalid QUANTITY value.", "", EntryField::Grid, r, kQuantityColumn, true);
     const bool hasDescription = !TrimBoth(g.cell[kDescriptionColumn]).empty();
+    // Only rows with a code or a description are stored: an amount on any other row would be
+    // in the total with no line to show for it.
+    if (!g.Used() && !ReadEnteredNumber(g.cell[kExtensionColumn]).value_or(Money()).IsZero())
+      return Fail("Line " + n + " has an amount but no product code or description.", "", EntryField::Grid, r,
+                  kDescriptionColumn, true);
     if (!hasDescription) continue;
     described = true;
     const bool quantityEmpty = TrimBoth(g.cell[kQuantityColumn]).empty();
@@ -546,8 +551,10 @@ bool InvoiceEntry::Accept() {
   if (style_ == InvoiceStyle::Memo) {
     if (TrimBoth(memoDescription_).empty())
       return Fail(kNoMemoDescription, "Product Description", EntryField::MemoDescription);
-    const auto quantity = ReadEnteredNumber(memoQuantity_);
-    if (TrimBoth(memoQuantity_).empty() || !quantity) memoQuantity_ = "1";
+    // An empty quantity is the usual one; a typed one that is not a number is not replaced.
+    if (TrimBoth(memoQuantity_).empty()) memoQuantity_ = "1";
+    if (!ReadEnteredNumber(memoQuantity_))
+      return Fail("The QUANTITY has an invalid value.", "", EntryField::MemoQuantity, 0, 0, true);
     const auto body = MemoBody();
     if (!body)
       return Fail("The memo text is longer than the " + std::to_string(kMemoLines) +

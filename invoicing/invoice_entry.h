@@ -44,6 +44,7 @@ enum class EntryField {
   Grid,
   Memo,
   MemoDescription,
+  MemoQuantity,
   Net,
   Tax,
   Paid,

@@ -221,7 +221,7 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
 
 TInvoice::~TInvoice() = default;
 
-bool TInvoice::AddInvoice() {
+bool TInvoice::OpenBooks() {
   books_ = std::make_unique<InvoiceBooks>(services_.book, services_.prompter, services_.status, services_.clock);
   if (!books_->Open()) return false;
   entry_ = std::make_unique<InvoiceEntry>(
@@ -233,28 +233,22 @@ bool TInvoice::AddInvoice() {
                                return true;
                              }},
       EntryCompany::FromRecord(services_.book.Current()));
+  return true;
+}
+
+bool TInvoice::AddInvoice() {
+  if (!OpenBooks()) return false;
   entry_->BeginAdd(books_->LastInvoiceDate());
   return Run();
 }
 
 bool TInvoice::EditInvoice(const std::string& number) {
-  books_ = std::make_unique<InvoiceBooks>(services_.book, services_.prompter, services_.status, services_.clock);
-  if (!books_->Open()) return false;
+  if (!OpenBooks()) return false;
   std::int32_t ref = 0;
   if (!records::invoice::FindInvoice(books_->Invoices(), number, ref, services_.prompter)) return false;
   common::RecordBuffer invoice(records::invoice::kInvoiceRecordLength);
   engine::GetRecord(books_->Invoices(), ref, invoice.data());
-  if (!engine::EngineOK || !books_->MayEdit(invoice)) return false;
-  entry_ = std::make_unique<InvoiceEntry>(
-      InvoiceEntry::Services{services_.prompter, services_.clock,
-                             [this](const std::string& n) { return books_->NumberExists(n); },
-                             [] { return LoadTerms(); },
-                             [](const std::vector<std::string>& terms) {
-                               SaveTerms(terms);
-                               return true;
-                             }},
-      EntryCompany::FromRecord(services_.book.Current()));
-  if (!books_->LoadForEdit(ref, *entry_)) return false;
+  if (!engine::EngineOK || !books_->MayEdit(invoice) || !books_->LoadForEdit(ref, *entry_)) return false;
   return Run();
 }
 
@@ -363,6 +357,7 @@ void TInvoice::ShowFocus() {
       break;
     case EntryField::Memo: Memo1->setFocus(); break;
     case EntryField::MemoDescription: MemoPDesc->setFocus(); break;
+    case EntryField::MemoQuantity: MemoQuan->setFocus(); break;
     case EntryField::Net: INet->setFocus(); break;
     case EntryField::Tax: ITax->setFocus(); break;
     case EntryField::Paid: IPaid->setFocus(); break;

@@ -118,6 +118,8 @@ class TInvoice : public QDialog {
   QPushButton* InvClose;
 
  private:
+  // The current company's books, and an entry model on them.
+  bool OpenBooks();
   bool Run();
   void ShowModel();
   void ShowGrid();

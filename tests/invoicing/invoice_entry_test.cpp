@@ -87,7 +87,9 @@ TEST(EnteredNumberTest, CommasOnlyBetweenThousands) {
   for (const auto& [text, expected] : cases) {
     const auto value = ReadEnteredNumber(text);
     ASSERT_EQ(value.has_value(), expected.has_value()) << text;
-    if (value) EXPECT_EQ(common::Format0_00(*value), *expected) << text;
+    if (value) {
+      EXPECT_EQ(common::Format0_00(*value), *expected) << text;
+    }
   }
   EXPECT_TRUE(FitsWidth(*common::ParseAmount("9999999.99")));
   EXPECT_FALSE(FitsWidth(*common::ParseAmount("10000000.00")));
@@ -185,8 +187,11 @@ TEST_F(InvoiceEntryTest, ChecksRunInOrderAndFocusTheirField) {
        "Line 2 has a quantity but no unit price.", EntryField::Grid, 2},
       {"price", [](InvoiceEntry& e) { e.SetCell(1, kUnitPriceColumn, "ten"); },
        "Line 1 has an invalid UNIT PRICE value.", EntryField::Grid, 1},
-      {"no description", [](InvoiceEntry& e) { e.SetCell(1, kDescriptionColumn, ""); }, std::string(kNoDescription),
-       EntryField::Grid, 1},
+      {"amount without a line", [](InvoiceEntry& e) { e.SetCell(5, kUnitPriceColumn, "3"); },
+       "Line 5 has an amount but no product code or description.", EntryField::Grid, 5},
+      {"no description",
+       [](InvoiceEntry& e) { e.SetCell(1, kCodeColumn, "P9"); e.SetCell(1, kDescriptionColumn, ""); },
+       std::string(kNoDescription), EntryField::Grid, 1},
       {"duplicate", [](InvoiceEntry& e) { e.SetNumber("taken"); }, std::string(kDuplicateNumber),
        EntryField::Number},
       {"paid", [](InvoiceEntry& e) { e.SetPaid("1,0"); }, "The PAID amount has an invalid value.", EntryField::Paid},
@@ -348,7 +353,12 @@ TEST_F(InvoiceEntryTest, MemoStyleTakesTypedAmountsAndSuggestsTheTax) {
   EXPECT_FALSE(entry_.Accept());
   EXPECT_EQ(prompter_.Texts().back(), kNoMemoDescription);
   entry_.SetMemoDescription("Consulting");
-  entry_.SetMemoQuantity("x");
+  entry_.SetMemoQuantity("x");  // refused, not replaced
+  EXPECT_FALSE(entry_.Accept());
+  EXPECT_EQ(prompter_.Texts().back(), "The QUANTITY has an invalid value.");
+  EXPECT_EQ(entry_.Focus(), EntryField::MemoQuantity);
+  EXPECT_EQ(entry_.MemoQuantity(), "x");
+  entry_.SetMemoQuantity("");  // empty: the usual one
   EXPECT_TRUE(entry_.Accept());
   EXPECT_EQ(entry_.MemoQuantity(), "1");
   const auto lines = entry_.LineRecords({});
