@@ -237,6 +237,7 @@ SaveOutcome InvoiceBooks::SaveNew(const InvoiceEntry& entry) {
     return outcome;
   }
   const Money open = entry.Balance();
+  const bool queueLabel = common::ReadFlag(book_.Current(), co::kLabelQueueOnNewInvoice);
 
   // 1. Every balance this save changes, before anything is written.
   CustomerWrite customer;
@@ -290,6 +291,9 @@ SaveOutcome InvoiceBooks::SaveNew(const InvoiceEntry& entry) {
   }
   outcome.saved = true;
   lastInvoiceDate_ = *date;
+  if (labelQueue_ && queueLabel)
+    labelQueue_->Add({ReadText(customer.after, cu::kCustomerNumber), ReadText(customer.after, cu::kCustomerName),
+                      ReadText(customer.after, cu::kMailSortCode), ReadText(customer.after, cu::kCustomerType)});
 
   // 4. The lines.
   for (const common::RecordBuffer& line : entry.LineRecords({})) {

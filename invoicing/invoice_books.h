@@ -24,6 +24,7 @@
 #include "common/money.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
+#include "correspondence/label_queue.h"
 #include "engine/core/engine.h"
 #include "engine/rebuilding/rebuild_status.h"
 #include "invoicing/invoice_entry.h"
@@ -112,6 +113,10 @@ class InvoiceBooks {
   // The invoice loaded by LoadForEdit.
   SaveOutcome SaveEdit(const InvoiceEntry& entry);
 
+  // The label queue of the run: a new invoice's customer joins it when the company asks for
+  // that. Without one nothing is queued.
+  void SetLabelQueue(correspondence::LabelQueue* queue) { labelQueue_ = queue; }
+
   // The date the next new invoice is proposed with: the last one added, at first today.
   std::chrono::year_month_day LastInvoiceDate() const { return lastInvoiceDate_; }
 
@@ -137,6 +142,7 @@ class InvoiceBooks {
   engine::FileBlock* lines_ = nullptr;
   engine::FileBlock* memos_ = nullptr;
   std::chrono::year_month_day lastInvoiceDate_;
+  correspondence::LabelQueue* labelQueue_ = nullptr;
   // The invoice being edited.
   std::int32_t editRef_ = 0;
 };

@@ -224,6 +224,7 @@ TInvoice::~TInvoice() = default;
 bool TInvoice::OpenBooks() {
   books_ = std::make_unique<InvoiceBooks>(services_.book, services_.prompter, services_.status, services_.clock);
   if (!books_->Open()) return false;
+  books_->SetLabelQueue(services_.labelQueue);
   entry_ = std::make_unique<InvoiceEntry>(
       InvoiceEntry::Services{services_.prompter, services_.clock,
                              [this](const std::string& n) { return books_->NumberExists(n); },

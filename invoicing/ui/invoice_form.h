@@ -38,6 +38,7 @@ struct InvoiceFormServices {
   const common::Clock& clock;
   records::CompanyBook& book;
   engine::RebuildStatus& status;
+  correspondence::LabelQueue* labelQueue = nullptr;  // the run's, for new invoices' customers
 };
 
 class TInvoice : public QDialog {

@@ -10,7 +10,8 @@ void InstallInvoicingWindows(shell::ui::TMainForm& main, const shell::ui::Window
   auto* terms = new TTermEdit(services.prompter, &main);
   main.SetCommandHandler(shell::CommandId::EditTerms, [terms] { terms->exec(); });
 
-  auto* invoice = new TInvoice({services.prompter, services.clock, main.Book(), services.status}, &main);
+  auto* invoice = new TInvoice({services.prompter, services.clock, main.Book(), services.status, &main.LabelQueue()},
+                               &main);
   if (auto* customers = main.findChild<customers::ui::TDemoForm*>())
     invoice->PickCustomer = [customers](const std::string& name, const std::string& number,
                                         engine::FileBlock* invoices) {

@@ -201,6 +201,22 @@ TEST_F(InvoiceBooksTest, ANewInvoiceRaisesTheCustomerAndTheCompany) {
   EXPECT_EQ(CheckAll(), "");
 }
 
+TEST_F(InvoiceBooksTest, ANewInvoicesCustomerJoinsTheLabelQueueWhenTheCompanyAsks) {
+  correspondence::LabelQueue queue;
+  books_->SetLabelQueue(&queue);
+  auto e = ThreeLines();
+  ASSERT_TRUE(e->Accept());
+  ASSERT_TRUE(books_->SaveNew(*e).saved);
+  EXPECT_EQ(queue.Size(), 0u);  // the company does not ask
+  common::WriteFlag(book_.Current(), co::kLabelQueueOnNewInvoice, true);
+  e = ThreeLines();
+  ASSERT_TRUE(e->Accept());
+  ASSERT_TRUE(books_->SaveNew(*e).saved);
+  ASSERT_EQ(queue.Size(), 1u);
+  EXPECT_EQ(queue.Entries()[0].CustomerNumber, "C1");
+  EXPECT_EQ(queue.Entries()[0].CustomerName, "Ann Smith");
+}
+
 TEST_F(InvoiceBooksTest, PaidAtEntryIsStoredPaidAndAgesNothing) {
   auto e = ThreeLines("10/01/1999");  // 92 days: the oldest aging amount, had anything been open
   e->SetPaid("26.60");
