@@ -9,6 +9,7 @@
 #include "common/record_fields.h"
 #include "common/text.h"
 #include "invoicing/payment_terms.h"
+#include "invoicing/saved_body.h"
 #include "records/company_record.h"
 #include "records/invoice_file.h"
 #include "records/invoice_record.h"
@@ -98,6 +99,8 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   DeleteLine = NamedButton("DeleteLine", "Erase", "Erase Line", this);
   UndoAll = NamedButton("UndoAll", "Erase All", "Erase All Lines", this);
   MakeNote = NamedButton("MakeNote", "Comment", "Add Description comment", this);
+  ImportButn = NamedButton("ImportButn", "Load", "Loads Saved Lines", this);
+  ExportButn = NamedButton("ExportButn", "Save", "Replaces saved lines with current lines", this);
   OKButton = NamedButton("OKButton", "&Ok", "", this);
   BitBtn1 = NamedButton("BitBtn1", "&Cancel", "", this);
   BitBtn2 = NamedButton("BitBtn2", "&Help", "", this);
@@ -142,7 +145,8 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   header->addWidget(RadioButton2, r, 5);
 
   auto* lineButtons = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton2, DeleteLine, UndoAll, MakeNote, CheckBox2, PrintFlag})
+  for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton2, DeleteLine, UndoAll, MakeNote, ImportButn, ExportButn,
+                                                 CheckBox2, PrintFlag})
     lineButtons->addWidget(w);
   auto* memoRow = new QHBoxLayout;
   memoRow->addWidget(new QLabel("Product Description:", this));
@@ -184,6 +188,11 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   connect(DeleteLine, &QPushButton::clicked, this, [this] { DeleteLineClick(); });
   connect(UndoAll, &QPushButton::clicked, this, [this] { UndoAllClick(); });
   connect(MakeNote, &QPushButton::clicked, this, [this] { MakeNoteClick(); });
+  connect(ImportButn, &QPushButton::clicked, this, [this] {
+    if (LoadBodyFile(*entry_, services_.prompter)) StringGrid1->setCurrentCell(0, kCodeColumn);
+    ShowModel();
+  });
+  connect(ExportButn, &QPushButton::clicked, this, [this] { SaveBodyFile(*entry_, services_.prompter); });
   connect(CheckBox2, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
   connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButtonClick(); });
   connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButtonClick(); });

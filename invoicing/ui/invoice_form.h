@@ -113,6 +113,8 @@ class TInvoice : public QDialog {
   QPushButton* DeleteLine;
   QPushButton* UndoAll;
   QPushButton* MakeNote;
+  QPushButton* ImportButn;
+  QPushButton* ExportButn;
   QPushButton* OKButton;
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;

@@ -47,6 +47,7 @@ class TInvoiceTest : public QObject {
   void cleanup();
   void pickSaveReopenAndEdit();
   void aRefusedOkKeepsTheDialogOpen();
+  void savedLinesComeBack();
 
  private:
   // Runs `step` once the dialog shows; a failed step still closes it.
@@ -216,6 +217,23 @@ void TInvoiceTest::aRefusedOkKeepsTheDialogOpen() {
   });
   QVERIFY(!dlg_->AddInvoice());
   QCOMPARE(invoicing::CheckBooks("1", "0.00").invoices, 0);
+}
+
+void TInvoiceTest::savedLinesComeBack() {
+  Soon([this] {
+    SetCell(0, 3, "Kept row");
+    SetCell(0, 4, "2.00");
+    Press(dlg_->ExportButn);
+    QCOMPARE(prompter_.Texts().back(), std::string("The saved lines file has been replaced with the current invoice lines."));
+    Press(dlg_->UndoAll);
+    QCOMPARE(Cell(0, 3), QString());
+    QCOMPARE(dlg_->ITotal->text(), QString("0.00"));
+    Press(dlg_->ImportButn);
+    QCOMPARE(Cell(0, 3), QString("Kept row"));
+    QCOMPARE(dlg_->ITotal->text(), QString("2.00"));
+    Press(dlg_->InvClose);
+  });
+  QVERIFY(!dlg_->AddInvoice());
 }
 
 QTEST_MAIN(TInvoiceTest)
