@@ -101,6 +101,13 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   MakeNote = NamedButton("MakeNote", "Comment", "Add Description comment", this);
   ImportButn = NamedButton("ImportButn", "Load", "Loads Saved Lines", this);
   ExportButn = NamedButton("ExportButn", "Save", "Replaces saved lines with current lines", this);
+  TimeBtn = NamedButton("TimeBtn", "&Start", "", this);
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(1000);
+  StartTime = NamedLabel("StartTime", this);
+  ElapsedTime = NamedLabel("ElapsedTime", this);
+  ToHours = NamedLabel("ToHours", this);
   OKButton = NamedButton("OKButton", "&Ok", "", this);
   BitBtn1 = NamedButton("BitBtn1", "&Cancel", "", this);
   BitBtn2 = NamedButton("BitBtn2", "&Help", "", this);
@@ -165,6 +172,12 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   totals->addWidget(IPaid, 1, 1);
   totals->addWidget(new QLabel("Balance Due:", this), 1, 4);
   totals->addWidget(BalDue, 1, 5);
+  auto* timerRow = new QHBoxLayout;
+  timerRow->addWidget(TimeBtn);
+  for (auto [caption, label] : {std::pair{"Started:", StartTime}, {"Elapsed:", ElapsedTime}, {"Hours:", ToHours}}) {
+    timerRow->addWidget(new QLabel(caption, this));
+    timerRow->addWidget(label);
+  }
   auto* buttons = new QHBoxLayout;
   for (QWidget* w : std::initializer_list<QWidget*>{OKButton, BitBtn1, BitBtn2, InvClose}) buttons->addWidget(w);
   auto* layout = new QVBoxLayout(this);
@@ -174,6 +187,7 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   layout->addLayout(memoRow);
   layout->addLayout(lineButtons);
   layout->addLayout(totals);
+  layout->addLayout(timerRow);
   layout->addLayout(buttons);
 
   PrintInvoice = [](const std::string&) {};
@@ -197,6 +211,8 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButtonClick(); });
   connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButtonClick(); });
   connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
+  connect(TimeBtn, &QPushButton::clicked, this, [this] { TimeBtnClick(); });
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
   connect(InvClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(BitBtn2, &QPushButton::clicked, this, [this] { ShowHelp("NewInvoice"); });
@@ -264,6 +280,8 @@ bool TInvoice::EditInvoice(const std::string& number) {
 
 bool TInvoice::Run() {
   setWindowTitle(entry_->Mode() == EntryMode::Add ? "Product Invoice" : "Edit Invoice");
+  if (!workTimer_.Running())
+    for (QLabel* label : {StartTime, ElapsedTime, ToHours}) label->clear();
   ShowModel();
   ShowFocus();
   const bool saved = exec() == QDialog::Accepted;
@@ -462,6 +480,26 @@ void TInvoice::CheckBox2Click() {
 void TInvoice::RadioButtonClick() {
   entry_->SetStyle(RadioButton2->isChecked() ? InvoiceStyle::Memo : InvoiceStyle::LineItem);
   ShowModel();
+}
+
+void TInvoice::TimeBtnClick() {
+  if (workTimer_.Running()) {
+    workTimer_.Stop();
+    Timer1->stop();
+  } else {
+    workTimer_.Start(services_.clock.Now());
+    Timer1->start();
+  }
+  TimeBtn->setText(Q(workTimer_.Caption()));
+  TimeBtn->setStyleSheet(workTimer_.Running() ? "color: red" : "");
+  StartTime->setText(Q(workTimer_.StartText()));
+  Timer1Timer();
+}
+
+void TInvoice::Timer1Timer() {
+  const auto now = services_.clock.Now();
+  ElapsedTime->setText(Q(workTimer_.ElapsedText(now)));
+  ToHours->setText(Q(workTimer_.HoursText(now)));
 }
 
 void TInvoice::OKButtonClick() {

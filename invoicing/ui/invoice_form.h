@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -29,6 +30,7 @@
 #include "engine/rebuilding/rebuild_status.h"
 #include "invoicing/invoice_books.h"
 #include "invoicing/invoice_entry.h"
+#include "invoicing/work_timer.h"
 #include "records/company_store.h"
 
 namespace tf::invoicing::ui {
@@ -115,6 +117,11 @@ class TInvoice : public QDialog {
   QPushButton* MakeNote;
   QPushButton* ImportButn;
   QPushButton* ExportButn;
+  QPushButton* TimeBtn;
+  QTimer* Timer1;
+  QLabel* StartTime;
+  QLabel* ElapsedTime;
+  QLabel* ToHours;
   QPushButton* OKButton;
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;
@@ -140,11 +147,14 @@ class TInvoice : public QDialog {
   void CheckBox2Click();
   void RadioButtonClick();
   void OKButtonClick();
+  void TimeBtnClick();
+  void Timer1Timer();
 
   InvoiceFormServices services_;
   std::unique_ptr<InvoiceBooks> books_;
   std::unique_ptr<InvoiceEntry> entry_;
   std::string lastStatus_;
+  WorkTimer workTimer_;  // runs on while the dialog is closed
   bool showing_ = false;  // the model is being shown: widget signals are not edits
   QLineEdit* typing_ = nullptr;
 };

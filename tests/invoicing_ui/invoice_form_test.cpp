@@ -221,6 +221,12 @@ void TInvoiceTest::aRefusedOkKeepsTheDialogOpen() {
 
 void TInvoiceTest::savedLinesComeBack() {
   Soon([this] {
+    Press(dlg_->TimeBtn);
+    QCOMPARE(dlg_->TimeBtn->text(), QString("&Stop"));
+    QCOMPARE(dlg_->StartTime->text(), QString("00:00:00"));
+    clock_.Set(clock_.Now() + std::chrono::minutes(90));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg_->ElapsedTime->text(), QString("01:30:00"), 3000);  // the next tick
+    QCOMPARE(dlg_->ToHours->text(), QString("01.500"));
     SetCell(0, 3, "Kept row");
     SetCell(0, 4, "2.00");
     Press(dlg_->ExportButn);
