@@ -20,6 +20,7 @@
 #include "records/invoice_record.h"
 #include "records/record_file.h"
 #include "tests/app/cli_run.h"
+#include "tests/invoicing/invoice_records.h"
 #include "tests/support/company_file.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/fault_file_system.h"
@@ -39,32 +40,10 @@ namespace inv = records::invoice;
 namespace cu = records::customer;
 namespace co = records::company;
 
-RecordBuffer CompanyRecord() {
-  RecordBuffer c(co::kCompanyRecordLength);
-  WriteText(c, co::kCompanyName, "Acme Books");
-  WriteText(c, co::kCompanyNumber, "1");
-  WriteText(c, co::kCompanyBalance, "0.00");
-  WriteText(c, co::kNextInvoiceNumber, "100");
-  WriteText(c, co::kTaxRate, "8");
-  common::WriteBool(c, co::kCalculateTaxes, true);
-  WriteText(c, co::kDefaultQuantity, "1");
-  WriteText(c, co::kDefaultTerms, "Net 30 Days");
-  WriteText(c, co::kDateFormat, "M");
-  WriteText(c, co::kDefaultInvoiceType, "P");
-  WriteText(c, co::kAgingDays1, "30");
-  WriteText(c, co::kAgingDays2, "60");
-  WriteText(c, co::kAgingDays3, "90");
-  return c;
-}
+RecordBuffer CompanyRecord() { return testing::InvoicingCompany("8"); }
 
 RecordBuffer CustomerRecord(const std::string& number, const std::string& name, const std::string& balance) {
-  RecordBuffer r(cu::kCustomerRecordLength);
-  WriteText(r, cu::kCustomerNumber, number);
-  WriteText(r, cu::kCustomerName, name);
-  WriteText(r, cu::kShortName, name.substr(0, 5));
-  WriteText(r, cu::kBalance, balance);
-  WriteText(r, cu::kAgingAmount1, balance);
-  return r;
+  return testing::InvoicingCustomer(number, name, name.substr(0, 5), balance);
 }
 
 class InvoiceBooksTest : public DataFolderTest {

@@ -25,6 +25,7 @@
 #include "records/product_file.h"
 #include "records/product_record.h"
 #include "records/record_file.h"
+#include "tests/invoicing/invoice_records.h"
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
 #include "tests/support/status_sinks.h"
@@ -92,17 +93,7 @@ class TInvoiceTest : public QObject {
 void TInvoiceTest::init() {
   folder_ = std::make_unique<test::EngineWorkFolder>(engine::kMinPageBuffers);
   prompter_.Clear();
-  RecordBuffer company(co::kCompanyRecordLength);
-  WriteText(company, co::kCompanyName, "Acme Books");
-  WriteText(company, co::kCompanyNumber, "1");
-  WriteText(company, co::kCompanyBalance, "0.00");
-  WriteText(company, co::kNextInvoiceNumber, "100");
-  WriteText(company, co::kTaxRate, "10");
-  common::WriteBool(company, co::kCalculateTaxes, true);
-  WriteText(company, co::kDefaultQuantity, "1");
-  WriteText(company, co::kDefaultTerms, "Net 30 Days");
-  WriteText(company, co::kDateFormat, "M");
-  WriteText(company, co::kDefaultInvoiceType, "P");
+  const RecordBuffer company = invoicing::testing::InvoicingCompany("10");
   QVERIFY(test::MakeCompanyFile(company));
   std::copy(company.begin(), company.end(), book_.Current().begin());
   std::ofstream("VQTERMS.DAT", std::ios::binary) << "Net 30 Days\r\n";
@@ -110,11 +101,7 @@ void TInvoiceTest::init() {
   common::ScriptedPrompter quiet{common::PromptAnswer::OK, common::PromptAnswer::OK};
   engine::FileBlockGuard customers;
   QVERIFY(cu::OpenCustomerFile(customers.handle(), "1", quiet, status_));
-  RecordBuffer c(cu::kCustomerRecordLength);
-  WriteText(c, cu::kCustomerNumber, "C1");
-  WriteText(c, cu::kCustomerName, "Ann Smith");
-  WriteText(c, cu::kShortName, "SMITH");
-  WriteText(c, cu::kBalance, "0.00");
+  const RecordBuffer c = invoicing::testing::InvoicingCustomer("C1", "Ann Smith", "SMITH");
   std::int32_t ref = 0;
   QVERIFY(records::AddKeyedRecord(customers.get(), cu::CustomerFileKind(), c, ref, quiet));
   customers.Close();
