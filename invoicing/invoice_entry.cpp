@@ -89,6 +89,10 @@ EntryCompany EntryCompany::FromRecord(std::span<const std::uint8_t> r) {
   c.agingDays[0] = IntOr(ReadText(r, co::kAgingDays1), 30);
   c.agingDays[1] = IntOr(ReadText(r, co::kAgingDays2), 60);
   c.agingDays[2] = IntOr(ReadText(r, co::kAgingDays3), 90);
+  c.agingCaption[0] = TrimBoth(ReadText(r, co::kAgingCaption1));
+  c.agingCaption[1] = TrimBoth(ReadText(r, co::kAgingCaption2));
+  c.agingCaption[2] = TrimBoth(ReadText(r, co::kAgingCaption3));
+  c.agingCaption[3] = "Over " + TrimBoth(ReadText(r, co::kAgingDays3)) + ":";
   return c;
 }
 

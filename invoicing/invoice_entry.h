@@ -120,6 +120,9 @@ struct EntryCompany {
   bool defaultLineItem = true;
   bool printOnSave = false;
   int agingDays[3] = {30, 60, 90};
+  // The captions of the customer's four aging amounts: the company's three, then
+  // "Over " + AgingDays3 + ":".
+  std::string agingCaption[4];
 
   static EntryCompany FromRecord(std::span<const std::uint8_t> company);
 };

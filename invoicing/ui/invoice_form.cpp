@@ -59,6 +59,10 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   A30 = NamedLabel("A30", this);
   A60 = NamedLabel("A60", this);
   A90 = NamedLabel("A90", this);
+  Label21 = NamedLabel("Label21", this);
+  Label22 = NamedLabel("Label22", this);
+  Label23 = NamedLabel("Label23", this);
+  Label24 = NamedLabel("Label24", this);
   INum = NamedEdit("INum", 9, this);
   IDate = NamedEdit("IDate", 10, this);
   IDate->setInputMask("99/99/9999;_");
@@ -99,6 +103,9 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   DeleteLine = NamedButton("DeleteLine", "Erase", "Erase Line", this);
   UndoAll = NamedButton("UndoAll", "Erase All", "Erase All Lines", this);
   MakeNote = NamedButton("MakeNote", "Comment", "Add Description comment", this);
+  TopButn = NamedButton("TopButn", "1", "Line Item 1", this);
+  CnterButn = NamedButton("CnterButn", "50", "Line Item 50", this);
+  BottButn = NamedButton("BottButn", "99", "Line Item 99", this);
   ImportButn = NamedButton("ImportButn", "Load", "Loads Saved Lines", this);
   ExportButn = NamedButton("ExportButn", "Save", "Replaces saved lines with current lines", this);
   TimeBtn = NamedButton("TimeBtn", "&Start", "", this);
@@ -126,10 +133,14 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   header->addWidget(new QLabel("Credit Limit:", this), r, 2);
   header->addWidget(ICredLimit, r, 3);
   ++r;
-  header->addWidget(Acur, r, 0);
-  header->addWidget(A30, r, 1);
-  header->addWidget(A60, r, 2);
-  header->addWidget(A90, r, 3);
+  {
+    QLabel* captions[4] = {Label21, Label22, Label23, Label24};
+    QLabel* amounts[4] = {Acur, A30, A60, A90};
+    for (int i = 0; i < 4; ++i) {
+      header->addWidget(captions[i], r, 2 * i);
+      header->addWidget(amounts[i], r, 2 * i + 1);
+    }
+  }
   ++r;
   header->addWidget(new QLabel("Invoice#:", this), r, 0);
   header->addWidget(INum, r, 1);
@@ -152,8 +163,8 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   header->addWidget(RadioButton2, r, 5);
 
   auto* lineButtons = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton2, DeleteLine, UndoAll, MakeNote, ImportButn, ExportButn,
-                                                 CheckBox2, PrintFlag})
+  for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton2, DeleteLine, UndoAll, MakeNote, TopButn, CnterButn,
+                                                 BottButn, ImportButn, ExportButn, CheckBox2, PrintFlag})
     lineButtons->addWidget(w);
   auto* memoRow = new QHBoxLayout;
   memoRow->addWidget(new QLabel("Product Description:", this));
@@ -202,6 +213,11 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   connect(DeleteLine, &QPushButton::clicked, this, [this] { DeleteLineClick(); });
   connect(UndoAll, &QPushButton::clicked, this, [this] { UndoAllClick(); });
   connect(MakeNote, &QPushButton::clicked, this, [this] { MakeNoteClick(); });
+  for (auto [button, row] : {std::pair{TopButn, 1}, {CnterButn, 50}, {BottButn, 99}})
+    connect(button, &QPushButton::clicked, this, [this, row] {
+      StringGrid1->setFocus();
+      StringGrid1->setCurrentCell(row - 1, kCodeColumn);
+    });
   connect(ImportButn, &QPushButton::clicked, this, [this] {
     if (LoadBodyFile(*entry_, services_.prompter)) StringGrid1->setCurrentCell(0, kCodeColumn);
     ShowModel();
@@ -304,6 +320,8 @@ void TInvoice::ShowModel() {
   RadioButton1->setChecked(!memo);
   RadioButton2->setChecked(memo);
   INum->setEnabled(add || e.NumberBeforeEdit().find('G') == std::string::npos);
+  QLabel* captions[4] = {Label21, Label22, Label23, Label24};
+  for (int i = 0; i < 4; ++i) captions[i]->setText(Q(e.Company().agingCaption[i]));
   Label7->setText(e.Company().dateFormat == common::DateFormat::DayFirst ? "Dy/Mo/Year" : "Mo/Dy/Year");
   if (const auto& c = e.Customer()) {
     ICustName->setText(Q(c->name));
@@ -350,7 +368,7 @@ void TInvoice::ShowModel() {
   MemoPDesc->setVisible(memo);
   MemoQuan->setVisible(memo);
   TaxLbl->setVisible(memo);
-  for (QPushButton* b : {SpeedButton2, DeleteLine, MakeNote}) b->setEnabled(!memo);
+  for (QPushButton* b : {SpeedButton2, DeleteLine, MakeNote, TopButn, CnterButn, BottButn}) b->setEnabled(!memo);
   ShowGrid();
   showing_ = false;
 }

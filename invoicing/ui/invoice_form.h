@@ -88,6 +88,10 @@ class TInvoice : public QDialog {
   QLabel* A30;
   QLabel* A60;
   QLabel* A90;
+  QLabel* Label21;
+  QLabel* Label22;
+  QLabel* Label23;
+  QLabel* Label24;
   QLineEdit* INum;
   QLineEdit* IDate;
   QPushButton* Calbutton;
@@ -115,6 +119,9 @@ class TInvoice : public QDialog {
   QPushButton* DeleteLine;
   QPushButton* UndoAll;
   QPushButton* MakeNote;
+  QPushButton* TopButn;
+  QPushButton* CnterButn;
+  QPushButton* BottButn;
   QPushButton* ImportButn;
   QPushButton* ExportButn;
   QPushButton* TimeBtn;

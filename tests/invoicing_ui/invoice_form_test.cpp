@@ -138,6 +138,9 @@ void TInvoiceTest::pickSaveReopenAndEdit() {
     QCOMPARE(dlg_->IMode->text(), QString("Add Mode"));
     QCOMPARE(dlg_->INum->text(), QString("100"));
     QCOMPARE(dlg_->CheckBox2->text(), QString("Calc. Tax at 10%"));
+    QCOMPARE(dlg_->Label24->text(), QString("Over 90:"));
+    Press(dlg_->BottButn);
+    QCOMPARE(dlg_->StringGrid1->currentRow(), 98);
     Press(dlg_->BitBtn3);
     QCOMPARE(dlg_->ICustName->text(), QString("Ann Smith"));
     QCOMPARE(dlg_->ICustNo->text(), QString("C1"));
