@@ -89,7 +89,7 @@ bool InvoiceBooks::Open() {
   Close();
   const std::string company = TrimBoth(ReadText(book_.Current(), co::kCompanyNumber));
   if (cu::OpenCustomerFile(customers_, company, prompter_, status_) &&
-      inv::OpenInvoiceFile(invoices_, company, prompter_, status_) &&
+      records::OpenCompanyFile(companies_, prompter_, status_) && inv::OpenInvoiceFile(invoices_, company, prompter_, status_) &&
       inv::OpenLineFile(lines_, company, prompter_, status_) && inv::OpenMemoFile(memos_, company, prompter_, status_))
     return true;
   Close();
@@ -101,14 +101,18 @@ void InvoiceBooks::Close() {
   CloseIfOpen(lines_);
   CloseIfOpen(invoices_);
   CloseIfOpen(customers_);
+  CloseIfOpen(companies_);
 }
 
-void InvoiceBooks::ReleaseCustomers() { CloseIfOpen(customers_); }
+void InvoiceBooks::ReleaseShared() {
+  CloseIfOpen(companies_);
+  CloseIfOpen(customers_);
+}
 
-bool InvoiceBooks::TakeCustomers() {
-  if (customers_) return true;
+bool InvoiceBooks::TakeShared() {
   const std::string company = TrimBoth(ReadText(book_.Current(), co::kCompanyNumber));
-  return cu::OpenCustomerFile(customers_, company, prompter_, status_);
+  if (!customers_ && !cu::OpenCustomerFile(customers_, company, prompter_, status_)) return false;
+  return companies_ || records::OpenCompanyFile(companies_, prompter_, status_);
 }
 
 std::optional<bool> InvoiceBooks::NumberExists(const std::string& number) {
@@ -120,7 +124,7 @@ std::optional<bool> InvoiceBooks::NumberExists(const std::string& number) {
 
 std::optional<EntryCustomer> InvoiceBooks::FindCustomer(std::string_view number) {
   common::RecordBuffer record = cu::NewCustomerRecord();
-  if (!TakeCustomers() || !cu::FindCustomerByNumber(customers_, number, record)) return std::nullopt;
+  if (!TakeShared() || !cu::FindCustomerByNumber(customers_, number, record)) return std::nullopt;
   return EntryCustomer::FromRecord(record);
 }
 
@@ -194,23 +198,25 @@ bool InvoiceBooks::CompanyFits(Money delta) const {
 }
 
 bool InvoiceBooks::UpdateCompany(Money delta, const std::string* usedNumber) {
-  const Money expected = Amount(ReadText(book_.Current(), co::kCompanyBalance)) + delta;
-  const bool updated = book_.UpdateCurrentCompany(
-      [&](std::span<std::uint8_t> work) {
-        AddToAmount(work, co::kCompanyBalance, delta, kAmountWidth);
-        if (usedNumber) {
-          const bool prefix = common::ReadFlag(work, co::kYearMonthPrefix);
-          const std::string next =
-              inv::NextInvoiceNumberAfter(ReadText(work, co::kNextInvoiceNumber), *usedNumber, prefix);
-          WriteText(work, co::kNextInvoiceNumber, next);
-          WriteText(work, co::kLastInvoiceNumber, *usedNumber);
-        }
-      },
-      prompter_, status_);
-  if (updated) return true;
-  // Only the closing of the company file failed when the change already reached the current
-  // company: it is then in the file block, and taking the rest back would part the books.
-  return !delta.IsZero() && Amount(ReadText(book_.Current(), co::kCompanyBalance)) == expected;
+  // The company file stays open with the others: opening and closing it (and making it durable)
+  // at every save would cost more than the rest of the save.
+  if (!TakeShared()) return false;
+  const std::int32_t ref = records::FindCompany(companies_, ReadText(book_.Current(), co::kCompanyNumber));
+  if (ref == 0) return false;
+  common::RecordBuffer before(co::kCompanyRecordLength);
+  engine::GetRecord(companies_, ref, before.data());
+  if (!engine::EngineOK) return false;
+  common::RecordBuffer after = before;
+  AddToAmount(after, co::kCompanyBalance, delta, kAmountWidth);
+  if (usedNumber) {
+    const bool prefix = common::ReadFlag(after, co::kYearMonthPrefix);
+    const std::string next = inv::NextInvoiceNumberAfter(ReadText(after, co::kNextInvoiceNumber), *usedNumber, prefix);
+    WriteText(after, co::kNextInvoiceNumber, next);
+    WriteText(after, co::kLastInvoiceNumber, *usedNumber);
+  }
+  if (!records::ModifyKeyedRecord(companies_, co::CompanyFileKind(), ref, after, before, prompter_)) return false;
+  std::copy(after.begin(), after.end(), book_.Current().begin());
+  return true;
 }
 
 bool InvoiceBooks::WriteBalances(const CustomerWrite& customer, Money delta, const std::string* usedNumber,
@@ -241,7 +247,7 @@ SaveOutcome InvoiceBooks::SaveNew(const InvoiceEntry& entry) {
 
   // 1. Every balance this save changes, before anything is written.
   CustomerWrite customer;
-  if (!TakeCustomers()) {
+  if (!TakeShared()) {
     outcome.message = kAddFailed;
     return outcome;
   }
@@ -335,7 +341,7 @@ SaveOutcome InvoiceBooks::SaveEdit(const InvoiceEntry& entry) {
   // 1. Balances.
   CustomerWrite customer;
   if (!master) {
-    if (!TakeCustomers()) {
+    if (!TakeShared()) {
       outcome.message = kModifyFailed;
       return outcome;
     }

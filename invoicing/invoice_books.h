@@ -84,15 +84,16 @@ class InvoiceBooks {
   InvoiceBooks(const InvoiceBooks&) = delete;
   InvoiceBooks& operator=(const InvoiceBooks&) = delete;
 
-  // Opens the current company's customer, invoice, line and memo files (repairing or creating
+  // Opens the current company's customer, invoice, line and memo files and the company file (repairing or creating
   // them as the user agrees). False when one cannot be opened; those opened are closed again.
   bool Open();
   void Close();
   bool IsOpen() const { return invoices_ != nullptr; }
-  // The customer file is let go while the customer manager picks a customer (a file block has
-  // one handle in the program) and taken back afterwards.
-  void ReleaseCustomers();
-  bool TakeCustomers();
+  // The customer and company files are let go while the customer manager picks a customer (it
+  // opens both, to add a customer; a file block has one handle in the program) and taken back
+  // afterwards.
+  void ReleaseShared();
+  bool TakeShared();
   engine::FileBlock* Customers() const { return customers_; }
   engine::FileBlock* Invoices() const { return invoices_; }
   engine::FileBlock* Lines() const { return lines_; }
@@ -137,6 +138,7 @@ class InvoiceBooks {
   common::Prompter& prompter_;
   engine::RebuildStatus& status_;
   const common::Clock& clock_;
+  engine::FileBlock* companies_ = nullptr;
   engine::FileBlock* customers_ = nullptr;
   engine::FileBlock* invoices_ = nullptr;
   engine::FileBlock* lines_ = nullptr;

@@ -416,11 +416,11 @@ int TInvoice::CurrentRow() const { return std::max(1, StringGrid1->currentRow() 
 void TInvoice::BitBtn3Click() {
   if (!PickCustomer) return;
   const auto& current = entry_->Customer();
-  // The customer manager opens the customer file itself while it picks.
-  books_->ReleaseCustomers();
+  // The customer manager opens the customer and company files itself while it picks.
+  books_->ReleaseShared();
   const auto picked = PickCustomer(current ? current->name : std::string(), current ? current->number : std::string(),
                                    books_->Invoices());
-  books_->TakeCustomers();
+  books_->TakeShared();
   if (picked) entry_->ChooseCustomer(EntryCustomer::FromRecord(*picked));
   ShowModel();
 }
