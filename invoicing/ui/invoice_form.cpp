@@ -280,8 +280,10 @@ bool TInvoice::OpenBooks() {
 
 bool TInvoice::AddInvoice() {
   if (!OpenBooks()) return false;
-  entry_->BeginAdd(books_->LastInvoiceDate());
-  return Run();
+  entry_->BeginAdd(lastInvoiceDate_.value_or(books_->LastInvoiceDate()));
+  const bool saved = Run();
+  if (saved) lastInvoiceDate_ = books_->LastInvoiceDate();
+  return saved;
 }
 
 bool TInvoice::EditInvoice(const std::string& number) {

@@ -162,6 +162,8 @@ class TInvoice : public QDialog {
   std::unique_ptr<InvoiceEntry> entry_;
   std::string lastStatus_;
   WorkTimer workTimer_;  // runs on while the dialog is closed
+  // The date of the last invoice added in this run, proposed for the next one (today at first).
+  std::optional<std::chrono::year_month_day> lastInvoiceDate_;
   bool showing_ = false;  // the model is being shown: widget signals are not edits
   QLineEdit* typing_ = nullptr;
 };

@@ -157,6 +157,7 @@ void TInvoiceTest::pickSaveReopenAndEdit() {
     QCOMPARE(dlg_->ITax->text(), QString("1.20"));
     QCOMPARE(dlg_->ITotal->text(), QString("25.70"));
     dlg_->PrintFlag->setChecked(true);
+    dlg_->Entry()->SetDate("12/15/1999");
     Press(dlg_->OKButton);
   });
   QVERIFY(dlg_->AddInvoice());
@@ -185,10 +186,18 @@ void TInvoiceTest::pickSaveReopenAndEdit() {
   QCOMPARE(dlg_->LastStatus(), std::string("Editing invoice 100 completed."));
   const RecordBuffer customer = StoredCustomer();
   QCOMPARE(ReadText(customer, cu::kBalance), std::string("20.00"));
-  QCOMPARE(ReadText(customer, cu::kLastPaymentDate), std::string("01/10/2000"));
+  QCOMPARE(ReadText(customer, cu::kLastPaymentDate), std::string("12/15/1999"));
   const invoicing::BooksReport report = invoicing::CheckBooks("1", ReadText(book_.Current(), co::kCompanyBalance));
   QVERIFY2(report.Clean(), report.findings.empty() ? "" : report.findings.front().c_str());
   QCOMPARE(report.lines, 3);
+
+  // The next new invoice is proposed with the last one's date and the next number.
+  Soon([this] {
+    QCOMPARE(dlg_->IDate->text(), QString("12/15/1999"));
+    QCOMPARE(dlg_->INum->text(), QString("101"));
+    Press(dlg_->InvClose);
+  });
+  QVERIFY(!dlg_->AddInvoice());
 }
 
 void TInvoiceTest::aRefusedOkKeepsTheDialogOpen() {
