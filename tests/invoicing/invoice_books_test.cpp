@@ -345,6 +345,44 @@ TEST_F(InvoiceBooksTest, ALaterPaymentDateIsNotMovedBack) {
   EXPECT_EQ(ReadText(Customer("C1"), cu::kLastPaymentDate), "01/02/2000");
 }
 
+TEST_F(InvoiceBooksTest, ARepeatMastersEditTouchesNoBalance) {
+  auto e = ThreeLines();
+  e->SetPaid("26.60");  // settled at entry: nothing open
+  ASSERT_TRUE(e->Accept());
+  ASSERT_TRUE(books_->SaveNew(*e).saved);
+  // Repeat billing set-up turns the invoice into its master.
+  const std::int32_t ref = FindRef("100");
+  RecordBuffer stored(inv::kInvoiceRecordLength);
+  engine::GetRecord(books_->Invoices(), ref, stored.data());
+  RecordBuffer master = stored;
+  WriteText(master, inv::kRecordKind, "R");
+  WriteText(master, inv::kPaidAmount, "0.00");
+  WriteText(master, inv::kPaidFlag, "");
+  WriteText(master, inv::kDatePaid, "");
+  ASSERT_TRUE(inv::ModifyInvoice(books_->Invoices(), master, stored, ref, prompter_));
+  const RecordBuffer customerBefore = Customer("C1");
+
+  auto edit = NewEntry();
+  ASSERT_TRUE(books_->LoadForEdit(ref, *edit));
+  ASSERT_TRUE(edit->IsMaster());
+  edit->SetCell(3, kUnitPriceColumn, "7");  // the next bills cost more
+  ASSERT_TRUE(edit->Accept());
+  const SaveOutcome out = books_->SaveEdit(*edit);
+  ASSERT_TRUE(out.saved) << out.message;
+  const auto records = inv::ReadInvoiceRecords(books_->Invoices(), "100");
+  ASSERT_EQ(records->size(), 1u);
+  EXPECT_EQ(ReadText((*records)[0].record, inv::kTotalAmount), "28.60");
+  EXPECT_EQ(ReadText((*records)[0].record, inv::kBalanceDue), "0.00");
+  EXPECT_EQ(ReadText((*records)[0].record, inv::kPaidAmount), "0.00");
+  const auto lines = inv::ReadInvoiceLines(books_->Lines(), "100");
+  ASSERT_TRUE(lines.has_value());
+  ASSERT_EQ(lines->size(), 3u);
+  for (const inv::StoredRecord& line : *lines) EXPECT_EQ(ReadText(line.record, inv::kLineKind), "R");
+  EXPECT_EQ(Customer("C1"), customerBefore);
+  EXPECT_EQ(ReadText(book_.Current(), co::kCompanyBalance), "0.00");
+  EXPECT_EQ(CheckAll(), "");
+}
+
 TEST_F(InvoiceBooksTest, EditRefusalsInTheirOrder) {
   struct Case {
     std::string kind, paidFlag, paid, total, printed;
