@@ -1,3 +1,4 @@
+#include "app/cli/check_books.h"
 #include "app/cli/cli.h"
 #include "app/cli/commands.h"
 #include "engine/checking/checker.h"
@@ -25,6 +26,12 @@ int RunCheck(CommandContext& c, const std::vector<std::string>& args) {
     for (const engine::Finding& finding : result.findings) c.out << name << ": " << finding.text << "\n";
     problems += int(result.findings.size());
     damaged += result.Clean() ? 0 : 1;
+  }
+  // The invariants between the blocks, once every block is sound enough to read.
+  if (args.empty() && problems == 0) {
+    const int breaks = CheckAllBooks(c);
+    problems += breaks;
+    damaged += breaks ? 1 : 0;
   }
   if (problems == 0) {
     c.out << blocks.size() << " file block" << (blocks.size() == 1 ? "" : "s") << " checked in "

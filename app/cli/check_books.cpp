@@ -1,0 +1,44 @@
+#include "app/cli/check_books.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "common/record_buffer.h"
+#include "common/record_fields.h"
+#include "common/text.h"
+#include "engine/core/engine.h"
+#include "invoicing/books_check.h"
+#include "records/company_record.h"
+
+namespace tf::cli {
+
+int CheckAllBooks(CommandContext& c) {
+  namespace co = records::company;
+  struct Company {
+    std::string number, balance;
+  };
+  std::vector<Company> companies;
+  {
+    engine::FileBlockGuard block;
+    engine::OpenFileBlock(block.handle(), co::kCompanyFileBlock, true);
+    if (!engine::EngineOK) return 0;  // no company file: no books (the block check says why)
+    common::RecordBuffer record(co::kCompanyRecordLength);
+    std::int32_t ref = 0;
+    for (engine::NextRecord(block.get(), ref); engine::EngineOK; engine::NextRecord(block.get(), ref)) {
+      engine::GetRecord(block.get(), ref, record.data());
+      if (!engine::EngineOK) break;
+      companies.push_back({common::TrimBoth(common::ReadText(record, co::kCompanyNumber)),
+                           common::ReadText(record, co::kCompanyBalance)});
+    }
+  }
+  int problems = 0;
+  for (const Company& company : companies) {
+    const invoicing::BooksReport report = invoicing::CheckBooks(company.number, company.balance);
+    for (const std::string& finding : report.findings) c.out << "books of company " << company.number << ": " << finding << "\n";
+    problems += int(report.findings.size());
+  }
+  return problems;
+}
+
+}  // namespace tf::cli
