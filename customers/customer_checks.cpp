@@ -23,7 +23,7 @@ std::optional<std::string> FileCustomerLookup::NumberOfName(std::string_view nam
   engine::SearchKey(handle_, records::customer::kKeyByName, ref, found);
   if (!engine::EngineOK || found != wanted) return std::nullopt;
   common::RecordBuffer scratch(records::customer::kCustomerRecordLength);
-  engine::GetRecord(handle_, ref, scratch.data());
+  engine::GetRecord(handle_, ref, std::span<std::uint8_t>(scratch));
   if (!engine::EngineOK) return std::nullopt;
   return records::customer::ComparableText(common::ReadText(scratch, records::customer::kCustomerNumber));
 }

@@ -36,7 +36,7 @@ bool ForEachRecord(const std::string& name, BooksReport& report, Each each) {
   common::RecordBuffer record(std::size_t(engine::RecordLength(block.get())));
   std::int32_t ref = 0;
   for (engine::NextRecord(block.get(), ref); engine::EngineOK; engine::NextRecord(block.get(), ref)) {
-    engine::GetRecord(block.get(), ref, record.data());
+    engine::GetRecord(block.get(), ref, std::span<std::uint8_t>(record));
     if (!engine::EngineOK) break;
     each(ref, record);
   }

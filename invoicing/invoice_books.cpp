@@ -171,7 +171,7 @@ bool InvoiceBooks::MayEdit(std::span<const std::uint8_t> invoice) {
 
 bool InvoiceBooks::LoadForEdit(std::int32_t ref, InvoiceEntry& entry) {
   common::RecordBuffer invoice(inv::kInvoiceRecordLength);
-  engine::GetRecord(invoices_, ref, invoice.data());
+  engine::GetRecord(invoices_, ref, std::span<std::uint8_t>(invoice));
   if (!engine::EngineOK) return false;
   const std::string number = ReadText(invoice, inv::kInvoiceNumber);
   const auto lines = inv::ReadInvoiceLines(lines_, number);
@@ -182,7 +182,7 @@ bool InvoiceBooks::LoadForEdit(std::int32_t ref, InvoiceEntry& entry) {
   std::int32_t memoRef = 0;
   if (inv::FindMemo(memos_, number, memoRef, prompter_)) {
     memo.emplace(inv::kMemoRecordLength);
-    engine::GetRecord(memos_, memoRef, memo->data());
+    engine::GetRecord(memos_, memoRef, std::span<std::uint8_t>(*memo));
     if (!engine::EngineOK) return false;
   } else if (ReadText(invoice, inv::kInvoiceType) == "M") {
     prompter_.Inform("Error reading memo data.");
@@ -204,7 +204,7 @@ bool InvoiceBooks::UpdateCompany(Money delta, const std::string* usedNumber) {
   const std::int32_t ref = records::FindCompany(companies_, ReadText(book_.Current(), co::kCompanyNumber));
   if (ref == 0) return false;
   common::RecordBuffer before(co::kCompanyRecordLength);
-  engine::GetRecord(companies_, ref, before.data());
+  engine::GetRecord(companies_, ref, std::span<std::uint8_t>(before));
   if (!engine::EngineOK) return false;
   common::RecordBuffer after = before;
   AddToAmount(after, co::kCompanyBalance, delta, kAmountWidth);
@@ -374,7 +374,7 @@ SaveOutcome InvoiceBooks::SaveEdit(const InvoiceEntry& entry) {
   if (entry.Style() == InvoiceStyle::Memo) {
     if (inv::FindMemo(memos_, oldNumber, memoRef, prompter_)) {
       memoBefore.emplace(inv::kMemoRecordLength);
-      engine::GetRecord(memos_, memoRef, memoBefore->data());
+      engine::GetRecord(memos_, memoRef, std::span<std::uint8_t>(*memoBefore));
     }
     bool ok = engine::EngineOK;
     if (ok && memoBefore) {

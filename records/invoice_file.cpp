@@ -70,7 +70,7 @@ std::optional<std::vector<StoredRecord>> ReadByKey(engine::FileBlock* handle, in
   while (EngineOK) {
     if (common::TrimBoth(key) != wanted) break;
     StoredRecord stored{ref, common::RecordBuffer(std::size_t(length))};
-    engine::GetRecord(handle, ref, stored.record.data());
+    engine::GetRecord(handle, ref, std::span<std::uint8_t>(stored.record));
     if (!EngineOK) return std::nullopt;
     out.push_back(std::move(stored));
     engine::NextKey(handle, keyNr, ref, key);

@@ -20,7 +20,7 @@ bool WalkByKey(engine::FileBlock* handle, const RecordFileKind& kind, int keyNr,
   int entries = 0;
   engine::ClearKey(handle, keyNr);
   for (engine::NextKey(handle, keyNr, ref, key); engine::EngineOK; engine::NextKey(handle, keyNr, ref, key)) {
-    engine::GetRecord(handle, ref, record.data());
+    engine::GetRecord(handle, ref, std::span<std::uint8_t>(record));
     if (!engine::EngineOK) return false;
     if (common::ReadInt32(record, common::Int32Field{0}) != 0 || kind.keyRoutine(record, keyNr) != key)
       return mismatch();

@@ -26,7 +26,7 @@ int CheckAllBooks(CommandContext& c) {
     common::RecordBuffer record(co::kCompanyRecordLength);
     std::int32_t ref = 0;
     for (engine::NextRecord(block.get(), ref); engine::EngineOK; engine::NextRecord(block.get(), ref)) {
-      engine::GetRecord(block.get(), ref, record.data());
+      engine::GetRecord(block.get(), ref, std::span<std::uint8_t>(record));
       if (!engine::EngineOK) break;
       companies.push_back({common::TrimBoth(common::ReadText(record, co::kCompanyNumber)),
                            common::ReadText(record, co::kCompanyBalance)});

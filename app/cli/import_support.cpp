@@ -23,7 +23,7 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
     return false;
   }
   std::int32_t ref = records::FindCompany(block.get(), number);
-  if (ref != 0) engine::GetRecord(block.get(), ref, record.data());
+  if (ref != 0) engine::GetRecord(block.get(), ref, std::span<std::uint8_t>(record));
   if (ref == 0 || !EngineOK) {
     c.err << "tallyfold-cli: there is no company " << number << "\n";
     return false;

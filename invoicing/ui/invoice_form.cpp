@@ -291,7 +291,7 @@ bool TInvoice::EditInvoice(const std::string& number) {
   std::int32_t ref = 0;
   if (!records::invoice::FindInvoice(books_->Invoices(), number, ref, services_.prompter)) return false;
   common::RecordBuffer invoice(records::invoice::kInvoiceRecordLength);
-  engine::GetRecord(books_->Invoices(), ref, invoice.data());
+  engine::GetRecord(books_->Invoices(), ref, std::span<std::uint8_t>(invoice));
   if (!engine::EngineOK || !books_->MayEdit(invoice) || !books_->LoadForEdit(ref, *entry_)) return false;
   return Run();
 }
