@@ -5,6 +5,7 @@
 
 #include <ostream>
 
+#include "app/cli/failure_words.h"
 #include "app/cli/cli.h"
 #include "app/cli/commands.h"
 #include "app/cli/company_choice.h"
@@ -61,8 +62,7 @@ int Set(CommandContext& c, const std::string& number, const std::vector<std::str
   SilentStatus status;
   if (!book.UpdateCurrentCompany([&](std::span<std::uint8_t> work) { shell::ApplyCompanySettings(work, settings); },
                                  prompter, status)) {
-    c.err << "tallyfold-cli: the company file could not be changed (status " << engine::EngineStatus
-          << "); nothing was changed.\n";
+    c.err << "tallyfold-cli: the company file could not be changed: " << WhyItFailed() << "; nothing was changed.\n";
     return kExitProblems;
   }
   // The program starts with the company "LastCo.Dat" holds: keep that copy in step.

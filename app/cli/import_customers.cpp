@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/cli/failure_words.h"
 #include "app/cli/cli.h"
 #include "app/cli/import_kinds.h"
 #include "app/cli/import_support.h"
@@ -50,7 +51,7 @@ int ImportCustomers(CommandContext& c, const std::string& number, std::istream& 
           prompter, status)) {
     file.Discard();
     c.err << "tallyfold-cli: the company's next customer number could not be set to " << result.nextCustomerNumber
-          << " (status " << engine::EngineStatus << "); nothing was imported\n";
+          << ": " << WhyItFailed() << "; nothing was imported\n";
     return kExitProblems;
   }
   if (int outcome = ImportWriteOutcome(c, true, "customers", file)) return outcome;

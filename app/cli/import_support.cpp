@@ -1,3 +1,4 @@
+#include "app/cli/failure_words.h"
 #include "app/cli/import_support.h"
 
 #include <ostream>
@@ -19,7 +20,7 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
   engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
   if (EngineOK) records::KeepIfOfKind(block.handle(), company::CompanyFileKind());
   if (!EngineOK) {
-    c.err << "tallyfold-cli: the company file cannot be opened (status " << EngineStatus << ")\n";
+    c.err << "tallyfold-cli: the company file cannot be opened: " << WhyItFailed() << "\n";
     return false;
   }
   std::int32_t ref = records::FindCompany(block.get(), number);
@@ -32,9 +33,12 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
 }
 
 void ReportOpenFailure(CommandContext& c, const std::string& name, const char* what) {
-  c.err << "tallyfold-cli: the " << what << " " << name << " cannot be opened (status " << EngineStatus << ")";
-  if (EngineStatus == engine::status::kIndexDefective) c.err << "; its index is damaged: rebuild it first";
-  if (EngineStatus == records::kNotThisKindOfFile) c.err << "; its records are not " << what << " records";
+  c.err << "tallyfold-cli: the " << what << " " << name << " cannot be opened: ";
+  if (EngineStatus == records::kNotThisKindOfFile)
+    c.err << "its records are not " << what << " records (status " << EngineStatus << ")";
+  else
+    c.err << WhyItFailed();
+  if (EngineStatus == engine::status::kIndexDefective) c.err << "; rebuild it first";
   c.err << "\n";
 }
 
@@ -75,8 +79,8 @@ void ReportExportFailure(CommandContext& c, const std::string& name, const char*
     c.err << "tallyfold-cli: the index of " << name << " does not match the " << what
           << " records the file holds, so nothing was exported; rebuild " << name << " and export again\n";
   else
-    c.err << "tallyfold-cli: " << name << " could not be read to the end of its index (status " << EngineStatus
-          << "), so nothing was exported; check the folder and rebuild " << name << " if it is damaged\n";
+    c.err << "tallyfold-cli: " << name << " could not be read to the end of its index: " << WhyItFailed()
+          << ", so nothing was exported; check the folder and rebuild " << name << " if it is damaged\n";
 }
 
 int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total, ImportFile& file) {
@@ -90,7 +94,7 @@ int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors,
 
 int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, ImportFile& file) {
   if (!written) {
-    c.err << "tallyfold-cli: adding to " << file.name() << " failed (status " << EngineStatus << "); no " << plural
+    c.err << "tallyfold-cli: adding to " << file.name() << " failed: " << WhyItFailed() << "; no " << plural
           << " were imported and " << file.name() << " is as it was\n";
     file.Discard();
     return kExitProblems;
@@ -98,10 +102,10 @@ int ImportWriteOutcome(CommandContext& c, bool written, const char* plural, Impo
   if (!file.stage().Commit()) {
     if (file.stage().CommittedOnFailure())
       c.err << "tallyfold-cli: the " << plural << " are written, but putting them in place of " << file.name()
-            << " was cut short (status " << EngineStatus << "); the next open of " << file.name()
+            << " was cut short: " << WhyItFailed() << "; the next open of " << file.name()
             << " completes it\n";
     else
-      c.err << "tallyfold-cli: the " << plural << " could not be made durable (status " << EngineStatus << "); no "
+      c.err << "tallyfold-cli: the " << plural << " could not be made durable: " << WhyItFailed() << "; no "
             << plural << " were imported and " << file.name() << " is as it was\n";
     return kExitProblems;
   }

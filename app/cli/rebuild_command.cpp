@@ -1,3 +1,4 @@
+#include "app/cli/failure_words.h"
 #include "app/cli/rebuild_command.h"
 
 #include <algorithm>
@@ -264,7 +265,7 @@ int RunRebuild(CommandContext& context, const std::vector<std::string>& args) {
                 << "\n";
   }
   if (!rebuilt) {
-    context.err << "tallyfold-cli rebuild: " << request.name << " failed with status " << EngineStatus << ": "
+    context.err << "tallyfold-cli rebuild: " << request.name << " failed: " << WhyItFailed() << "; "
                 << Explain(EngineStatus, request.name) << "\n";
     return kExitProblems;
   }

@@ -98,7 +98,7 @@ TEST_P(RebuildCommandTest, ReportsDumpedKeysAndFailures) {
   WriteFileBytes(Sav("DUMP"), Bytes(128, 0));
   run = Run(Args("DUMP", {"9:0:4", "19:1:14"}));
   EXPECT_EQ(run.exit, cli::kExitProblems);
-  EXPECT_NE(run.err.find("failed with status 10465"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("failed: the storage engine reported a failure (status 10465)"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("both exist"), std::string::npos) << run.err;
 }
 
