@@ -2,7 +2,9 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "common/money_format.h"
@@ -85,6 +87,13 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   StringGrid1->setHorizontalHeaderLabels({"LN", "Product#", "Rate/Quan.", "Description / Comment", "Unit Price", "T",
                                           "Extension"});
   StringGrid1->verticalHeader()->hide();
+  // Each column as wide as what it holds at most, plus the cell's margins; the extension takes
+  // the rest of the grid, so the rows reach across the window at any size.
+  const QFontMetrics metrics(StringGrid1->font());
+  const char* widest[] = {"XXi", "XXXXXXXX", "XXXXXXXXX", "XXXXXXXXXXXXXXXXXXXXXXXXX", "XXXXXXXXX", "Xi"};
+  const int margins = 2 * StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid1) + 6;
+  for (int c = 0; c < 6; ++c) StringGrid1->setColumnWidth(c, metrics.horizontalAdvance(widest[c]) + margins);
+  StringGrid1->horizontalHeader()->setStretchLastSection(true);
   Memo1 = new QPlainTextEdit(this);
   Memo1->setObjectName("Memo1");
   MemoPDesc = NamedEdit("MemoPDesc", 32, this);

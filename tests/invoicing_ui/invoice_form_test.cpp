@@ -49,6 +49,7 @@ class TInvoiceTest : public QObject {
   void pickSaveReopenAndEdit();
   void aRefusedOkKeepsTheDialogOpen();
   void savedLinesComeBack();
+  void gridColumnsShowTheirTextsAndFillTheGrid();
 
  private:
   // Runs `step` once the dialog shows; a failed step still closes it.
@@ -216,6 +217,27 @@ void TInvoiceTest::aRefusedOkKeepsTheDialogOpen() {
   });
   QVERIFY(!dlg_->AddInvoice());
   QCOMPARE(invoicing::CheckBooks("1", "0.00").invoices, 0);
+}
+
+// The description column holds a whole 25-character description and its heading, and the
+// columns together reach across the grid at any window size (the extension takes the rest).
+void TInvoiceTest::gridColumnsShowTheirTextsAndFillTheGrid() {
+  for (const QSize size : {QSize(1000, 700), QSize(1400, 800)}) {
+    Soon([this, size] {
+      dlg_->resize(size);
+      QCoreApplication::processEvents();
+      QTableWidget* grid = dlg_->StringGrid1;
+      const QFontMetrics metrics(grid->font());
+      QVERIFY(grid->columnWidth(3) > metrics.horizontalAdvance(QString(25, 'X')));
+      QVERIFY(grid->columnWidth(3) > metrics.horizontalAdvance("Description / Comment"));
+      QVERIFY(grid->columnWidth(2) > metrics.horizontalAdvance("1,000.00"));
+      int total = 0;
+      for (int c = 0; c < grid->columnCount(); ++c) total += grid->columnWidth(c);
+      QCOMPARE(total, grid->viewport()->width());
+      Press(dlg_->InvClose);
+    });
+    QVERIFY(!dlg_->AddInvoice());
+  }
 }
 
 void TInvoiceTest::savedLinesComeBack() {
