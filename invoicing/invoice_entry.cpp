@@ -526,6 +526,8 @@ bool InvoiceEntry::CheckAmounts() {
 
 bool InvoiceEntry::CheckTerms() {
   const std::string wanted = common::UpperCase(TrimBoth(terms_));
+  // No terms is a choice, not a new term: the terms file never gets a blank entry.
+  if (wanted.empty()) return true;
   for (const std::string& term : termsList_)
     if (common::UpperCase(TrimBoth(term)) == wanted) return true;
   const common::PromptAnswer answer =

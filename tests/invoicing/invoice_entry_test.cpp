@@ -247,6 +247,16 @@ TEST_F(InvoiceEntryTest, AValidInvoiceIsAcceptedAndANewTermJoinsTheList) {
   EXPECT_EQ(savedTerms_, (std::vector<std::string>{"Net 30 Days", "Due on receipt", "Net 10"}));
 }
 
+// A blank terms box is no new term: nothing is asked and the terms file gets no blank entry.
+TEST_F(InvoiceEntryTest, BlankTermsAskNothingAndAddNothing) {
+  FillValid();
+  ASSERT_TRUE(entry_.SetTerms("   "));
+  prompter_.Clear();
+  EXPECT_TRUE(entry_.Accept());
+  EXPECT_TRUE(prompter_.Shown().empty());
+  EXPECT_TRUE(savedTerms_.empty());
+}
+
 TEST_F(InvoiceEntryTest, ANoChargeInvoiceAndTheCreditLimitAsk) {
   entry_.ChooseCustomer(Customer());
   entry_.SetCell(1, kDescriptionColumn, "Free sample");
