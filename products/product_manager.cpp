@@ -49,6 +49,18 @@ Outcome ProductManager::OpenFile() {
   // The buffer still holds the product that was current when the window last closed: the list
   // opens on it again (a zero buffer, on the first opening, starts at the top).
   const common::RecordBuffer last = buffer_;
+  // A picker opens on the product asked for; a search that fails (not merely finds nothing) is
+  // said, and the window does not open on some other product as if it were the one.
+  const std::string wantedKey = picking_ ? product::ProductKey(wanted_, order_) : std::string();
+  const bool positionOnWanted = !common::TrimBoth(wantedKey).empty();
+  std::int32_t wantedRef = 0;
+  std::string found = wantedKey;
+  bool wantedFound = false;
+  if (positionOnWanted) {
+    engine::SearchKey(file_, order_, wantedRef, found);
+    if (!engine::EngineOK && engine::EngineErrorClass() > 1) return Outcome::Failed(kProductSearchFailed);
+    wantedFound = engine::EngineOK;
+  }
   auto source = std::make_unique<browse::BrowseSource>(file_, product::kKeyByCode, buffer_.data(), buffer_.size(),
                                                        std::string_view{}, std::string_view{},
                                                        browse::kBrowseRowBuffers);
@@ -57,14 +69,7 @@ Outcome ProductManager::OpenFile() {
   RowChanged();
   list_.SetKeyNumber(order_);
   list_.GoToKey(product::ProductKey(last, order_), 0);
-  if (picking_) {
-    std::string key = product::ProductKey(wanted_, order_);
-    std::int32_t ref = 0;
-    if (!common::TrimBoth(key).empty()) {
-      engine::SearchKey(file_, order_, ref, key);
-      if (engine::EngineOK) list_.GoToKey(key, ref);
-    }
-  }
+  if (wantedFound) list_.GoToKey(found, wantedRef);
   return Outcome::Done();
 }
 

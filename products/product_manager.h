@@ -22,6 +22,7 @@ namespace tf::products {
 
 inline constexpr std::string_view kManagerCaption = "Product Manager";
 inline constexpr std::string_view kManagerHelpTopic = "ProductManager";
+inline constexpr std::string_view kProductSearchFailed = "Product Search operation failed";
 
 // What the manager needs from the program around it, besides what every manager needs.
 struct ProductManagerServices : browse::ManagerServices {

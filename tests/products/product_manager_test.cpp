@@ -20,6 +20,8 @@
 #include "records/company_record.h"
 #include "records/company_store.h"
 #include "tests/products/product_fixture.h"
+#include "engine/core/file_system.h"
+#include "tests/support/fault_file_system.h"
 #include "tests/support/status_sinks.h"
 
 namespace tf::products {
@@ -345,6 +347,44 @@ TEST_P(ProductManagerTest, PickerModeOpensOnTheInvoiceLinesProduct) {
   EXPECT_FALSE(manager.Picked());
   manager.EndPicking();
   EXPECT_FALSE(manager.Picking());
+}
+
+// A picker whose search for the line's product meets a failing index says so, does not open
+// on some other product, and lets the program go on: the next opening works. The failing read
+// is swept from the first read of the index until the search's own read fails.
+TEST_P(ProductManagerTest, AFailingPickerSearchIsSaidAndOpensNothing) {
+  MakeProducts();
+  for (int i = 0; i < 20; ++i) {
+    std::int32_t ref = 0;
+    ASSERT_TRUE(records::AddKeyedRecord(products_, ProductFileKind(),
+                                        MakeProduct({.code = "C" + std::to_string(10 + i), .description = "D"}), ref,
+                                        prompter));
+  }
+  CloseProducts();
+  test::FaultFileSystem faults;
+  bool searchFailed = false;
+  for (int nth = 1; nth <= 12 && !searchFailed; ++nth) {
+    faults.Reset();
+    faults.ArmErrno(test::FsCall::Read, EIO, nth, false, "1P.IX");
+    manager.BeginPicking("c17", "");
+    browse::Outcome opened = browse::Outcome::Nothing();
+    {
+      engine::ScopedFileSystem scoped(faults);
+      opened = manager.Open();
+    }
+    if (opened.IsFailed() && opened.Message().text == kProductSearchFailed) {
+      searchFailed = true;
+      EXPECT_GT(faults.InjectedCount(), 0u);
+      EXPECT_FALSE(opened.EndsProgram());
+      EXPECT_FALSE(manager.IsOpen());
+    }
+    manager.Close();
+    manager.EndPicking();
+  }
+  ASSERT_TRUE(searchFailed) << "no read of the index made the picker's search fail";
+  manager.BeginPicking("c17", "");
+  ASSERT_TRUE(Shown(manager.Open()));
+  EXPECT_EQ(CurrentCode(), "C17");
 }
 
 TEST_P(ProductManagerTest, ProductListInEitherOrderLeavesBlankDescriptionsOut) {
