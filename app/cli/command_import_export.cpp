@@ -66,6 +66,7 @@ const std::vector<ImportKind>& ImportKinds() {
   static const std::vector<ImportKind> kinds = {
       {"customers", ImportCustomers, ExportCustomers},
       {"products", ImportProducts, ExportProducts},
+      {"invoices", ImportInvoices, ExportInvoices},
   };
   return kinds;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The record kinds `import` and `export` know ("customers", "products"): each reads a CSV file
-// into the current company's file block, refusing the whole file when any row is bad, and
-// writes its records out as CSV. A kind joins by one entry in ImportKinds().
+// The record kinds `import` and `export` know ("customers", "products", "invoices"): each reads
+// a CSV file into the current company's file blocks, refusing the whole file when any row is
+// bad, and writes its records out as CSV. A kind joins by one entry in ImportKinds().
 
 #include <functional>
 #include <istream>
@@ -27,9 +27,12 @@ const std::vector<ImportKind>& ImportKinds();
 // The kinds' halves: customers,
 int ImportCustomers(CommandContext& context, const std::string& companyNumber, std::istream& csv);
 int ExportCustomers(CommandContext& context, const std::string& companyNumber, std::string& csv);
-// products.
+// products,
 int ImportProducts(CommandContext& context, const std::string& companyNumber, std::istream& csv);
 int ExportProducts(CommandContext& context, const std::string& companyNumber, std::string& csv);
+// invoices.
+int ImportInvoices(CommandContext& context, const std::string& companyNumber, std::istream& csv);
+int ExportInvoices(CommandContext& context, const std::string& companyNumber, std::string& csv);
 
 int RunImport(CommandContext& context, const std::vector<std::string>& args);
 int RunExport(CommandContext& context, const std::vector<std::string>& args);
@@ -39,6 +42,6 @@ inline constexpr const char* kImportSummary =
     "add the records of a CSV file (header row of field names) to the company; a file with any "
     "bad row is refused whole";
 inline constexpr const char* kExportUsage = "KIND FILE.csv [--company N]";
-inline constexpr const char* kExportSummary = "write the company's records (customers, ...) to a CSV file";
+inline constexpr const char* kExportSummary = "write the company's records (customers, products, invoices) to a CSV file";
 
 }  // namespace tf::cli
