@@ -1,6 +1,7 @@
 #include "records/staged_block.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -155,11 +156,48 @@ bool FinishChange(const std::string& marker, const std::vector<std::string>& sta
   return true;
 }
 
-// Removes the stage files of `name` that exist, and its note. 0 or the first errno value.
+// Removes the stage files of `name` that exist, then its note (last, so that a stage is never
+// left without the note that ties it to its change). 0 or the first errno value.
 int RemoveStage(const std::string& name) {
   for (FileKind kind : kBlockFiles)
     if (int e = RemoveIfThere(engine::EngineFileName(StageName(name), kind))) return e;
   return RemoveIfThere(GroupNoteName(name));
+}
+
+bool StageExists(const std::string& name) {
+  return Exists(engine::EngineFileName(StageName(name), FileKind::Data)) ||
+         Exists(engine::EngineFileName(StageName(name), FileKind::Index));
+}
+
+// The blocks whose notes name `marker`: the other blocks of its change.
+std::vector<std::string> NotedBlocks(const std::string& marker) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> blocks;
+  const fs::path folder = fs::path(marker).parent_path();
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string file = it->path().filename().string();
+    if (file.size() <= 1 + kNoteSuffix.size() || file.front() != '~' || !file.ends_with(kNoteSuffix)) continue;
+    const std::string block = (folder / file.substr(1, file.size() - 1 - kNoteSuffix.size())).string();
+    // A note cut short while it was written (a beginning of the marker's name) was left by a
+    // block that had not made its stage yet: it goes with the change too.
+    std::string note;
+    const std::string whole = marker + "\n";
+    if (ReadSmall(GroupNoteName(block), note) == 0 && whole.starts_with(note)) blocks.push_back(block);
+  }
+  return blocks;
+}
+
+// Drops a change that never committed: the stages of every block its notes tie to it, then the
+// stage of the block that leads it, then a marker cut short.
+bool DropChange(const std::string& marker, int& osError) {
+  for (const std::string& block : NotedBlocks(marker))
+    if (int e = RemoveStage(block)) return Fail(e, osError);
+  const std::string leader = marker.substr(0, marker.size() - CommitMarkerName("").size());
+  if (int e = RemoveStage(leader)) return Fail(e, osError);
+  if (int e = RemoveIfThere(marker)) return Fail(e, osError);
+  return true;
 }
 
 }  // namespace
@@ -188,16 +226,19 @@ bool RecoverStagedBlock(const std::string& name) {
     std::string text;
     const int error = ReadSmall(marker, text);
     if (error && error != ENOENT) return Fail(error, osError);
-    if (!error) {
-      if (const auto stages = CompleteMarker(text)) {
-        // Committed: the whole change is switched through, whichever of its blocks came first.
-        if (!FinishChange(marker, *stages, osError)) return false;
-        for (const std::string& stage : *stages) listed |= stage == StageName(name);
-      } else if (marker == CommitMarkerName(name)) {
-        // Cut short while written, before anything was switched.
-        if (int e = fs.Remove(marker)) return Fail(e, osError);
-      }
+    const auto stages = error ? std::nullopt : CompleteMarker(text);
+    if (stages) {
+      // Committed: the whole change is switched through, whichever of its blocks came first.
+      if (!FinishChange(marker, *stages, osError)) return false;
+      for (const std::string& stage : *stages) listed |= stage == StageName(name);
+    } else if (!DropChange(marker, osError)) {
+      // Not committed (no marker, or one cut short while written): every block of it goes back.
+      return false;
     }
+  } else if (StageExists(name) && !DropChange(CommitMarkerName(name), osError)) {
+    // A stage of its own and no marker: a change it led, not committed, with the other blocks
+    // that had joined it.
+    return false;
   }
   // A stage no committed change claims is dropped.
   if (!listed)
@@ -217,6 +258,19 @@ bool StagedBlock::Begin(const std::string& name, int recordLength, std::span<con
   begun_ = true;
   committed_ = false;
   if (!RecoverStagedBlock(name)) return false;
+  if (leader_) {
+    // A block joining a change of several: its note, durable before its stage exists, ties the
+    // stage to the change from the start, so that whichever block is opened next finishes or
+    // drops the change whole.
+    if (leader_ == this || leader_->name_.empty()) return Fail(EINVAL, osError_);
+    const std::string note = GroupNoteName(name);
+    int error = WriteDurably(note, CommitMarkerName(leader_->name_) + "\n");
+    if (!error) error = CurrentFileSystem().SyncDirectoryOf(note);
+    if (error) {
+      Abandon();
+      return Fail(error, osError_);
+    }
+  }
   const std::string stage = StageName(name);
   const std::string data = engine::EngineFileName(name, FileKind::Data);
   if (Exists(data)) {
@@ -255,8 +309,9 @@ bool StagedBlock::CloseStage() {
 bool StagedBlock::CommitAll(const std::vector<StagedBlock*>& members, bool& committed, int& osError) {
   engine::FileSystem& fs = CurrentFileSystem();
   committed = false;
+  // The leader last: its stage stands for the change until the others are gone.
   auto abandonAll = [&] {
-    for (StagedBlock* m : members) m->Abandon();
+    for (auto m = members.rbegin(); m != members.rend(); ++m) (*m)->Abandon();
   };
   if (members.empty()) return Fail(EINVAL, osError);
   std::vector<std::string> names;
@@ -274,17 +329,9 @@ bool StagedBlock::CommitAll(const std::vector<StagedBlock*>& members, bool& comm
       return false;
     }
   const std::string marker = CommitMarkerName(names.front());
-  // The notes first, durable with their directory entries, so that no block of the change can
-  // miss the marker once it exists.
-  int error = 0;
-  for (std::size_t k = 1; k < names.size() && !error; ++k) error = WriteDurably(GroupNoteName(names[k]), marker + "\n");
-  if (!error && names.size() > 1) error = fs.SyncDirectoryOf(marker);
-  if (error) {
-    abandonAll();
-    return Fail(error, osError);
-  }
-  // The marker, durable: from here on the change is done.
-  error = WriteDurably(marker, MarkerText(names));
+  // The marker, durable: from here on the change is done. (The other blocks' notes, naming it,
+  // were made durable when they joined.)
+  int error = WriteDurably(marker, MarkerText(names));
   if (!error) error = fs.SyncDirectoryOf(marker);
   if (error) {
     // Taken back whole; a marker that cannot be removed leaves the stages to the next open,
@@ -326,7 +373,11 @@ StagedGroup::~StagedGroup() {
   if (!committed_) Abandon();
 }
 
-StagedBlock& StagedGroup::Add() { return *members_.emplace_back(std::make_unique<StagedBlock>()); }
+StagedBlock& StagedGroup::Add() {
+  auto member = std::make_unique<StagedBlock>();
+  if (!members_.empty()) member->leader_ = members_.front().get();
+  return *members_.emplace_back(std::move(member));
+}
 
 bool StagedGroup::Commit() {
   std::vector<StagedBlock*> members;
@@ -335,7 +386,8 @@ bool StagedGroup::Commit() {
 }
 
 void StagedGroup::Abandon() {
-  for (const auto& m : members_) m->Abandon();
+  // The leader last, as in CommitAll.
+  for (auto m = members_.rbegin(); m != members_.rend(); ++m) (*m)->Abandon();
 }
 
 }  // namespace tf::records

@@ -9,13 +9,14 @@
 // and lists the stages of every block the change touches, one a line, closed by a line "END":
 // a marker without its closing line was cut short while it was written, before anything was
 // switched, so it commits nothing. Every other block of a change of several blocks gets a
-// note beside its stage ("~NAME.GRP") naming the marker, written and made durable before the
-// marker, so that whichever block of the change is opened first finds the marker.
+// note beside its stage ("~NAME.GRP") naming the marker, made durable before its stage is
+// made, so that whichever block of the change is opened first finds the change.
 //
 // RecoverStagedBlock, run before a block is opened or rebuilt, finishes the switch of the
 // whole change a complete marker announces (every block of it, not only the one being opened)
-// and otherwise removes a stage that never committed, so the next open of any of the blocks
-// sees either all of them as they were or all of them with every row of the change.
+// and otherwise drops the stages of a change that never committed (again every block that had
+// joined it), so the next open of any of the blocks sees either all of them as they were or
+// all of them with every row of the change.
 
 #include <memory>
 #include <string>
@@ -77,6 +78,9 @@ class StagedBlock {
   bool CloseStage();
 
   std::string name_;
+  // In a change of several blocks, the block that leads it (names its marker); null for the
+  // leader and for a block staged alone.
+  const StagedBlock* leader_ = nullptr;
   engine::FileBlock* stage_ = nullptr;
   bool begun_ = false;
   bool committed_ = false;
@@ -92,8 +96,9 @@ class StagedGroup {
   StagedGroup(const StagedGroup&) = delete;
   StagedGroup& operator=(const StagedGroup&) = delete;
 
-  // A new member for the caller to Begin. The first member names the change's commit marker.
-  // A member that fails to begin stays out of the commit; the caller abandons the group then.
+  // A new member for the caller to Begin, in order: the first member leads the change (names
+  // its commit marker) and must have begun before the next is added. A member that fails to
+  // begin leaves the group to be abandoned.
   StagedBlock& Add();
   const std::vector<std::unique_ptr<StagedBlock>>& Members() const { return members_; }
 

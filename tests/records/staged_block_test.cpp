@@ -162,11 +162,8 @@ TEST_F(StagedGroupTest, AGroupTakenBackLeavesEveryBlockAsItWas) {
 // A failure of any call of the marker's writing, before it is durable, takes the whole change
 // back; the caller learns that nothing was committed.
 TEST_F(StagedGroupTest, AFailureBeforeTheMarkerIsDurableChangesNothing) {
-  // The marker's open, write and sync, and the directory sync after it (the second one under
-  // its name: the first makes the notes durable).
-  const std::pair<FsCall, int> cases[] = {
-      {FsCall::Open, 1}, {FsCall::Write, 1}, {FsCall::Sync, 1}, {FsCall::SyncDirectory, 2}};
-  for (const auto& [call, nth] : cases) {
+  // The marker's open, write and sync, and the directory sync after it.
+  for (FsCall call : {FsCall::Open, FsCall::Write, FsCall::Sync, FsCall::SyncDirectory}) {
     SCOPED_TRACE(Name(call));
     FaultFileSystem failing;
     bool ok = true;
@@ -178,7 +175,7 @@ TEST_F(StagedGroupTest, AFailureBeforeTheMarkerIsDurableChangesNothing) {
         ASSERT_TRUE(member.Begin(name, kLength, Kind().keys));
         ASSERT_TRUE(AddThings(member.get(), "new", 2));
       }
-      failing.ArmErrno(call, ENOSPC, nth, false, CommitMarkerName("1A"));
+      failing.ArmErrno(call, ENOSPC, 1, false, CommitMarkerName("1A"));
       ok = group.Commit();
       EXPECT_FALSE(group.CommittedOnFailure());
     }
@@ -186,6 +183,31 @@ TEST_F(StagedGroupTest, AFailureBeforeTheMarkerIsDurableChangesNothing) {
     EXPECT_EQ(failing.InjectedCount(), 1u);
     EXPECT_EQ(Counts(), before_);
     EXPECT_EQ(Leftovers(), "");
+  }
+}
+
+// A change cut short before its commit: the open of any block that had joined it drops the
+// stages of all of them.
+TEST_F(StagedGroupTest, AnyBlockOfAnUncommittedChangeDropsTheWholeChange) {
+  for (const char* first : {"1A", "1B", "1N"}) {
+    SCOPED_TRACE(first);
+    {
+      FaultFileSystem dying;
+      engine::ScopedFileSystem use(dying);
+      StagedGroup group;
+      for (const char* name : {"1A", "1B", "1N"}) {
+        StagedBlock& member = group.Add();
+        ASSERT_TRUE(member.Begin(name, kLength, Kind().keys));
+        ASSERT_TRUE(AddThings(member.get(), "new", 2));
+      }
+      dying.CrashAt(dying.Calls());  // the process dies before the commit and leaves it all
+    }
+    engine::ExitEngine();
+    engine::InitEngine(0, engine::kMinPageBuffers);
+    ASSERT_NE(Leftovers(), "");
+    EXPECT_EQ(CountAfterOpen(first), std::string(first) == "1N" ? -1 : std::string(first) == "1A" ? 5 : 3);
+    EXPECT_EQ(Leftovers(), "");
+    EXPECT_EQ(Counts(), before_);
   }
 }
 
@@ -267,8 +289,17 @@ TEST_F(StagedGroupTest, ACrashAnywhereLeavesAllOrNothing) {
     ASSERT_TRUE(dying.Crashed());
     engine::ExitEngine();
     engine::InitEngine(0, engine::kMinPageBuffers);
-    const char* first[] = {"1A", "1B", "1N"};
-    const std::vector<int> counts = Counts(first[at % 3]);
+    const std::string first = std::vector<std::string>{"1A", "1B", "1N"}[at % 3];
+    // When the change had reached the block opened first (its note whole), that open settles
+    // all of it.
+    bool joined = fs::exists(CommitMarkerName(first)) ||
+                  (fs::exists(GroupNoteName(first)) && common::ReadWholeFile(GroupNoteName(first)).ends_with("\n"));
+    for (const char* ext : {".DAT", ".IX"}) joined |= fs::exists(StageName(first) + ext);
+    ASSERT_TRUE(RecoverStagedBlock(first));
+    if (joined) {
+      EXPECT_EQ(Leftovers(), "") << first << " first";
+    }
+    const std::vector<int> counts = Counts(first);
     EXPECT_TRUE(counts == before_ || counts == after_) << counts[0] << " " << counts[1] << " " << counts[2];
     EXPECT_EQ(Leftovers(), "");
     none += counts == before_;
