@@ -84,7 +84,7 @@ bool WriteCompany(engine::FileBlock* companies, const std::string& number, const
 
 }  // namespace
 
-int ImportInvoices(CommandContext& c, const std::string& number, std::istream& csv) {
+int ImportInvoices(CommandContext& c, const std::string& number, std::istream& csv, const ImportOptions& options) {
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
   InvoiceChange change;
@@ -94,6 +94,15 @@ int ImportInvoices(CommandContext& c, const std::string& number, std::istream& c
   if (!result.writeFailed && result.problems) {
     change.group.Abandon();
     return ReportRefusal(c, result.errors, result.problems);
+  }
+  if (!result.writeFailed && options.dryRun) {
+    change.group.Abandon();
+    c.out << "Checked " << result.invoices << " invoice" << (result.invoices == 1 ? "" : "s") << " with "
+          << result.lines << " line" << (result.lines == 1 ? "" : "s") << ": the file imports into "
+          << inv::InvoiceFileName(number) << " and takes the company balance to "
+          << common::TrimBoth(common::ReadText(companyRecord, company::kCompanyBalance))
+          << "; nothing was changed (--dry-run)\n";
+    return kExitOk;
   }
   if (result.writeFailed || !WriteCompany(change.companies, number, companyRecord)) {
     c.err << "tallyfold-cli: adding to " << change.names << " failed: " << WhyItFailed()
@@ -110,9 +119,8 @@ int ImportInvoices(CommandContext& c, const std::string& number, std::istream& c
             << "; no invoices were imported and the files are as they were\n";
     return kExitProblems;
   }
-  c.out << "Imported " << result.invoices << " invoice" << (result.invoices == 1 ? "" : "s") << " with "
-        << result.lines << " line" << (result.lines == 1 ? "" : "s") << " into " << inv::InvoiceFileName(number)
-        << "\n";
+  c.out << "Imported " << result.invoices << " invoice" << (result.invoices == 1 ? "" : "s") << " with " << result.lines
+        << " line" << (result.lines == 1 ? "" : "s") << " into " << inv::InvoiceFileName(number) << "\n";
   return kExitOk;
 }
 

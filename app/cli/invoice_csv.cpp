@@ -93,7 +93,9 @@ struct Row {
   std::size_t line = 0;
   std::vector<std::optional<std::string>> values;
   const std::optional<std::string>& operator[](Column c) const { return values[c]; }
-  std::string Or(Column c, std::string_view fallback = {}) const { return values[c] ? *values[c] : std::string(fallback); }
+  std::string Or(Column c, std::string_view fallback = {}) const {
+    return values[c] ? *values[c] : std::string(fallback);
+  }
   // A column given with something in it.
   bool Given(Column c) const { return values[c] && !TrimBoth(*values[c]).empty(); }
 };
@@ -185,9 +187,9 @@ class Importer {
           return false;
         }
       // The body is wrapped by entry; only its characters are checked here.
-      if (auto problem = common::StoredTextProblem(InvoiceColumns()[kMemoText],
-                                                   common::StoredLineBreaks(row.Or(kMemoText)), std::string::npos,
-                                                   common::TextKind::Notes)) {
+      if (auto problem =
+              common::StoredTextProblem(InvoiceColumns()[kMemoText], common::StoredLineBreaks(row.Or(kMemoText)),
+                                        std::string::npos, common::TextKind::Notes)) {
         Report(row.line, name + *problem);
         return false;
       }
@@ -347,8 +349,8 @@ class Importer {
     const auto date = inv::InvoiceDateOf(invoice);
     const Money open = e.Balance();
     common::RecordBuffer customerAfter = customerBefore;
-    const invoicing::BalanceChange change{Money(), std::nullopt, open, *date, ReadText(invoice, inv::kInvoiceDate),
-                                          e.Paid(), number, false};
+    const invoicing::BalanceChange change{Money(),  std::nullopt, open, *date, ReadText(invoice, inv::kInvoiceDate),
+                                          e.Paid(), number,       false};
     if (!invoicing::ApplyToCustomer(customerAfter, change, clock_.Today(), entryCompany_.agingDays,
                                     entryCompany_.dateFormat)) {
       Report(rows_.front().line, name + "it would take the balance of customer " + e.Customer()->number +
@@ -363,7 +365,8 @@ class Importer {
     }
     std::int32_t ref = 0;
     if (!inv::AddInvoice(stages_.invoices, invoice, ref, prompter_)) return false;
-    if (e.Style() == invoicing::InvoiceStyle::Memo && !inv::AddMemo(stages_.memos, e.MemoRecord(nullptr), ref, prompter_))
+    if (e.Style() == invoicing::InvoiceStyle::Memo &&
+        !inv::AddMemo(stages_.memos, e.MemoRecord(nullptr), ref, prompter_))
       return false;
     if (customerAfter != customerBefore &&
         !records::ModifyKeyedRecord(stages_.customers, cu::CustomerFileKind(), customerRef, customerAfter,
@@ -393,7 +396,7 @@ class Importer {
 
 const std::vector<std::string>& InvoiceColumns() {
   static const std::vector<std::string> columns = {
-      "InvoiceNumber", "InvoiceType", "CustomerNumber", "InvoiceDate", "KeyCode",     "Terms",     "Notes",
+      "InvoiceNumber", "InvoiceType", "CustomerNumber", "InvoiceDate", "KeyCode",     "Terms",      "Notes",
       "StatementNote", "PrintedFlag", "NetAmount",      "TaxAmount",   "TotalAmount", "PaidAmount", "ProductCode",
       "Quantity",      "Description", "UnitPrice",      "TaxMark",     "Extension",   "MemoText"};
   return columns;
@@ -468,12 +471,19 @@ bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> co
         }
         entry.BeginEdit(invoice, images, memo ? &*memo : nullptr, nullptr);
         fields.assign(kColumnCount, std::string());
-        const std::pair<Column, common::TextField> stored[] = {
-            {kNumber, inv::kInvoiceNumber}, {kType, inv::kInvoiceType},    {kCustomer, inv::kCustomerNumber},
-            {kDate, inv::kInvoiceDate},     {kKeyCode, inv::kKeyCode},     {kTerms, inv::kTerms},
-            {kNotes, inv::kNotes},          {kStatementNote, inv::kStatementNote},
-            {kPrinted, inv::kPrintedFlag},  {kNet, inv::kNetAmount},       {kTax, inv::kTaxAmount},
-            {kTotal, inv::kTotalAmount},    {kPaid, inv::kPaidAmount}};
+        const std::pair<Column, common::TextField> stored[] = {{kNumber, inv::kInvoiceNumber},
+                                                               {kType, inv::kInvoiceType},
+                                                               {kCustomer, inv::kCustomerNumber},
+                                                               {kDate, inv::kInvoiceDate},
+                                                               {kKeyCode, inv::kKeyCode},
+                                                               {kTerms, inv::kTerms},
+                                                               {kNotes, inv::kNotes},
+                                                               {kStatementNote, inv::kStatementNote},
+                                                               {kPrinted, inv::kPrintedFlag},
+                                                               {kNet, inv::kNetAmount},
+                                                               {kTax, inv::kTaxAmount},
+                                                               {kTotal, inv::kTotalAmount},
+                                                               {kPaid, inv::kPaidAmount}};
         for (const auto& [column, field] : stored) fields[column] = TrimBoth(ReadText(invoice, field));
         if (isMemo) {
           fields[kQuantity] = entry.MemoQuantity();
@@ -492,7 +502,8 @@ bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> co
         for (std::size_t r = 1; r <= rows; ++r) {
           const invoicing::GridRow& g = entry.Row(int(r));
           const bool used = r <= images.size();
-          for (const auto& [column, grid] : kGridColumns) fields[column] = used ? TrimBoth(g.cell[std::size_t(grid)]) : "";
+          for (const auto& [column, grid] : kGridColumns)
+            fields[column] = used ? TrimBoth(g.cell[std::size_t(grid)]) : "";
           fields[kExtension] = used ? common::RemoveCommas(g.cell[invoicing::kExtensionColumn]) : "";
           csv += common::CsvLine(fields);
         }

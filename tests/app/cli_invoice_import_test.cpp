@@ -27,11 +27,11 @@ namespace tf::test {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::HasSubstr;
 using cli::testing::RunTool;
 using cli::testing::ToolRun;
 using common::PromptAnswer;
 using invoicing::InvoiceEntry;
+using ::testing::HasSubstr;
 
 // A date `days` before today in the company's month-first form: the invoices fall into
 // different aging amounts whenever the test runs.
@@ -63,9 +63,11 @@ void EnterInvoices(const fs::path& folder) {
     invoicing::InvoiceBooks books(book, prompter, status, clock);
     prompter.Answer(PromptAnswer::OK);  // the new invoice file's notice
     ASSERT_TRUE(books.Open()) << engine::EngineStatus;
-    const InvoiceEntry::Services services{
-        prompter, clock, [&](const std::string& n) { return books.NumberExists(n); },
-        [] { return std::vector<std::string>{"Net 30", "Due on receipt"}; }, nullptr};
+    const InvoiceEntry::Services services{prompter, clock, [&](const std::string& n) { return books.NumberExists(n); },
+                                          [] {
+                                            return std::vector<std::string>{"Net 30", "Due on receipt"};
+                                          },
+                                          nullptr};
     auto save = [&](InvoiceEntry& e) {
       ASSERT_TRUE(e.Accept()) << (prompter.Texts().empty() ? "" : prompter.Texts().back());
       const invoicing::SaveOutcome outcome = books.SaveNew(e);
@@ -80,8 +82,8 @@ void EnterInvoices(const fs::path& folder) {
       e->SetDate(date);
       return e;
     };
-    using invoicing::kDescriptionColumn, invoicing::kQuantityColumn, invoicing::kUnitPriceColumn,
-        invoicing::kTaxColumn, invoicing::kCodeColumn;
+    using invoicing::kDescriptionColumn, invoicing::kQuantityColumn, invoicing::kUnitPriceColumn, invoicing::kTaxColumn,
+        invoicing::kCodeColumn;
     {  // taxed and untaxed lines and a comment row between them
       auto e = begin("1001", "C1", DaysAgo(5));
       e->SetCell(1, kCodeColumn, "W1");
@@ -160,10 +162,13 @@ class InvoiceImportTest : public ::testing::Test {
     ASSERT_NO_FATAL_FAILURE(MakeInvoiceFolder(imported_, work_.path()));
   }
 
-  ToolRun Import(const fs::path& folder, const std::string& csv) {
-    const std::string file = work_ / "invoices.csv";
+  ToolRun Import(const fs::path& folder, const std::string& csv, const std::string& kind = "invoices",
+                 const std::string& option = "") {
+    const std::string file = work_ / (kind + ".csv");
     common::ReplaceFile(file, csv);
-    return RunTool({"--data", folder.string(), "import", "invoices", file});
+    std::vector<std::string> args = {"--data", folder.string(), "import", kind, file};
+    if (!option.empty()) args.push_back(option);
+    return RunTool(args);
   }
   std::string Export(const fs::path& folder) {
     const std::string file = work_ / "export.csv";
@@ -198,6 +203,30 @@ TEST_F(InvoiceImportTest, ImportingAnExportGivesTheBooksEntryGave) {
   EXPECT_EQ(StageLeftovers(imported_), "");
 }
 
+TEST_F(InvoiceImportTest, ADryRunChecksEverythingAndChangesNothing) {
+  const std::string good =
+      "InvoiceNumber,CustomerNumber,InvoiceDate,Description,Quantity,UnitPrice,TaxMark\n"
+      "7,C1,01/02/2024,Chair,2,10,Y\n"
+      "8,C2,01/02/2024,Desk,1,5,N\n";
+  const auto before = FolderBytes(imported_);
+  ToolRun r = Import(imported_, good, "invoices", "--dry-run");
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_EQ(r.out,
+            "Checked 2 invoices with 2 lines: the file imports into 1I and takes the company balance to 26.65; "
+            "nothing was changed (--dry-run)\n");
+  EXPECT_EQ(ChangedFiles(before, FolderBytes(imported_)), "");
+  r = Import(imported_, good + "9,C9,01/02/2024,Lamp,1,5,N\n", "invoices", "--dry-run");
+  EXPECT_EQ(r.status, cli::kExitProblems);
+  EXPECT_THAT(r.err, HasSubstr("line 4: invoice 9: there is no customer C9"));
+  r = Import(imported_, "CustomerName\nNew One\n", "customers", "--dry-run");
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Checked 1 customer: the file imports into 1C; nothing was changed (--dry-run)"));
+  EXPECT_EQ(ChangedFiles(before, FolderBytes(imported_)), "");
+  // Without it, the same file imports.
+  EXPECT_EQ(Import(imported_, good).status, cli::kExitOk);
+  EXPECT_NE(ChangedFiles(before, FolderBytes(imported_)), "");
+}
+
 TEST_F(InvoiceImportTest, AFileGivenTwiceIsRefusedTheSecondTime) {
   const std::string csv =
       "InvoiceNumber,CustomerNumber,InvoiceDate,Description,Quantity,UnitPrice\n"
@@ -206,7 +235,8 @@ TEST_F(InvoiceImportTest, AFileGivenTwiceIsRefusedTheSecondTime) {
   const auto before = FolderBytes(imported_);
   const ToolRun again = Import(imported_, csv);
   EXPECT_EQ(again.status, cli::kExitProblems);
-  EXPECT_THAT(again.err, HasSubstr("line 2: invoice 7: This invoice number currently exists. Please enter another one."));
+  EXPECT_THAT(again.err,
+              HasSubstr("line 2: invoice 7: This invoice number currently exists. Please enter another one."));
   EXPECT_EQ(ChangedFiles(before, FolderBytes(imported_)), "");
 }
 
@@ -239,8 +269,7 @@ TEST_F(InvoiceImportTest, ABadRowRefusesTheWholeFileWithItsLine) {
       {"a missing customer", "501,P,C9,03/01/2024,,,,1,Thing,2,N,,\n", "line 3: invoice 501: there is no customer C9"},
       {"a neighbour is no customer", "501,P,C,03/01/2024,,,,1,Thing,2,N,,\n",
        "line 3: invoice 501: there is no customer C"},
-      {"a date", "501,P,C1,02/30/2024,,,,1,Thing,2,N,,\n",
-       "line 3: invoice 501: You have an invalid invoice date."},
+      {"a date", "501,P,C1,02/30/2024,,,,1,Thing,2,N,,\n", "line 3: invoice 501: You have an invalid invoice date."},
       {"a repeat billing number", "50G,P,C1,03/01/2024,,,,1,Thing,2,N,,\n",
        "line 3: invoice 50G: Please do not use the letter \"G\""},
       {"a deposit number", "DP5,P,C1,03/01/2024,,,,1,Thing,2,N,,\n",

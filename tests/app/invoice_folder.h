@@ -52,8 +52,8 @@ inline std::vector<std::string> BlockRecords(const std::filesystem::path& folder
       std::string record(std::size_t(engine::RecordLength(block.get())), '\0');
       std::int32_t ref = 0;
       for (engine::NextRecord(block.get(), ref); engine::EngineOK; engine::NextRecord(block.get(), ref)) {
-        engine::GetRecord(block.get(), ref, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(record.data()),
-                                                                     record.size()));
+        engine::GetRecord(block.get(), ref,
+                          std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(record.data()), record.size()));
         if (engine::EngineOK) records.push_back(record);
       }
     }

@@ -33,8 +33,7 @@ constexpr int kLength = 24;
 constexpr TextField kCode{4, 10};
 
 const RecordFileKind& Kind() {
-  static const RecordFileKind kind{"Things", kLength, {{10, 0}},
-                                   [](std::span<const std::uint8_t> r, int) {
+  static const RecordFileKind kind{"Things", kLength, {{10, 0}}, [](std::span<const std::uint8_t> r, int) {
                                      return common::BuildKey(common::ReadText(r, kCode), 10);
                                    }};
   return kind;
@@ -262,7 +261,8 @@ TEST_F(StagedGroupTest, AnyBlockOfACommittedChangeFinishesTheWholeSwitch) {
 // A crash at every file call of a change, in turn; the next open of each block in turn comes
 // first. Everything of a change is whole or absent.
 TEST_F(StagedGroupTest, ACrashAnywhereLeavesAllOrNothing) {
-  const fs::path pristine = fs::path(folder_->path()).parent_path() / (fs::path(folder_->path()).filename().string() + "-pristine");
+  const fs::path pristine =
+      fs::path(folder_->path()).parent_path() / (fs::path(folder_->path()).filename().string() + "-pristine");
   fs::create_directories(pristine);
   for (const char* file : {"1A.DAT", "1A.IX", "1B.DAT", "1B.IX"}) fs::copy_file(file, pristine / file);
   std::size_t total = 0;
