@@ -6,11 +6,8 @@
 // company's to match, and `check` finds every block and the books between them clean.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "app/cli/cli.h"
 #include "common/side_file.h"
@@ -18,6 +15,7 @@
 #include "records/staged_block.h"
 #include "tests/app/cli_run.h"
 #include "tests/app/invoice_folder.h"
+#include "tests/app/kill_sweep.h"
 #include "tests/support/fault_file_system.h"
 #include "tests/support/temp_folder.h"
 
@@ -90,27 +88,12 @@ TEST(InvoiceImportCrashTest, AKilledImportLeavesAllOrNothing) {
   ASSERT_GT(total, 200);
 
   // Every call near the switch, and points spread over the rest.
-  std::vector<long> points;
-  for (long n = 0; n < total; n += std::max(1L, total / 50)) points.push_back(n);
-  for (long n = std::max(0L, total - 60); n < total; ++n) points.push_back(n);
+  const std::vector<long> points = KillPoints(total, 50, 60);
   int seenNone = 0, seenAll = 0;
   for (std::size_t k = 0; k < points.size(); ++k) {
     const long dieAt = points[k];
-    fs::remove_all(folder);
-    fs::copy(pristine, folder, fs::copy_options::recursive);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      FaultFileSystem dying;
-      dying.CrashAt(std::size_t(dieAt));
-      dying.ExitOnCrash(77);
-      engine::ScopedFileSystem use(dying);
-      std::ostringstream out, err;
-      _exit(cli::RunCli({"--data", folder.string(), "import", "invoices", rows}, out, err) == 0 ? 0 : 1);
-    }
-    int wait = 0;
-    waitpid(child, &wait, 0);
-    ASSERT_TRUE(WIFEXITED(wait)) << dieAt;
+    ASSERT_NO_FATAL_FAILURE(
+        RunToolKilledAt(pristine, folder, dieAt, {"--data", folder.string(), "import", "invoices", rows}));
     // One block of the change is opened first (each in turn over the sweep). When the change
     // had reached it (its note whole), its open finishes or drops the whole change.
     const std::string first = kBlocks[k % std::size(kBlocks)];
