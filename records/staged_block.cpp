@@ -304,8 +304,6 @@ bool StagedBlock::CloseStage() {
   return engine::EngineOK;
 }
 
-// Closes the stages, writes their notes and the one marker naming them all, then switches
-// them. `committed` tells whether a failure came after the marker could be durable.
 bool StagedBlock::CommitAll(const std::vector<StagedBlock*>& members, bool& committed, int& osError) {
   engine::FileSystem& fs = CurrentFileSystem();
   committed = false;

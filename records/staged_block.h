@@ -71,8 +71,8 @@ class StagedBlock {
 
  private:
   friend class StagedGroup;
-  // Closes the stages, writes the notes and the one marker naming them all, then switches them;
-  // `committed` tells whether a failure came after the marker could be durable.
+  // Closes the stages (the first one leads), writes the one marker naming them all, then
+  // switches them; `committed` tells whether a failure came after the marker could be durable.
   static bool CommitAll(const std::vector<StagedBlock*>& members, bool& committed, int& osError);
   // Closes the stage, which makes it durable.
   bool CloseStage();
