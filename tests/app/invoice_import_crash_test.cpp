@@ -63,16 +63,27 @@ std::string Books(const fs::path& folder) {
   return books;
 }
 
-TEST(InvoiceImportCrashTest, AKilledImportLeavesAllOrNothing) {
+// A company with `already` invoices imported, kept as the pristine copy each run starts from,
+// and a file of `imported` more.
+class InvoiceImportCrashTest : public ::testing::Test {
+ protected:
+  void Prepare(int already, int imported) {
+    ASSERT_NO_FATAL_FAILURE(MakeInvoiceFolder(folder, work.path()));
+    const std::string before = work / "before.csv";
+    common::ReplaceFile(before, InvoiceCsv(100, already));
+    common::ReplaceFile(rows, InvoiceCsv(500, imported));
+    ASSERT_EQ(RunTool({"--data", folder.string(), "import", "invoices", before}).status, cli::kExitOk);
+    fs::copy(folder, pristine, fs::copy_options::recursive);
+  }
+
   TempFolder work;
   const fs::path folder = fs::path(work.path()) / "data";
-  ASSERT_NO_FATAL_FAILURE(MakeInvoiceFolder(folder, work.path()));
-  const std::string before = work / "before.csv", rows = work / "rows.csv";
-  common::ReplaceFile(before, InvoiceCsv(100, 12));
-  common::ReplaceFile(rows, InvoiceCsv(500, 30));
-  ASSERT_EQ(RunTool({"--data", folder.string(), "import", "invoices", before}).status, cli::kExitOk);
-  const fs::path pristine = work / "pristine";
-  fs::copy(folder, pristine, fs::copy_options::recursive);
+  const fs::path pristine = fs::path(work.path()) / "pristine";
+  const std::string rows = work / "rows.csv";
+};
+
+TEST_F(InvoiceImportCrashTest, AKilledImportLeavesAllOrNothing) {
+  ASSERT_NO_FATAL_FAILURE(Prepare(12, 30));
   const std::string none = Books(pristine);
 
   // How many file calls a whole import makes, and the books it leaves.
@@ -130,16 +141,8 @@ TEST(InvoiceImportCrashTest, AKilledImportLeavesAllOrNothing) {
 // company with invoices already, so that all five blocks are on file): `check` says each of
 // them waits for the switch (and does not read the books half switched); the next open of any
 // of them, here the export's, puts every block in place.
-TEST(InvoiceImportCrashTest, ACheckBetweenTheCommitAndTheSwitchSaysSoForEveryBlock) {
-  TempFolder work;
-  const fs::path folder = fs::path(work.path()) / "data";
-  ASSERT_NO_FATAL_FAILURE(MakeInvoiceFolder(folder, work.path()));
-  const std::string before = work / "before.csv", rows = work / "rows.csv";
-  common::ReplaceFile(before, InvoiceCsv(100, 6));
-  common::ReplaceFile(rows, InvoiceCsv(500, 6));
-  ASSERT_EQ(RunTool({"--data", folder.string(), "import", "invoices", before}).status, cli::kExitOk);
-  const fs::path pristine = work / "pristine";
-  fs::copy(folder, pristine, fs::copy_options::recursive);
+TEST_F(InvoiceImportCrashTest, ACheckBetweenTheCommitAndTheSwitchSaysSoForEveryBlock) {
+  ASSERT_NO_FATAL_FAILURE(Prepare(6, 6));
   long afterMarker = -1;
   {
     FaultFileSystem counting;
