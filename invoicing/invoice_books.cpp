@@ -79,6 +79,17 @@ bool ApplyToCustomer(std::span<std::uint8_t> customer, const BalanceChange& chan
   return true;
 }
 
+bool ApplyToCompany(std::span<std::uint8_t> company, Money delta, const std::string* usedNumber) {
+  if (!AddToAmount(company, co::kCompanyBalance, delta, kAmountWidth)) return false;
+  if (usedNumber) {
+    const bool prefix = common::ReadFlag(company, co::kYearMonthPrefix);
+    const std::string next = inv::NextInvoiceNumberAfter(ReadText(company, co::kNextInvoiceNumber), *usedNumber, prefix);
+    WriteText(company, co::kNextInvoiceNumber, next);
+    WriteText(company, co::kLastInvoiceNumber, *usedNumber);
+  }
+  return true;
+}
+
 InvoiceBooks::InvoiceBooks(records::CompanyBook& book, common::Prompter& prompter, engine::RebuildStatus& status,
                            const common::Clock& clock)
     : book_(book), prompter_(prompter), status_(status), clock_(clock), lastInvoiceDate_(clock.Today()) {}
@@ -207,13 +218,7 @@ bool InvoiceBooks::UpdateCompany(Money delta, const std::string* usedNumber) {
   engine::GetRecord(companies_, ref, std::span<std::uint8_t>(before));
   if (!engine::EngineOK) return false;
   common::RecordBuffer after = before;
-  AddToAmount(after, co::kCompanyBalance, delta, kAmountWidth);
-  if (usedNumber) {
-    const bool prefix = common::ReadFlag(after, co::kYearMonthPrefix);
-    const std::string next = inv::NextInvoiceNumberAfter(ReadText(after, co::kNextInvoiceNumber), *usedNumber, prefix);
-    WriteText(after, co::kNextInvoiceNumber, next);
-    WriteText(after, co::kLastInvoiceNumber, *usedNumber);
-  }
+  if (!ApplyToCompany(after, delta, usedNumber)) return false;
   if (!records::ModifyKeyedRecord(companies_, co::CompanyFileKind(), ref, after, before, prompter_)) return false;
   std::copy(after.begin(), after.end(), book_.Current().begin());
   return true;

@@ -68,6 +68,11 @@ struct BalanceChange {
 bool ApplyToCustomer(std::span<std::uint8_t> customer, const BalanceChange& change,
                      std::chrono::year_month_day today, const int agingDays[3], common::DateFormat format);
 
+// The company record after a save moved its customers' open amounts by `delta`:
+// CompanyBalance, and after a new invoice (`usedNumber`) the next and last invoice numbers.
+// False, with the record unchanged, when the balance would not fit.
+bool ApplyToCompany(std::span<std::uint8_t> company, common::Money delta, const std::string* usedNumber);
+
 struct SaveOutcome {
   bool saved = false;
   std::string message;                // why it was not saved, or what failed after it was

@@ -14,7 +14,14 @@ std::optional<std::int32_t> FindExact(engine::FileBlock* handle, int keyNr, cons
   std::string found = key;
   std::int32_t ref = 0;
   engine::SearchKey(handle, keyNr, ref, found);
-  if (!EngineOK) return std::nullopt;
+  if (!EngineOK) {
+    // A wanted key past the last one is a miss like any other, not a failure of the file.
+    if (engine::EngineErrorClass() == 1) {
+      EngineOK = true;
+      engine::EngineStatus = 0;
+    }
+    return std::nullopt;
+  }
   engine::GetRecord(handle, ref, std::span<std::uint8_t>(record));
   if (!EngineOK) return std::nullopt;
   if (ComparableText(common::ReadText(record, field)) != ComparableText(wanted)) return std::nullopt;

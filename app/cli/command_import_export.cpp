@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@ namespace tf::cli {
 namespace {
 
 struct Arguments {
+  ImportOptions options;
   const ImportKind* kind = nullptr;
   std::string file;
   std::optional<std::string> company;
@@ -27,6 +29,11 @@ struct Arguments {
 bool Parse(CommandContext& c, const char* command, const std::vector<std::string>& args, Arguments& a) {
   std::vector<std::string> plain;
   if (!TakeCompanyOption(c, args, a.company, plain)) return false;
+  if (std::string_view(command) == "import") {
+    const auto dry = std::remove(plain.begin(), plain.end(), "--dry-run");
+    a.options.dryRun = dry != plain.end();
+    plain.erase(dry, plain.end());
+  }
   std::string kinds;
   for (const ImportKind& k : ImportKinds()) kinds += std::string(kinds.empty() ? "" : ", ") + k.name;
   if (plain.size() != 2) {
@@ -66,6 +73,7 @@ const std::vector<ImportKind>& ImportKinds() {
   static const std::vector<ImportKind> kinds = {
       {"customers", ImportCustomers, ExportCustomers},
       {"products", ImportProducts, ExportProducts},
+      {"invoices", ImportInvoices, ExportInvoices},
   };
   return kinds;
 }
@@ -89,7 +97,7 @@ int RunImport(CommandContext& c, const std::vector<std::string>& args) {
   std::string company;
   if (!ChosenCompanyNumber(c, a.company, company)) return kExitUsage;
   EngineScope engine;
-  return a.kind->import(c, company, csv);
+  return a.kind->import(c, company, csv, a.options);
 }
 
 int RunExport(CommandContext& c, const std::vector<std::string>& args) {

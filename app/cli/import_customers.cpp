@@ -25,7 +25,7 @@ using engine::EngineStatus;
 
 }  // namespace
 
-int ImportCustomers(CommandContext& c, const std::string& number, std::istream& csv) {
+int ImportCustomers(CommandContext& c, const std::string& number, std::istream& csv, const ImportOptions& options) {
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
   ImportFile file;
@@ -39,6 +39,13 @@ int ImportCustomers(CommandContext& c, const std::string& number, std::istream& 
   const customers::CustomerImport result = customers::ImportCustomerRows(file.get(), csv, settings, prompter);
   if (result.writeFailed) return ImportWriteOutcome(c, false, "customers", file);
   if (result.problems) return RefuseImport(c, result.errors, result.problems, file);
+  if (options.dryRun) {
+    file.Discard();
+    c.out << "Checked " << result.added << " customer" << (result.added == 1 ? "" : "s")
+          << ": the file imports into " << records::customer::CustomerFileName(number)
+          << "; nothing was changed (--dry-run)\n";
+    return kExitOk;
+  }
   // The next proposal moves on past the numbers used, as adding in the editor does. It moves
   // before the rows take the file's place: a crash between the two leaves a gap in the
   // numbers, never a proposal of a number in use.

@@ -20,7 +20,7 @@ namespace company = records::company;
 using engine::EngineOK;
 using engine::EngineStatus;
 
-int ImportProducts(CommandContext& c, const std::string& number, std::istream& csv) {
+int ImportProducts(CommandContext& c, const std::string& number, std::istream& csv, const ImportOptions& options) {
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
   const std::string name = records::product::ProductFileName(number);
@@ -33,6 +33,12 @@ int ImportProducts(CommandContext& c, const std::string& number, std::istream& c
   const products::ProductImport result = products::ImportProductRows(file.get(), csv, today, format, prompter);
   if (result.writeFailed) return ImportWriteOutcome(c, false, "products", file);
   if (result.problems) return RefuseImport(c, result.errors, result.problems, file);
+  if (options.dryRun) {
+    file.Discard();
+    c.out << "Checked " << result.added << " product" << (result.added == 1 ? "" : "s") << ": the file imports into "
+          << name << "; nothing was changed (--dry-run)\n";
+    return kExitOk;
+  }
   if (int status = ImportWriteOutcome(c, true, "products", file)) return status;
   c.out << "Imported " << result.added << " product" << (result.added == 1 ? "" : "s") << " into " << name << "\n";
   return kExitOk;

@@ -17,7 +17,9 @@ using engine::EngineStatus;
 
 bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuffer& record) {
   engine::FileBlockGuard block;
-  engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
+  // An import of several blocks cut short may have the company file in its change.
+  if (records::RecoverStagedBlock(std::string(company::kCompanyFileBlock)))
+    engine::OpenFileBlock(block.handle(), company::kCompanyFileBlock);
   if (EngineOK) records::KeepIfOfKind(block.handle(), company::CompanyFileKind());
   if (!EngineOK) {
     c.err << "tallyfold-cli: the company file cannot be opened: " << WhyItFailed() << "\n";
@@ -42,12 +44,10 @@ void ReportOpenFailure(CommandContext& c, const std::string& name, const char* w
   c.err << "\n";
 }
 
-bool ImportFile::Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind,
-                      const char* what) {
-  name_ = name;
-  engine::FileBlock* handle = nullptr;
-  if (stage_.Begin(name, kind.recordLength, kind.keys)) {
-    handle = stage_.get();
+bool StageForImport(CommandContext& c, records::StagedBlock& stage, const std::string& name,
+                    const records::RecordFileKind& kind, const char* what) {
+  if (stage.Begin(name, kind.recordLength, kind.keys)) {
+    engine::FileBlock* handle = stage.get();
     // The stage is the block's copy: a block of another kind is refused as the block would be.
     if (engine::RecordLength(handle) == kind.recordLength && engine::KeyCount(handle) == int(kind.keys.size()))
       return true;
@@ -55,10 +55,16 @@ bool ImportFile::Open(CommandContext& c, const std::string& name, const records:
     EngineStatus = records::kNotThisKindOfFile;
   }
   const int status = EngineStatus;
-  stage_.Abandon();
+  stage.Abandon();
   EngineStatus = status;
   ReportOpenFailure(c, name, what);
   return false;
+}
+
+bool ImportFile::Open(CommandContext& c, const std::string& name, const records::RecordFileKind& kind,
+                      const char* what) {
+  name_ = name;
+  return StageForImport(c, stage_, name, kind, what);
 }
 
 int OpenForExport(CommandContext& c, const std::string& name, const records::RecordFileKind& kind, const char* what,
@@ -85,6 +91,10 @@ void ReportExportFailure(CommandContext& c, const std::string& name, const char*
 
 int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total, ImportFile& file) {
   file.Discard();
+  return ReportRefusal(c, errors, total);
+}
+
+int ReportRefusal(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total) {
   for (const common::CsvError& e : errors) c.err << "line " << e.line << ": " << e.text << "\n";
   c.err << "tallyfold-cli: nothing was imported: " << total << " problem" << (total == 1 ? "" : "s");
   if (total > errors.size()) c.err << " (the first " << errors.size() << " are listed)";

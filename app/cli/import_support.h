@@ -65,6 +65,12 @@ bool ReadCompany(CommandContext& c, const std::string& number, common::RecordBuf
 // Reports why `name` (`what` names it: "customer file") cannot be opened, with the status.
 void ReportOpenFailure(CommandContext& c, const std::string& name, const char* what);
 
+// Stages the company file block `name` for an import into `stage` (created empty in the stage
+// when missing); a block of another kind is refused as opening it would be, and a damaged one
+// is left for `rebuild`. False, reported, when it cannot be staged.
+bool StageForImport(CommandContext& c, records::StagedBlock& stage, const std::string& name,
+                    const records::RecordFileKind& kind, const char* what);
+
 // The company file block an import adds to, staged: the rows go into a copy that replaces the
 // block only when every row is in and durable, so a refused, failed or killed import leaves the
 // block exactly as it was (a missing one stays missing).
@@ -95,7 +101,9 @@ int OpenForExport(CommandContext& c, const std::string& name, const records::Rec
 void ReportExportFailure(CommandContext& c, const std::string& name, const char* what);
 
 // Reports the bad rows listed ("line N: ...", `total` problems in all) and that nothing was
-// imported, discards `file`; returns kExitProblems.
+// imported; returns kExitProblems.
+int ReportRefusal(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total);
+// The same, after discarding `file`.
 int RefuseImport(CommandContext& c, const std::vector<common::CsvError>& errors, std::size_t total, ImportFile& file);
 
 // After the file was checked: a failed add, or the stage taking the block's place; kExitOk when

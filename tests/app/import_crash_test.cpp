@@ -5,8 +5,6 @@
 // and the checker finds the block clean.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 
@@ -19,6 +17,7 @@
 #include "records/customer_record.h"
 #include "records/staged_block.h"
 #include "tests/app/cli_run.h"
+#include "tests/app/kill_sweep.h"
 #include "tests/support/fault_file_system.h"
 #include "tests/support/temp_folder.h"
 
@@ -89,26 +88,10 @@ TEST(ImportCrashTest, AKilledImportLeavesAllOrNothing) {
   ASSERT_GT(total, 100);
 
   // Every call near the switch, and points spread over the rest.
-  std::vector<long> points;
-  for (long n = 0; n < total; n += std::max(1L, total / 60)) points.push_back(n);
-  for (long n = std::max(0L, total - 40); n < total; ++n) points.push_back(n);
   int none = 0, all = 0;
-  for (long dieAt : points) {
-    fs::remove_all(folder);
-    fs::copy(pristine, folder, fs::copy_options::recursive);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      FaultFileSystem dying;
-      dying.CrashAt(std::size_t(dieAt));
-      dying.ExitOnCrash(77);
-      engine::ScopedFileSystem use(dying);
-      std::ostringstream out, err;
-      _exit(cli::RunCli({"--data", folder.string(), "import", "customers", rows}, out, err) == 0 ? 0 : 1);
-    }
-    int wait = 0;
-    waitpid(child, &wait, 0);
-    ASSERT_TRUE(WIFEXITED(wait)) << dieAt;
+  for (long dieAt : KillPoints(total, 60, 40)) {
+    ASSERT_NO_FATAL_FAILURE(
+        RunToolKilledAt(pristine, folder, dieAt, {"--data", folder.string(), "import", "customers", rows}));
     std::string problems;
     const int count = CustomersAfterNextOpen(folder, problems);
     EXPECT_TRUE(count == kBefore || count == kBefore + kImported) << "killed at call " << dieAt << ": " << count;
