@@ -4,23 +4,17 @@
 // generator's. The import reads its file a row at a time into a staged copy of the customer
 // file, so its peak memory should not grow with N.
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/cli/cli.h"
+#include "bench/child_run.h"
 
 namespace {
 
@@ -47,33 +41,6 @@ std::uintmax_t Generate(const fs::path& file, std::uint32_t n) {
   for (std::uint32_t k = 1; k <= n; ++k) WriteCustomer(out, k);
   out.close();
   return fs::file_size(file);
-}
-
-struct Measured {
-  int status = -1;
-  double seconds = 0;
-  long peakKiB = 0;
-};
-
-// Runs `tallyfold-cli` with `args` in a child process: its exit status, wall time and peak
-// resident memory.
-Measured RunChild(const std::vector<std::string>& args) {
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    std::ostringstream out, err;
-    const int status = tf::cli::RunCli(args, out, err);
-    std::fputs(err.str().c_str(), stderr);
-    _exit(status);
-  }
-  Measured m;
-  int wstatus = 0;
-  rusage usage{};
-  if (child < 0 || wait4(child, &wstatus, 0, &usage) != child) return m;
-  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  m.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  m.peakKiB = usage.ru_maxrss;
-  return m;
 }
 
 std::optional<std::vector<std::uint32_t>> Sizes(std::string_view text) {
@@ -126,11 +93,11 @@ int main(int argc, char** argv) {
     const fs::path csv = *dir / ("customers-" + std::to_string(n) + ".csv");
     fs::remove_all(folder);
     const std::uintmax_t bytes = Generate(csv, n);
-    if (const Measured init = RunChild({"init", folder.string()}); init.status != 0) {
+    if (const tf::bench::ChildRun init = tf::bench::RunCliChild({"init", folder.string()}); init.status != 0) {
       std::cerr << "tallyfold-import-bench: init of " << folder.string() << " failed\n";
       return 1;
     }
-    const Measured m = RunChild({"--data", folder.string(), "import", "customers", csv.string()});
+    const tf::bench::ChildRun m = tf::bench::RunCliChild({"--data", folder.string(), "import", "customers", csv.string()});
     std::printf("%10u %10.1f %10.2f %12.0f %12.1f %8d\n", n, double(bytes) / (1 << 20), m.seconds,
                 m.seconds > 0 ? n / m.seconds : 0.0, double(m.peakKiB) / 1024, m.status);
     std::fflush(stdout);

@@ -24,7 +24,7 @@ bool RunsAsFormula(std::string_view field) {
 
 CsvReader::CsvReader(std::istream& in, std::size_t maxRecordBytes) : in_(in), maxRecordBytes_(maxRecordBytes) {}
 
-int CsvReader::PeekAt(std::size_t k) {
+int CsvReader::ReadAhead(std::size_t k) {
   while (pos_ + k >= chunk_.size()) {
     if (ended_) return kEnd;
     chunk_.erase(0, pos_);
@@ -105,9 +105,20 @@ bool CsvReader::Next(CsvRecord& record) {
       if (!closed) return Fail(quoteLine, "a quoted field is not closed");
       if (Peek() != kEnd && Peek() != ',' && !AtLineEnd()) return Fail(line_, "text follows a closing quote");
     } else {
-      while (Peek() != kEnd && Peek() != ',' && !AtLineEnd()) {
-        if (++bytes > maxRecordBytes_) return tooLong();
-        field += char(Take());
+      for (;;) {
+        // The plain characters the chunk holds, in one piece.
+        const std::size_t end = std::min(chunk_.find_first_of(",\r\n", pos_), chunk_.size());
+        if (end > pos_) {
+          bytes += end - pos_;
+          if (bytes > maxRecordBytes_) return tooLong();
+          field.append(chunk_, pos_, end - pos_);
+          pos_ = end;
+        }
+        if (Peek() == kEnd || Peek() == ',' || AtLineEnd()) break;
+        if (Peek() == '\r') {  // a lone CR is text
+          if (++bytes > maxRecordBytes_) return tooLong();
+          field += char(Take());
+        }
       }
     }
     record.fields.push_back(std::move(field));

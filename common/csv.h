@@ -55,7 +55,10 @@ class CsvReader {
 
  private:
   // The character k places ahead, or the end; reads the stream in chunks as needed.
-  int PeekAt(std::size_t k);
+  int PeekAt(std::size_t k) {
+    return pos_ + k < chunk_.size() ? static_cast<unsigned char>(chunk_[pos_ + k]) : ReadAhead(k);
+  }
+  int ReadAhead(std::size_t k);
   int Peek() { return PeekAt(0); }
   int Take();
   bool AtLineEnd();

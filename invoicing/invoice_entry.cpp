@@ -114,6 +114,7 @@ EntryCustomer EntryCustomer::FromRecord(std::span<const std::uint8_t> r) {
 InvoiceEntry::InvoiceEntry(Services services, EntryCompany company)
     : services_(std::move(services)), company_(std::move(company)), stored_(inv::kInvoiceRecordLength) {
   for (int r = 1; r <= kGridRows; ++r) ResetRow(r);
+  touchedRows_ = 0;
 }
 
 // --- preparing ---------------------------------------------------------------------------------
@@ -121,7 +122,8 @@ InvoiceEntry::InvoiceEntry(Services services, EntryCompany company)
 void InvoiceEntry::BeginAdd(std::chrono::year_month_day lastInvoiceDate) {
   mode_ = EntryMode::Add;
   customer_.reset();
-  for (int r = 1; r <= kGridRows; ++r) ResetRow(r);
+  for (int r = 1; r <= touchedRows_; ++r) ResetRow(r);
+  touchedRows_ = 0;
   memoText_.clear();
   memoDescription_.clear();
   memoQuantity_ = "1";
@@ -195,15 +197,14 @@ void InvoiceEntry::BeginEdit(std::span<const std::uint8_t> invoice, const std::v
   for (const common::RecordBuffer& line : lines) {
     if (row > kGridRows) break;
     const std::string text = ReadText(line, inv::kLineText);
-    GridRow& g = rows_[std::size_t(row)];
+    GridRow& g = Touch(row);
     g.cell[kCodeColumn] = TrimBoth(ReadText(line, inv::kLineProductCode));
     for (int c = 0; c < 5; ++c) {
       const auto [at, width] = kLineTextPlaces[c];
       g.cell[std::size_t(kQuantityColumn + c)] = at < text.size() ? TrimBoth(text.substr(at, width)) : std::string();
     }
     if (g.cell[kTaxColumn].empty()) g.cell[kTaxColumn] = " ";
-    const auto extension = ReadEnteredNumber(g.cell[kExtensionColumn]);
-    if (extension) g.cell[kExtensionColumn] = common::FormatComma0_00(*extension);
+    SetExtensionText(row, g.cell[kExtensionColumn]);
     ++row;
   }
   if (style_ == InvoiceStyle::Memo) {
@@ -272,23 +273,42 @@ bool InvoiceEntry::SetMemoQuantity(std::string_view text) {
 void InvoiceEntry::ResetRow(int row) {
   GridRow& g = rows_[std::size_t(row)];
   g.cell = {std::to_string(row), "", company_.defaultQuantity, "", "0.00", "N", "0.00"};
+  extensions_[std::size_t(row)] = Money();
+}
+
+GridRow& InvoiceEntry::Touch(int row) {
+  touchedRows_ = std::max(touchedRows_, row);
+  return rows_[std::size_t(row)];
+}
+
+void InvoiceEntry::SetExtensionText(int row, std::string_view text) {
+  // A stored extension that is not a number is shown as it is and counts as nothing.
+  const auto extension = ReadEnteredNumber(text);
+  Touch(row).cell[kExtensionColumn] = extension ? common::FormatComma0_00(*extension) : std::string(text);
+  extensions_[std::size_t(row)] = extension.value_or(Money());
 }
 
 void InvoiceEntry::RecomputeRow(int row) {
-  GridRow& g = rows_[std::size_t(row)];
+  const GridRow& g = rows_[std::size_t(row)];
   const auto quantity = ReadEnteredNumber(g.cell[kQuantityColumn]);
   const auto price = ReadEnteredNumber(g.cell[kUnitPriceColumn]);
   // A cell that is not a number counts as nothing until OK names it.
-  g.cell[kExtensionColumn] =
-      common::FormatComma0_00(common::Multiply(quantity.value_or(Money()), price.value_or(Money())));
+  // The extension counts as shown, rounded to the cent (2.5 x 0.25 is 0.63).
+  SetExtensionText(row, common::FormatComma0_00(common::Multiply(quantity.value_or(Money()), price.value_or(Money()))));
 }
 
 bool InvoiceEntry::SetCell(int row, int column, std::string_view text) {
-  if (row < 1 || row > kGridRows || column < kCodeColumn || column > kTaxColumn) return false;
-  if (text.size() > kColumnWidth[std::size_t(column)]) return false;
-  std::string value(text);
-  if (column == kTaxColumn) value = common::UpperCase(value);
-  rows_[std::size_t(row)].cell[std::size_t(column)] = value;
+  const std::pair<int, std::string_view> cell{column, text};
+  return SetCells(row, std::span(&cell, 1));
+}
+
+bool InvoiceEntry::SetCells(int row, std::span<const std::pair<int, std::string_view>> cells) {
+  if (row < 1 || row > kGridRows) return false;
+  for (const auto& [column, text] : cells)
+    if (column < kCodeColumn || column > kTaxColumn || text.size() > kColumnWidth[std::size_t(column)]) return false;
+  GridRow& g = Touch(row);
+  for (const auto& [column, text] : cells)
+    g.cell[std::size_t(column)] = column == kTaxColumn ? common::UpperCase(text) : std::string(text);
   RecomputeRow(row);
   amountsTouched_ = true;
   Recompute();
@@ -298,7 +318,7 @@ bool InvoiceEntry::SetCell(int row, int column, std::string_view text) {
 void InvoiceEntry::ApplyProduct(int row, std::span<const std::uint8_t> product, bool picked) {
   namespace pr = records::product;
   if (row < 1 || row > kGridRows) return;
-  GridRow& g = rows_[std::size_t(row)];
+  GridRow& g = Touch(row);
   g.cell[kCodeColumn] = TrimBoth(ReadText(product, pr::kProductCode));
   if (picked) g.cell[kQuantityColumn] = company_.defaultQuantity;
   g.cell[kDescriptionColumn] = TrimBoth(ReadText(product, pr::kProductDescription));
@@ -325,7 +345,8 @@ void InvoiceEntry::EraseLine(int row) {
 }
 
 void InvoiceEntry::EraseAll() {
-  for (int r = 1; r <= kGridRows; ++r) ResetRow(r);
+  for (int r = 1; r <= touchedRows_; ++r) ResetRow(r);
+  touchedRows_ = 0;
   if (style_ == InvoiceStyle::Memo) {
     memoText_.clear();
     netText_ = taxText_ = paidText_ = "0.00";
@@ -337,8 +358,9 @@ void InvoiceEntry::EraseAll() {
 
 void InvoiceEntry::MakeComment(int row) {
   if (row < 1 || row > kGridRows) return;
-  GridRow& g = rows_[std::size_t(row)];
+  GridRow& g = Touch(row);
   g.cell = {std::to_string(row), "", " ", "", "", " ", "0.00"};
+  extensions_[std::size_t(row)] = Money();
   amountsTouched_ = true;
   Recompute();
 }
@@ -408,9 +430,9 @@ void InvoiceEntry::Recompute() {
     tax_ = ReadEnteredNumber(taxText_).value_or(Money());
   } else {
     Money net, taxable;
-    for (int r = 1; r <= kGridRows; ++r) {
+    for (int r = 1; r <= touchedRows_; ++r) {
       const GridRow& g = rows_[std::size_t(r)];
-      const Money extension = ReadEnteredNumber(g.cell[kExtensionColumn]).value_or(Money());
+      const Money extension = extensions_[std::size_t(r)];
       net += extension;
       if (taxBox_ && g.cell[kTaxColumn] == "Y") taxable += extension;
     }
@@ -467,7 +489,9 @@ bool InvoiceEntry::CheckNumber() {
 
 bool InvoiceEntry::CheckLines() {
   bool described = false;
-  for (int r = 1; r <= kGridRows; ++r) {
+  // Untouched rows are all alike, so the first of them stands for the rest.
+  const int rowsToCheck = std::min(touchedRows_ + 1, int(kGridRows));
+  for (int r = 1; r <= rowsToCheck; ++r) {
     const GridRow& g = rows_[std::size_t(r)];
     const std::string n = std::to_string(r);
     const auto quantity = ReadEnteredNumber(g.cell[kQuantityColumn]);
@@ -490,7 +514,7 @@ bool InvoiceEntry::CheckLines() {
     if (!ReadEnteredNumber(g.cell[kUnitPriceColumn]))
       return Fail("Line " + n + " has an invalid UNIT PRICE value.", "", EntryField::Grid, r, kUnitPriceColumn, true);
   }
-  for (int r = 1; r <= kGridRows; ++r) {
+  for (int r = 1; r <= touchedRows_; ++r) {
     const GridRow& g = rows_[std::size_t(r)];
     if (!g.Used()) continue;
     const Money extension = ReadEnteredNumber(g.cell[kExtensionColumn]).value_or(Money());
@@ -656,33 +680,37 @@ common::RecordBuffer InvoiceEntry::InvoiceRecord() const {
 }
 
 std::vector<common::RecordBuffer> InvoiceEntry::LineRecords(const std::vector<common::RecordBuffer>& stored) const {
-  std::vector<GridRow> used;
+  GridRow memo;
+  std::vector<const GridRow*> used;
   if (style_ == InvoiceStyle::Memo) {
-    GridRow memo;
     const std::string net = common::Format0_00(net_);
     memo.cell = {"1", "Memo", TrimBoth(memoQuantity_).empty() ? std::string("1") : memoQuantity_,
                  TrimBoth(memoDescription_).empty() ? std::string("Memo Invoice") : memoDescription_, net, "M",
                  net};
-    used.push_back(memo);
+    used.push_back(&memo);
   } else {
-    for (int r = 1; r <= kGridRows; ++r)
-      if (rows_[std::size_t(r)].Used()) used.push_back(rows_[std::size_t(r)]);
+    for (int r = 1; r <= touchedRows_; ++r)
+      if (rows_[std::size_t(r)].Used()) used.push_back(&rows_[std::size_t(r)]);
   }
   const common::RecordBuffer invoice = InvoiceRecord();
   const std::string kind = IsMaster() ? "R" : style_ == InvoiceStyle::Memo ? "M" : "P";
+  // Stored upper-cased, as the invoice's own number is.
+  const std::string number = ReadText(invoice, inv::kInvoiceNumber), dateKey = ReadText(invoice, inv::kDateKey),
+                    customer = ReadText(invoice, inv::kCustomerNumber), shortName = ReadText(invoice, inv::kShortName);
   std::vector<common::RecordBuffer> lines;
+  lines.reserve(used.size());
   for (std::size_t i = 0; i < used.size(); ++i) {
     common::RecordBuffer line = i < stored.size() ? stored[i] : common::RecordBuffer(inv::kLineRecordLength);
-    const GridRow& g = used[i];
-    if (ReadText(line, inv::kLineText) != LineText(g)) WriteText(line, inv::kLineText, LineText(g));
+    const GridRow& g = *used[i];
+    if (const std::string text = LineText(g); ReadText(line, inv::kLineText) != text)
+      WriteText(line, inv::kLineText, text);
     WriteTrimmed(line, inv::kLineKind, kind);
     WriteTrimmed(line, inv::kLineCompanyNumber, company_.companyNumber);
-    // Stored upper-cased, as the invoice's own number is.
-    WriteTrimmed(line, inv::kLineInvoiceNumber, ReadText(invoice, inv::kInvoiceNumber));
-    WriteTrimmed(line, inv::kLineDateKey, ReadText(invoice, inv::kDateKey));
+    WriteTrimmed(line, inv::kLineInvoiceNumber, number);
+    WriteTrimmed(line, inv::kLineDateKey, dateKey);
     WriteTrimmed(line, inv::kLineProductCode, common::Cut(TrimBoth(g.cell[kCodeColumn]), inv::kLineProductCode.capacity));
-    WriteTrimmed(line, inv::kLineCustomerNumber, ReadText(invoice, inv::kCustomerNumber));
-    WriteTrimmed(line, inv::kLineShortName, ReadText(invoice, inv::kShortName));
+    WriteTrimmed(line, inv::kLineCustomerNumber, customer);
+    WriteTrimmed(line, inv::kLineShortName, shortName);
     lines.push_back(std::move(line));
   }
   return lines;

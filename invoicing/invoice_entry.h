@@ -182,6 +182,9 @@ class InvoiceEntry {
   // False, with nothing changed, when the row or column is out of range or the text is longer
   // than the column.
   bool SetCell(int row, int column, std::string_view text);
+  // Several cells of one row typed at once (column, text), recomputed once: the same as SetCell
+  // for each in turn. False, with nothing changed, when any of them would be refused.
+  bool SetCells(int row, std::span<const std::pair<int, std::string_view>> cells);
   // A product chosen for the row (picker or typed code): code, default quantity (picked only),
   // description, price, tax mark.
   void ApplyProduct(int row, std::span<const std::uint8_t> product, bool picked);
@@ -272,6 +275,9 @@ class InvoiceEntry {
  private:
   void ResetRow(int row);
   void RecomputeRow(int row);
+  void SetExtensionText(int row, std::string_view text);
+  // A row about to change; rows past the last one touched are as a reset left them.
+  GridRow& Touch(int row);
   bool Fail(std::string_view text, std::string_view caption, EntryField field, int row = 0, int column = 0,
             bool plain = false);
   bool CheckNumber();
@@ -286,6 +292,12 @@ class InvoiceEntry {
   InvoiceStyle style_ = InvoiceStyle::LineItem;
   std::optional<EntryCustomer> customer_;
   std::array<GridRow, kGridRows + 1> rows_;
+  // Each row's extension as read from its cell, kept beside the text so that a change to one
+  // cell does not read all 99 rows again to total them.
+  std::array<common::Money, kGridRows + 1> extensions_{};
+  // Rows after this one are all as a reset left them (empty, extension 0.00), so totals and
+  // the next reset need not read them.
+  int touchedRows_ = 0;
   std::string number_, date_, notes_, keyCode_, terms_, statementNote_;
   std::string memoText_, memoDescription_, memoQuantity_;
   common::Money net_, tax_, paid_, total_;

@@ -291,6 +291,7 @@ bool StagedBlock::Begin(const std::string& name, int recordLength, std::span<con
     return Fail(e, osError_);
   }
   engine::OpenFileBlock(stage_, stage);
+  if (engine::EngineOK) engine::DeferAppends(stage_);  // nobody reads the copy before it is closed
   if (!engine::EngineOK) {
     Abandon();  // keeps EngineOK / EngineStatus
     return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "app/cli/failure_words.h"
 #include "common/money_format.h"
@@ -102,6 +103,57 @@ struct Row {
 
 std::string Upper(std::string_view text) { return common::UpperCase(TrimBoth(text)); }
 
+// The customers an import has moved, held until the end (or until there are many) so that a
+// customer with a hundred invoices is read once and written once, not a hundred times.
+class CustomerCache {
+ public:
+  explicit CustomerCache(engine::FileBlock* customers) : customers_(customers) {}
+
+  // The customer's record as the invoices so far left it, by exact number; nothing when there is
+  // none (EngineOK false: the engine failed).
+  struct Found {
+    std::int32_t ref;
+    common::RecordBuffer* record;
+  };
+  std::optional<Found> Find(const std::string& number) {
+    if (auto known = refs_.find(number); known != refs_.end())
+      return Found{known->second, &records_.at(known->second).now};
+    common::RecordBuffer record = cu::NewCustomerRecord();
+    const auto ref = cu::FindCustomerByNumber(customers_, number, record);
+    if (!ref) return std::nullopt;
+    refs_.emplace(number, *ref);
+    // Two spellings of one number ("c1", "C1") share the one record.
+    auto [held, added] = records_.try_emplace(*ref, Held{record, record});
+    return Found{*ref, &held->second.now};
+  }
+
+  // Writes every changed record and forgets them all. False when a write failed.
+  bool WriteBack(common::Prompter& prompter) {
+    for (auto& [ref, held] : records_)
+      if (held.now != held.stored &&
+          !records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), ref, held.now, held.stored, prompter))
+        return false;
+    records_.clear();
+    refs_.clear();
+    return true;
+  }
+
+  std::size_t size() const { return records_.size(); }
+
+ private:
+  struct Held {
+    common::RecordBuffer stored;  // as on file
+    common::RecordBuffer now;     // with the invoices read so far
+  };
+  engine::FileBlock* customers_;
+  std::unordered_map<std::string, std::int32_t> refs_;
+  std::unordered_map<std::int32_t, Held> records_;
+};
+
+// Held customers are written back when there are this many, which bounds the memory an import
+// of a large customer list takes.
+constexpr std::size_t kHeldCustomers = 20'000;
+
 class Importer {
  public:
   Importer(const InvoiceBlocks& stages, std::span<std::uint8_t> company, const common::Clock& clock,
@@ -112,7 +164,8 @@ class Importer {
         result_(result),
         entryCompany_(invoicing::EntryCompany::FromRecord(company)),
         entry_({prompter_, clock_, [this](const std::string& n) { return NumberExists(n); }, nullptr, nullptr},
-               entryCompany_) {}
+               entryCompany_),
+        customers_(stages.customers) {}
 
   // Adds `row` to the invoice being read, first saving the one before when the number changes.
   // False when an add failed in the engine.
@@ -139,6 +192,9 @@ class Importer {
     rows_.clear();
     return ok;
   }
+
+  // Writes the customers the invoices moved. False when a write failed in the engine.
+  bool Finish() { return Flush() && customers_.WriteBack(prompter_); }
 
   void Report(std::size_t line, std::string text) {
     ++result_.problems;
@@ -238,12 +294,12 @@ class Importer {
     }
 
     // The customer, exactly by number.
-    common::RecordBuffer customerBefore = cu::NewCustomerRecord();
-    std::optional<std::int32_t> customerRef;
+    if (customers_.size() >= kHeldCustomers && !customers_.WriteBack(prompter_)) return false;
+    std::optional<CustomerCache::Found> customer;
     const std::string customerNumber = TrimBoth(first.Or(kCustomer));
     if (!customerNumber.empty()) {
-      customerRef = cu::FindCustomerByNumber(stages_.customers, customerNumber, customerBefore);
-      if (!customerRef) {
+      customer = customers_.Find(customerNumber);
+      if (!customer) {
         if (!engine::EngineOK) return false;
         Report(first.line, name + "there is no customer " + customerNumber);
         return true;
@@ -255,7 +311,7 @@ class Importer {
     e.BeginAdd(clock_.Today());
     e.SetStyle(memo ? invoicing::InvoiceStyle::Memo : invoicing::InvoiceStyle::LineItem);
     e.SetNumber(number);
-    if (customerRef) e.ChooseCustomer(invoicing::EntryCustomer::FromRecord(customerBefore));
+    if (customer) e.ChooseCustomer(invoicing::EntryCustomer::FromRecord(*customer->record));
     e.SetDate(TrimBoth(first.Or(kDate)));
     if (first[kTerms]) e.SetTerms(TrimBoth(*first[kTerms]));
     if (first[kKeyCode]) e.SetKeyCode(TrimBoth(*first[kKeyCode]));
@@ -268,9 +324,18 @@ class Importer {
       e.SetNet(first.Or(kNet, "0.00"));
       e.SetTax(first.Or(kTax, "0.00"));
     } else {
-      for (std::size_t r = 0; r < rows_.size(); ++r)
+      std::vector<std::string> texts;
+      std::vector<std::pair<int, std::string_view>> cells;
+      for (std::size_t r = 0; r < rows_.size(); ++r) {
+        texts.clear();
+        cells.clear();
         for (const auto& [column, grid] : kGridColumns)
-          if (rows_[r][column]) e.SetCell(int(r + 1), grid, TrimBoth(*rows_[r][column]));
+          if (rows_[r][column]) texts.push_back(TrimBoth(*rows_[r][column]));
+        std::size_t next = 0;
+        for (const auto& [column, grid] : kGridColumns)
+          if (rows_[r][column]) cells.push_back({grid, texts[next++]});
+        e.SetCells(int(r + 1), cells);
+      }
       if (first.Given(kTax) && !ChooseTaxBox(first, name)) return true;
     }
     e.SetPaid(first.Or(kPaid, "0.00"));
@@ -283,8 +348,8 @@ class Importer {
       Report(line, name + (prompter_.last.empty() ? std::string("refused by the invoice checks") : prompter_.last));
       return true;
     }
-    if (!AmountsAgree(name, memo) || !customerRef) return true;
-    return Write(customerBefore, *customerRef, printed, name);
+    if (!AmountsAgree(name, memo) || !customer) return true;
+    return Write(*customer->record, printed, name);
   }
 
   // A line-item invoice's tax is computed; a TaxAmount given says whether the tax box was
@@ -340,15 +405,14 @@ class Importer {
 
   // The invoice, its memo and lines into the stages, and its open amount into the customer and
   // the company, as a save writes them. False when an add failed in the engine.
-  bool Write(const common::RecordBuffer& customerBefore, std::int32_t customerRef, const std::string& printed,
-             const std::string& name) {
+  bool Write(common::RecordBuffer& customer, const std::string& printed, const std::string& name) {
     const InvoiceEntry& e = entry_;
     common::RecordBuffer invoice = e.InvoiceRecord();
     if (!printed.empty()) common::WriteText(invoice, inv::kPrintedFlag, printed);
     const std::string number = ReadText(invoice, inv::kInvoiceNumber);
     const auto date = inv::InvoiceDateOf(invoice);
     const Money open = e.Balance();
-    common::RecordBuffer customerAfter = customerBefore;
+    common::RecordBuffer customerAfter = customer;
     const invoicing::BalanceChange change{Money(),  std::nullopt, open, *date, ReadText(invoice, inv::kInvoiceDate),
                                           e.Paid(), number,       false};
     if (!invoicing::ApplyToCustomer(customerAfter, change, clock_.Today(), entryCompany_.agingDays,
@@ -368,14 +432,11 @@ class Importer {
     if (e.Style() == invoicing::InvoiceStyle::Memo &&
         !inv::AddMemo(stages_.memos, e.MemoRecord(nullptr), ref, prompter_))
       return false;
-    if (customerAfter != customerBefore &&
-        !records::ModifyKeyedRecord(stages_.customers, cu::CustomerFileKind(), customerRef, customerAfter,
-                                    customerBefore, prompter_))
-      return false;
     for (const common::RecordBuffer& line : e.LineRecords({})) {
       if (!inv::AddLine(stages_.lines, line, ref, prompter_)) return false;
       ++result_.lines;
     }
+    customer = std::move(customerAfter);
     std::copy(companyAfter.begin(), companyAfter.end(), company_.begin());
     ++result_.invoices;
     return true;
@@ -388,6 +449,7 @@ class Importer {
   ImportPrompter prompter_;
   invoicing::EntryCompany entryCompany_;
   InvoiceEntry entry_;
+  CustomerCache customers_;
   std::vector<Row> rows_;
   bool tooLong_ = false;
 };
@@ -421,7 +483,7 @@ InvoiceImport ImportInvoiceRows(const InvoiceBlocks& stages, std::istream& csv, 
     }
   }
   for (CsvError& e : passedOver) importer.Report(e.line, std::move(e.text));
-  if (!importer.Flush()) result.writeFailed = true;
+  if (!importer.Finish()) result.writeFailed = true;
   std::stable_sort(result.errors.begin(), result.errors.end(),
                    [](const CsvError& a, const CsvError& b) { return a.line < b.line; });
   return result;

@@ -63,6 +63,11 @@ void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int reserved = 0);
 void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer);
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int reserved = 0);
 void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer);
+// Records added at the end of this file block are from now on written in large pieces instead of
+// one write each. Only for a file block no other program reads while it is open (a staged copy
+// that is put in place only after a clean close): an added record may reach the file only at the
+// close, so a write failing then fails the close, and a kill before it loses the additions.
+void DeferAppends(FileBlock* handle);
 void DeleteRecord(FileBlock* handle, int32_t ref);
 int UsedRecords(FileBlock* handle);
 int FileLength(FileBlock* handle);

@@ -82,6 +82,12 @@ struct FileBlock {
   // before the next record change or at the close, reads take the link from here.
   int32_t staleLinkSlot = 0;  // 0 = none
   int32_t staleLink = 0;
+  // With deferred appends (a private copy nobody else reads until it is closed), records added
+  // at the end wait here, whole slots from pendingFirst on, and reach the file in large writes:
+  // before any other access to the data file, when the buffer is full, and at the close.
+  bool deferAppends = false;
+  int32_t pendingFirst = 0;
+  std::vector<uint8_t> pending;
 };
 
 }  // namespace tf::engine
@@ -132,6 +138,8 @@ struct OperationScope {
 // The first change of a file block since it was opened marks it as changed on disk (and makes
 // that durable) before any record or page byte is written.
 bool MarkFirstChange(FileBlock* fb);
+// Writes the records deferred appends hold; false (status set, records kept) when it fails.
+bool WritePendingAppends(FileBlock* fb);
 
 // A data header that describes a file block this data file can hold: record length, counts
 // and free-chain head in range and the file long enough for every record counted.

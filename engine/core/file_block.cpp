@@ -181,6 +181,7 @@ bool ReleaseFileBlock(FileBlock* fb) {
   CloseQuietly(fb->journalFd);
   fb->keys.clear();
   fb->keys.shrink_to_fit();
+  fb->pending = {};
   fb->signature = 0;
   auto& open = OpenFileBlocks();
   std::erase(open, fb);
@@ -206,7 +207,7 @@ bool WriteChangedIndexHeaders(FileBlock* fb) {
 // disk, marks the file block clean. A file block whose close failed keeps UpdateFlag 1 and is
 // rebuilt at its next open.
 bool WriteBack(FileBlock* fb) {
-  bool ok = true;
+  bool ok = WritePendingAppends(fb);
   if (fb->keyCount > 0) {
     ok = Pool().Flush(fb) && ok;
     ok = WriteChangedIndexHeaders(fb) && ok;

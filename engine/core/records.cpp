@@ -1,5 +1,7 @@
-// Record operations on the data file: one positioned read or write per record, the header
-// fields kept in memory until the close.
+// Record operations on the data file: one positioned read or write per record (records added
+// with deferred appends are written together), the header fields kept in memory until the close.
+
+#include <algorithm>
 
 #include "engine/core/engine.h"
 #include "engine/core/engine_internal.h"
@@ -11,6 +13,19 @@ namespace {
 
 int64_t SlotOffset(const FileBlock* fb, int32_t ref) {
   return RecordSlotOffset(ref, fb->header.RecordLength);
+}
+
+// Deferred appends are written in pieces of about this size.
+constexpr size_t kPendingBytes = size_t(1) << 20;
+
+int32_t PendingCount(const FileBlock* fb) {
+  return int32_t(fb->pending.size() / size_t(fb->header.RecordLength));
+}
+
+// The bytes of slot `ref` while it waits in the append buffer, else nullptr.
+uint8_t* PendingSlot(FileBlock* fb, int32_t ref) {
+  if (fb->pending.empty() || ref < fb->pendingFirst || ref >= fb->pendingFirst + PendingCount(fb)) return nullptr;
+  return fb->pending.data() + size_t(ref - fb->pendingFirst) * size_t(fb->header.RecordLength);
 }
 
 bool ReadLink(FileBlock* fb, int32_t ref, int32_t& link) {
@@ -51,11 +66,30 @@ bool detail::RepairStaleLink(FileBlock* fb) {
   return true;
 }
 
+bool detail::WritePendingAppends(FileBlock* fb) {
+  if (fb->pending.empty()) return true;
+  // On failure the records stay here for the next try; a close that cannot write them fails and
+  // leaves the file block marked for rebuilding.
+  if (!WriteExact(fb->dataFd, fb->pending.data(), fb->pending.size(), SlotOffset(fb, fb->pendingFirst))) return false;
+  fb->pending.clear();
+  return true;
+}
+
+void DeferAppends(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Change);
+  OperationScope scope{fb};
+  if (fb) fb->deferAppends = true;
+}
+
 void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int /*reserved*/) {
   FileBlock* fb = EnterOperation(handle, Access::Read);
   OperationScope scope{fb};
   if (!fb) return;
   if (ref < 0) return Fail(status::kShortRead);
+  if (const uint8_t* slot = PendingSlot(fb, ref)) {
+    std::copy_n(slot, fb->header.RecordLength, static_cast<uint8_t*>(buffer));
+    return;
+  }
   if (!ReadExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
   if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(static_cast<uint8_t*>(buffer), fb->staleLink);
 }
@@ -66,6 +100,10 @@ void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer) {
   if (!fb) return;
   if (buffer.size() < size_t(fb->header.RecordLength)) return Fail(status::kBufferTooSmall);
   if (ref < 0) return Fail(status::kShortRead);
+  if (const uint8_t* slot = PendingSlot(fb, ref)) {
+    std::copy_n(slot, fb->header.RecordLength, buffer.data());
+    return;
+  }
   if (!ReadExact(fb->dataFd, buffer.data(), size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
   if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(buffer.data(), fb->staleLink);
 }
@@ -78,6 +116,10 @@ void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserve
   // A slot past RecordCount is not part of the file block: writing it would put a record
   // where no header count reaches it and the next AddRecord would overwrite it.
   if (ref < 0 || ref > fb->header.RecordCount) return Fail(status::kDeleteOutOfRange);
+  if (uint8_t* slot = PendingSlot(fb, ref)) {
+    std::copy_n(static_cast<const uint8_t*>(buffer), fb->header.RecordLength, slot);
+    return;
+  }
   WriteExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref));
 }
 
@@ -87,6 +129,16 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
   if (!fb) return;
   if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
   DataHeader& h = fb->header;
+  if (fb->deferAppends && h.FirstFree == kEndOfChain) {
+    const size_t length = size_t(h.RecordLength);
+    if (fb->pending.size() + length > kPendingBytes && !WritePendingAppends(fb)) return;
+    if (fb->pending.empty()) fb->pendingFirst = h.RecordCount + 1;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    fb->pending.insert(fb->pending.end(), bytes, bytes + length);
+    ref = ++h.RecordCount;
+    return;
+  }
+  if (!WritePendingAppends(fb)) return;
   const DataHeader before = h;
   int32_t slot;
   if (h.FirstFree == kEndOfChain) {
@@ -131,6 +183,7 @@ void DeleteRecord(FileBlock* handle, int32_t ref) {
   if (!fb) return;
   DataHeader& h = fb->header;
   if (ref < 1 || ref > h.RecordCount) return Fail(status::kDeleteOutOfRange);
+  if (!WritePendingAppends(fb)) return;
   // Deleting a slot that is already in the free chain would make the chain hand it out twice,
   // and the second AddRecord would overwrite the first one's record.
   int32_t link = 0;
@@ -169,14 +222,14 @@ int RecordLength(FileBlock* handle) {
 void NextRecord(FileBlock* handle, int32_t& ref) {
   FileBlock* fb = EnterOperation(handle, Access::Read);
   OperationScope scope{fb};
-  if (!fb) return;
+  if (!fb || !WritePendingAppends(fb)) return;
   ScanRecords(fb, ref, ref < 0 ? 1 : ref + 1, +1);
 }
 
 void PrevRecord(FileBlock* handle, int32_t& ref) {
   FileBlock* fb = EnterOperation(handle, Access::Read);
   OperationScope scope{fb};
-  if (!fb) return;
+  if (!fb || !WritePendingAppends(fb)) return;
   int32_t start = (ref > fb->header.RecordCount + 1 ? fb->header.RecordCount + 1 : ref) - 1;
   ScanRecords(fb, ref, start, -1);
 }

@@ -227,6 +227,23 @@ TEST_F(InvoiceImportTest, ADryRunChecksEverythingAndChangesNothing) {
   EXPECT_NE(ChangedFiles(before, FolderBytes(imported_)), "");
 }
 
+// A customer's invoices move its one record however its number is spelled, and the books check
+// finds its balance equal to what it owes.
+TEST_F(InvoiceImportTest, ACustomerWithManyInvoicesOwesTheirSum) {
+  std::string csv = "InvoiceNumber,CustomerNumber,InvoiceDate,Description,Quantity,UnitPrice,PaidAmount\n";
+  const char* spellings[] = {"C1", "c1", " C1 "};
+  for (int n = 0; n < 30; ++n)
+    csv += std::to_string(200 + n) + "," + spellings[n % 3] + ",01/0" + std::to_string(1 + n % 9) +
+           "/2024,Chair," + std::to_string(1 + n) + ",10," + (n % 4 == 0 ? "5.00" : "") + "\n";
+  const ToolRun r = Import(imported_, csv);
+  ASSERT_EQ(r.status, cli::kExitOk) << r.err;
+  const ToolRun check = RunTool({"--data", imported_.string(), "check"});
+  EXPECT_EQ(check.status, cli::kExitOk) << check.out << check.err;
+  // 10 x (1 + ... + 30) less 8 payments of 5.00.
+  const ToolRun company = RunTool({"--data", imported_.string(), "company", "show"});
+  EXPECT_THAT(company.out, HasSubstr("CompanyBalance: 4610.00"));
+}
+
 TEST_F(InvoiceImportTest, AFileGivenTwiceIsRefusedTheSecondTime) {
   const std::string csv =
       "InvoiceNumber,CustomerNumber,InvoiceDate,Description,Quantity,UnitPrice\n"

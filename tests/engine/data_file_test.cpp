@@ -445,6 +445,72 @@ TEST_P(DataFileTest, DeleteFileBlockRemovesItsFiles) {
   EXPECT_EQ(EngineStatus, status::kFileNotFound);
 }
 
+// Deferred appends change when records reach the file, never what the file holds: the same
+// adds, reads, rewrites, deletes and key changes with and without them leave identical files,
+// and what waits in memory reads back as written.
+TEST_P(DataFileTest, DeferredAppendsLeaveTheFilesAsPlainAddsDo) {
+  const std::vector<KeyDescriptor> keys{{8, 0}};
+  // Enough records to pass the append buffer's size more than once.
+  constexpr int kRecords = 40'000;
+  const auto run = [&](const std::string& name, bool defer) {
+    FileBlock* h = Make(name, kLength, keys);
+    if (defer) DeferAppends(h);
+    ASSERT_TRUE(EngineOK);
+    std::vector<int32_t> refs(kRecords + 1);
+    for (int i = 1; i <= kRecords; ++i) {
+      int32_t& ref = refs[size_t(i)];
+      AddRecord(h, ref, RecordBytes(kLength, "R" + std::to_string(i)).data());
+      ASSERT_TRUE(EngineOK) << i;
+      AddKey(h, 1, ref, NumberedKey(i));
+      ASSERT_TRUE(EngineOK) << i;
+      if (i % 997 == 0) {  // a record still waiting reads back and takes a rewrite
+        ASSERT_EQ(Get(h, ref), RecordBytes(kLength, "R" + std::to_string(i)));
+        PutRecord(h, ref, RecordBytes(kLength, "P" + std::to_string(i)).data());
+        ASSERT_TRUE(EngineOK);
+        ASSERT_EQ(Get(h, ref), RecordBytes(kLength, "P" + std::to_string(i)));
+      }
+      if (i % 5003 == 0) {  // a delete writes what waits first; the next add reuses the slot
+        DeleteRecord(h, refs[size_t(i - 1)]);
+        ASSERT_TRUE(EngineOK);
+        DeleteKey(h, 1, refs[size_t(i - 1)], NumberedKey(i - 1));
+        ASSERT_TRUE(EngineOK);
+      }
+    }
+    EXPECT_EQ(UsedRecords(h), kRecords - kRecords / 5003);
+    int32_t ref = 0;
+    NextRecord(h, ref);
+    EXPECT_EQ(ref, 1) << "a scan sees what waited";
+    CloseFileBlock(h);
+    ASSERT_TRUE(EngineOK);
+  };
+  run("PLAIN", false);
+  run("DEFER", true);
+  EXPECT_EQ(ReadFileBytes(DataPath("DEFER")), ReadFileBytes(DataPath("PLAIN")));
+  EXPECT_EQ(ReadFileBytes(IndexPath("DEFER")), ReadFileBytes(IndexPath("PLAIN")));
+}
+
+// A copy that cannot write its deferred records fails its close and stays marked for rebuilding,
+// so it is never taken for a good file.
+TEST_P(DataFileTest, DeferredAppendsThatCannotBeWrittenFailTheClose) {
+  FaultFileSystem faulty;
+  ScopedFileSystem scoped(faulty);
+  FileBlock* h = Make("DEFAIL", kLength, {});
+  DeferAppends(h);
+  for (int i = 1; i <= 10; ++i) {
+    int32_t ref = 0;
+    AddRecord(h, ref, RecordBytes(kLength, "R" + std::to_string(i)).data());
+    ASSERT_TRUE(EngineOK);
+  }
+  faulty.ArmErrno(FsCall::Write, ENOSPC, 1, true, "DEFAIL.DAT");
+  CloseFileBlock(h);
+  EXPECT_FALSE(EngineOK);
+  faulty.Reset();
+  FileBlock* again = nullptr;
+  OpenFileBlock(again, Name("DEFAIL"));
+  EXPECT_FALSE(EngineOK) << "the file block was left marked as changed";
+  if (again) CloseFileBlock(again);
+}
+
 TF_POOL_SIZES(DataFileTest);
 
 }  // namespace

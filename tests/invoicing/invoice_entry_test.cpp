@@ -158,6 +158,72 @@ TEST_F(InvoiceEntryTest, CellsLongerThanTheirColumnAreRefusedNotCut) {
   EXPECT_EQ(entry_.Number(), "100");
 }
 
+// A row typed at once is the same as its cells typed one by one, and one cell it would refuse
+// leaves the whole row as it was.
+TEST_F(InvoiceEntryTest, ARowTypedAtOnceIsItsCellsInTurn) {
+  const std::pair<int, std::string_view> row[] = {
+      {kCodeColumn, "W1"}, {kQuantityColumn, "2.5"}, {kDescriptionColumn, "Widget"}, {kUnitPriceColumn, "0.25"},
+      {kTaxColumn, "y"}};
+  ASSERT_TRUE(entry_.SetCells(2, row));
+  for (const auto& [column, text] : row) ASSERT_TRUE(entry_.SetCell(3, column, text));
+  EXPECT_EQ(entry_.Row(2).cell[kExtensionColumn], "0.63");
+  EXPECT_EQ(entry_.Row(2).cell[kTaxColumn], "Y");
+  for (int c : {kCodeColumn, kQuantityColumn, kDescriptionColumn, kUnitPriceColumn, kTaxColumn, kExtensionColumn})
+    EXPECT_EQ(entry_.Row(2).cell[std::size_t(c)], entry_.Row(3).cell[std::size_t(c)]) << c;
+  EXPECT_EQ(entry_.NetText(), "1.26");
+
+  const std::pair<int, std::string_view> tooLong[] = {{kQuantityColumn, "7"}, {kDescriptionColumn, "x"},
+                                                       {kUnitPriceColumn, "12345678901"}};
+  EXPECT_FALSE(entry_.SetCells(2, tooLong));
+  EXPECT_EQ(entry_.Row(2).cell[kQuantityColumn], "2.5");
+  EXPECT_EQ(entry_.NetText(), "1.26");
+}
+
+// Totals and the next invoice see every row that was ever typed in, however far down, and a new
+// invoice starts from an empty grid after one that used its last row.
+TEST_F(InvoiceEntryTest, EveryTypedRowCountsAndANewInvoiceClearsThemAll) {
+  entry_.ChooseCustomer(Customer());
+  ASSERT_TRUE(entry_.SetCell(kGridRows, kDescriptionColumn, "Last row"));
+  ASSERT_TRUE(entry_.SetCell(kGridRows, kUnitPriceColumn, "7.00"));
+  ASSERT_TRUE(entry_.SetCell(40, kDescriptionColumn, "Middle row"));
+  ASSERT_TRUE(entry_.SetCell(40, kUnitPriceColumn, "3.00"));
+  entry_.MakeComment(60);
+  EXPECT_EQ(entry_.NetText(), "10.00");
+  ASSERT_TRUE(entry_.Accept());
+  EXPECT_EQ(entry_.LineRecords({}).size(), 2u);  // a comment row without text is not stored
+
+  entry_.BeginAdd(1999y / March / 8d);
+  EXPECT_EQ(entry_.NetText(), "0.00");
+  for (int r : {40, 60, kGridRows})
+    EXPECT_EQ(entry_.Row(r).cell, (std::array<std::string, 7>{std::to_string(r), "", "1", "", "0.00", "N", "0.00"}))
+        << r;
+  ASSERT_TRUE(entry_.SetCell(1, kDescriptionColumn, "Again"));
+  EXPECT_EQ(entry_.LineRecords({}).size(), 1u);
+}
+
+// The rows never typed in still hold the company's default quantity, so a default quantity that
+// is not a number is named on the first of them.
+TEST(InvoiceEntryDefaults, ABadDefaultQuantityIsNamedOnTheFirstUntypedRow) {
+  ScriptedPrompter prompter;
+  common::FixedClock clock{2000y / January / 1d};
+  EntryCompany company = Company();
+  company.defaultQuantity = "one";
+  InvoiceEntry entry({prompter, clock, [](const std::string&) -> std::optional<bool> { return false; },
+                      [] { return std::vector<std::string>{"Net 30 Days"}; },
+                      [](const std::vector<std::string>&) { return true; }},
+                     company);
+  entry.BeginAdd(1999y / March / 7d);
+  entry.ChooseCustomer(Customer());
+  const std::pair<int, std::string_view> cells[] = {{kQuantityColumn, "1"}, {kDescriptionColumn, "Widget"}, {kUnitPriceColumn, "5"}};
+  ASSERT_TRUE(entry.SetCells(1, cells));
+  ASSERT_TRUE(entry.SetCells(2, cells));
+  EXPECT_FALSE(entry.Accept());
+  EXPECT_EQ(entry.Focus(), EntryField::Grid);
+  EXPECT_EQ(entry.FocusRow(), 3);
+  ASSERT_FALSE(prompter.Texts().empty());
+  EXPECT_EQ(prompter.Texts().back(), "Line 3 has an invalid QUANTITY value.");
+}
+
 struct CheckCase {
   const char* name;
   std::function<void(InvoiceEntry&)> arrange;
