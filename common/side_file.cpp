@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <streambuf>
 #include <system_error>
+#include <vector>
 
 namespace tf::common {
 namespace {
@@ -48,28 +50,88 @@ void SyncFolder(const std::filesystem::path& folder) {
   if (rc != 0) Fail("cannot sync folder " + folder.string());
 }
 
-}  // namespace
-
-void ReplaceFile(const std::filesystem::path& path, std::string_view contents) {
-  std::filesystem::path temp = path;
-  temp += ".new";
-  TempFile file(temp);
-  const char* p = contents.data();
-  std::size_t left = contents.size();
-  while (left > 0) {
-    ssize_t n = ::write(file.fd(), p, left);
+// Writes all of `size` bytes; false with errno set when a write fails.
+bool WriteAll(int fd, const char* p, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, p, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      Fail("cannot write " + temp.string());
+      return false;
     }
     p += n;
-    left -= static_cast<std::size_t>(n);
+    size -= static_cast<std::size_t>(n);
   }
+  return true;
+}
+
+std::filesystem::path TempPathFor(const std::filesystem::path& path) {
+  std::filesystem::path temp = path;
+  temp += ".new";
+  return temp;
+}
+
+// Syncs and closes the written temporary file and renames it over `path`.
+void PutInPlace(TempFile& file, const std::filesystem::path& temp, const std::filesystem::path& path) {
   if (::fdatasync(file.fd()) != 0) Fail("cannot sync " + temp.string());
   file.CloseChecked();
   if (::rename(temp.c_str(), path.c_str()) != 0) Fail("cannot replace " + path.string());
   file.Keep();
   SyncFolder(path.parent_path());
+}
+
+}  // namespace
+
+void ReplaceFile(const std::filesystem::path& path, std::string_view contents) {
+  const std::filesystem::path temp = TempPathFor(path);
+  TempFile file(temp);
+  if (!WriteAll(file.fd(), contents.data(), contents.size())) Fail("cannot write " + temp.string());
+  PutInPlace(file, temp, path);
+}
+
+// The stream's buffer: the temporary file, written 64 KiB at a time. The first failed write is
+// kept (errno) and reported by the Commit.
+class FileReplacement::Buffer : public std::streambuf {
+ public:
+  explicit Buffer(const std::filesystem::path& temp) : file(temp), space_(1 << 16) {
+    setp(space_.data(), space_.data() + space_.size());
+  }
+  bool Drain() {
+    const std::size_t size = std::size_t(pptr() - pbase());
+    if (size > 0 && error == 0 && !WriteAll(file.fd(), pbase(), size)) error = errno;
+    setp(space_.data(), space_.data() + space_.size());
+    return error == 0;
+  }
+  TempFile file;
+  int error = 0;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) sputc(traits_type::to_char_type(c));
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+
+ private:
+  std::vector<char> space_;
+};
+
+FileReplacement::FileReplacement(std::filesystem::path path)
+    : path_(std::move(path)), temp_(TempPathFor(path_)), buffer_(std::make_unique<Buffer>(temp_)),
+      stream_(buffer_.get()) {}
+
+FileReplacement::~FileReplacement() = default;
+
+std::ostream& FileReplacement::stream() { return stream_; }
+
+void FileReplacement::Commit() {
+  if (committed_) return;
+  if (!buffer_->Drain() || !stream_) {
+    errno = buffer_->error != 0 ? buffer_->error : EIO;
+    Fail("cannot write " + temp_.string());
+  }
+  PutInPlace(buffer_->file, temp_, path_);
+  committed_ = true;
 }
 
 std::string ReadWholeFile(const std::filesystem::path& path) {

@@ -176,15 +176,15 @@ CustomerImport ImportCustomerRows(engine::FileBlock* stage, std::istream& csv, c
   return result;
 }
 
-bool ExportCustomers(engine::FileBlock* handle, std::string& out) {
-  out = common::CsvLine(ColumnNames());
+bool ExportCustomers(engine::FileBlock* handle, std::ostream& out) {
+  out << common::CsvLine(ColumnNames());
   std::vector<std::string> fields;
   return records::WalkByKey(handle, records::customer::CustomerFileKind(), records::customer::kKeyByName,
                             [&](std::span<const std::uint8_t> record) {
                               fields.clear();
                               for (const records::customer::NamedCustomerField& f : records::customer::CustomerFields())
                                 fields.push_back(common::ReadText(record, f.text));
-                              out += common::CsvLine(fields);
+                              out << common::CsvLine(fields);
                             });
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,6 @@ CustomerImport ImportCustomerRows(engine::FileBlock* stage, std::istream& csv, c
 // Every customer in name order, with a header row of every field name. False when the file
 // could not be read to the end of its index, or the index does not list every customer
 // (EngineStatus tells an engine failure): a damaged file is never exported in part.
-bool ExportCustomers(engine::FileBlock* handle, std::string& csv);
+bool ExportCustomers(engine::FileBlock* handle, std::ostream& csv);
 
 }  // namespace tf::customers

@@ -108,11 +108,11 @@ ProductImport ImportProductRows(engine::FileBlock* stage, std::istream& csv, std
   return result;
 }
 
-bool ExportProducts(engine::FileBlock* file, std::string& out) {
-  out = common::CsvLine(records::product::ProductFieldNames());
+bool ExportProducts(engine::FileBlock* file, std::ostream& out) {
+  out << common::CsvLine(records::product::ProductFieldNames());
   return records::WalkByKey(file, records::product::ProductFileKind(), records::product::kKeyByCode,
                             [&](std::span<const std::uint8_t> record) {
-                              out += common::CsvLine(records::product::ProductFieldValues(record));
+                              out << common::CsvLine(records::product::ProductFieldValues(record));
                             });
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,6 @@ ProductImport ImportProductRows(engine::FileBlock* stage, std::istream& csv, std
 // Every product in code order, with a header row of every field name. False when the file
 // could not be read to the end of its index, or the index does not list every product
 // (EngineStatus tells an engine failure): a damaged file is never exported in part.
-bool ExportProducts(engine::FileBlock* file, std::string& csv);
+bool ExportProducts(engine::FileBlock* file, std::ostream& csv);
 
 }  // namespace tf::products

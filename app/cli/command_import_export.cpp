@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <system_error>
 
 #include "app/cli/cli.h"
@@ -105,15 +104,24 @@ int RunExport(CommandContext& c, const std::vector<std::string>& args) {
   if (!Parse(c, "export", args, a) || !EnterDataFolder(c)) return kExitUsage;
   std::string company;
   if (!ChosenCompanyNumber(c, a.company, company)) return kExitUsage;
-  std::string csv;
+  // The rows go straight into a new file beside the old one, which replaces it only when the
+  // whole export was written: memory does not grow with the books, and a failed export leaves
+  // the old file as it was.
+  std::optional<common::FileReplacement> file;
+  try {
+    file.emplace(a.file);
+  } catch (const std::system_error& e) {
+    c.err << "tallyfold-cli: cannot write " << a.file << ": " << e.what() << "\n";
+    return kExitUsage;
+  }
   int status;
   {
     EngineScope engine;
-    status = a.kind->exportCsv(c, company, csv);
+    status = a.kind->exportCsv(c, company, file->stream());
   }
   if (status != kExitOk) return status;
   try {
-    common::ReplaceFile(a.file, csv);
+    file->Commit();
   } catch (const std::system_error& e) {
     c.err << "tallyfold-cli: cannot write " << a.file << ": " << e.what() << "\n";
     return kExitUsage;

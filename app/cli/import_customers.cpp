@@ -67,7 +67,7 @@ int ImportCustomers(CommandContext& c, const std::string& number, std::istream& 
   return kExitOk;
 }
 
-int ExportCustomers(CommandContext& c, const std::string& number, std::string& csv) {
+int ExportCustomers(CommandContext& c, const std::string& number, std::ostream& csv) {
   const std::string name = records::customer::CustomerFileName(number);
   engine::FileBlockGuard file;
   if (int opened = OpenForExport(c, name, records::customer::CustomerFileKind(), "customer file", file)) return opened;

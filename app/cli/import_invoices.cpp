@@ -124,7 +124,7 @@ int ImportInvoices(CommandContext& c, const std::string& number, std::istream& c
   return kExitOk;
 }
 
-int ExportInvoices(CommandContext& c, const std::string& number, std::string& csv) {
+int ExportInvoices(CommandContext& c, const std::string& number, std::ostream& csv) {
   common::RecordBuffer companyRecord(company::kCompanyRecordLength);
   if (!ReadCompany(c, number, companyRecord)) return kExitUsage;
   engine::FileBlockGuard invoices, lines, memos;

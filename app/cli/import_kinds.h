@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <istream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ struct ImportKind {
                     const ImportOptions& options)>
       import;
   // The company's records as CSV text; an exit status as above.
-  std::function<int(CommandContext& context, const std::string& companyNumber, std::string& csv)> exportCsv;
+  std::function<int(CommandContext& context, const std::string& companyNumber, std::ostream& csv)> exportCsv;
 };
 
 const std::vector<ImportKind>& ImportKinds();
@@ -35,15 +36,15 @@ const std::vector<ImportKind>& ImportKinds();
 // The kinds' halves: customers,
 int ImportCustomers(CommandContext& context, const std::string& companyNumber, std::istream& csv,
                     const ImportOptions& options);
-int ExportCustomers(CommandContext& context, const std::string& companyNumber, std::string& csv);
+int ExportCustomers(CommandContext& context, const std::string& companyNumber, std::ostream& csv);
 // products,
 int ImportProducts(CommandContext& context, const std::string& companyNumber, std::istream& csv,
                    const ImportOptions& options);
-int ExportProducts(CommandContext& context, const std::string& companyNumber, std::string& csv);
+int ExportProducts(CommandContext& context, const std::string& companyNumber, std::ostream& csv);
 // invoices.
 int ImportInvoices(CommandContext& context, const std::string& companyNumber, std::istream& csv,
                    const ImportOptions& options);
-int ExportInvoices(CommandContext& context, const std::string& companyNumber, std::string& csv);
+int ExportInvoices(CommandContext& context, const std::string& companyNumber, std::ostream& csv);
 
 int RunImport(CommandContext& context, const std::vector<std::string>& args);
 int RunExport(CommandContext& context, const std::vector<std::string>& args);

@@ -44,7 +44,7 @@ int ImportProducts(CommandContext& c, const std::string& number, std::istream& c
   return kExitOk;
 }
 
-int ExportProducts(CommandContext& c, const std::string& number, std::string& csv) {
+int ExportProducts(CommandContext& c, const std::string& number, std::ostream& csv) {
   const std::string name = records::product::ProductFileName(number);
   engine::FileBlockGuard file;
   if (int opened = OpenForExport(c, name, records::product::ProductFileKind(), "product file", file)) return opened;

@@ -489,9 +489,9 @@ InvoiceImport ImportInvoiceRows(const InvoiceBlocks& stages, std::istream& csv, 
   return result;
 }
 
-bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> company, std::string& csv,
+bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> company, std::ostream& csv,
                     std::string& problem) {
-  csv = common::CsvLine(InvoiceColumns());
+  csv << common::CsvLine(InvoiceColumns());
   problem.clear();
   ImportPrompter prompter;  // reading asks nothing
   common::SystemClock clock;
@@ -551,7 +551,7 @@ bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> co
           fields[kQuantity] = entry.MemoQuantity();
           fields[kDescription] = entry.MemoDescription();
           fields[kMemoText] = entry.MemoText();
-          csv += common::CsvLine(fields);
+          csv << common::CsvLine(fields);
           return;
         }
         if (images.size() > std::size_t(invoicing::kGridRows)) {
@@ -567,7 +567,7 @@ bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> co
           for (const auto& [column, grid] : kGridColumns)
             fields[column] = used ? TrimBoth(g.cell[std::size_t(grid)]) : "";
           fields[kExtension] = used ? common::RemoveCommas(g.cell[invoicing::kExtensionColumn]) : "";
-          csv += common::CsvLine(fields);
+          csv << common::CsvLine(fields);
         }
       });
   if (!problem.empty()) return false;

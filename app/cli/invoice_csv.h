@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
@@ -60,7 +61,7 @@ InvoiceImport ImportInvoiceRows(const InvoiceBlocks& stages, std::istream& csv, 
 // every column. False with `problem` set when a block could not be read through, its index
 // does not list every invoice, or an invoice cannot be written as rows (a kind of record
 // entry does not make, a memo invoice without its body): a file is never exported in part.
-bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> company, std::string& csv,
+bool ExportInvoices(const InvoiceBlocks& files, std::span<const std::uint8_t> company, std::ostream& csv,
                     std::string& problem);
 
 }  // namespace tf::cli

@@ -76,6 +76,53 @@ TEST_F(SideFileTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"LastCo.Dat"}));
 }
 
+// A file written piece by piece through its stream takes the old one's place only at the
+// commit; abandoned, or failing to write, it leaves the old file and no temporary file.
+TEST_F(SideFileTest, AStreamedReplacementTakesThePlaceOnlyWhenCommitted) {
+  fs::path file = dir_ / "export.csv";
+  ReplaceFile(file, "old");
+  std::string expected;
+  {
+    FileReplacement streamed(file);
+    for (int row = 0; row < 20000; ++row) {  // several times the stream's buffer
+      const std::string line = "row " + std::to_string(row) + ",x\r\n";
+      streamed.stream() << line;
+      expected += line;
+      if (row == 10000) {
+        EXPECT_EQ(ReadWholeFile(file), "old") << "nothing shows before the commit";
+      }
+    }
+    streamed.Commit();
+  }
+  EXPECT_EQ(ReadWholeFile(file), expected);
+  {
+    FileReplacement abandoned(file);
+    abandoned.stream() << std::string(200000, 'a');
+  }
+  EXPECT_EQ(ReadWholeFile(file), expected);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"export.csv"}));
+
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool threw = false;
+  try {
+    FileReplacement tooBig(file);
+    tooBig.stream() << std::string(300000, 'b');
+    tooBig.Commit();
+  } catch (const std::system_error&) {
+    threw = true;
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(threw) << "a write that failed is reported at the commit";
+  EXPECT_EQ(ReadWholeFile(file), expected);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"export.csv"}));
+}
+
 TEST_F(SideFileTest, AFailedRenameLeavesNoTemporaryFile) {
   // The target is a folder that is not empty: the rename over it is refused.
   fs::path target = dir_ / "Label.Dat";

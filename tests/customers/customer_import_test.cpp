@@ -229,8 +229,9 @@ TEST_F(CustomerImportTest, ExportReadsBackIntoAnEmptyCompanyAsTheSameRecords) {
   common::WriteFlag(awkward, kCreditHold, true);
   Add(full);
   Add(awkward);
-  std::string csv;
-  ASSERT_TRUE(ExportCustomers(customers_.get(), csv));
+  std::ostringstream exported;
+  ASSERT_TRUE(ExportCustomers(customers_.get(), exported));
+  const std::string csv = exported.str();
   EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
             "CustomerNumber,CustomerName,Balance,LastPaymentDate,LastInvoiceNumber,CustomerType,TaxExempt,"
             "CreditLimit,Terms,BillAddress1,BillAddress2,BillAddress3,BillAddress4,Phone1,ShipAddress1,"
@@ -257,7 +258,7 @@ TEST_F(CustomerImportTest, ExportReadsBackIntoAnEmptyCompanyAsTheSameRecords) {
 
 TEST_F(CustomerImportTest, AnExportOfAFileWhoseIndexLostEntriesFailsInsteadOfLeavingRowsOut) {
   for (int k = 0; k < 40; ++k) Add(Customer(std::to_string(k + 10), "Customer " + std::to_string(k)));
-  std::string csv;
+  std::ostringstream csv;
   ASSERT_TRUE(ExportCustomers(customers_.get(), csv));
   // An entry taken out of the name index: the index ends early without any error.
   RecordBuffer lost(kCustomerRecordLength);

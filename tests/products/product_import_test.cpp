@@ -120,8 +120,9 @@ TEST_P(ProductImportTest, ExportReadsBackTheSameRecords) {
       // Texts a spreadsheet would run as formulas come back as they were.
       {.code = "=1+1", .description = "@SUM(A1:A9)", .price = "-2.50", .notes = "-\r\n+cmd"}};
   for (const auto& p : products) ASSERT_TRUE(records::AddKeyedRecord(products_, ProductFileKind(), MakeProduct(p), ref, prompter));
-  std::string csv;
-  ASSERT_TRUE(ExportProducts(products_, csv));
+  std::ostringstream exported;
+  ASSERT_TRUE(ExportProducts(products_, exported));
+  const std::string csv = exported.str();
   EXPECT_EQ(csv.substr(0, csv.find('\n') + 1),
             "ProductCode,ProductDescription,Taxable,SalesPrice,ProductNotes,SetupDate,LastChangedDate\r\n");
   ExpectClean();
