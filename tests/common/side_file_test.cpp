@@ -22,6 +22,27 @@ namespace fs = std::filesystem;
 
 class SideFileTest : public ::testing::Test {
  protected:
+  // Whether `write` throws the run-time's input/output error while files may not grow past
+  // 4 KiB (the write fails half-way with EFBIG).
+  template <class Write>
+  static bool ThrowsUnderAFileSizeLimit(Write write) {
+    struct rlimit saved {};
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0) return false;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    bool threw = false;
+    if (setrlimit(RLIMIT_FSIZE, &small) == 0) {
+      try {
+        write();
+      } catch (const std::system_error&) {
+        threw = true;
+      }
+      setrlimit(RLIMIT_FSIZE, &saved);
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    return threw;
+  }
 
   // Names in the folder, to see that nothing was left behind.
   std::vector<std::string> Names() const {
@@ -57,21 +78,7 @@ TEST_F(SideFileTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   fs::path file = dir_ / "LastCo.Dat";
   ReplaceFile(file, "old");
   // A file size limit makes the write of the new contents fail half-way (EFBIG).
-  struct rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool threw = false;
-  try {
-    ReplaceFile(file, std::string(10000, 'n'));
-  } catch (const std::system_error&) {
-    threw = true;
-  }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
-  EXPECT_TRUE(threw);
+  EXPECT_TRUE(ThrowsUnderAFileSizeLimit([&] { ReplaceFile(file, std::string(10000, 'n')); }));
   EXPECT_EQ(ReadWholeFile(file), "old");
   EXPECT_EQ(Names(), (std::vector<std::string>{"LastCo.Dat"}));
 }
@@ -102,23 +109,11 @@ TEST_F(SideFileTest, AStreamedReplacementTakesThePlaceOnlyWhenCommitted) {
   EXPECT_EQ(ReadWholeFile(file), expected);
   EXPECT_EQ(Names(), (std::vector<std::string>{"export.csv"}));
 
-  struct rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool threw = false;
-  try {
+  EXPECT_TRUE(ThrowsUnderAFileSizeLimit([&] {
     FileReplacement tooBig(file);
     tooBig.stream() << std::string(300000, 'b');
     tooBig.Commit();
-  } catch (const std::system_error&) {
-    threw = true;
-  }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
-  EXPECT_TRUE(threw) << "a write that failed is reported at the commit";
+  })) << "a write that failed is reported at the commit";
   EXPECT_EQ(ReadWholeFile(file), expected);
   EXPECT_EQ(Names(), (std::vector<std::string>{"export.csv"}));
 }
