@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/stored_text.h"
 #include "engine/core/file_format.h"
 
 namespace tf::cli {
@@ -13,8 +14,9 @@ void PrintRecord(std::ostream& out, const engine::LayoutRecord& r, const records
     return;
   }
   out << "record " << r.ref << ":\n";
+  // Records hold Latin-1; the terminal reads UTF-8 (the hex lines show the bytes themselves).
   if (kind && kind->fields)
-    for (const std::string& line : kind->fields(r.bytes)) out << "  " << line << "\n";
+    for (const std::string& line : kind->fields(r.bytes)) out << "  " << common::Latin1ToUtf8(line) << "\n";
   if (hex || !kind || !kind->fields)
     for (const std::string& line : HexLines(r.bytes)) out << "  " << line << "\n";
 }

@@ -84,6 +84,20 @@ TEST_F(CliCompanyTest, InitLaysDownAFolderTheCheckerFindsClean) {
   EXPECT_THAT(dump.out, HasSubstr("  AgingCaption3: 61-90:\n"));
 }
 
+// A name with letters beyond ASCII is stored as Latin-1 and shown as UTF-8 again, by
+// `company show` and by `dump`, so a terminal shows what was typed.
+TEST_F(CliCompanyTest, AccentedTextIsShownAsTyped) {
+  ASSERT_EQ(RunTool({"init", Folder()}).status, cli::kExitOk);
+  const ToolRun set = RunTool({"--data", Folder(), "company", "set", "CompanyName=Caf\xC3\xA9 M\xC3\xBCller"});
+  ASSERT_EQ(set.status, cli::kExitOk) << set.err;
+  const std::string stored = common::ReadWholeFile(In("LastCo.Dat"));
+  EXPECT_NE(stored.find("Caf\xE9 M\xFCller"), std::string::npos) << "one Latin-1 byte per letter on disk";
+  EXPECT_THAT(RunTool({"--data", Folder(), "company", "show"}).out, HasSubstr("CompanyName: Caf\xC3\xA9 M\xC3\xBCller\n"));
+  const ToolRun dump = RunTool({"--data", Folder(), "dump", "Company"});
+  EXPECT_THAT(dump.out, HasSubstr("  CompanyName: Caf\xC3\xA9 M\xC3\xBCller\n"));
+  EXPECT_THAT(dump.out, HasSubstr("\"CAF\\xE9 M\\xFCLLER")) << "index keys show their bytes escaped";
+}
+
 TEST_F(CliCompanyTest, InitLeavesExistingFilesAlone) {
   ASSERT_EQ(RunTool({"init", Folder()}).status, cli::kExitOk);
   common::ReplaceFile(In("VQTERMS.DAT"), "Net 45 Days\r\n");
