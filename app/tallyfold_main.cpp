@@ -24,6 +24,7 @@
 #include "engine/core/engine.h"
 #include "invoicing/ui/invoicing_windows.h"
 #include "products/ui/product_windows.h"
+#include "reports/ui/report_windows.h"
 #include "shell/main_window_model.h"
 #include "common/program_title.h"
 #include "shell/ui/main_form_startup.h"
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
   tf::products::ui::InstallProductWindows(*form, services);
   tf::customers::ui::InstallCustomerWindows(*form, services);
   tf::invoicing::ui::InstallInvoicingWindows(*form, services);
+  tf::reports::ui::InstallReportWindows(*form, services);
 
   splash.reset();
 

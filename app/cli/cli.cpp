@@ -8,6 +8,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/import_kinds.h"
 #include "app/cli/rebuild_command.h"
+#include "app/cli/report_command.h"
 #include "common/data_folder.h"
 
 namespace tf::cli {
@@ -156,6 +157,8 @@ const std::vector<Command>& Commands() {
       {"company", "show|set FIELD=VALUE... [--company N]",
        "show the company's options, or change them as the options screen would", FolderUse::MustExist,
        RunCompany},
+      // Names its output file relative to where the tool starts, so it enters the folder itself.
+      {"report", kReportUsage, kReportSummary, FolderUse::Optional, RunReport},
   };
   return commands;
 }

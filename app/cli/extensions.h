@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/print_canvas.h"
 #include "records/record_kinds.h"
 
 namespace tf::cli {
@@ -23,6 +25,9 @@ struct Extensions {
   records::RecordKindRegistry recordKinds;
   std::vector<StarterStep> starterSteps;
   std::vector<std::string> sideFiles;  // file names, compared without regard to case
+  // A canvas writing a PDF file at the path, for `report --pdf`; empty where the tool was
+  // built without its printing side.
+  std::function<std::unique_ptr<common::PrintCanvas>(const std::string& path)> pdfCanvas;
 };
 
 // The program's own registrations: the record kinds of records/ (where a new kind joins) and

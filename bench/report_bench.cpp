@@ -1,0 +1,112 @@
+// tallyfold-report-bench: every Report Wizard report over a data folder's company, as the window
+// builds it (the file read on the report's index) and shows it (sorted on its first column with
+// sub-totals, month and grand totals), timed over one month, one year and all years.
+//
+// Usage: tallyfold-report-bench --data DIR [--year Y] [--runs N]
+// The company is the one the program opens ("LastCo.Dat"). Make a large one with
+// tallyfold-invoice-import-bench --dir DIR --keep (200,000 invoices dated through 2024).
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "common/record_buffer.h"
+#include "common/scripted_prompter.h"
+#include "engine/core/engine.h"
+#include "records/company_record.h"
+#include "reports/report_builders.h"
+
+namespace {
+
+using namespace std::chrono;
+
+class QuietStatus : public tf::engine::RebuildStatus {
+ public:
+  void Show(std::string_view) override {}
+  void Lines(std::string_view, std::string_view, std::string_view) override {}
+  void Close() override {}
+};
+
+double Seconds(steady_clock::duration d) { return duration<double>(d).count(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string data;
+  int year = 2024, runs = 3;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--data" && i + 1 < argc) data = argv[++i];
+    else if (a == "--year" && i + 1 < argc) year = std::stoi(argv[++i]);
+    else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::stoi(argv[++i]));
+    else {
+      std::cerr << "usage: tallyfold-report-bench --data DIR [--year Y] [--runs N]\n";
+      return 2;
+    }
+  }
+  if (data.empty()) {
+    std::cerr << "usage: tallyfold-report-bench --data DIR [--year Y] [--runs N]\n";
+    return 2;
+  }
+  std::filesystem::current_path(data);
+  tf::common::RecordBuffer company(tf::records::company::kCompanyRecordLength);
+  std::ifstream startup(std::string(tf::records::company::kStartupFile), std::ios::binary);
+  if (!startup.read(reinterpret_cast<char*>(company.data()), std::streamsize(company.size()))) {
+    std::cerr << "no LastCo.Dat in " << data << "\n";
+    return 2;
+  }
+  tf::engine::InitEngine(0, tf::engine::kProgramPageBuffers);
+
+  const year_month_day today{floor<days>(system_clock::now())};
+  struct Range {
+    const char* name;
+    tf::reports::DateRange range;
+  };
+  const std::vector<Range> ranges = {
+      {"month", {std::chrono::year{year} / March / 1, std::chrono::year{year} / March / 31}},
+      {"year", {std::chrono::year{year} / January / 1, std::chrono::year{year} / December / 31}},
+      {"all years", {std::chrono::year{1} / January / 1, std::chrono::year{9999} / December / 31}},
+  };
+  std::printf("%-20s %-10s %10s %10s %10s %10s\n", "report", "range", "records", "build s", "arrange s", "total s");
+  for (tf::reports::ReportKind kind : tf::reports::ReportKinds()) {
+    for (const Range& r : ranges) {
+      if (!tf::reports::UsesDateRange(kind) && std::string(r.name) != "all years") continue;
+      double best = 1e9, bestBuild = 0, bestArrange = 0;
+      std::size_t records = 0;
+      for (int run = 0; run < runs; ++run) {
+        tf::common::ScriptedPrompter prompter;
+        QuietStatus status;
+        const auto t0 = steady_clock::now();
+        tf::reports::BuildOutcome built =
+            tf::reports::BuildReport({kind, r.range}, {company, prompter, status, local_days{today}});
+        const auto t1 = steady_clock::now();
+        if (built.report) tf::reports::ArrangeReport(*built.report, 0, true);
+        const auto t2 = steady_clock::now();
+        if (built.result == tf::reports::BuildOutcome::Result::Failed) {
+          std::cerr << built.message << "\n";
+          return 1;
+        }
+        records = built.report ? built.report->RecordCount() : 0;
+        if (Seconds(t2 - t0) < best) {
+          best = Seconds(t2 - t0);
+          bestBuild = Seconds(t1 - t0);
+          bestArrange = Seconds(t2 - t1);
+        }
+      }
+      std::printf("%-20s %-10s %10zu %10.3f %10.3f %10.3f\n", std::string(tf::reports::ReportName(kind)).c_str(),
+                  r.name, records, bestBuild, bestArrange, best);
+    }
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak memory %.0f MiB (best of %d runs each)\n", double(usage.ru_maxrss) / 1024.0, runs);
+  tf::engine::ExitEngine();
+  return 0;
+}
