@@ -156,6 +156,9 @@ const std::vector<Command>& Commands() {
       {"company", "show|set FIELD=VALUE... [--company N]",
        "show the company's options, or change them as the options screen would", FolderUse::MustExist,
        RunCompany},
+      {"aging", kAgingUsage,
+       "the aging of a company as of a date (nothing changed; --csv FILE writes it too), or --repair: age it now",
+       FolderUse::Optional, RunAgingCommand},
   };
   return commands;
 }
