@@ -28,23 +28,13 @@
 #include "records/invoice_file.h"
 #include "records/invoice_record.h"
 #include "records/record_file.h"
+#include "tests/aging/invoice_spec.h"
 #include "tests/invoicing/invoice_records.h"
 #include "tests/support/company_file.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
 
 namespace tf::test {
-
-// One invoice record as the tests write it.
-struct InvoiceSpec {
-  std::string number;
-  std::string customer;
-  std::chrono::year_month_day date;
-  std::string total;          // "100.00"
-  std::string paid = "0.00";
-  std::string kind = "I";
-  std::string type = "P";
-};
 
 class BooksFolderTest : public DataFolderTest {
  protected:
@@ -82,29 +72,7 @@ class BooksFolderTest : public DataFolderTest {
   }
 
   static common::RecordBuffer InvoiceRecord(const InvoiceSpec& spec, common::DateFormat format) {
-    namespace inv = records::invoice;
-    common::RecordBuffer r(inv::kInvoiceRecordLength);
-    common::WriteText(r, inv::kInvoiceNumber, spec.number);
-    common::WriteText(r, inv::kRecordKind, spec.kind);
-    common::WriteText(r, inv::kKeyCode, "None");
-    common::WriteText(r, inv::kCustomerNumber, spec.customer);
-    common::WriteText(r, inv::kCompanyNumber, "1");
-    EXPECT_TRUE(inv::SetInvoiceDate(r, common::FormatDate(spec.date, format), format));
-    common::WriteText(r, inv::kInvoiceType, spec.type);
-    common::WriteText(r, inv::kShortName, spec.customer);
-    const common::Money total = *common::ParseAmount(spec.total), paid = *common::ParseAmount(spec.paid);
-    common::WriteText(r, inv::kNetAmount, spec.kind == "D" ? "0.00" : spec.total);
-    common::WriteText(r, inv::kTaxAmount, "0.00");
-    common::WriteText(r, inv::kTotalAmount, spec.kind == "D" ? "0.00" : spec.total);
-    common::WriteText(r, inv::kPaidAmount, spec.paid);
-    const common::Money balance = spec.kind == "D" ? -paid : total - paid;
-    common::WriteText(r, inv::kBalanceDue, common::Format0_00(balance));
-    if (spec.kind == "D") common::WriteText(r, inv::kDatePaid, common::FormatDateKey(spec.date));
-    if (balance.IsZero() && spec.kind != "R") {
-      common::WriteText(r, inv::kPaidFlag, "P");
-      common::WriteText(r, inv::kDatePaid, common::FormatDateKey(spec.date));
-    }
-    return r;
+    return test::InvoiceRecord(spec, format);
   }
 
   // Writes the record of `spec` (dates in the company's format) and returns its ref.
