@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "common/ui/qt_text.h"
@@ -89,11 +90,19 @@ TPayBox::TPayBox(PayBoxServices services, QWidget* parent) : QDialog(parent), se
     customer->addWidget(label, row % 3, 2 + 2 * (row / 3));
     ++row;
   }
+  // The fields as wide as what they hold.
+  const QFontMetrics metrics(PmtDate->font());
+  const int frame = 2 * PmtDate->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 12;
+  PmtDate->setFixedWidth(metrics.horizontalAdvance("00/00/00000") + frame);
+  PAmt->setFixedWidth(metrics.horizontalAdvance(QString(int(kAmountLength) + 1, '0')) + frame);
+  PNotes->setFixedWidth(metrics.horizontalAdvance(QString(int(kNotesLength) + 1, 'n')) + frame);
+  Calbutton->setFixedWidth(metrics.horizontalAdvance("...") + frame);
   auto* payment = new QGridLayout;
   payment->addWidget(new QLabel("Payment Date:", this), 0, 0);
   auto* date = new QHBoxLayout;
   date->addWidget(PmtDate);
   date->addWidget(Calbutton);
+  date->addStretch();
   payment->addLayout(date, 0, 1);
   payment->addWidget(new QLabel("Paid Amount:", this), 1, 0);
   payment->addWidget(PAmt, 1, 1);
@@ -102,6 +111,8 @@ TPayBox::TPayBox(PayBoxServices services, QWidget* parent) : QDialog(parent), se
   payment->addWidget(new QLabel("Posted:", this), 1, 2);
   payment->addWidget(IPostedAmt, 1, 3);
   payment->addWidget(Label16, 0, 2, 1, 2);
+  payment->setColumnStretch(1, 1);
+  payment->setColumnStretch(3, 1);
 
   auto* moves = new QVBoxLayout;
   moves->addStretch();
