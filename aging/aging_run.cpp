@@ -1,5 +1,6 @@
 #include "aging/aging_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -141,13 +142,10 @@ template <class Each>
 bool ForEachCustomer(engine::FileBlock* customers, Each each) {
   if (!customers) return true;
   common::RecordBuffer record(cu::kCustomerRecordLength);
-  std::int32_t ref = 0;
-  for (engine::NextRecord(customers, ref); engine::EngineOK; engine::NextRecord(customers, ref)) {
-    engine::GetRecord(customers, ref, std::span<std::uint8_t>(record));
-    if (!engine::EngineOK) return false;
-    if (!each(ref, record)) return false;
-  }
-  return engine::EngineStatus == engine::status::kNoFurtherRecord;
+  return ForEachLiveRecord(customers, [&](std::int32_t ref, std::span<const std::uint8_t> live) {
+    std::copy_n(live.begin(), std::min(live.size(), record.size()), record.begin());
+    return each(ref, record);
+  });
 }
 
 }  // namespace
@@ -170,6 +168,10 @@ AgingReport ReportAging(std::span<const std::uint8_t> company, std::chrono::year
                              std::pair{&customers, cu::CustomerFileName(number)}}) {
     if (!BlockExists(name)) continue;
     engine::OpenFileBlock(guard->handle(), name, true);
+    // A block of another shape is not read into these records' buffers.
+    if (engine::EngineOK)
+      records::KeepIfOfKind(guard->handle(),
+                            name == inv::InvoiceFileName(number) ? inv::InvoiceFileKind() : cu::CustomerFileKind());
     if (!engine::EngineOK) {
       report.message = StatusWords("The file block " + name + " cannot be opened");
       return report;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -51,6 +52,14 @@ struct InvoiceScan {
 // Called every `kProgressEvery` records with the count so far.
 inline constexpr int kProgressEvery = 2000;
 using Progress = std::function<void(int recordsRead)>;
+
+// Calls `each` with every live record of the open file block in record order, until it returns
+// false. Each slot is read once and told live by its status word (0 in a live record), rather
+// than asking the engine for the next live slot and then reading it: one read per record instead
+// of two, which is most of what a run over a large file costs. False when the file cannot be
+// read through (EngineOK / EngineStatus tell why) or `each` stopped it.
+bool ForEachLiveRecord(engine::FileBlock* block,
+                       const std::function<bool(std::int32_t ref, std::span<const std::uint8_t> record)>& each);
 
 // Every live record of the open invoice file, aged on `today`. Nothing when the file cannot be
 // read through (EngineOK / EngineStatus tell why): sums of half a file would pass for the truth.
