@@ -2,6 +2,7 @@
 
 #include "common/calendar.h"
 #include "common/integer_text.h"
+#include "common/money_format.h"
 #include "common/money_text.h"
 #include "common/record_fields.h"
 #include "common/text.h"
@@ -14,6 +15,8 @@ namespace tf::aging {
 namespace co = records::company;
 namespace inv = records::invoice;
 using common::Money;
+
+bool FitsField(Money amount, std::size_t width) { return common::Format0_00(amount).size() <= width; }
 
 std::optional<AgingLimits> ReadAgingLimits(std::span<const std::uint8_t> company) {
   AgingLimits limits;

@@ -29,6 +29,14 @@ inline constexpr int kCategories = 4;
 inline constexpr std::string_view kBadAgingDays =
     "There is a bad value in your aging days (Company Setup). Unable to calculate aging.";
 
+// The widths of the amount fields aging and payments write: every amount of an invoice record,
+// a customer's aging amounts and the company balance are ten characters wide, a customer's
+// balance twelve. An amount whose "0.00" text is wider is refused before anything is written,
+// never cut.
+inline constexpr std::size_t kAmountWidth = 10;
+inline constexpr std::size_t kCustomerBalanceWidth = 12;
+bool FitsField(common::Money amount, std::size_t width);
+
 // The upper day limits of categories 1..3.
 struct AgingLimits {
   std::array<int, 3> days{30, 60, 90};

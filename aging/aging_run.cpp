@@ -29,14 +29,8 @@ namespace inv = records::invoice;
 using common::Money;
 using common::ReadText;
 
-// The widths of the fields the aging writes.
-constexpr std::size_t kAgingAmountWidth = 10;
-constexpr std::size_t kCustomerBalanceWidth = 12;
-constexpr std::size_t kCompanyBalanceWidth = 10;
 // Progress lines every so many customers.
 constexpr int kCustomerProgressEvery = 500;
-
-bool Fits(Money amount, std::size_t width) { return common::Format0_00(amount).size() <= width; }
 
 // A missing file block holds nothing: a company without invoices (or customers) yet is aged
 // without creating files for it.
@@ -82,8 +76,8 @@ class RowMaker {
     }
     if (found != scan_.customers.end()) row.sums = found->second.sums;
     row.balance = row.sums.Total();
-    bool fits = Fits(row.balance, kCustomerBalanceWidth);
-    for (Money m : row.sums.amounts) fits = fits && Fits(m, kAgingAmountWidth);
+    bool fits = FitsField(row.balance, kCustomerBalanceWidth);
+    for (Money m : row.sums.amounts) fits = fits && FitsField(m, kAmountWidth);
     if (!fits) {
       problems_.Add("customer " + common::TrimBoth(row.number) +
                     " was left as it was: its aging amounts do not fit their fields");
@@ -301,7 +295,7 @@ AgingOutcome RunAging(const AgingServices& s) {
   maker.ReportUnclaimed();
 
   // The company: its balance always; LastAgingDate only when every customer is as the run says.
-  if (!Fits(outcome.total, kCompanyBalanceWidth)) {
+  if (!FitsField(outcome.total, kAmountWidth)) {
     outcome.problems.Add("the company balance " + common::Format0_00(outcome.total) +
                          " does not fit its field; the company record was left as it was");
     finish();

@@ -25,10 +25,9 @@ using common::ReadText;
 using common::RecordBuffer;
 using common::WriteText;
 
-constexpr std::size_t kAmountWidth = 10;           // invoice amounts, aging amounts, the company balance
-constexpr std::size_t kCustomerBalanceWidth = 12;  // a customer's balance
-
-bool Fits(Money amount, std::size_t width) { return common::Format0_00(amount).size() <= width; }
+using aging::kAmountWidth;
+using aging::kCustomerBalanceWidth;
+bool Fits(Money amount, std::size_t width) { return aging::FitsField(amount, width); }
 
 std::optional<Money> Amount(std::string_view text) { return common::ParseAmount(text, common::BlankAmount::Zero); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "aging/aging_rules.h"
 #include "common/money_format.h"
 #include "common/money_text.h"
 #include "common/record_fields.h"
@@ -241,25 +242,31 @@ std::optional<AmountDialog> PaymentWizard::BeginPartial(std::optional<std::size_
   return AmountDialog{std::string(kPartialCaption), "Invoice: " + item.number + "   Date: " + item.date};
 }
 
-bool PaymentWizard::AcceptPartial(std::size_t index, std::string_view amountText) {
-  if (index >= left_.size()) return false;
-  const ReadAmount read = Read(amountText, false);
+std::optional<Money> PaymentWizard::DialogAmount(std::string_view text) {
+  const ReadAmount read = Read(text, false);
   if (!read.value) {
     services_.prompter.Inform(read.message.empty() ? kNotNumeric : read.message,
                               read.message.empty() ? kNotNumericTitle : read.title);
-    return false;
+    return std::nullopt;
   }
   if (*read.value <= Money()) {
     services_.prompter.Inform(kNotAboveZero, kNotAboveZeroTitle);
-    return false;
+    return std::nullopt;
   }
+  return read.value;
+}
+
+bool PaymentWizard::AcceptPartial(std::size_t index, std::string_view amountText) {
+  if (index >= left_.size()) return false;
+  const auto amount = DialogAmount(amountText);
+  if (!amount) return false;
   PaymentItem& item = left_[index];
-  if (*read.value >= item.amount) {
+  if (*amount >= item.amount) {
     services_.prompter.Inform(kNotBelowDue, kNotBelowDueTitle);
     return false;
   }
-  right_.push_back({item.number, item.date, *read.value, true});
-  item.amount -= *read.value;
+  right_.push_back({item.number, item.date, *amount, true});
+  item.amount -= *amount;
   item.partial = false;
   SortByText(left_);
   return true;
@@ -270,22 +277,14 @@ AmountDialog PaymentWizard::BeginDeposit() const {
 }
 
 bool PaymentWizard::AcceptDeposit(std::string_view amountText) {
-  const ReadAmount read = Read(amountText, false);
-  if (!read.value) {
-    services_.prompter.Inform(read.message.empty() ? kNotNumeric : read.message,
-                              read.message.empty() ? kNotNumericTitle : read.title);
-    return false;
-  }
-  if (*read.value <= Money()) {
-    services_.prompter.Inform(kNotAboveZero, kNotAboveZeroTitle);
-    return false;
-  }
-  // Its record holds minus the amount in ten characters.
-  if (common::Format0_00(-*read.value).size() > 10) {
+  const auto amount = DialogAmount(amountText);
+  if (!amount) return false;
+  // Its record holds minus the amount.
+  if (!aging::FitsField(-*amount, aging::kAmountWidth)) {
     services_.prompter.Inform(kDepositTooLarge, kDepositCaption);
     return false;
   }
-  right_.push_back({std::string(kDepositItem), ShortDate(date_), *read.value, false});
+  right_.push_back({std::string(kDepositItem), ShortDate(date_), *amount, false});
   return true;
 }
 

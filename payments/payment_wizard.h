@@ -183,6 +183,8 @@ class PaymentWizard {
     std::string_view title;
   };
   static ReadAmount Read(std::string_view text, bool typing);
+  // The amount typed into the amount dialog: above zero, or nothing with the message shown.
+  std::optional<common::Money> DialogAmount(std::string_view text);
 
   Services services_;
   WizardCompany company_;

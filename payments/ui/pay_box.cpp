@@ -4,10 +4,9 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QStyle>
 #include <QVBoxLayout>
 
+#include "common/ui/command_widgets.h"
 #include "common/ui/qt_text.h"
 
 namespace tf::payments::ui {
@@ -22,18 +21,20 @@ QLabel* NamedLabel(const char* name, QWidget* parent) {
   return label;
 }
 
-QLineEdit* NamedEdit(const char* name, int maxLength, QWidget* parent) {
+// A field taking at most `length` characters, wide enough to show them all (at least
+// `shown`), and no wider.
+QLineEdit* Field(const char* name, std::size_t length, QWidget* parent, int shown = 0) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(name);
-  edit->setMaxLength(maxLength);
+  edit->setMaxLength(int(length));
+  common::ui::ShowWholeText(edit, std::max(int(length), shown));
+  edit->setMaximumWidth(edit->minimumWidth());
   return edit;
 }
 
-QPushButton* NamedButton(const char* name, const QString& caption, const QString& hint, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
+QPushButton* Button(const char* name, const char* caption, const char* hint, QWidget* parent) {
+  QPushButton* button = common::ui::PushButton(parent, name, caption);
   button->setToolTip(hint);
-  button->setAutoDefault(false);
   return button;
 }
 
@@ -53,32 +54,32 @@ TPayBox::TPayBox(PayBoxServices services, QWidget* parent) : QDialog(parent), se
   setObjectName("TPayBox");
   setWindowTitle(ToQString(kWizardTitle));
 
-  BitBtn3 = NamedButton("BitBtn3", "&Customer...", "Choose the customer", this);
+  BitBtn3 = Button("BitBtn3", "&Customer...", "Choose the customer", this);
   PCustName = NamedLabel("PCustName", this);
   PCustNum = NamedLabel("PCustNum", this);
   Sname = NamedLabel("Sname", this);
   PCustPhone = NamedLabel("PCustPhone", this);
   PCustBal = NamedLabel("PCustBal", this);
-  PmtDate = NamedEdit("PmtDate", 10, this);
+  PmtDate = Field("PmtDate", 10, this);
   PmtDate->setInputMask("99/99/9999;_");
-  Calbutton = NamedButton("Calbutton", "...", "Calendar", this);
-  PAmt = NamedEdit("PAmt", int(kAmountLength), this);
-  PNotes = NamedEdit("PNotes", int(kNotesLength), this);
+  Calbutton = Button("Calbutton", "...", "Calendar", this);
+  PAmt = Field("PAmt", kAmountLength, this);
+  PNotes = Field("PNotes", kNotesLength, this);
   IPostedAmt = NamedLabel("IPostedAmt", this);
   Label16 = NamedLabel("Label16", this);
   Label16->setText(ToQString(kPostHint));
   Label16->setWordWrap(true);
   SrcList = NamedList("SrcList", this);
   DstList = NamedList("DstList", this);
-  IncludeBtn = NamedButton("IncludeBtn", ">", "Move one record right", this);
-  IncAllBtn = NamedButton("IncAllBtn", ">>", "Move all records right", this);
-  ExcludeBtn = NamedButton("ExcludeBtn", "<", "Move one record left", this);
-  ExAllBtn = NamedButton("ExAllBtn", "<<", "Move all records left", this);
-  PPmtBtn = NamedButton("PPmtBtn", "Partial Pay&ment", "", this);
-  AccountDep = NamedButton("AccountDep", "Add &Deposit on Account", "", this);
-  OKBtn = NamedButton("OKBtn", "&Post", "", this);
-  CancelBtn = NamedButton("CancelBtn", "&Cancel", "", this);
-  HelpBtn = NamedButton("HelpBtn", "Help", "", this);
+  IncludeBtn = Button("IncludeBtn", ">", "Move one record right", this);
+  IncAllBtn = Button("IncAllBtn", ">>", "Move all records right", this);
+  ExcludeBtn = Button("ExcludeBtn", "<", "Move one record left", this);
+  ExAllBtn = Button("ExAllBtn", "<<", "Move all records left", this);
+  PPmtBtn = common::ui::PushButton(this, "PPmtBtn", "Partial Pay&ment");
+  AccountDep = common::ui::PushButton(this, "AccountDep", "Add &Deposit on Account");
+  OKBtn = common::ui::PushButton(this, "OKBtn", "&Post");
+  CancelBtn = common::ui::PushButton(this, "CancelBtn", "&Cancel");
+  HelpBtn = common::ui::PushButton(this, "HelpBtn", "Help");
   PPmtDialog = new TPPmtDialog(this);
 
   auto* customer = new QGridLayout;
@@ -90,13 +91,7 @@ TPayBox::TPayBox(PayBoxServices services, QWidget* parent) : QDialog(parent), se
     customer->addWidget(label, row % 3, 2 + 2 * (row / 3));
     ++row;
   }
-  // The fields as wide as what they hold.
-  const QFontMetrics metrics(PmtDate->font());
-  const int frame = 2 * PmtDate->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 12;
-  PmtDate->setFixedWidth(metrics.horizontalAdvance("00/00/00000") + frame);
-  PAmt->setFixedWidth(metrics.horizontalAdvance(QString(int(kAmountLength) + 1, '0')) + frame);
-  PNotes->setFixedWidth(metrics.horizontalAdvance(QString(int(kNotesLength) + 1, 'n')) + frame);
-  Calbutton->setFixedWidth(metrics.horizontalAdvance("...") + frame);
+  Calbutton->setMaximumWidth(Calbutton->fontMetrics().horizontalAdvance("....") + 16);
   auto* payment = new QGridLayout;
   payment->addWidget(new QLabel("Payment Date:", this), 0, 0);
   auto* date = new QHBoxLayout;
@@ -157,8 +152,9 @@ TPayBox::TPayBox(PayBoxServices services, QWidget* parent) : QDialog(parent), se
   connect(SrcList, &QListWidget::itemClicked, this, [this] { SrcListClick(); });
   connect(SrcList, &QListWidget::itemDoubleClicked, this, [this] { IncludeBtnClick(); });
   connect(DstList, &QListWidget::itemDoubleClicked, this, [this] { ExcludeBtnClick(); });
-  SrcList->installEventFilter(this);
-  DstList->installEventFilter(this);
+  // Enter in a list moves its selected items across, as a double-click does.
+  common::ui::OnEnterKey(SrcList, [this] { IncludeBtnClick(); });
+  common::ui::OnEnterKey(DstList, [this] { ExcludeBtnClick(); });
   connect(IncludeBtn, &QPushButton::clicked, this, [this] { IncludeBtnClick(); });
   connect(IncAllBtn, &QPushButton::clicked, this, [this] { IncAllBtnClick(); });
   connect(ExcludeBtn, &QPushButton::clicked, this, [this] { ExcludeBtnClick(); });
@@ -255,19 +251,6 @@ std::vector<std::size_t> TPayBox::Selected(const QListWidget* list) {
 std::optional<std::size_t> TPayBox::CurrentLeft() const {
   if (SrcList->currentRow() < 0) return std::nullopt;
   return std::size_t(SrcList->currentRow());
-}
-
-bool TPayBox::eventFilter(QObject* watched, QEvent* event) {
-  // Enter in a list moves its selected items across, as a double-click does.
-  if (event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      if (watched == SrcList) IncludeBtnClick();
-      if (watched == DstList) ExcludeBtnClick();
-      if (watched == SrcList || watched == DstList) return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void TPayBox::BitBtn3Click() {

@@ -88,9 +88,6 @@ class TPayBox : public QDialog {
   QPushButton* HelpBtn;
   TPPmtDialog* PPmtDialog;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void ShowModel();
   void ShowFocus();

@@ -39,17 +39,6 @@ std::string Squeezed(const std::string& text) {
   return out;
 }
 
-std::map<std::string, std::string> FolderBytes() {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(".")) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[entry.path().filename().string()] = bytes.str();
-  }
-  return files;
-}
-
 class AgingCliTest : public BooksFolderTest {
  protected:
   void SetUp() override {

@@ -288,17 +288,6 @@ TEST_F(AgingRunTest, TheStartupFileCarriesTheNewAgingDate) {
   EXPECT_EQ(std::filesystem::file_size(std::string(co::kStartupFile)), std::uintmax_t(co::kCompanyRecordLength));
 }
 
-std::map<std::string, std::string> FolderBytes() {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(".")) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[entry.path().filename().string()] = bytes.str();
-  }
-  return files;
-}
-
 TEST_F(AgingRunTest, TheReportAsOfADateWritesNothingAndIsWhatTheRunLeaves) {
   AgedYesterday();
   AddCustomer("C1", "Ann Smith", "60.00");

@@ -9,6 +9,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,6 +39,19 @@
 #include "tests/support/engine_work_folder.h"
 
 namespace tf::test {
+
+// Every file of the working folder by name, with its bytes: what a command that changes nothing
+// must leave exactly as it was.
+inline std::map<std::string, std::string> FolderBytes() {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    files[entry.path().filename().string()] = bytes.str();
+  }
+  return files;
+}
 
 class BooksFolderTest : public DataFolderTest {
  protected:

@@ -217,17 +217,6 @@ TEST_F(PaymentPostTest, TheWholeBalancePaysEveryItem) {
   EXPECT_EQ(CheckClosed(), "");
 }
 
-std::map<std::string, std::string> FolderBytes() {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(".")) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[entry.path().filename().string()] = bytes.str();
-  }
-  return files;
-}
-
 TEST_F(PaymentPostTest, ASecondPostCannotPayTheSameItemsAgain) {
   AddCustomer("C1", "Ann Smith");
   AddInvoice({"100", "C1", DaysAgo(10, kToday), "100.00"});
