@@ -10,8 +10,9 @@
 // The company: --customers customers and --invoices invoice records over the year before
 // "today", written straight into the files as invoice entry would leave them (balances, aging
 // amounts and the company balance agreeing), one invoice in --open-every left open, a deposit
-// on account and a credit among them. A folder made by tallyfold-invoice-bench (--reuse) is
-// aged as it is instead.
+// on account and a credit among them. With --reuse the folder's company is aged as it is: one
+// made before by this bench, or the company tallyfold-invoice-bench builds through invoice entry
+// (made the start-up company, with the default aging limits).
 //
 // Usage: tallyfold-aging-bench [--folder DIR] [--customers C] [--invoices N] [--open-every K]
 //                              [--buffers B] [--seed X] [--reuse]
@@ -197,6 +198,31 @@ bool Generate(const Options& o) {
   return true;
 }
 
+// A company made by tallyfold-invoice-bench has no start-up file and no aging limits: company 1
+// becomes the start-up company, aged at 30, 60 and 90 days.
+bool PrepareReused() {
+  if (std::filesystem::exists(std::string(co::kStartupFile))) return true;
+  QuietPrompter prompter;
+  NoStatus status;
+  records::CompanyBook book;
+  engine::FileBlockGuard companies;
+  if (!records::OpenCompanyFile(companies.handle(), prompter, status)) return false;
+  const std::int32_t ref = records::FindCompany(companies.get(), "1");
+  if (ref == 0) return false;
+  engine::GetRecord(companies.get(), ref, book.Current());
+  companies.Close();
+  if (!book.UpdateCurrentCompany(
+          [](std::span<std::uint8_t> w) {
+            const common::TextField days[3] = {co::kAgingDays1, co::kAgingDays2, co::kAgingDays3};
+            for (int k = 0; k < 3; ++k)
+              if (common::ReadText(w, days[k]).empty()) common::WriteText(w, days[k], std::to_string(30 * (k + 1)));
+          },
+          prompter, status))
+    return false;
+  book.SaveStartupFile();
+  return true;
+}
+
 // Runs `work` in a child process with a fresh engine; its exit status.
 template <class Work>
 int InChild(int buffers, Work work) {
@@ -272,6 +298,10 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(o.folder);
   }
   std::filesystem::current_path(o.folder);
+  if (o.reuse && InChild(o.buffers, [] { return PrepareReused() ? 0 : 1; }) != 0) {
+    std::fprintf(stderr, "no company 1 in %s\n", o.folder.c_str());
+    return 1;
+  }
   if (!o.reuse) {
     const auto start = Steady::now();
     const int generated = InChild(o.buffers, [&] { return Generate(o) ? 0 : 1; });

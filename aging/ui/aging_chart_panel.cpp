@@ -50,6 +50,10 @@ TAgingChart::TAgingChart(shell::ui::TMainForm& main, const shell::ui::WindowServ
     shape->setPalette(p);
     shape->hide();
     Shapes[std::size_t(k)] = shape;
+    QLabel* label = new QLabel(panel);
+    label->setObjectName(QString("ShapeLabel%1").arg(k + 1));
+    label->hide();
+    ShapeLabels[std::size_t(k)] = label;
   }
   panel->installEventFilter(this);
   Layout();
@@ -78,6 +82,7 @@ void TAgingChart::Draw() {
                                                   -Bevel2->frameWidth());
   if (!shown_) {
     for (QFrame* s : Shapes) s->hide();
+    for (QLabel* l : ShapeLabels) l->hide();
     return;
   }
   const Chart chart =
@@ -88,6 +93,19 @@ void TAgingChart::Draw() {
     Shapes[k]->setGeometry(r.left, r.top, r.width, r.height);
     Shapes[k]->setToolTip(ToQString(chart.shapes[k].hint));
     Shapes[k]->setVisible(r.height > 0);
+  }
+  // The labels beside the bar, each level with the middle of its shape unless that would put it
+  // over the one above.
+  int below = inner.top();
+  for (std::size_t k = 0; k < Shapes.size(); ++k) {
+    QLabel* label = ShapeLabels[k];
+    const ChartRect& r = chart.shapes[k].rect;
+    label->setText(ToQString(chart.shapes[k].hint));
+    label->adjustSize();
+    const int y = std::max(below, r.top + r.height / 2 - label->height() / 2);
+    label->move(Bevel2->geometry().right() + kMargin, y);
+    label->setVisible(r.height > 0);
+    if (r.height > 0) below = y + label->height();
   }
 }
 

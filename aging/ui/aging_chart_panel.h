@@ -1,7 +1,8 @@
 #pragma once
 // The aging chart in the main window's chart panel Panel2: the "Aging" and "Chart" captions,
 // the frame Bevel2 and the four shapes Shape1..Shape4 (aqua, lime, yellow, red) stacked in it
-// from its top, each as tall as its category's share and hinted with its caption and amount.
+// from its top, each as tall as its category's share and hinted with its caption and amount,
+// which also stand beside it.
 // It also runs the aging: once a day from the main window (start-up, company switch) and on
 // demand from the aging chart command.
 
@@ -38,6 +39,8 @@ class TAgingChart : public QObject {
   QLabel* ChartCaption;
   QFrame* Bevel2;
   std::array<QFrame*, kCategories> Shapes;  // Shape1..Shape4
+  // Each shape's hint written beside it too, so the amounts can be read without pointing.
+  std::array<QLabel*, kCategories> ShapeLabels;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -137,6 +137,10 @@ void TAgingChartTest::theDailyRunDrawsTheChartInsideItsFrame() {
     QCOMPARE(Shape(k)->toolTip(), QString(hints[k - 1]));
     QCOMPARE(Shape(k)->palette().color(QPalette::Window), colours[k - 1]);
     QCOMPARE(Shape(k)->height(), shares[k - 1] * room / 100);
+    QLabel* beside = main_->Panel2->findChild<QLabel*>(QString("ShapeLabel%1").arg(k));
+    QCOMPARE(beside->text(), QString(hints[k - 1]));
+    QVERIFY(beside->isVisible());
+    QVERIFY(beside->geometry().left() > bevel->geometry().right());
   }
   CheckInsideTheFrame();
   QCOMPARE(ReadText(main_->Book().Current(), co::kLastAgingDate), std::string("05/15/2024"));
