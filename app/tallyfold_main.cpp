@@ -14,6 +14,7 @@
 #include <string>
 #include <system_error>
 
+#include "aging/ui/aging_windows.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "common/ui/list_window.h"
@@ -23,6 +24,7 @@
 #include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
 #include "invoicing/ui/invoicing_windows.h"
+#include "payments/ui/payment_windows.h"
 #include "products/ui/product_windows.h"
 #include "reports/ui/report_windows.h"
 #include "shell/main_window_model.h"
@@ -130,6 +132,8 @@ int main(int argc, char** argv) {
   tf::customers::ui::InstallCustomerWindows(*form, services);
   tf::invoicing::ui::InstallInvoicingWindows(*form, services);
   tf::reports::ui::InstallReportWindows(*form, services);
+  tf::payments::ui::InstallPaymentWindows(*form, services);
+  tf::aging::ui::InstallAgingWindows(*form, services);
 
   splash.reset();
 

@@ -1,8 +1,13 @@
 #include "invoicing/books_check.h"
 
+#include <array>
+#include <chrono>
 #include <map>
+#include <optional>
 #include <set>
 
+#include "aging/aging_rules.h"
+#include "common/date_text.h"
 #include "common/money.h"
 #include "common/money_format.h"
 #include "common/money_text.h"
@@ -10,6 +15,7 @@
 #include "common/record_fields.h"
 #include "common/text.h"
 #include "engine/core/engine.h"
+#include "records/company_record.h"
 #include "records/customer_record.h"
 #include "records/invoice_record.h"
 
@@ -49,10 +55,24 @@ bool ForEachRecord(const std::string& name, BooksReport& report, Each each) {
 
 std::optional<Money> Amount(std::string_view text) { return common::ParseAmount(text, common::BlankAmount::Zero); }
 
-}  // namespace
+// The day and the limits the customers' aging amounts are compared on.
+struct AgingCheck {
+  std::chrono::year_month_day asOf;
+  aging::AgingLimits limits;
+  std::string dateText;
+};
 
-BooksReport CheckBooks(std::string_view companyNumber, std::string_view companyBalance) {
+std::string Amounts(const aging::AgingSums& sums) {
+  std::string text;
+  for (const Money m : sums.amounts) text += (text.empty() ? "" : " / ") + common::Format0_00(m);
+  return text;
+}
+
+BooksReport Check(std::string_view companyNumber, std::string_view companyBalance,
+                  const std::optional<AgingCheck>& agingCheck) {
   BooksReport report;
+  std::map<std::string, aging::AgingSums> aged;  // customer number -> its records aged
+  std::set<std::string> unaged;                  // customers with a record that cannot be aged
   std::set<std::string> numbers;
   std::map<std::string, Money> owed;  // customer number -> sum of its records' balances
   std::map<std::string, std::vector<std::int32_t>> invoicesOf;
@@ -68,6 +88,15 @@ BooksReport CheckBooks(std::string_view companyNumber, std::string_view companyB
                                 common::ReadText(r, inv::kBalanceDue) + "\", which is not an amount");
     else
       owed[customer] += *balance;
+    if (!agingCheck) return;
+    const aging::RecordAge age = aging::AgeInvoiceRecord(r, agingCheck->asOf, agingCheck->limits);
+    if (age.state == aging::RecordState::Open) {
+      aged[customer].amounts[std::size_t(age.category)] += age.balance;
+    } else if (age.state != aging::RecordState::Settled) {
+      unaged.insert(customer);
+      if (age.state == aging::RecordState::BadDate)
+        report.findings.push_back(aging::DescribeBadRecord(r, ref, age.state));
+    }
   });
   if (invoicesRead) {
     ForEachRecord(inv::LineFileName(companyNumber), report, [&](std::int32_t ref, const auto& r) {
@@ -102,6 +131,22 @@ BooksReport CheckBooks(std::string_view companyNumber, std::string_view companyB
     if (invoicesRead && *balance != expected)
       report.findings.push_back("customer " + number + " has the balance " + common::Format0_00(*balance) +
                                 " but its invoices add up to " + common::Format0_00(expected));
+    if (!agingCheck || !invoicesRead || unaged.contains(number)) return;
+    aging::AgingSums stored;
+    for (int k = 0; k < aging::kCategories; ++k) {
+      const std::string amount = common::ReadText(r, cu::kAgingAmount[k]);
+      const auto value = Amount(amount);
+      if (!value) {
+        report.findings.push_back("customer " + number + " has the aging amount \"" + amount +
+                                  "\", which is not an amount");
+        return;
+      }
+      stored.amounts[std::size_t(k)] = *value;
+    }
+    const aging::AgingSums fresh = aged.contains(number) ? aged[number] : aging::AgingSums{};
+    if (stored != fresh)
+      report.findings.push_back("customer " + number + " has the aging amounts " + Amounts(stored) +
+                                " but its invoices age to " + Amounts(fresh) + " on " + agingCheck->dateText);
   });
   if (customersRead && invoicesRead)
     for (const auto& [customer, refs] : invoicesOf)
@@ -118,6 +163,24 @@ BooksReport CheckBooks(std::string_view companyNumber, std::string_view companyB
                                 " but the customers' balances add up to " + common::Format0_00(customersTotal));
   }
   return report;
+}
+
+}  // namespace
+
+BooksReport CheckBooks(std::string_view companyNumber, std::string_view companyBalance) {
+  return Check(companyNumber, companyBalance, std::nullopt);
+}
+
+BooksReport CheckBooks(std::span<const std::uint8_t> company) {
+  namespace co = records::company;
+  std::optional<AgingCheck> agingCheck;
+  const std::string dateText = common::TrimBoth(common::ReadText(company, co::kLastAgingDate));
+  const auto asOf =
+      common::ParseDate(dateText, common::DateFormatFromCode(common::ReadText(company, co::kDateFormat)));
+  const auto limits = aging::ReadAgingLimits(company);
+  if (asOf && limits) agingCheck = AgingCheck{*asOf, *limits, dateText};
+  return Check(common::TrimBoth(common::ReadText(company, co::kCompanyNumber)),
+               common::ReadText(company, co::kCompanyBalance), agingCheck);
 }
 
 }  // namespace tf::invoicing

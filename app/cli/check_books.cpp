@@ -15,10 +15,7 @@ namespace tf::cli {
 
 int CheckAllBooks(CommandContext& c) {
   namespace co = records::company;
-  struct Company {
-    std::string number, balance;
-  };
-  std::vector<Company> companies;
+  std::vector<common::RecordBuffer> companies;
   {
     engine::FileBlockGuard block;
     engine::OpenFileBlock(block.handle(), co::kCompanyFileBlock, true);
@@ -28,14 +25,15 @@ int CheckAllBooks(CommandContext& c) {
     for (engine::NextRecord(block.get(), ref); engine::EngineOK; engine::NextRecord(block.get(), ref)) {
       engine::GetRecord(block.get(), ref, std::span<std::uint8_t>(record));
       if (!engine::EngineOK) break;
-      companies.push_back({common::TrimBoth(common::ReadText(record, co::kCompanyNumber)),
-                           common::ReadText(record, co::kCompanyBalance)});
+      companies.push_back(record);
     }
   }
   int problems = 0;
-  for (const Company& company : companies) {
-    const invoicing::BooksReport report = invoicing::CheckBooks(company.number, company.balance);
-    for (const std::string& finding : report.findings) c.out << "books of company " << company.number << ": " << finding << "\n";
+  for (const common::RecordBuffer& company : companies) {
+    // With the record, the customers' aging amounts are compared too.
+    const invoicing::BooksReport report = invoicing::CheckBooks(company);
+    const std::string number = common::TrimBoth(common::ReadText(company, co::kCompanyNumber));
+    for (const std::string& finding : report.findings) c.out << "books of company " << number << ": " << finding << "\n";
     problems += int(report.findings.size());
   }
   return problems;

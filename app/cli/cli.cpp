@@ -159,6 +159,9 @@ const std::vector<Command>& Commands() {
        RunCompany},
       // Names its output file relative to where the tool starts, so it enters the folder itself.
       {"report", kReportUsage, kReportSummary, FolderUse::Optional, RunReport},
+      {"aging", kAgingUsage,
+       "the aging of a company as of a date (nothing changed; --csv FILE writes it too), or --repair: age it now",
+       FolderUse::Optional, RunAgingCommand},
   };
   return commands;
 }

@@ -49,5 +49,8 @@ int RunCheck(CommandContext& context, const std::vector<std::string>& args);
 int RunDump(CommandContext& context, const std::vector<std::string>& args);
 int RunCompany(CommandContext& context, const std::vector<std::string>& args);
 int RunReport(CommandContext& context, const std::vector<std::string>& args);
+// `aging`: the company's aging as of a date (nothing changed), or --repair: the aging run now.
+inline constexpr const char* kAgingUsage = "[--as-of DATE] [--csv FILE] [--company N] | --repair [--company N]";
+int RunAgingCommand(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli

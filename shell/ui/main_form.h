@@ -104,7 +104,8 @@ class TMainForm : public QMainWindow {
   std::function<bool()> OnPasswordCheck = [] { return true; };
   // The company's default output, read when the window is first shown.
   std::function<OutputMode()> OnDefaultOutput = [] { return OutputMode::Printer; };
-  // The daily aging decision, after the output choice.
+  // The daily aging decision, after the output choice. A company switch calls it too, once the
+  // new company is current.
   std::function<void()> OnDailyAging = [] {};
   // The aging run itself, plugged in by the aging window; nothing until then.
   std::function<void()> RunAging;
