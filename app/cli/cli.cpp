@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/cli/command_maintenance.h"
 #include "app/cli/commands.h"
 #include "app/cli/import_kinds.h"
 #include "app/cli/rebuild_command.h"
@@ -156,6 +157,10 @@ const std::vector<Command>& Commands() {
       {"company", "show|set FIELD=VALUE... [--company N]",
        "show the company's options, or change them as the options screen would", FolderUse::MustExist,
        RunCompany},
+      // They name an archive relative to where the tool starts, so they enter the folder themselves.
+      {"backup", kBackupUsage, kBackupSummary, FolderUse::Optional, RunBackup, true},
+      {"restore", kRestoreUsage, kRestoreSummary, FolderUse::Optional, RunRestore, true},
+      {"purge", kPurgeUsage, kPurgeSummary, FolderUse::MustExist, RunPurge, true},
   };
   return commands;
 }
