@@ -154,7 +154,7 @@ const std::vector<Command>& Commands() {
       // They name a file relative to where the tool starts, so they enter the folder themselves.
       {"import", kImportUsage, kImportSummary, FolderUse::Optional, RunImport, true},
       {"export", kExportUsage, kExportSummary, FolderUse::Optional, RunExport},
-      {"company", "show|set FIELD=VALUE... [--company N]",
+      {"company", "show|set FIELD=VALUE... [--company N] | list | add [--number N] FIELD=VALUE... | delete N",
        "show the company's options, or change them as the options screen would", FolderUse::MustExist,
        RunCompany},
       // They name an archive relative to where the tool starts, so they enter the folder themselves.
