@@ -20,6 +20,7 @@
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
 #include "common/ui/stat_form.h"
+#include "companies/ui/company_windows.h"
 #include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
 #include "invoicing/ui/invoicing_windows.h"
@@ -131,6 +132,7 @@ int main(int argc, char** argv) {
   tf::invoicing::ui::InstallInvoicingWindows(*form, services);
   const tf::maintenance::ui::MaintenanceWindows maintenance =
       tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
+  tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
 
   splash.reset();
 

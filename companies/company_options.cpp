@@ -251,10 +251,39 @@ void CompanyOptions::SetChecked(std::string_view control, bool on) {
   if (it != checks_.end()) it->second = on;
 }
 
-void CompanyOptions::SetDocumentFont(company::DocumentFont font, const common::FontSpec& spec) {
+namespace {
+
+// The font as the record keeps it; nothing when its face has a character Latin-1 lacks.
+std::optional<common::FontSpec> StoredFont(const common::FontSpec& spec, std::size_t faceCapacity) {
+  std::optional<std::string> face = common::Utf8ToLatin1(spec.face);
+  if (!face) return std::nullopt;
   common::FontSpec stored = spec;
-  if (stored.face.size() > 32) stored.face.resize(32);
-  documentFonts_[std::size_t(font)] = stored;
+  stored.face = face->substr(0, faceCapacity);
+  return stored;
+}
+
+std::string FontRefusal(const common::FontSpec& spec) {
+  return "The font \"" + spec.face + "\" cannot be kept: its name holds characters the company file cannot store. "
+         "Choose another font.";
+}
+
+}  // namespace
+
+std::optional<std::string> CompanyOptions::SetFont(OptionsFont font, const common::FontSpec& spec) {
+  const std::size_t capacity = font == OptionsFont::Managers ? company::kManagersFont.faceCapacity
+                               : font == OptionsFont::Envelope ? company::kEnvelopeFont.faceCapacity
+                                                               : company::kEditorFont.faceCapacity;
+  const std::optional<common::FontSpec> stored = StoredFont(spec, capacity);
+  if (!stored) return FontRefusal(spec);
+  fonts_[std::size_t(font)] = *stored;
+  return std::nullopt;
+}
+
+std::optional<std::string> CompanyOptions::SetDocumentFont(company::DocumentFont font, const common::FontSpec& spec) {
+  const std::optional<common::FontSpec> stored = StoredFont(spec, company::DocumentFontField(font).faceCapacity);
+  if (!stored) return FontRefusal(spec);
+  documentFonts_[std::size_t(font)] = *stored;
+  return std::nullopt;
 }
 
 std::optional<std::string> CompanyOptions::PickPicture(std::string_view control, std::string_view utf8Path) {

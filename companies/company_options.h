@@ -105,13 +105,15 @@ class CompanyOptions {
   bool Checked(std::string_view control) const;
   void SetChecked(std::string_view control, bool on);
   const common::FontSpec& Font(OptionsFont font) const { return fonts_[std::size_t(font)]; }
-  void SetFont(OptionsFont font, const common::FontSpec& spec) { fonts_[std::size_t(font)] = spec; }
+  // A font chosen in the font dialog (its face as UTF-8): the face is stored cut to the
+  // record's room for it, as the dialog's choice always was; a face Latin-1 cannot spell is
+  // refused with the sentence returned (nothing changes).
+  std::optional<std::string> SetFont(OptionsFont font, const common::FontSpec& spec);
   // The staging copy of the six document fonts.
   const common::FontSpec& DocumentFont(records::company::DocumentFont font) const {
     return documentFonts_[std::size_t(font)];
   }
-  // The face is cut to the record's 32 characters, as the font dialog's choice is stored.
-  void SetDocumentFont(records::company::DocumentFont font, const common::FontSpec& spec);
+  std::optional<std::string> SetDocumentFont(records::company::DocumentFont font, const common::FontSpec& spec);
 
   // A picture picked for the logo ("BmpNameText") or the background ("PicName"): taken when
   // the record can hold its path, otherwise the sentence that refuses it (nothing changes).

@@ -103,6 +103,11 @@ BackupResult BackupDataFiles(const fs::path& archive, const std::function<void(i
     result.error = "the archive cannot be written in " + folder.string() + ": " + FileErrorInWords(errno);
     return result;
   }
+  // The archive gets the mode a new file gets here, not mkstemp's private one: libzip keeps
+  // the mode of the file it writes over.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
   ::close(fd);
   struct RemoveTemporary {
     std::string path;
