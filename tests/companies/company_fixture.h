@@ -2,9 +2,8 @@
 // A data folder with companies in its company file, for the Company Manager's tests: company
 // `number` named `name`, with the defaults of a new company.
 
-#include <gtest/gtest.h>
-
 #include <string>
+#include <vector>
 
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
@@ -26,7 +25,8 @@ inline common::RecordBuffer CompanyRecord(const std::string& number, const std::
 }
 
 // Adds the companies to the company file block of the working directory (made when missing).
-inline void AddCompanies(const std::vector<common::RecordBuffer>& companies) {
+// False when the engine refused.
+inline bool AddCompanies(const std::vector<common::RecordBuffer>& companies) {
   namespace co = records::company;
   const records::RecordFileKind& kind = co::CompanyFileKind();
   engine::FileBlockGuard block;
@@ -35,12 +35,13 @@ inline void AddCompanies(const std::vector<common::RecordBuffer>& companies) {
     engine::MakeFileBlock(co::kCompanyFileBlock, kind.recordLength, int(kind.keys.size()), kind.keys);
     engine::OpenFileBlock(block.handle(), co::kCompanyFileBlock);
   }
-  ASSERT_TRUE(engine::EngineOK);
+  if (!engine::EngineOK) return false;
   common::ScriptedPrompter quiet;
   for (const common::RecordBuffer& c : companies) {
     std::int32_t ref = 0;
-    ASSERT_TRUE(records::AddKeyedRecord(block.get(), kind, c, ref, quiet));
+    if (!records::AddKeyedRecord(block.get(), kind, c, ref, quiet)) return false;
   }
+  return true;
 }
 
 }  // namespace tf::test

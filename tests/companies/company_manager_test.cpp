@@ -51,8 +51,8 @@ class CompanyManagerTest : public test::DataFolderTest {
  protected:
   void SetUp() override {
     DataFolderTest::SetUp();
-    test::AddCompanies({test::CompanyRecord("1", "Acme Supply"), test::CompanyRecord("2", "Beta Books"),
-                        test::CompanyRecord("3", "Gamma Goods")});
+    ASSERT_TRUE(test::AddCompanies({test::CompanyRecord("1", "Acme Supply"), test::CompanyRecord("2", "Beta Books"),
+                                    test::CompanyRecord("3", "Gamma Goods")}));
     const common::RecordBuffer current = test::CompanyRecord("1", "Acme Supply");
     std::copy(current.begin(), current.end(), book.Current().begin());
     ASSERT_TRUE(browse::ShowOutcome(prompter, manager.Open()));
