@@ -13,6 +13,7 @@
 #include "common/side_file.h"
 #include "maintenance/passwords.h"
 #include "tests/app/cli_run.h"
+#include "tests/maintenance/maintenance_folder.h"
 #include "tests/support/temp_folder.h"
 
 namespace tf::test {
@@ -30,12 +31,8 @@ class CompanyToolTest : public ::testing::Test {
     ASSERT_EQ(Company({"set", "CompanyName=Acme Supply"}).status, 0);
   }
   cli::testing::ToolRun Company(std::vector<std::string> args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::streambuf* saved = std::cin.rdbuf(in.rdbuf());
     args.insert(args.begin(), {"--data", data_.string(), "company"});
-    cli::testing::ToolRun run = RunTool(args);
-    std::cin.rdbuf(saved);
-    return run;
+    return RunToolWithInput(args, input);
   }
   TempFolder scratch_;
   fs::path data_;

@@ -31,11 +31,10 @@ using cli::testing::RunTool;
 using cli::testing::ToolRun;
 using ::testing::HasSubstr;
 
-class BackupTest : public ::testing::Test {
+class BackupTest : public BooksFolderTest {
  protected:
   void SetUp() override {
-    data_ = fs::path(scratch_.path()) / "data";
-    MakeBooksFolder(data_, scratch_.path());
+    BooksFolderTest::SetUp();
     archive_ = fs::path(scratch_.path()) / "QZBackup.zip";
   }
 
@@ -53,8 +52,7 @@ class BackupTest : public ::testing::Test {
     return InData([&] { return maintenance::BackupDataFiles(archive); });
   }
 
-  TempFolder scratch_;
-  fs::path data_, archive_;
+  fs::path archive_;
 };
 
 TEST_F(BackupTest, BackupThenRestoreGivesBackEveryFileAndCleanBooks) {
@@ -210,11 +208,8 @@ TEST_F(BackupTest, AFullDiskKeepsThePreviousArchiveAndLeavesNoTemporaryFile) {
   for (char& c : noise) c = char(random());
   common::ReplaceFile(data_ / "photo.BMP", noise);
   const int status = FailingBackupInChild(data_, archive_, [] {
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small {};
-    getrlimit(RLIMIT_FSIZE, &small);
-    small.rlim_cur = 256 * 1024;
-    if (setrlimit(RLIMIT_FSIZE, &small) != 0) _exit(4);
+    static FileSizeLimit limit(256 * 1024);  // the child ends without undoing it
+    if (!limit.set()) _exit(4);
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(common::ReadWholeFile(archive_), previous);

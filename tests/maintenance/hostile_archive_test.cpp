@@ -78,16 +78,7 @@ struct Hostile {
   const char* why;  // in the refusal
 };
 
-class HostileArchiveTest : public ::testing::TestWithParam<Hostile> {
- protected:
-  void SetUp() override {
-    data_ = fs::path(scratch_.path()) / "data";
-    MakeBooksFolder(data_, scratch_.path());
-  }
-
-  TempFolder scratch_;
-  fs::path data_;
-};
+class HostileArchiveTest : public BooksFolderTestOn<::testing::TestWithParam<Hostile>> {};
 
 TEST_P(HostileArchiveTest, IsRefusedAndTheLiveFilesStayByteForByte) {
   TF_NEED_PEERS_GTEST("building hostile archives", "python3");
@@ -140,18 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- file blocks as wholes ---------------------------------------------------------------------
 
-class RestoreBlocksTest : public ::testing::Test {
+class RestoreBlocksTest : public BooksFolderTest {
  protected:
-  void SetUp() override {
-    data_ = fs::path(scratch_.path()) / "data";
-    MakeBooksFolder(data_, scratch_.path());
-    previous_ = fs::current_path();
-    fs::current_path(data_);
-  }
-  void TearDown() override { fs::current_path(previous_); }
+  bool EntersDataFolder() const override { return true; }
 
-  TempFolder scratch_;
-  fs::path data_, previous_;
   const common::FixedClock clock_{std::chrono::year_month_day{std::chrono::year{2024}, std::chrono::June,
                                                               std::chrono::day{2}},
                                   std::chrono::hours{9}};

@@ -6,9 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +22,7 @@
 #include "maintenance/file_mask.h"
 #include "tests/app/cli_run.h"
 #include "tests/app/invoice_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace tf::test {
 
@@ -70,5 +76,62 @@ inline int RunPython(const std::filesystem::path& scratch, const std::string& sc
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// A scratch folder holding the data folder "data" with books in it (MakeBooksFolder). A
+// fixture whose EntersDataFolder says so runs with the data folder as working directory.
+template <typename Base = ::testing::Test>
+class BooksFolderTestOn : public Base {
+ protected:
+  virtual bool EntersDataFolder() const { return false; }
+  void SetUp() override {
+    data_ = std::filesystem::path(scratch_.path()) / "data";
+    MakeBooksFolder(data_, scratch_.path());
+    if (EntersDataFolder()) {
+      previous_ = std::filesystem::current_path();
+      std::filesystem::current_path(data_);
+    }
+  }
+  void TearDown() override {
+    if (!previous_.empty()) std::filesystem::current_path(previous_);
+  }
+
+  TempFolder scratch_;
+  std::filesystem::path data_, previous_;
+};
+using BooksFolderTest = BooksFolderTestOn<>;
+
+// The tool run in-process with `input` as its standard input (what a user types at it).
+inline cli::testing::ToolRun RunToolWithInput(const std::vector<std::string>& args, const std::string& input) {
+  std::istringstream in(input);
+  std::streambuf* saved = std::cin.rdbuf(in.rdbuf());
+  cli::testing::ToolRun run = cli::testing::RunTool(args);
+  std::cin.rdbuf(saved);
+  return run;
+}
+
+// Until destroyed, files of this process cannot grow past `bytes`: a write beyond fails as on a
+// full disk (EFBIG) instead of raising the signal that would end the test.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved_;
+    small.rlim_cur = bytes;
+    set_ = setrlimit(RLIMIT_FSIZE, &small) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  bool set() const { return set_; }
+
+ private:
+  struct rlimit saved_ {};
+  void (*handler_)(int) = nullptr;
+  bool set_ = false;
+};
 
 }  // namespace tf::test

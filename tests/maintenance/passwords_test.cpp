@@ -6,9 +6,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 #include <deque>
 #include <filesystem>
 
@@ -16,6 +13,7 @@
 #include "common/scripted_prompter.h"
 #include "common/side_file.h"
 #include "maintenance/passwords.h"
+#include "tests/maintenance/maintenance_folder.h"
 #include "tests/support/temp_folder.h"
 
 namespace tf::test {
@@ -205,16 +203,12 @@ TEST_F(PasswordTest, AFailedWriteKeepsThePreviousPassword) {
   const std::string before = File();
   prompter_.Answer(PromptAnswer::Yes);
   ScriptedDialog setup{Ok("Secret"), Ok("Newer1"), Ok("Newer1")};
-  // A file size limit makes the new file's write fail half-way (EFBIG).
-  struct rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 16;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  maintenance::PasswordSetup(setup.Dialog(), prompter_);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  {
+    // The new file's write fails half-way, as on a full disk.
+    FileSizeLimit limit(16);
+    ASSERT_TRUE(limit.set());
+    maintenance::PasswordSetup(setup.Dialog(), prompter_);
+  }
   EXPECT_EQ(File(), before);
   EXPECT_THAT(prompter_.Texts().back(), HasSubstr("The previous password is unchanged."));
   ScriptedDialog old{Ok("Secret")};

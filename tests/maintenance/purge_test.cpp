@@ -249,23 +249,13 @@ TEST(PurgeDate, ProposesTodayTwoYearsBackAndTheTwentyEighthForALeapDay) {
 
 // --- the tool ----------------------------------------------------------------------------------
 
-class PurgeToolTest : public ::testing::Test {
+class PurgeToolTest : public BooksFolderTest {
  protected:
-  void SetUp() override {
-    data_ = fs::path(scratch_.path()) / "data";
-    MakeBooksFolder(data_, scratch_.path());
-  }
   cli::testing::ToolRun Purge(const std::vector<std::string>& more, const std::string& input = "") {
-    std::istringstream in(input);
-    std::streambuf* saved = std::cin.rdbuf(in.rdbuf());
     std::vector<std::string> args{"--data", data_.string(), "purge"};
     args.insert(args.end(), more.begin(), more.end());
-    cli::testing::ToolRun run = RunTool(args);
-    std::cin.rdbuf(saved);
-    return run;
+    return RunToolWithInput(args, input);
   }
-  TempFolder scratch_;
-  fs::path data_;
 };
 
 TEST_F(PurgeToolTest, ADryRunListsThePaidInvoicesAndThePurgeRemovesThem) {

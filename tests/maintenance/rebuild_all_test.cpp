@@ -21,25 +21,21 @@ using cli::testing::RunTool;
 using maintenance::BlockRebuild;
 using ::testing::HasSubstr;
 
-class RebuildAllTest : public ::testing::Test {
+class RebuildAllTest : public BooksFolderTest {
  protected:
+  bool EntersDataFolder() const override { return true; }
   void SetUp() override {
-    data_ = fs::path(scratch_.path()) / "data";
-    MakeBooksFolder(data_, scratch_.path());
-    previous_ = fs::current_path();
-    fs::current_path(data_);
+    BooksFolderTest::SetUp();
     engine::InitEngine(0, engine::kMinPageBuffers);
   }
   void TearDown() override {
     engine::ExitEngine();
-    fs::current_path(previous_);
+    BooksFolderTest::TearDown();
   }
   maintenance::RebuildAllResult Rebuild() {
     return maintenance::RebuildAllFiles("1", records::BuiltInRecordKinds(), status_);
   }
 
-  TempFolder scratch_;
-  fs::path data_, previous_;
   RecordingStatus status_;
 };
 
