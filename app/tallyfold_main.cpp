@@ -21,10 +21,12 @@
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
 #include "common/ui/stat_form.h"
+#include "companies/ui/company_windows.h"
 #include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
 #include "invoicing/ui/invoicing_windows.h"
 #include "payments/ui/payment_windows.h"
+#include "maintenance/ui/maintenance_windows.h"
 #include "products/ui/product_windows.h"
 #include "reports/ui/report_windows.h"
 #include "shell/main_window_model.h"
@@ -134,6 +136,9 @@ int main(int argc, char** argv) {
   tf::reports::ui::InstallReportWindows(*form, services);
   tf::payments::ui::InstallPaymentWindows(*form, services);
   tf::aging::ui::InstallAgingWindows(*form, services);
+  const tf::maintenance::ui::MaintenanceWindows maintenance =
+      tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
+  tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
 
   splash.reset();
 

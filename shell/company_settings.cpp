@@ -219,30 +219,63 @@ std::vector<std::string> ApplyCompanySettings(std::span<std::uint8_t> record,
   return problems;
 }
 
-std::vector<std::string> CheckCompanyOptions(std::span<const std::uint8_t> record) {
-  std::vector<std::string> failed;
+std::vector<OptionProblem> CompanyOptionProblems(std::span<const std::uint8_t> record) {
+  std::vector<OptionProblem> failed;
   const std::string email = common::TrimBoth(common::ReadText(record, company::kEMailAddress));
   if (!email.empty() && email.find('@') == std::string::npos) {
-    failed.push_back("Your company e-mail address does not have the @ sign included. Bad e-mail address.");
+    failed.push_back({"Your company e-mail address does not have the @ sign included. Bad e-mail address.",
+                      "Company E-Mail Address", "EMailAddress"});
     return failed;
   }
   if (common::TrimBoth(common::ReadText(record, company::kCompanyName)).empty()) {
-    failed.push_back("A company name is required.");
+    failed.push_back({"A company name is required.", "Invalid Company Name", "CompanyName"});
     return failed;
   }
   std::string number = common::TrimBoth(common::ReadText(record, company::kCompanyNumber));
   if (number.empty()) number = "0";
   if (!common::IsInteger(number)) {
-    failed.push_back("The company number field is numeric and valid values are 1 to 32000.");
+    failed.push_back({"The company number field is numeric and valid values are 1 to 32000.", "Invalid Company Number",
+                      "CompanyNumber"});
     return failed;
   }
   const std::int64_t n = common::LeadingIntegerValue(number);
-  if (n < 1 || n > 32000) failed.push_back("The Company number must be between 0 and 32001.");
+  if (n < 1 || n > 32000)
+    failed.push_back({"The Company number must be between 0 and 32001.", "Invalid Company Number", "CompanyNumber"});
   auto days = [&](common::TextField f) { return common::LeadingIntegerValue(common::ReadText(record, f)); };
   const std::int64_t d1 = days(company::kAgingDays1), d2 = days(company::kAgingDays2), d3 = days(company::kAgingDays3);
-  if (d2 < d1 + 2) failed.push_back("The aging days for category 2 must be greater than category 1 by at least 2 days.");
-  if (d3 < d2 + 2) failed.push_back("The aging days for category 3 must be greater than category 2 by at least 2 days.");
+  if (d2 < d1 + 2)
+    failed.push_back({"The aging days for category 2 must be greater than category 1 by at least 2 days.",
+                      "Aging Category 2", "AgingDays2"});
+  if (d3 < d2 + 2)
+    failed.push_back({"The aging days for category 3 must be greater than category 2 by at least 2 days.",
+                      "Aging Category 3", "AgingDays3"});
+
+  // Values the rest of the program computes with: a rate entry multiplies by, a quantity it
+  // proposes, a number it counts on from and a count of copies it prints.
+  const std::string rate = common::TrimBoth(common::ReadText(record, company::kTaxRate));
+  if (!rate.empty() && (!IsDecimal(rate) || std::stod(rate) > 100.0))
+    failed.push_back({"The tax rate must be a number from 0 to 100, such as 8.125.", "Tax Rate", "TaxRate"});
+  const std::string quantity = common::TrimBoth(common::ReadText(record, company::kDefaultQuantity));
+  if (!quantity.empty() && !IsDecimal(quantity))
+    failed.push_back({"The default invoice quantity must be a number, such as 1.00.", "Default Invoice Quantity",
+                      "DefaultQuantity"});
+  const std::string next = common::TrimBoth(common::ReadText(record, company::kNextInvoiceNumber));
+  const bool prefixed = common::ReadFlag(record, company::kYearMonthPrefix);
+  if (!next.empty() && (!AllDigits(next) || next.size() > (prefixed ? 5u : 9u)))
+    failed.push_back({prefixed ? "The next invoice number must be digits only, at most 5 of them: the year and month "
+                                 "take the first 4 of the 9 places of an invoice number."
+                               : "The next invoice number must be digits only, at most 9 of them.",
+                      "Next Invoice Number", "NextInvoiceNumber"});
+  const std::string copies = common::TrimBoth(common::ReadText(record, company::kInvoiceCopies));
+  if (!copies.empty() && (copies.size() != 1 || copies[0] < '1' || copies[0] > '5'))
+    failed.push_back({"The number of copies of each invoice must be 1 to 5.", "Number Copies", "InvoiceCopies"});
   return failed;
+}
+
+std::vector<std::string> CheckCompanyOptions(std::span<const std::uint8_t> record) {
+  std::vector<std::string> texts;
+  for (const OptionProblem& p : CompanyOptionProblems(record)) texts.push_back(p.text);
+  return texts;
 }
 
 }  // namespace tf::shell

@@ -22,9 +22,23 @@ struct CompanySetting {
 std::vector<std::string> ApplyCompanySettings(std::span<std::uint8_t> record,
                                               const std::vector<CompanySetting>& settings);
 
+// One failed check of the options screen: its message and caption, and the record field it is
+// about (the screen focuses that field's control).
+struct OptionProblem {
+  std::string text;
+  std::string caption;
+  std::string field;  // e.g. "AgingDays2"
+};
+
 // The options screen's checks on Save for a company being edited, in their order: the e-mail
-// address has an "@", a name is given, the number is 1 to 32000, and each aging category
-// lies at least 2 days above the one before. The messages of the checks that fail.
+// address has an "@", a name is given, the number is 1 to 32000 (these three stop at the first
+// failure; the later ones all run), each aging category lies at least 2 days above the one
+// before, the tax rate is a number from 0 to 100, the default quantity a number, the next
+// invoice number digits only that leave room for the year-month prefix when it is on (at most
+// 5 digits then, 9 without), and the number of copies 1 to 5. Empty values pass the last four.
+std::vector<OptionProblem> CompanyOptionProblems(std::span<const std::uint8_t> record);
+
+// The messages of the checks that fail.
 std::vector<std::string> CheckCompanyOptions(std::span<const std::uint8_t> record);
 
 }  // namespace tf::shell

@@ -21,9 +21,8 @@ bool StartEngine() {
   return EngineOK || EngineStatus == engine::status::kAlreadyInitialised;
 }
 
-// Loads the current company: "LastCo.Dat" names it, the company file block holds its record.
-// A company missing from the file block keeps the start-up file's copy. False when the program
-// must end; the message has been shown.
+}  // namespace
+
 bool LoadCurrentCompany(records::CompanyBook& book, common::Prompter& prompter, engine::RebuildStatus& status) {
   try {
     book.ReadStartupFile();
@@ -39,8 +38,6 @@ bool LoadCurrentCompany(records::CompanyBook& book, common::Prompter& prompter, 
   book.RefreshCurrent(block.get());
   return true;
 }
-
-}  // namespace
 
 std::string CompanyCaptionText(std::span<const std::uint8_t> company) {
   return common::ReadText(company, kCompanyName) + "\r" + "     " + "Number:" + " " +

@@ -65,6 +65,12 @@ struct StartupResult {
 StartupResult StartUp(records::CompanyBook& book, common::Prompter& prompter, const common::Clock& clock,
                       engine::RebuildStatus& status);
 
+// Loads the current company: "LastCo.Dat" names it, the company file block holds its record.
+// A company missing from the file block keeps the start-up file's copy. False when the program
+// must end; the message has been shown. Start-up runs it, and so does a restore of the data
+// files before anything reads them.
+bool LoadCurrentCompany(records::CompanyBook& book, common::Prompter& prompter, engine::RebuildStatus& status);
+
 // The caption text for a company: name, "\r", five blanks, "Number:", a blank, the number.
 std::string CompanyCaptionText(std::span<const std::uint8_t> company);
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/cli/command_maintenance.h"
 #include "app/cli/commands.h"
 #include "app/cli/import_kinds.h"
 #include "app/cli/rebuild_command.h"
@@ -154,7 +155,7 @@ const std::vector<Command>& Commands() {
       // They name a file relative to where the tool starts, so they enter the folder themselves.
       {"import", kImportUsage, kImportSummary, FolderUse::Optional, RunImport, true},
       {"export", kExportUsage, kExportSummary, FolderUse::Optional, RunExport},
-      {"company", "show|set FIELD=VALUE... [--company N]",
+      {"company", "show|set FIELD=VALUE... [--company N] | list | add [--number N] FIELD=VALUE... | delete N",
        "show the company's options, or change them as the options screen would", FolderUse::MustExist,
        RunCompany},
       // Names its output file relative to where the tool starts, so it enters the folder itself.
@@ -162,6 +163,10 @@ const std::vector<Command>& Commands() {
       {"aging", kAgingUsage,
        "the aging of a company as of a date (nothing changed; --csv FILE writes it too), or --repair: age it now",
        FolderUse::Optional, RunAgingCommand},
+      // They name an archive relative to where the tool starts, so they enter the folder themselves.
+      {"backup", kBackupUsage, kBackupSummary, FolderUse::Optional, RunBackup, true},
+      {"restore", kRestoreUsage, kRestoreSummary, FolderUse::Optional, RunRestore, true},
+      {"purge", kPurgeUsage, kPurgeSummary, FolderUse::MustExist, RunPurge, true},
   };
   return commands;
 }

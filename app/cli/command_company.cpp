@@ -7,6 +7,7 @@
 
 #include "app/cli/failure_words.h"
 #include "app/cli/cli.h"
+#include "app/cli/command_companies.h"
 #include "app/cli/commands.h"
 #include "app/cli/company_choice.h"
 #include "app/cli/import_support.h"
@@ -84,6 +85,7 @@ int Set(CommandContext& c, const std::string& number, const std::vector<std::str
 }  // namespace
 
 int RunCompany(CommandContext& c, const std::vector<std::string>& args) {
+  if (!args.empty() && IsCompanyBookCommand(args[0])) return RunCompanyBook(c, args);
   std::optional<std::string> chosen;
   std::vector<std::string> rest;
   if (!TakeCompanyOption(c, args, chosen, rest)) return kExitUsage;

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "app/cli/cli.h"
+#include "app/cli/command_maintenance.h"
 #include "engine/core/engine.h"
 #include "engine/core/file_names.h"
 #include "engine/rebuilding/rebuild.h"
@@ -235,6 +236,7 @@ bool MakeTarget(const RebuildRequest& request, const records::RecordKind* kind, 
 }  // namespace
 
 int RunRebuild(CommandContext& context, const std::vector<std::string>& args) {
+  if (std::find(args.begin(), args.end(), "--all") != args.end()) return RunRebuildAll(context, args);
   RebuildRequest request;
   std::string error;
   engine::RebuildTarget target;

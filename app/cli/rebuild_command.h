@@ -1,6 +1,7 @@
 #pragma once
 // `rebuild NAME [--record-length L --key LEN:DUP[:FIELD] ...]`: rebuilds one file block as the
 // program does after "Index file is defective.  Rebuild?", printing its progress on one line.
+// `rebuild --all [--company N]` rebuilds every file block of the company and the company file.
 // Without the shape arguments the block's record kind gives record length, keys and titles
 // (`rebuild Company`, `rebuild 1C`).
 //
@@ -16,7 +17,7 @@
 
 namespace tf::cli {
 
-inline constexpr const char* kRebuildUsage = "NAME [--record-length L --key LEN:DUP[:FIELD]...]";
+inline constexpr const char* kRebuildUsage = "NAME [--record-length L --key LEN:DUP[:FIELD]...] | --all [--company N]";
 inline constexpr const char* kRebuildSummary =
     "rebuild a file block: compact its records, rebuild its keys (refused keys go to NAME.MSG)";
 

@@ -73,3 +73,45 @@ TEST(CompanySettingsTest, AllOrNothing) {
 
 }  // namespace
 }  // namespace tf::shell
+
+namespace tf::shell {
+namespace {
+
+// The values the program computes with are checked too; an empty one is left to its default.
+TEST(CompanyOptionsTest, RatesQuantitiesNumbersAndCopiesAreCheckedWhenGiven) {
+  struct Case {
+    common::TextField field;
+    const char* value;
+    bool prefix;
+    const char* caption;  // empty: accepted
+  } cases[] = {
+      {records::company::kTaxRate, "8.125", false, ""},
+      {records::company::kTaxRate, "100", false, ""},
+      {records::company::kTaxRate, "100.01", false, "Tax Rate"},
+      {records::company::kTaxRate, "-1", false, "Tax Rate"},
+      {records::company::kDefaultQuantity, "1.5", false, ""},
+      {records::company::kDefaultQuantity, "1,5", false, "Default Invoice Quantity"},
+      {records::company::kNextInvoiceNumber, "123456789", false, ""},
+      {records::company::kNextInvoiceNumber, "123456", true, "Next Invoice Number"},
+      {records::company::kNextInvoiceNumber, "12345", true, ""},
+      {records::company::kNextInvoiceNumber, "A100", false, "Next Invoice Number"},
+      {records::company::kInvoiceCopies, "5", false, ""},
+      {records::company::kInvoiceCopies, "7", false, "Number Copies"},
+      {records::company::kInvoiceCopies, "0", false, "Number Copies"},
+  };
+  for (const Case& c : cases) {
+    common::RecordBuffer r = Company("1", "30", "60", "90");
+    common::WriteText(r, c.field, c.value);
+    common::WriteFlag(r, records::company::kYearMonthPrefix, c.prefix);
+    const std::vector<OptionProblem> problems = CompanyOptionProblems(r);
+    if (std::string(c.caption).empty()) {
+      EXPECT_TRUE(problems.empty()) << c.value;
+    } else {
+      ASSERT_EQ(problems.size(), 1u) << c.value;
+      EXPECT_EQ(problems[0].caption, c.caption) << c.value;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tf::shell
