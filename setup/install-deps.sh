@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   xvfb xauth poppler-utils libzip-dev fonts-dejavu-core
+  libssl-dev openssl python3-aiosmtpd
 )
 
 missing=()
