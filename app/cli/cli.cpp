@@ -156,6 +156,9 @@ const std::vector<Command>& Commands() {
       {"company", "show|set FIELD=VALUE... [--company N]",
        "show the company's options, or change them as the options screen would", FolderUse::MustExist,
        RunCompany},
+      {"mail", "test [--company N]",
+       "send one message to the company's own address and print the conversation with the mail host",
+       FolderUse::MustExist, RunMail},
   };
   return commands;
 }

@@ -48,5 +48,6 @@ int RunInit(CommandContext& context, const std::vector<std::string>& args);
 int RunCheck(CommandContext& context, const std::vector<std::string>& args);
 int RunDump(CommandContext& context, const std::vector<std::string>& args);
 int RunCompany(CommandContext& context, const std::vector<std::string>& args);
+int RunMail(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli

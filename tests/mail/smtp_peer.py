@@ -17,6 +17,7 @@ server saw, a line per event: "connect", "HELO <name>", "EHLO <name>", "AUTH <us
   --tls CERT KEY          STARTTLS with this certificate (or implicit TLS with --implicit)
   --implicit              TLS from the first byte
   --auth USER:PASSWORD    sign-in required (PLAIN and LOGIN)
+  --login-only            sign-in offers LOGIN alone
 --server script NAME (a tiny scripted peer for what a real server will not do):
   silent          greets, then never answers
   reject-helo     refuses "HELO <name>", takes "HELO" alone, then serves normally
@@ -120,7 +121,7 @@ def serve_aiosmtpd():
         ok = isinstance(auth_data, LoginPassword) and auth_data.login.decode() == user \
             and auth_data.password.decode() == password
         log("AUTH %s %s %s" % (mechanism, auth_data.login.decode(), "ok" if ok else "refused"))
-        return AuthResult(success=ok)
+        return AuthResult(success=ok, handled=False)
 
     context = None
     if args.tls:
@@ -146,7 +147,9 @@ def serve_aiosmtpd():
         if args.auth:
             kwargs["authenticator"] = authenticator
             kwargs["auth_required"] = True
-            kwargs["auth_require_tls"] = True
+            kwargs["auth_require_tls"] = not args.implicit  # it cannot see TLS it did not start
+            if args.login_only:
+                kwargs["auth_exclude_mechanism"] = ["PLAIN"]
         return Server(Handler(), **kwargs)
 
     loop = asyncio.new_event_loop()
@@ -236,6 +239,7 @@ def main():
     p.add_argument("--tls", nargs=2)
     p.add_argument("--implicit", action="store_true")
     p.add_argument("--auth", default="")
+    p.add_argument("--login-only", action="store_true")
     args = p.parse_args()
     if args.server == "aiosmtpd":
         serve_aiosmtpd()
