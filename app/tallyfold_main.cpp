@@ -23,6 +23,7 @@
 #include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
 #include "invoicing/ui/invoicing_windows.h"
+#include "mail/ui/mail_windows.h"
 #include "products/ui/product_windows.h"
 #include "shell/main_window_model.h"
 #include "common/program_title.h"
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
   tf::products::ui::InstallProductWindows(*form, services);
   tf::customers::ui::InstallCustomerWindows(*form, services);
   tf::invoicing::ui::InstallInvoicingWindows(*form, services);
+  tf::mail::ui::InstallMailWindows(*form, services);
 
   splash.reset();
 

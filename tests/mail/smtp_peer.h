@@ -4,6 +4,7 @@
 // received is read back from its folder, parsed by Python's own e-mail package.
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +38,7 @@ class SmtpPeer {
     options.insert(options.begin(), {kPython, TF_SMTP_PEER_SCRIPT, "--out", folder_.path()});
     pid_ = ::fork();
     if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that dies takes its server with it
       ::dup2(out[1], 1);
       ::close(out[0]);
       ::close(out[1]);
