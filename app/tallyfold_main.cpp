@@ -27,6 +27,7 @@
 #include "invoicing/ui/invoicing_windows.h"
 #include "payments/ui/payment_windows.h"
 #include "maintenance/ui/maintenance_windows.h"
+#include "mail/ui/mail_windows.h"
 #include "products/ui/product_windows.h"
 #include "reports/ui/report_windows.h"
 #include "shell/main_window_model.h"
@@ -139,6 +140,7 @@ int main(int argc, char** argv) {
   const tf::maintenance::ui::MaintenanceWindows maintenance =
       tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
   tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
+  tf::mail::ui::InstallMailWindows(*form, services);
 
   splash.reset();
 

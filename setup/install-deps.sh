@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev libgl-dev
   xvfb xauth poppler-utils libzip-dev fonts-dejavu-core
   libsodium-dev unzip python3
+  libssl-dev openssl python3-aiosmtpd
 )
 
 missing=()

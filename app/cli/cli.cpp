@@ -167,6 +167,9 @@ const std::vector<Command>& Commands() {
       {"backup", kBackupUsage, kBackupSummary, FolderUse::Optional, RunBackup, true},
       {"restore", kRestoreUsage, kRestoreSummary, FolderUse::Optional, RunRestore, true},
       {"purge", kPurgeUsage, kPurgeSummary, FolderUse::MustExist, RunPurge, true},
+      {"mail", "test [--company N]",
+       "send one message to the company's own address and print the conversation with the mail host",
+       FolderUse::MustExist, RunMail},
   };
   return commands;
 }

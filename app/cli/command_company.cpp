@@ -11,6 +11,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/company_choice.h"
 #include "app/cli/import_support.h"
+#include "app/cli/mail_settings_change.h"
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "common/text.h"
@@ -29,10 +30,15 @@ int Show(CommandContext& c, const std::string& number) {
   if (!ReadCompany(c, number, record)) return kExitUsage;
   for (const company::NamedField& f : company::CompanyFields())
     c.out << f.name << ": " << common::Latin1ToUtf8(company::CompanyFieldValue(record, f)) << "\n";
+  if (!ShowMailSettings(c, number)) return kExitProblems;
   return kExitOk;
 }
 
-int Set(CommandContext& c, const std::string& number, const std::vector<std::string>& pairs) {
+int Set(CommandContext& c, const std::string& number, const std::vector<std::string>& allPairs) {
+  MailSettingsChange mail(c, number);
+  const std::vector<std::string> pairs = mail.Take(allPairs);
+  if (!mail.Ok()) return kExitProblems;
+  if (pairs.empty() && mail.Any()) return mail.Save();
   std::vector<shell::CompanySetting> settings;
   for (const std::string& pair : pairs) {
     const std::size_t eq = pair.find('=');
@@ -77,6 +83,7 @@ int Set(CommandContext& c, const std::string& number, const std::vector<std::str
       return kExitProblems;
     }
   }
+  if (mail.Any() && mail.Save() != kExitOk) return kExitProblems;
   c.out << "Changed " << settings.size() << " setting" << (settings.size() == 1 ? "" : "s") << " of company "
         << number << ".\n";
   return kExitOk;

@@ -52,5 +52,6 @@ int RunReport(CommandContext& context, const std::vector<std::string>& args);
 // `aging`: the company's aging as of a date (nothing changed), or --repair: the aging run now.
 inline constexpr const char* kAgingUsage = "[--as-of DATE] [--csv FILE] [--company N] | --repair [--company N]";
 int RunAgingCommand(CommandContext& context, const std::vector<std::string>& args);
+int RunMail(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli
