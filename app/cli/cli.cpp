@@ -159,6 +159,9 @@ const std::vector<Command>& Commands() {
       {"aging", kAgingUsage,
        "the aging of a company as of a date (nothing changed; --csv FILE writes it too), or --repair: age it now",
        FolderUse::Optional, RunAgingCommand},
+      {"statements", kStatementsUsage,
+       "customer statements to a PDF file: one customer's, or a batch by age and balance (dated as the window's)",
+       FolderUse::Optional, RunStatementsCommand},
   };
   return commands;
 }

@@ -51,5 +51,10 @@ int RunCompany(CommandContext& context, const std::vector<std::string>& args);
 // `aging`: the company's aging as of a date (nothing changed), or --repair: the aging run now.
 inline constexpr const char* kAgingUsage = "[--as-of DATE] [--csv FILE] [--company N] | --repair [--company N]";
 int RunAgingCommand(CommandContext& context, const std::vector<std::string>& args);
+// `statements`: one customer's statement, or a batch by age and balance, printed to a PDF file.
+inline constexpr const char* kStatementsUsage =
+    "(--customer NUMBER | --age all|over30|over60|over90 [--min-balance AMOUNT]) --pdf FILE [--unpaid | "
+    "--all-activity] [--dry-run] [--company N]";
+int RunStatementsCommand(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli

@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/print_canvas.h"
 #include "records/record_kinds.h"
 
 namespace tf::cli {
@@ -23,6 +25,9 @@ struct Extensions {
   records::RecordKindRegistry recordKinds;
   std::vector<StarterStep> starterSteps;
   std::vector<std::string> sideFiles;  // file names, compared without regard to case
+  // A canvas writing a PDF file, for the commands that print (the toolkit's PDF writer on its
+  // offscreen platform, linked into the executable); empty in a tool built without it.
+  std::function<std::unique_ptr<common::PrintCanvas>(const std::string& path)> pdfCanvas;
 };
 
 // The program's own registrations: the record kinds of records/ (where a new kind joins) and

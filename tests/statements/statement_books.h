@@ -31,6 +31,10 @@ class StatementFolderTest : public BooksFolderTest {
     common::WriteText(c, co::kTopFormMargin, "40");
     for (std::size_t f = 0; f < co::kDocumentFontCount; ++f)
       common::WriteFontSpec(c, co::DocumentFontField(co::DocumentFont(f)), {"Arial", f == 1 ? 14 : 10, 0, 0});
+    // On file too, for the tool, which reads the company from there.
+    const std::vector<std::uint8_t> options(c.begin(), c.end());
+    ASSERT_TRUE(book_.UpdateCurrentCompany(
+        [&](std::span<std::uint8_t> work) { std::copy(options.begin(), options.end(), work.begin()); }, quiet_, status_));
   }
 
   // A customer with a billing address, e-mail and notes (balance and aging as given).
