@@ -30,6 +30,7 @@
 #include "shell/ui/program_picture.h"
 #include "shell/ui/single_instance.h"
 #include "shell/ui/splash.h"
+#include "statements/ui/statement_windows.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
   tf::products::ui::InstallProductWindows(*form, services);
   tf::customers::ui::InstallCustomerWindows(*form, services);
   tf::invoicing::ui::InstallInvoicingWindows(*form, services);
+  tf::statements::ui::InstallStatementWindows(*form, services);
 
   splash.reset();
 
