@@ -33,6 +33,7 @@
 #include "engine/core/engine.h"
 #include "records/company_record.h"
 #include "records/company_store.h"
+#include "records/customer_file.h"
 #include "records/customer_record.h"
 #include "records/invoice_file.h"
 #include "records/invoice_record.h"
@@ -111,6 +112,10 @@ class TStmentTest : public QObject {
     for (int c = 0; c < grid->columnCount(); ++c) cells << (grid->item(row, c) ? grid->item(row, c)->text() : "");
     return cells;
   }
+  // The last message shown (empty when none), as QCOMPARE prints it.
+  QString LastText() const {
+    return prompter_.Texts().empty() ? QString() : QString::fromStdString(prompter_.Texts().back());
+  }
   template <class T> T* Child(const char* name) const { return form_->findChild<T*>(name); }
 
   std::unique_ptr<tf::test::EngineWorkFolder> folder_;
@@ -171,6 +176,8 @@ void TStmentTest::AddCustomer(const std::string& number, const std::string& name
   common::RecordBuffer r = invoicing::testing::InvoicingCustomer(number, name, name.substr(0, 5), balance);
   common::WriteText(r, cu::kAgingAmount1, "0.00");
   common::WriteText(r, cu::kAgingAmount2, aging2);
+  common::WriteText(r, cu::kAgingAmount3, "0.00");
+  common::WriteText(r, cu::kAgingAmount4, "0.00");
   common::WriteText(r, cu::kBillAddress1, "12 Oak Lane");
   engine::FileBlockGuard h;
   QVERIFY(records::OpenRecordFile(h.handle(), cu::CustomerFileName("1"), cu::CustomerFileKind(), {}, prompter_, status_));
@@ -228,7 +235,7 @@ void TStmentTest::viewedFromTheManagerToggledAndPrinted() {
 
     // Alpha Co, first by name, has no records: said, and no statement window.
     QTest::mouseClick(Child<QToolButton>("StmtPrin"), Qt::LeftButton);
-    QCOMPARE(prompter_.Texts().back(), std::string("There is no activity for this customer."));
+    QCOMPARE(LastText(), QString("There is no activity for this customer."));
     QCOMPARE(prompter_.Shown().back().caption, std::string("Customer: Alpha Co"));
     QVERIFY(!windows_->Statement().isVisible());
 
@@ -317,8 +324,8 @@ void TStmentTest::batchChosenByBalancePausedAndDated() {
       QTest::mouseClick(sel->OKButton, Qt::LeftButton);
     });
     QTest::mouseClick(Child<QToolButton>("BatchPrinButn"), Qt::LeftButton);
-    QCOMPARE(prompter_.Texts().back(),
-             std::string("There are no customers with a non-zero balance that meet your aging selection. There are no "
+    QCOMPARE(LastText(),
+             QString("There are no customers with a non-zero balance that meet your aging selection. There are no "
                          "statements to print."));
     QVERIFY(!QFile::exists(pdf));
 
@@ -338,7 +345,7 @@ void TStmentTest::batchChosenByBalancePausedAndDated() {
       QCOMPARE(win->OKButton->text(), QString("&Print"));
       win->EMBNum->clear();
       QTest::mouseClick(win->OKButton, Qt::LeftButton);
-      QCOMPARE(prompter_.Texts().back(), std::string("You must enter the number of statements to print in this batch."));
+      QCOMPARE(LastText(), QString("You must enter the number of statements to print in this batch."));
       QVERIFY(win->isVisible());
       QTest::keyClicks(win->EMBNum, "x1");  // only digits go in
       QCOMPARE(win->EMBNum->text(), QString("1"));
@@ -347,8 +354,8 @@ void TStmentTest::batchChosenByBalancePausedAndDated() {
     });
     QTest::mouseClick(Child<QToolButton>("BatchPrinButn"), Qt::LeftButton);
     QCOMPARE(prompter_.Shown().back().caption, std::string("Batch Job Pause..."));
-    QCOMPARE(prompter_.Texts().back(),
-             std::string("1 statements processed during this cycle. There are 1 statements remaining. Do you want to "
+    QCOMPARE(LastText(),
+             QString("1 statements processed during this cycle. There are 1 statements remaining. Do you want to "
                          "continue?"));
     QCOMPARE(prompter_.Unanswered(), std::size_t(0));
     QCOMPARE(Child<QLabel>("StatusBar1Panel1")->text(), QString("Batch Print complete. 2 statements sent to spooler."));
