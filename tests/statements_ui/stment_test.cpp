@@ -47,6 +47,7 @@
 #include "tests/support/company_file.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
+#include "tests/support/external_peer.h"
 #include "tests/support/status_sinks.h"
 
 using namespace tf;
@@ -223,6 +224,7 @@ void TStmentTest::AnswerPrintDialog(const QString& pdf) {
 }
 
 void TStmentTest::viewedFromTheManagerToggledAndPrinted() {
+  TF_NEED_PEERS_QTEST("reading the printed statement back", "pdftotext");
   const QString pdf = QString::fromStdString(folder_->path()) + "/statement.pdf";
   bool shown = false;
   QTimer::singleShot(0, [&] {
@@ -307,6 +309,7 @@ void TStmentTest::viewedFromTheManagerToggledAndPrinted() {
 }
 
 void TStmentTest::batchChosenByBalancePausedAndDated() {
+  TF_NEED_PEERS_QTEST("reading the printed statements back", "pdftotext");
   const QString pdf = QString::fromStdString(folder_->path()) + "/batch.pdf";
   windows_->Printer = [pdf] { return std::unique_ptr<common::PrintCanvas>(common::ui::PdfPrintCanvas(pdf)); };
   QTimer::singleShot(0, [&] {
