@@ -104,7 +104,7 @@ Outcome CustomerStatements::EMail() {
 Outcome CustomerStatements::CheckReady() {
   if (!EMailMode()) return Outcome::Done();
   if (std::optional<std::string> problem = services_.mailer.CheckMailReady())
-    return Outcome::Failed(*problem, kEMailStatementCaption);
+    return Outcome::Failed(*problem, kEMailStatementCaption, PromptIcon::Exclamation);
   return Outcome::Done();
 }
 
@@ -124,8 +124,10 @@ std::string CustomerStatements::CountText() const {
 }
 
 std::string CustomerStatements::LastRunText() const {
-  return std::string(kLastBatchRun) +
-         common::TrimBoth(common::ReadText(services_.company.Current(), records::company::kStatementBatchDate));
+  const std::string date =
+      common::TrimBoth(common::ReadText(services_.company.Current(), records::company::kStatementBatchDate));
+  // A company that never ran a batch says so rather than leaving the line hanging.
+  return std::string(kLastBatchRun) + (date.empty() ? std::string(kNeverRun) : date);
 }
 
 std::optional<std::size_t> CustomerStatements::AcceptBatchSize(std::string_view typed) {

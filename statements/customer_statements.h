@@ -42,6 +42,7 @@ inline constexpr std::string_view kEMailStatementCaption = "E-Mail Statement";
 inline constexpr std::string_view kBatchSizeMissing = "You must enter the number of statements to print in this batch.";
 inline constexpr std::string_view kBatchSizeCaption = "Number to Batch Print";
 inline constexpr std::string_view kLastBatchRun = "Last Batch Run: ";
+inline constexpr std::string_view kNeverRun = "never";
 inline constexpr std::string_view kWorking = "Working...";
 inline constexpr std::string_view kPrintingFailedCaption = "Print Statement";
 
@@ -109,7 +110,7 @@ class CustomerStatements {
   std::size_t BatchCount() const { return batch_.size(); }
   // "There are 12 statements to be printed." (or "to be e-mailed.")
   std::string CountText() const;
-  // "Last Batch Run: " and the company's last batch date.
+  // "Last Batch Run: " and the company's last batch date ("never" before the first).
   std::string LastRunText() const;
   // The batch size as typed: blank says "You must enter the number ..." and gives nothing.
   std::optional<std::size_t> AcceptBatchSize(std::string_view typed);

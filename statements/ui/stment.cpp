@@ -71,6 +71,8 @@ TStment::TStment(CustomerStatements& model, common::Prompter& prompter, QWidget*
   SGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   SGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   SGrid->setWordWrap(false);
+  // One line of text a row, as on paper, rather than the roomy default.
+  SGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
   CSBar = new QStatusBar(this);
   CSBar->setObjectName("CSBar");
@@ -144,6 +146,7 @@ void TStment::ShowStatement() {
     }
   }
   FitColumns();
+  SGrid->verticalHeader()->setDefaultSectionSize(QFontMetrics(SGrid->font()).height() + 6);
   CSBarPanel0->setText(ToQString(model_.Status()));
 }
 

@@ -343,7 +343,7 @@ void TStmentTest::batchChosenByBalancePausedAndDated() {
     OnModal("TBatchStWin", [this](QWidget* w) {
       auto* win = static_cast<statements::ui::TBatchStWin*>(w);
       QCOMPARE(win->Label1->text(), QString("There are 2 statements to be printed."));
-      QCOMPARE(win->Label2->text(), QString("Last Batch Run: "));
+      QCOMPARE(win->Label2->text(), QString("Last Batch Run: never"));
       QCOMPARE(win->EMBNum->text(), QString("2"));
       QCOMPARE(win->OKButton->text(), QString("&Print"));
       win->EMBNum->clear();
