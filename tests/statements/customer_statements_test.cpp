@@ -36,6 +36,8 @@ class CustomerStatementsTest : public test::StatementFolderTest {
     AddStatementCustomer("C1", "Brown & Co", "ap@brown.test", "100.00", {"100.00", "0.00", "0.00", "0.00"});
     AddRecord({"A100", "C1", kToday, "100.00"}, "100.00");
     AddStatementCustomer("C2", "Green Ltd", "");
+    AddStatementCustomer("C3", "Avery", "av@x.test", "10.00", {"10.00", "0.00", "0.00", "0.00"});
+    AddRecord({"A101", "C3", kToday, "10.00"}, "10.00");
     engine::OpenFileBlock(customers_.handle(), records::customer::CustomerFileName("1"), true);
     ASSERT_TRUE(engine::EngineOK);
   }
@@ -105,6 +107,37 @@ TEST_F(CustomerStatementsTest, APrinterThatRefusesIsReportedAndNothingSaidSent) 
   ASSERT_TRUE(printed.IsFailed());
   EXPECT_EQ(printed.Message().text, "Printing failed.");
   EXPECT_EQ(model.Status(), "There are 1 records selected.");
+}
+
+// A batch by e-mail: the customers with a balance, each sent once; a server that refuses the
+// second stops the run with its message, says how far it got, and leaves the run undated.
+TEST_F(CustomerStatementsTest, AnEMailedBatchSaysWhereItStoppedAndIsDatedOnlyWhenComplete) {
+  CustomerStatements model = Model(true);
+  ASSERT_TRUE(model.SelectBatch(customers_.get()).IsDone());
+  EXPECT_EQ(model.CountText(), "There are 2 statements to be e-mailed.");
+  EXPECT_EQ(model.LastRunText(), "Last Batch Run: never");
+  std::vector<std::string> panels;
+  const auto panel = [&](const std::string& t) { panels.push_back(t); };
+
+  mailer_.fail = true;
+  MailOutput failing(mailer_, book_.Current(), kToday);
+  const browse::Outcome stopped = model.RunBatch(customers_.get(), 5, failing, panel);
+  ASSERT_TRUE(stopped.IsFailed());
+  EXPECT_EQ(stopped.Message().text, "550 mailbox unavailable");
+  EXPECT_EQ(panels.back(), "Batch stopped after 0 of 2 statements.");
+  EXPECT_EQ(mailer_.closes, 1);
+  EXPECT_FALSE(model.State().BatchRun());
+  EXPECT_EQ(model.LastRunText(), "Last Batch Run: never");
+
+  mailer_.fail = false;
+  MailOutput output(mailer_, book_.Current(), kToday);
+  ASSERT_TRUE(model.RunBatch(customers_.get(), 5, output, panel).IsDone());
+  EXPECT_EQ(mailer_.sent, (std::vector<std::string>{"STATEMENT - Avery -> av@x.test",
+                                                    "STATEMENT - Brown & Co -> ap@brown.test"}));
+  EXPECT_EQ(mailer_.closes, 2);
+  EXPECT_EQ(panels.back(), "Batch complete. 2 statements sent by e-mail.");
+  EXPECT_EQ(prompter_.Texts().back(), "E-mail operation complete.");
+  EXPECT_EQ(model.LastRunText(), "Last Batch Run: 05/15/2024");
 }
 
 TEST_F(CustomerStatementsTest, TheBatchSizeAsTyped) {

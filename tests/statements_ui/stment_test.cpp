@@ -235,8 +235,12 @@ void TStmentTest::viewedFromTheManagerToggledAndPrinted() {
     for (const char* name : {"StmtPrin", "BatchPrinButn"}) QVERIFY(Child<QToolButton>(name)->isEnabled());
     for (const char* name : {"View2", "Statement1", "BatchPrint1"}) QVERIFY(Child<QAction>(name)->isEnabled());
 
-    // Alpha Co, first by name, has no records: said, and no statement window.
+    // Alpha Co, first by name, has no records: said, and no statement window; the menu item
+    // and the pop-up menu's run the same command.
     QTest::mouseClick(Child<QToolButton>("StmtPrin"), Qt::LeftButton);
+    Child<QAction>("View2")->trigger();
+    Child<QAction>("Statement1")->trigger();
+    QCOMPARE(prompter_.Shown().size(), std::size_t(3));
     QCOMPARE(LastText(), QString("There is no activity for this customer."));
     QCOMPARE(prompter_.Shown().back().caption, std::string("Customer: Alpha Co"));
     QVERIFY(!windows_->Statement().isVisible());
