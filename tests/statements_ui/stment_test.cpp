@@ -48,6 +48,7 @@
 #include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
 #include "tests/support/external_peer.h"
+#include "tests/support/print_dialog_answer.h"
 #include "tests/support/status_sinks.h"
 
 using namespace tf;
@@ -104,7 +105,6 @@ class TStmentTest : public QObject {
     });
     timer->start(5);
   }
-  void AnswerPrintDialog(const QString& pdf);
   void AddCustomer(const std::string& number, const std::string& name, const std::string& balance,
                    const std::string& aging2);
   void AddRecords(const std::string& customer, std::initializer_list<Rec> records);
@@ -208,20 +208,6 @@ void TStmentTest::AddRecords(const std::string& customer, std::initializer_list<
   }
 }
 
-void TStmentTest::AnswerPrintDialog(const QString& pdf) {
-  QTimer::singleShot(0, [pdf] {
-    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-    QVERIFY(dialog);
-    auto* printers = dialog->findChild<QComboBox*>("printers");
-    auto* fileName = dialog->findChild<QLineEdit*>("filename");
-    QVERIFY(printers && fileName);
-    const int toFile = printers->findText("PDF", Qt::MatchContains);
-    QVERIFY(toFile >= 0);
-    printers->setCurrentIndex(toFile);
-    fileName->setText(pdf);
-    dialog->accept();
-  });
-}
 
 void TStmentTest::viewedFromTheManagerToggledAndPrinted() {
   TF_NEED_PEERS_QTEST("reading the printed statement back", "pdftotext");
@@ -287,7 +273,7 @@ void TStmentTest::viewedFromTheManagerToggledAndPrinted() {
       QCOMPARE(GridRow(s->SGrid, 3), QStringList({"", "", "*** Account Totals:", "500.00", "170.00", "330.00", ""}));
       QCOMPARE(s->CSBarPanel0->text(), QString("There are 2 records selected."));
 
-      AnswerPrintDialog(pdf);
+      tf::test::AnswerPrintDialogSoon(pdf);
       QTest::mouseClick(s->PrinStButn, Qt::LeftButton);
       QCOMPARE(s->CSBarPanel0->text(), QString("Statement for Beta Stores sent to print queue."));
       QTest::mouseClick(s->SpeedButton2, Qt::LeftButton);
