@@ -6,14 +6,14 @@
 
 #include "app/cli/cli.h"
 #ifdef TALLYFOLD_CLI_PDF
-#include "reports/ui/offscreen_pdf.h"
+#include "app/cli/qt/pdf_canvas.h"
 #endif
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   tf::cli::Extensions extensions = tf::cli::BuiltInExtensions();
 #ifdef TALLYFOLD_CLI_PDF
-  extensions.pdfCanvas = tf::reports::ui::OffscreenPdfCanvas;
+  extensions.pdfCanvas = tf::cli::qt::OffscreenPdfCanvas;
 #endif
   return tf::cli::RunCli(args, std::cout, std::cerr, extensions);
 }

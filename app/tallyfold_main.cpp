@@ -36,6 +36,7 @@
 #include "shell/ui/program_picture.h"
 #include "shell/ui/single_instance.h"
 #include "shell/ui/splash.h"
+#include "statements/ui/statement_windows.h"
 
 namespace {
 
@@ -141,6 +142,7 @@ int main(int argc, char** argv) {
       tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
   tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
   tf::mail::ui::InstallMailWindows(*form, services);
+  tf::statements::ui::InstallStatementWindows(*form, services);
 
   splash.reset();
 

@@ -214,4 +214,9 @@ void CustomerManager::BeginPicking(const std::string& name, const std::string& n
   panels_[1] = std::string(kPickHint);
 }
 
+std::optional<common::RecordBuffer> CustomerManager::CurrentCustomer() {
+  if (!IsOpen() || !ReadCurrent(false)) return std::nullopt;
+  return buffer_;
+}
+
 }  // namespace tf::customers

@@ -70,6 +70,13 @@ class CustomerManager : public browse::ManagerModel {
   browse::Outcome PrintEnvelope(common::PrintCanvas& canvas);
   browse::Outcome AddToLabelQueue();
 
+  // --- what the statement windows use ------------------------------------------------------
+  // The current customer read again (its number and name start a statement); nothing when
+  // the list has no current row or it cannot be read.
+  std::optional<common::RecordBuffer> CurrentCustomer();
+  // Status panel 1: a batch of statements reports its progress there.
+  void SetHint(std::string text) { panels_[1] = std::move(text); }
+
   // Invoice entry and the payment wizard put the customer they show here, then show the
   // window modally with picking on: it opens on that customer ("Customer Search operation
   // failed" when the search for it fails).

@@ -170,6 +170,9 @@ const std::vector<Command>& Commands() {
       {"mail", "test [--company N]",
        "send one message to the company's own address and print the conversation with the mail host",
        FolderUse::MustExist, RunMail},
+      {"statements", kStatementsUsage,
+       "customer statements to a PDF file: one customer's, or a batch by age and balance (dated as the window's)",
+       FolderUse::Optional, RunStatementsCommand},
   };
   return commands;
 }

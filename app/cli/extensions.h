@@ -25,8 +25,8 @@ struct Extensions {
   records::RecordKindRegistry recordKinds;
   std::vector<StarterStep> starterSteps;
   std::vector<std::string> sideFiles;  // file names, compared without regard to case
-  // A canvas writing a PDF file at the path, for `report --pdf`; empty where the tool was
-  // built without its printing side.
+  // A canvas writing a PDF file, for the commands that print (the toolkit's PDF writer on its
+  // offscreen platform, linked into the executable); empty in a tool built without it.
   std::function<std::unique_ptr<common::PrintCanvas>(const std::string& path)> pdfCanvas;
 };
 

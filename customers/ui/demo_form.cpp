@@ -52,7 +52,7 @@ void TDemoForm::BuildControls() {
   PrintEnvButn = ToolButton(this, "PrintEnvButn", "Print Envelope", QStyle::SP_DriveFDIcon);
   SpeedButton2 = ToolButton(this, "SpeedButton2", "Close", QStyle::SP_DialogCloseButton);
   SpeedButton3 = ToolButton(this, "SpeedButton3", "Help", QStyle::SP_DialogHelpButton);
-  // Statements come with the statement window.
+  // Enabled when the statement windows are installed (SetStatementCommands).
   StmtPrin->setEnabled(false);
   BatchPrinButn->setEnabled(false);
 
@@ -70,6 +70,8 @@ void TDemoForm::BuildControls() {
   connect(FinCustButn, &QToolButton::clicked, this, &TDemoForm::FinCustButnClick);
   connect(CustBookButn, &QToolButton::clicked, this, &TDemoForm::CustBookButnClick);
   connect(PrintEnvButn, &QToolButton::clicked, this, &TDemoForm::PrintEnvButnClick);
+  connect(StmtPrin, &QToolButton::clicked, this, &TDemoForm::StmtPrinClick);
+  connect(BatchPrinButn, &QToolButton::clicked, this, &TDemoForm::BatchPrinButnClick);
   connect(SpeedButton2, &QToolButton::clicked, this, &QDialog::reject);
   connect(SpeedButton3, &QToolButton::clicked, this, &TDemoForm::ShowModelHelp);
 
@@ -149,8 +151,10 @@ void TDemoForm::BuildMenus() {
   PopupMenu1->addAction(Close2);
   common::ui::PopupOnRightClick(CustBrowser, PopupMenu1);
 
-  // Statements come with the statement window.
+  // Enabled when the statement windows are installed (SetStatementCommands).
   for (QAction* a : {View2, BatchPrint1, Statement1}) a->setEnabled(false);
+  for (QAction* a : {View2, Statement1}) connect(a, &QAction::triggered, this, &TDemoForm::StmtPrinClick);
+  connect(BatchPrint1, &QAction::triggered, this, &TDemoForm::BatchPrinButnClick);
 
   for (QAction* a : {Add1, A1}) connect(a, &QAction::triggered, this, &TDemoForm::NewCustButnClick);
   for (QAction* a : {Edit1, EditCustomer1}) connect(a, &QAction::triggered, this, &TDemoForm::EditCustButnClick);
@@ -195,6 +199,27 @@ void TDemoForm::PrintEnvButnClick() {
   std::unique_ptr<common::PrintCanvas> canvas = Printer();
   if (!canvas) return;
   Guard([&] { return model_->PrintEnvelope(*canvas); });
+}
+
+void TDemoForm::SetStatementCommands(std::function<browse::Outcome()> view, std::function<browse::Outcome()> batch) {
+  viewStatement_ = std::move(view);
+  batchStatements_ = std::move(batch);
+  StmtPrin->setEnabled(bool(viewStatement_));
+  for (QAction* a : {View2, Statement1}) a->setEnabled(bool(viewStatement_));
+  BatchPrinButn->setEnabled(bool(batchStatements_));
+  BatchPrint1->setEnabled(bool(batchStatements_));
+}
+
+void TDemoForm::ShowHint(const std::string& text) {
+  model_->SetHint(text);
+  StatusPanel1->setText(ToQString(text));
+}
+
+void TDemoForm::StmtPrinClick() {
+  if (viewStatement_) Guard(viewStatement_);
+}
+void TDemoForm::BatchPrinButnClick() {
+  if (batchStatements_) Guard(batchStatements_);
 }
 
 void TDemoForm::CustBrowserDblClick() { PickCurrent(); }

@@ -51,6 +51,12 @@ class TDemoForm : public browse::ui::TManagerWindow {
                                                    engine::FileBlock* openInvoices = nullptr);
 
   CustomerManager& Model() { return *model_; }
+
+  // The statement windows, once installed, run "View/Print Statement" and "Batch Print
+  // Statements"; their buttons and menu items stay disabled until then.
+  void SetStatementCommands(std::function<browse::Outcome()> view, std::function<browse::Outcome()> batch);
+  // Status panel 1 as a long command goes on (the model keeps it for the next showing).
+  void ShowHint(const std::string& text);
   TEditDlg& Editor() { return *editor_; }
 
   // --- platform actions, replaceable in tests (and those of TManagerWindow) ----------------
@@ -104,6 +110,8 @@ class TDemoForm : public browse::ui::TManagerWindow {
   void FinCustButnClick();
   void CustBookButnClick();
   void PrintEnvButnClick();
+  void StmtPrinClick();
+  void BatchPrinButnClick();
   void AddtoLabelQueue1Click();
   void ByName1Click();
   void ByNumber1Click();
@@ -121,6 +129,8 @@ class TDemoForm : public browse::ui::TManagerWindow {
   std::unique_ptr<CustomerManager> model_;
   TEditDlg* editor_;
   engine::FileBlock* openInvoices_ = nullptr;
+  std::function<browse::Outcome()> viewStatement_;
+  std::function<browse::Outcome()> batchStatements_;
 };
 
 }  // namespace tf::customers::ui

@@ -45,6 +45,7 @@
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
 #include "tests/support/fault_file_system.h"
+#include "tests/support/print_dialog_answer.h"
 #include "tests/support/status_sinks.h"
 
 using namespace tf;
@@ -307,22 +308,7 @@ void TDemoFormTest::longListScrollsAndEnterPicks() {
 }
 
 // Answers the print dialog that opens next: "Print to File (PDF)" into `pdf`, or Cancel.
-void TDemoFormTest::AnswerPrintDialog(const QString& pdf, bool* seen) {
-  Soon([pdf, seen] {
-    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-    if (seen) *seen = dialog != nullptr;
-    QVERIFY(dialog);
-    if (pdf.isEmpty()) return dialog->reject();
-    auto* printers = dialog->findChild<QComboBox*>("printers");
-    auto* fileName = dialog->findChild<QLineEdit*>("filename");
-    QVERIFY(printers && fileName);
-    const int toFile = printers->findText("PDF", Qt::MatchContains);
-    QVERIFY(toFile >= 0);
-    printers->setCurrentIndex(toFile);
-    fileName->setText(pdf);
-    dialog->accept();
-  });
-}
+void TDemoFormTest::AnswerPrintDialog(const QString& pdf, bool* seen) { tf::test::AnswerPrintDialogSoon(pdf, seen); }
 
 void TDemoFormTest::envelopeToPdf() {
   Import(3);

@@ -14,7 +14,7 @@
 #include "common/side_file.h"
 #include "common/ui/qt_print_canvas.h"
 #include "reports/report_output.h"
-#include "reports/ui/offscreen_pdf.h"
+#include "app/cli/qt/pdf_canvas.h"
 #include "reports/ui/report_forms.h"
 #include "tests/reports/report_fixture.h"
 #include "tests/support/company_file.h"
@@ -183,7 +183,7 @@ class TReportWizardTest : public QObject {
   void theToolWritesAPdfOfTheSalesReport() {
     TF_NEED_PEERS_QTEST("reading printed reports back", "pdftotext");
     cli::Extensions extensions = cli::BuiltInExtensions();
-    extensions.pdfCanvas = OffscreenPdfCanvas;
+    extensions.pdfCanvas = tf::cli::qt::OffscreenPdfCanvas;
     const std::string pdf = (std::filesystem::current_path() / "sales.pdf").string();
     std::ostringstream out, err;
     const int status = cli::RunCli({"--data", std::filesystem::current_path().string(), "report", "sales", "--from",
