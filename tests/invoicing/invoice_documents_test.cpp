@@ -16,6 +16,7 @@
 #include "invoicing/documents/invoice_document.h"
 #include "invoicing/documents/invoice_email.h"
 #include "invoicing/documents/invoice_layout.h"
+#include "invoicing/documents/invoice_view.h"
 #include "tests/invoicing/document_books.h"
 
 namespace tf::invoicing::documents {
@@ -615,6 +616,39 @@ TEST_F(DocumentTest, ABatchQueuesLabelsWhenTheCompanyAsks) {
   batch.Output("1001");
   ASSERT_EQ(labels_.Size(), 1u);
   EXPECT_EQ(labels_.Entries()[0], (correspondence::LabelQueueEntry{"C1", "Ann Smith", "SORT-C1", "Retail"}));
+}
+
+// --- the view -------------------------------------------------------------------------------------
+
+TEST_F(DocumentTest, TheViewShowsKindLinesOrMemoAndStatus) {
+  ThreeLineInvoice("1001");
+  Add({.number = "MEMO1", .kind = "G", .total = "300.00", .type = "M"});
+  AddMemo("MEMO1", {"Consulting", "", "On site", "", ""});
+  Add({.number = "DP3", .kind = "D", .paid = "50.00", .type = "D"});
+  Add({.number = "M1", .kind = "R", .total = "9.00"});
+  const LayoutOptions options = Options();
+
+  const InvoiceView product = ViewOf(Collect("1001"), options);
+  EXPECT_EQ(product.caption, "View Invoice# 1001");
+  EXPECT_EQ(product.typeLine, "Product Code Invoice");
+  EXPECT_FALSE(product.memo);
+  ASSERT_EQ(product.rows.size(), 3u);
+  EXPECT_EQ(product.rows[2], (std::array<std::string, 7>{"03", "N-7", "1,000", "Nails", "0.125", "N", "125.00"}));
+  EXPECT_EQ(product.headings[3], "Description");
+  EXPECT_EQ(product.status, "");
+  EXPECT_EQ(product.tax, "Tax: 1.60");
+  EXPECT_EQ(product.balance, "146.60");
+
+  const InvoiceView memo = ViewOf(Collect("MEMO1"), options);
+  EXPECT_EQ(memo.typeLine, "Memo Invoice");
+  EXPECT_TRUE(memo.memo);
+  EXPECT_EQ(memo.memoText, "Consulting\n\nOn site");
+  EXPECT_EQ(memo.status, "** GENERATED BILLING **");
+
+  const InvoiceView deposit = ViewOf(Collect("DP3"), options);
+  EXPECT_EQ(deposit.typeLine, "Deposit on Account");
+  EXPECT_EQ(deposit.status, "DEPOSIT ON ACCOUNT OF 50.00. (A zero amount indicates deposit has been offset).");
+  EXPECT_EQ(ViewOf(Collect("M1"), options).status, "** REPEAT BILLING MASTER SETUP **");
 }
 
 }  // namespace
