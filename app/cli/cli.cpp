@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/cli/command_print.h"
 #include "app/cli/commands.h"
 #include "app/cli/import_kinds.h"
 #include "app/cli/rebuild_command.h"
@@ -156,6 +157,8 @@ const std::vector<Command>& Commands() {
       {"company", "show|set FIELD=VALUE... [--company N]",
        "show the company's options, or change them as the options screen would", FolderUse::MustExist,
        RunCompany},
+      // It names its PDF file relative to where the tool starts, so it enters the folder itself.
+      {"print", kPrintUsage, kPrintSummary, FolderUse::Optional, RunPrint},
   };
   return commands;
 }

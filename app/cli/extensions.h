@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/print_canvas.h"
 #include "records/record_kinds.h"
 
 namespace tf::cli {
@@ -23,6 +25,9 @@ struct Extensions {
   records::RecordKindRegistry recordKinds;
   std::vector<StarterStep> starterSteps;
   std::vector<std::string> sideFiles;  // file names, compared without regard to case
+  // A print canvas writing the PDF file named, for `print`; empty in a build without the
+  // windowing library, where printing says it is not available.
+  std::function<std::unique_ptr<common::PrintCanvas>(const std::string& pdfFile)> pdfCanvas;
 };
 
 // The program's own registrations: the record kinds of records/ (where a new kind joins) and

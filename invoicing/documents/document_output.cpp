@@ -76,9 +76,15 @@ DocumentOutcome DocumentRun::Print(const InvoiceDocument& doc) {
   for (std::size_t i = 0; i < copies.size(); ++i) {
     const CopyKind copy = copies[i];
     common::PrintCanvas* canvas = jobs_->BeginJob(JobTitle(copy, doc.number));
-    if (!canvas) break;
+    if (!canvas) {
+      outcome.outputFailed = true;
+      break;
+    }
     outcome.pages += DrawInvoiceCopy(*canvas, doc, copy, options_);
-    if (!jobs_->EndJob()) break;
+    if (!jobs_->EndJob()) {
+      outcome.outputFailed = true;
+      break;
+    }
     if (copy == CopyKind::Invoice) {
       invoiceOut = true;
       // The invoice itself is what counts as printed; a copy that fails later is said, but
@@ -145,10 +151,12 @@ void DocumentRun::Mark(const InvoiceDocument& doc, bool emailed, DocumentOutcome
   if (emailed)
     date = common::FormatDate(services_.clock.Today(),
                               common::DateFormatFromCode(TrimBoth(ReadText(services_.company, records::company::kDateFormat))));
-  if (MarkPrinted(services_.files.invoices, doc.number, date, services_.prompter))
+  if (MarkPrinted(services_.files.invoices, doc.number, date, services_.prompter)) {
     outcome.marked = true;
-  else
+    ++tally_.marked;
+  } else {
     problems_.push_back(NotMarked(doc.number));
+  }
 }
 
 void DocumentRun::QueueLabel(const InvoiceDocument& doc) {
@@ -178,9 +186,12 @@ bool DocumentRun::Finish() {
     pending_.clear();
     return false;
   }
-  for (const std::string& number : pending_)
-    if (!MarkPrinted(services_.files.invoices, number, std::nullopt, services_.prompter))
+  for (const std::string& number : pending_) {
+    if (MarkPrinted(services_.files.invoices, number, std::nullopt, services_.prompter))
+      ++tally_.marked;
+    else
       problems_.push_back(NotMarked(number));
+  }
   pending_.clear();
   return true;
 }

@@ -73,6 +73,7 @@ struct DocumentOutcome {
   std::string message;
   int pages = 0;        // printed pages of all copies
   bool marked = false;  // marked printed now (else not at all, or at Finish)
+  bool outputFailed = false;  // the printer (or file) refused a job, as against a document that could not be read
 };
 
 // What one batch (or single output) came to, counted as it happened.
@@ -84,6 +85,7 @@ struct OutputTally {
   int notPrintable = 0;
   int failed = 0;
   int pages = 0;
+  int marked = 0;  // invoices marked printed (a reprint is not marked again)
   int Done() const { return printed + sent + redirected; }
 };
 

@@ -155,7 +155,9 @@ CollectOutcome CollectDocument(const DocumentFiles& files, std::string_view want
     }
   }
 
-  if (doc.memo) {
+  if (doc.memo && !files.memos) {
+    doc.memoMissing = true;
+  } else if (doc.memo) {
     std::int32_t ref = 0;
     std::string key = inv::InvoiceNumberKey(number);
     const std::string wantedKey = key;

@@ -140,6 +140,13 @@ TEST_F(DocumentTest, ADepositTakesItsHeaderFromItselfAndIsNotPrinted) {
 TEST_F(DocumentTest, MissingNumberAndAmountsThatAreNoNumbersAreRefusedInWords) {
   Add({.number = "B1", .total = "12x.00"});
   EXPECT_EQ(CollectDocument(Files(), "NOPE", company_).error, "There is no invoice numbered NOPE.");
+  RecordingCanvas canvas;
+  PrinterJobs jobs(canvas);
+  DocumentRun run(Services(), OutputChoice::Printer, {}, &jobs, false);
+  const DocumentOutcome nope = run.Output("NOPE");
+  EXPECT_EQ(nope.result, DocumentResult::Failed);
+  EXPECT_FALSE(nope.outputFailed);
+  EXPECT_FALSE(canvas.Started());
   const CollectOutcome bad = CollectDocument(Files(), "B1", company_);
   EXPECT_FALSE(bad.document);
   EXPECT_NE(bad.error.find("TotalAmount \"12x.00\""), std::string::npos) << bad.error;
@@ -465,6 +472,7 @@ TEST_F(DocumentTest, AFailedPrintJobLeavesTheInvoiceUnmarked) {
     const DocumentOutcome outcome = run.Output("1001");
     EXPECT_EQ(outcome.result, DocumentResult::Failed);
     EXPECT_EQ(outcome.message, "Printing failed. Invoice 1001 was not marked as printed.");
+    EXPECT_TRUE(outcome.outputFailed);
     EXPECT_FALSE(outcome.marked);
     EXPECT_EQ(ReadText(Records("1001")[0], inv::kPrintedFlag), "N");
     EXPECT_EQ(run.Tally().failed, 1);
