@@ -18,6 +18,7 @@ struct QuickViewInvoice {
   std::string paid;
   std::string balanceDue;
   bool printed = false;    // "* Printed *"
+  std::string printedText;  // the printed mark's own text when it says more ("E-Mailed: " + date)
   bool repeat = false;     // "* Repeat *"
 };
 
