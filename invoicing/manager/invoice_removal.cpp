@@ -1,5 +1,7 @@
 #include "invoicing/manager/invoice_removal.h"
 
+#include <algorithm>
+
 #include "common/money_text.h"
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
@@ -90,8 +92,20 @@ RemovalOutcome RemoveInvoice(const RemovalFiles& files, std::span<const std::uin
       return outcome;
     }
     bool fits = true;
-    const bool companyWritten = book.UpdateCurrentCompany(
+    const common::RecordBuffer companyBefore = [&] {
+      common::RecordBuffer r(co::kCompanyRecordLength);
+      std::copy(book.Current().begin(), book.Current().end(), r.begin());
+      return r;
+    }();
+    bool companyWritten = book.UpdateCurrentCompany(
         [&](std::span<std::uint8_t> work) { fits = ApplyToCompany(work, -open, nullptr); }, prompter, status);
+    if (!companyWritten && fits &&
+        !std::equal(companyBefore.begin(), companyBefore.end(), book.Current().begin())) {
+      // The record was rewritten and only closing the file failed: the balance is lowered.
+      companyWritten = true;
+      outcome.problems.push_back("The company file could not be closed properly (engine status " +
+                                 std::to_string(engine::EngineStatus) + "); run the books check.");
+    }
     if (!companyWritten || !fits) {
       if (customerRef)
         undoFailed |= !records::ModifyKeyedRecord(files.customers, cu::CustomerFileKind(), *customerRef, customerBefore,

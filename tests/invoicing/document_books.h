@@ -110,7 +110,8 @@ inline RecordBuffer InvoiceRecord(const InvoiceSpec& s) {
   const auto total = common::ParseAmount(s.total, common::BlankAmount::Zero);
   const auto paid = common::ParseAmount(s.paid, common::BlankAmount::Zero);
   if (total && paid) WriteText(r, inv::kBalanceDue, common::Format0_00(*total - *paid));
-  if (s.kind == "R") WriteText(r, inv::kBalanceDue, "0.00");
+  // A master is no receivable; a payment record's money is in its invoice's balance.
+  if (s.kind == "R" || s.kind == "X" || s.kind == "T") WriteText(r, inv::kBalanceDue, "0.00");
   return r;
 }
 
