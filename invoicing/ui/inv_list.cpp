@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QStyle>
@@ -137,9 +138,12 @@ void Tinvlist::BuildControls() {
   CFilter = new QLabel(this);
   CFilter->setObjectName("CFilter");
   if (auto* panel = findChild<QFrame*>("Panel1")) {
-    panel->layout()->addWidget(CFilter);
-    panel->layout()->addWidget(ARBalLabel);
-    panel->layout()->addWidget(ARBal);
+    auto* row = static_cast<QHBoxLayout*>(panel->layout());
+    row->addStretch(1);
+    row->addWidget(CFilter);
+    row->addStretch(1);
+    row->addWidget(ARBalLabel);
+    row->addWidget(ARBal);
   }
   StatusPanel2 = new QLabel(StatusBar1);
   StatusPanel2->setObjectName("StatusBar1Panel2");
@@ -254,11 +258,8 @@ void Tinvlist::ShowState() {
   ARBal->setText(ToQString(model_->ReceivablesText()));
   CFilter->setText(ToQString(model_->FilterText()));
   CFilter->setStyleSheet(model_->FilterOn() ? "color: red" : "color: black");
-  // Filtering: the window takes the shadow colour.
-  QPalette palette = QApplication::palette(this);
-  if (model_->FilterOn()) palette.setColor(QPalette::Window, palette.color(QPalette::Shadow).lighter(250));
-  setPalette(palette);
-  setAutoFillBackground(model_->FilterOn());
+  // Filtering: the window takes the shadow colour (the frame and the company line around the list).
+  setStyleSheet(model_->FilterOn() ? "#Tinvlist, #Panel1, #ToolBar1 { background: #a0a0a0; }" : "");
   StatusPanel2->setText(ToQString(model_->TimerText()));
   for (std::size_t i = 0; i < kViews.size(); ++i) Views[i]->setChecked(model_->Order() == kViews[i].key);
   RepeatBilling1->setEnabled(model_->RepeatBillingAvailable());
