@@ -227,7 +227,9 @@ Outcome InvoiceManager::DeleteRecord() {
                                                services_.prompter, services_.status, services_.clock);
   customers.Close();
   if (filterOn_ && !filter_.Load(file_, filter_.Customer())) filter_.Clear();
-  list_.Refresh();
+  // The list on the record after the one deleted (the last one when it was the last), the page
+  // filled around it.
+  list_.GoToKey(inv::InvoiceKey(record, order_), ref);
   RowChanged();
   if (!removed.deleted) return Outcome::Failed(removed.failure, common::kProgramTitle);
   for (const std::string& problem : removed.problems) ask.Inform(problem, common::kProgramTitle);
