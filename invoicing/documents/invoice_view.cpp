@@ -1,7 +1,5 @@
 #include "invoicing/documents/invoice_view.h"
 
-#include <cstdio>
-
 #include "common/money_format.h"
 
 namespace tf::invoicing::documents {
@@ -39,8 +37,8 @@ InvoiceView ViewOf(const InvoiceDocument& doc, const LayoutOptions& o) {
     int n = 0;
     for (const DocumentLine& line : doc.lines) {
       if (!line.Printable()) continue;
-      char number[8];
-      std::snprintf(number, sizeof number, "%02d", ++n);
+      ++n;
+      const std::string number = (n < 10 ? "0" : "") + std::to_string(n);
       v.rows.push_back({number, line.code, line.quantity, line.description, line.unitPrice, line.taxMark,
                         line.extension});
     }

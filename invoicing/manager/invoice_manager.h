@@ -60,6 +60,8 @@ struct RepeatSetupRequest {
 };
 
 struct InvoiceManagerServices : browse::ManagerServices {
+  explicit InvoiceManagerServices(const browse::ManagerServices& shared) : ManagerServices(shared) {}
+
   correspondence::LabelQueue* labelQueue = nullptr;
   // The main window's output choice: e-mail instead of the printer.
   std::function<bool()> emailMode;

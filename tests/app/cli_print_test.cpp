@@ -4,6 +4,7 @@
 // nothing, and the books check clean afterwards.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +12,6 @@
 #include <regex>
 #include <sstream>
 
-#include "app/cli/ui/pdf_output.h"
 #include "common/side_file.h"
 #include "common/folder_lock.h"
 #include "records/invoice_record.h"
@@ -27,21 +27,19 @@ namespace fs = std::filesystem;
 using cli::testing::RunTool;
 using cli::testing::ToolRun;
 
-cli::Extensions WithPdf() {
-  cli::Extensions e = cli::BuiltInExtensions();
-  e.pdfCanvas = cli::ui::PdfFileCanvas;
-  return e;
-}
-
-// What a program printed on its standard output.
-std::string Capture(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+// What a program printed on its standard output, and its exit status.
+std::string Capture(const std::string& command, int* status = nullptr) {
+  FILE* pipe = popen(command.c_str(), "r");
   std::string out;
   if (!pipe) return out;
   char buffer[4096];
-  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) out.append(buffer, n);
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  const int result = pclose(pipe);
+  if (status) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
   return out;
 }
+
+std::string Quoted(const std::string& arg) { return "'" + arg + "'"; }
 
 int Pages(const std::string& pdf) {
   std::smatch m;
@@ -111,9 +109,15 @@ class CliPrintTest : public ::testing::Test {
     ASSERT_EQ(run.status, 0) << run.err;
   }
 
+  // The tool itself, as a user runs it: its own process, with no display.
   ToolRun Tool(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--data", folder_.string()});
-    return RunTool(args, WithPdf());
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(TALLYFOLD_CLI) + " --data " + Quoted(folder_.string());
+    for (const std::string& a : args) command += " " + Quoted(a);
+    const std::string errors = scratch_ / "stderr.txt";
+    ToolRun run{};
+    run.out = Capture(command + " 2>" + Quoted(errors), &run.status);
+    run.err = common::ReadWholeFile(errors);
+    return run;
   }
 
   // The printed flag of each record of the invoice file, by number.

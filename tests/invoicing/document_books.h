@@ -85,8 +85,8 @@ struct InvoiceSpec {
   std::string printed = "N";
   std::string terms = "Net 30 Days";
   std::string notes = "PO 4711";
-  std::string datePaid;
-  std::string paidFlag;
+  std::string datePaid = "";
+  std::string paidFlag = "";
 };
 
 inline RecordBuffer InvoiceRecord(const InvoiceSpec& s) {

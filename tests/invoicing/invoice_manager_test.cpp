@@ -433,11 +433,14 @@ TEST_F(InvoiceManagerTest, AFaultAtAnyFileCallOfADeleteLeavesTheBooksAgreeing) {
     // went is said, and is all that may be left.
     const auto texts = prompter_.Texts();
     const bool bodyLeftSaid = std::find(texts.begin(), texts.end(), "Delete detail recs failed") != texts.end();
-    if (bodyLeftSaid) EXPECT_EQ(findings, "line record 1 belongs to invoice 1001, which is not on file\n") << nth;
-    if (bodyLeftSaid) findings.clear();
+    if (bodyLeftSaid) {
+      EXPECT_EQ(findings, "line record 1 belongs to invoice 1001, which is not on file\n") << nth;
+      findings.clear();
+    }
     EXPECT_EQ(findings, "") << "fault at file call " << nth << ": " << outcome.Message().text;
-    if (outcome.IsFailed())
+    if (outcome.IsFailed()) {
       EXPECT_EQ(outcome.Message().text.find("could not all be taken back"), std::string::npos) << nth;
+    }
     if (!met) {
       reachedEnd = true;
       EXPECT_TRUE(outcome.IsDone());
