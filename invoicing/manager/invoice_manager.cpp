@@ -325,6 +325,18 @@ std::optional<Outcome> InvoiceManager::MailNotReady() {
   return std::nullopt;
 }
 
+bool InvoiceManager::ChoosePrinter(const std::string& fileTitle, ChosenPrinter& printer,
+                                   std::unique_ptr<docs::PrintJobs>& jobs) {
+  if (services_.choosePrinter) printer = services_.choosePrinter();
+  if (!printer.canvas) return false;
+  // A file takes every copy of the command in one document; a printer a job per copy.
+  if (printer.toFile)
+    jobs = std::make_unique<docs::SingleDocumentJobs>(*printer.canvas, fileTitle);
+  else
+    jobs = std::make_unique<docs::PrinterJobs>(*printer.canvas);
+  return true;
+}
+
 Outcome InvoiceManager::Print() {
   return Run([this] {
     if (!ReadCurrent(false)) return Outcome::Nothing();
@@ -344,14 +356,8 @@ Outcome InvoiceManager::OutputOne(const std::string& number, std::span<const std
     if (auto refused = MailNotReady()) return *refused;
   ChosenPrinter printer;
   std::unique_ptr<docs::PrintJobs> jobs;
-  if (!email) {
-    if (services_.choosePrinter) printer = services_.choosePrinter();
-    if (!printer.canvas) return Outcome::Nothing();
-    if (printer.toFile)
-      jobs = std::make_unique<docs::SingleDocumentJobs>(*printer.canvas, docs::JobTitle(docs::CopyKind::Invoice, number));
-    else
-      jobs = std::make_unique<docs::PrinterJobs>(*printer.canvas);
-  }
+  if (!email && !ChoosePrinter(docs::JobTitle(docs::CopyKind::Invoice, number), printer, jobs))
+    return Outcome::Nothing();
   engine::FileBlockGuard customers;
   cu::OpenCustomerFile(customers.handle(), CompanyNumber(), services_.prompter, services_.status);
   docs::DocumentRun run(DocumentServicesWith(customers.get()), email ? docs::OutputChoice::EMail : docs::OutputChoice::Printer,
@@ -412,14 +418,7 @@ Outcome InvoiceManager::BatchPrint() {
       if (auto refused = MailNotReady()) return *refused;
     ChosenPrinter printer;
     std::unique_ptr<docs::PrintJobs> jobs;
-    if (!email) {
-      if (services_.choosePrinter) printer = services_.choosePrinter();
-      if (!printer.canvas) return Outcome::Nothing();
-      if (printer.toFile)
-        jobs = std::make_unique<docs::SingleDocumentJobs>(*printer.canvas, "Invoices");
-      else
-        jobs = std::make_unique<docs::PrinterJobs>(*printer.canvas);
-    }
+    if (!email && !ChoosePrinter("Invoices", printer, jobs)) return Outcome::Nothing();
     const int n = std::min(*typed, int(numbers->size()));
     engine::FileBlockGuard customers;
     cu::OpenCustomerFile(customers.handle(), CompanyNumber(), services_.prompter, services_.status);

@@ -142,6 +142,9 @@ class InvoiceManager : public browse::ManagerModel {
   // Prints or e-mails one invoice as the Print command does.
   browse::Outcome OutputOne(const std::string& number, std::span<const std::uint8_t> record);
   std::optional<browse::Outcome> MailNotReady();
+  // The print dialog's printer and the jobs on it; false when the dialog was cancelled.
+  bool ChoosePrinter(const std::string& fileTitle, ChosenPrinter& printer,
+                     std::unique_ptr<documents::PrintJobs>& jobs);
   documents::DocumentServices DocumentServicesWith(engine::FileBlock* customers);
   std::string CompanyNumber() const;
 
