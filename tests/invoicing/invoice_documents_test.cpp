@@ -11,6 +11,7 @@
 #include "common/money_format.h"
 #include "common/money_text.h"
 #include "common/recording_canvas.h"
+#include "common/side_file.h"
 #include "correspondence/label_queue.h"
 #include "invoicing/documents/document_output.h"
 #include "invoicing/documents/invoice_document.h"
@@ -371,6 +372,25 @@ TEST_F(DocumentTest, LayoutOptionsDrawWhatTheyName) {
   EXPECT_FALSE(HasText(small, "1001"));
   EXPECT_FALSE(HasText(small, "Acme Books"));
   EXPECT_TRUE(HasText(small, "INVOICE"));
+
+  // A logo that can be read stands at the top left and pushes the company block right of it;
+  // one that cannot leaves the block where it was.
+  common::ReplaceFile("logo.bmp", "BM");
+  LayoutOptions logo = plain;
+  logo.printLogo = true;
+  logo.logoPath = "logo.bmp";
+  const RecordingCanvas withLogo = Draw(doc, CopyKind::Invoice, logo);
+  EXPECT_NE(std::find(withLogo.Page(0).begin(), withLogo.Page(0).end(), "Bitmap 60 40 310 290 logo.bmp"),
+            withLogo.Page(0).end());
+  auto companyX = [](const RecordingCanvas& c) {
+    for (const auto& t : c.Texts(0))
+      if (t.text == "Acme Books") return t.x;
+    return -1;
+  };
+  EXPECT_EQ(companyX(bare), 60);
+  EXPECT_EQ(companyX(withLogo), 60 + 250 + 25);
+  logo.logoPath = "missing.bmp";
+  EXPECT_EQ(companyX(Draw(doc, CopyKind::Invoice, logo)), 60);
 
   LayoutOptions footer = plain;
   footer.printSalesMessage = true;
