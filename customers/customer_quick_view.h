@@ -18,8 +18,8 @@ struct QuickViewInvoice {
   std::string paid;
   std::string balanceDue;
   bool printed = false;    // "* Printed *"
-  std::string printedText;  // the printed mark's own text when it says more ("E-Mailed: " + date)
   bool repeat = false;     // "* Repeat *"
+  std::string printedText = "";  // the printed mark's own text when it says more ("E-Mailed: " + date)
 };
 
 struct QuickView {
