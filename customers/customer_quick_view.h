@@ -19,6 +19,7 @@ struct QuickViewInvoice {
   std::string balanceDue;
   bool printed = false;    // "* Printed *"
   bool repeat = false;     // "* Repeat *"
+  std::string printedText = "";  // the printed mark's own text when it says more ("E-Mailed: " + date)
 };
 
 struct QuickView {

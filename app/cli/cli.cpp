@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/cli/command_maintenance.h"
+#include "app/cli/command_print.h"
 #include "app/cli/commands.h"
 #include "app/cli/import_kinds.h"
 #include "app/cli/rebuild_command.h"
@@ -173,6 +174,8 @@ const std::vector<Command>& Commands() {
       {"statements", kStatementsUsage,
        "customer statements to a PDF file: one customer's, or a batch by age and balance (dated as the window's)",
        FolderUse::Optional, RunStatementsCommand},
+      // It names its PDF file relative to where the tool starts, so it enters the folder itself.
+      {"print", kPrintUsage, kPrintSummary, FolderUse::Optional, RunPrint},
   };
   return commands;
 }

@@ -96,7 +96,7 @@ void TQView::SetView(const QuickView& v) {
   InvTotal->setText(ToQString(i.total));
   InvPaid->setText(ToQString(i.paid));
   InvBal->setText(ToQString(i.balanceDue));
-  PrintedLbl->setText(i.printed ? "* Printed *" : "");
+  PrintedLbl->setText(i.printed ? (i.printedText.empty() ? "* Printed *" : ToQString(i.printedText)) : "");
   RepeatLbl->setText(i.repeat ? "* Repeat *" : "");
 }
 

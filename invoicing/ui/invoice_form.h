@@ -58,6 +58,8 @@ class TInvoice : public QDialog {
 
   // What the last save said ("Added invoice ..."), or why it failed.
   const std::string& LastStatus() const { return lastStatus_; }
+  // Whether the work timer runs (it goes on while the dialog is closed).
+  bool TimerRunning() const { return workTimer_.Running(); }
   InvoiceEntry* Entry() { return entry_.get(); }
 
   // --- the windows it opens, replaceable in tests ---------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "common/ui/cal_form.h"
 #include "customers/ui/demo_form.h"
+#include "invoicing/ui/inv_list.h"
 #include "products/ui/edit_prod.h"
 
 namespace tf::invoicing::ui {
@@ -25,7 +26,11 @@ void InstallInvoicingWindows(shell::ui::TMainForm& main, const shell::ui::Window
   invoice->ChooseDate = [calendar](std::chrono::year_month_day date, common::DateFormat format, QWidget* field) {
     return calendar->Choose(date, format, field);
   };
-  main.SetCommandHandler(shell::CommandId::InvoiceManager, [invoice] { invoice->AddInvoice(); });
+  auto* manager = new Tinvlist({{main.Book(), services.prompter, services.status, services.reports, services.clock},
+                                &main.LabelQueue(),
+                                [&main] { return main.Output() == shell::OutputMode::EMail; }},
+                               invoice, &main);
+  main.SetCommandHandler(shell::CommandId::InvoiceManager, [manager] { manager->exec(); });
 }
 
 }  // namespace tf::invoicing::ui

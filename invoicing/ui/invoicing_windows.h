@@ -8,9 +8,9 @@
 
 namespace tf::invoicing::ui {
 
-// The payment terms editor on "Edit Payment Terms"; invoice entry on the invoice manager's
-// command (a new invoice, until the invoice manager lists them), picking customers and products
-// through the Customer and Product Managers installed before it.
+// The payment terms editor on "Edit Payment Terms"; the Invoice Manager on its command, with
+// invoice entry picking customers and products through the Customer and Product Managers
+// installed before it.
 void InstallInvoicingWindows(shell::ui::TMainForm& main, const shell::ui::WindowServices& services);
 
 }  // namespace tf::invoicing::ui
