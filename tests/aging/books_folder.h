@@ -32,7 +32,7 @@
 #include "records/invoice_file.h"
 #include "records/invoice_record.h"
 #include "records/record_file.h"
-#include "tests/aging/invoice_spec.h"
+#include "tests/aging/planned_invoice.h"
 #include "tests/invoicing/invoice_records.h"
 #include "tests/support/company_file.h"
 #include "tests/support/data_folder_test.h"
@@ -88,12 +88,12 @@ class BooksFolderTest : public DataFolderTest {
     });
   }
 
-  static common::RecordBuffer InvoiceRecord(const InvoiceSpec& spec, common::DateFormat format) {
-    return test::InvoiceRecord(spec, format);
+  static common::RecordBuffer InvoiceRecord(const PlannedInvoice& planned, common::DateFormat format) {
+    return test::InvoiceRecord(planned, format);
   }
 
-  // Writes the record of `spec` (dates in the company's format) and returns its ref.
-  std::int32_t AddInvoice(const InvoiceSpec& spec) { return AddInvoiceRecord(InvoiceRecord(spec, Format())); }
+  // Writes the record of `planned` (dates in the company's format) and returns its ref.
+  std::int32_t AddInvoice(const PlannedInvoice& planned) { return AddInvoiceRecord(InvoiceRecord(planned, Format())); }
 
   std::int32_t AddInvoiceRecord(const common::RecordBuffer& r) {
     namespace inv = records::invoice;

@@ -18,7 +18,7 @@
 #include "records/customer_record.h"
 #include "records/invoice_file.h"
 #include "records/record_file.h"
-#include "tests/aging/invoice_spec.h"
+#include "tests/aging/planned_invoice.h"
 #include "tests/invoicing/invoice_records.h"
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"
@@ -53,7 +53,7 @@ class TAgingChartTest : public QObject {
   void aCreditBalanceShowsNoChart();
 
  private:
-  void Books(const std::vector<test::InvoiceSpec>& invoices, bool showChart) {
+  void Books(const std::vector<test::PlannedInvoice>& invoices, bool showChart) {
     RecordBuffer company = invoicing::testing::InvoicingCompany("0");
     common::WriteText(company, co::kAgingCaption1, "Current:");
     common::WriteText(company, co::kAgingCaption2, "31-60:");
@@ -69,8 +69,8 @@ class TAgingChartTest : public QObject {
     QVERIFY(records::AddKeyedRecord(customers.get(), cu::CustomerFileKind(),
                                     invoicing::testing::InvoicingCustomer("C1", "Ann Smith", "ANN"), ref, quiet));
     QVERIFY(inv::OpenInvoiceFile(file.handle(), "1", quiet, status_));
-    for (const test::InvoiceSpec& spec : invoices)
-      QVERIFY(inv::AddInvoice(file.get(), test::InvoiceRecord(spec, common::DateFormat::MonthFirst), ref, quiet));
+    for (const test::PlannedInvoice& planned : invoices)
+      QVERIFY(inv::AddInvoice(file.get(), test::InvoiceRecord(planned, common::DateFormat::MonthFirst), ref, quiet));
   }
   QFrame* Shape(int k) { return main_->Panel2->findChild<QFrame*>(QString("Shape%1").arg(k)); }
   // Every shape inside the bevel, stacked from its top without gaps.

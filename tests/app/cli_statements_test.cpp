@@ -16,7 +16,7 @@ namespace tf::cli {
 namespace {
 
 using namespace std::chrono;
-using test::InvoiceSpec;
+using test::PlannedInvoice;
 using testing::RunTool;
 namespace fs = std::filesystem;
 

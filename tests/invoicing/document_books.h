@@ -73,7 +73,7 @@ inline RecordBuffer DocumentCustomer(const std::string& number, const std::strin
 }
 
 // One invoice record as entry (I), repeat billing (R, G), payment posting (Z, X, D, T) write it.
-struct InvoiceSpec {
+struct PlannedInvoice {
   std::string number;
   std::string kind = "I";
   std::string customer = "C1";
@@ -89,7 +89,7 @@ struct InvoiceSpec {
   std::string paidFlag = "";
 };
 
-inline RecordBuffer InvoiceRecord(const InvoiceSpec& s) {
+inline RecordBuffer InvoiceRecord(const PlannedInvoice& s) {
   RecordBuffer r(inv::kInvoiceRecordLength);
   WriteText(r, inv::kInvoiceNumber, s.number);
   WriteText(r, inv::kRecordKind, s.kind);
@@ -156,9 +156,9 @@ class DocumentBooksTest : public test::DataFolderTest {
       if (*h) engine::CloseFileBlock(*h);
   }
 
-  std::int32_t Add(const InvoiceSpec& spec) {
+  std::int32_t Add(const PlannedInvoice& planned) {
     std::int32_t ref = 0;
-    EXPECT_TRUE(inv::AddInvoice(invoices_, InvoiceRecord(spec), ref, prompter_));
+    EXPECT_TRUE(inv::AddInvoice(invoices_, InvoiceRecord(planned), ref, prompter_));
     return ref;
   }
   void AddLine(const std::string& number, const std::string& code, const std::string& text,

@@ -42,19 +42,19 @@ class InvoiceManagerTest : public DocumentBooksTest {
 
   // Adds the record and carries its balance into the customer and the company, as a save or a
   // posting does, so that the books agree before the manager works on them.
-  std::int32_t Post(const InvoiceSpec& spec) {
-    const std::int32_t ref = Add(spec);
-    const RecordBuffer record = InvoiceRecord(spec);
+  std::int32_t Post(const PlannedInvoice& planned) {
+    const std::int32_t ref = Add(planned);
+    const RecordBuffer record = InvoiceRecord(planned);
     const common::Money open =
         common::ParseAmount(ReadText(record, inv::kBalanceDue), common::BlankAmount::Zero).value_or(common::Money());
     if (open.IsZero()) return ref;
     RecordBuffer before = cu::NewCustomerRecord();
-    const auto customerRef = cu::FindCustomerByNumber(customers_, spec.customer, before);
+    const auto customerRef = cu::FindCustomerByNumber(customers_, planned.customer, before);
     EXPECT_TRUE(customerRef);
     RecordBuffer after = before;
     const int days[3] = {30, 60, 90};
-    EXPECT_TRUE(ApplyToCustomer(after, {common::Money(), std::nullopt, open, *inv::InvoiceDateOf(record), spec.date,
-                                        common::Money(), spec.number, false},
+    EXPECT_TRUE(ApplyToCustomer(after, {common::Money(), std::nullopt, open, *inv::InvoiceDateOf(record), planned.date,
+                                        common::Money(), planned.number, false},
                                 clock_.Today(), days, common::DateFormat::MonthFirst));
     EXPECT_TRUE(records::ModifyKeyedRecord(customers_, cu::CustomerFileKind(), *customerRef, after, before, prompter_));
     EXPECT_TRUE(book_.UpdateCurrentCompany([&](std::span<std::uint8_t> w) { ApplyToCompany(w, open, nullptr); },

@@ -25,7 +25,7 @@
 #include "records/invoice_file.h"
 #include "records/invoice_record.h"
 #include "records/record_file.h"
-#include "tests/aging/invoice_spec.h"
+#include "tests/aging/planned_invoice.h"
 #include "tests/invoicing/invoice_records.h"
 #include "tests/support/company_file.h"
 #include "tests/support/engine_work_folder.h"

@@ -14,7 +14,7 @@ namespace tf::statements {
 namespace {
 
 using namespace std::chrono;
-using test::InvoiceSpec;
+using test::PlannedInvoice;
 
 class StatementBatchTest : public test::StatementFolderTest {
  protected:

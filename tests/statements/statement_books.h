@@ -54,9 +54,9 @@ class StatementFolderTest : public BooksFolderTest {
     });
   }
 
-  // An invoice record of `spec` with its balance and statement note set as given.
-  std::int32_t AddRecord(const InvoiceSpec& spec, const std::string& balance, const std::string& note = "") {
-    common::RecordBuffer r = InvoiceRecord(spec, Format());
+  // An invoice record of `planned` with its balance and statement note set as given.
+  std::int32_t AddRecord(const PlannedInvoice& planned, const std::string& balance, const std::string& note = "") {
+    common::RecordBuffer r = InvoiceRecord(planned, Format());
     common::WriteText(r, records::invoice::kBalanceDue, balance);
     common::WriteText(r, records::invoice::kStatementNote, note);
     return AddInvoiceRecord(r);

@@ -19,7 +19,7 @@ namespace tf::statements {
 namespace {
 
 using namespace std::chrono;
-using test::InvoiceSpec;
+using test::PlannedInvoice;
 namespace co = records::company;
 
 class StatementLayoutTest : public test::StatementFolderTest {

@@ -12,7 +12,7 @@ namespace tf::statements {
 namespace {
 
 using namespace std::chrono;
-using test::InvoiceSpec;
+using test::PlannedInvoice;
 
 TEST(KindDescription, EveryKindTheProgramWritesHasItsText) {
   const std::pair<const char*, const char*> cases[] = {

@@ -189,20 +189,20 @@ void TStmentTest::AddCustomer(const std::string& number, const std::string& name
 void TStmentTest::AddRecords(const std::string& customer, std::initializer_list<Rec> records) {
   engine::FileBlockGuard h;
   QVERIFY(records::OpenRecordFile(h.handle(), inv::InvoiceFileName("1"), inv::InvoiceFileKind(), {}, prompter_, status_));
-  for (const Rec& spec : records) {
+  for (const Rec& planned : records) {
     common::RecordBuffer r(inv::kInvoiceRecordLength);
-    common::WriteText(r, inv::kInvoiceNumber, spec.number);
-    common::WriteText(r, inv::kRecordKind, spec.kind);
+    common::WriteText(r, inv::kInvoiceNumber, planned.number);
+    common::WriteText(r, inv::kRecordKind, planned.kind);
     common::WriteText(r, inv::kCustomerNumber, customer);
     common::WriteText(r, inv::kCompanyNumber, "1");
-    QVERIFY(inv::SetInvoiceDate(r, common::FormatDate(spec.date, common::DateFormat::MonthFirst),
+    QVERIFY(inv::SetInvoiceDate(r, common::FormatDate(planned.date, common::DateFormat::MonthFirst),
                                 common::DateFormat::MonthFirst));
     common::WriteText(r, inv::kInvoiceType, "P");
-    common::WriteText(r, inv::kTotalAmount, spec.total);
-    common::WriteText(r, inv::kNetAmount, spec.total);
+    common::WriteText(r, inv::kTotalAmount, planned.total);
+    common::WriteText(r, inv::kNetAmount, planned.total);
     common::WriteText(r, inv::kTaxAmount, "0.00");
-    common::WriteText(r, inv::kPaidAmount, spec.paid);
-    common::WriteText(r, inv::kBalanceDue, spec.balance);
+    common::WriteText(r, inv::kPaidAmount, planned.paid);
+    common::WriteText(r, inv::kBalanceDue, planned.balance);
     std::int32_t ref = 0;
     QVERIFY(inv::AddInvoice(h.get(), r, ref, prompter_));
   }

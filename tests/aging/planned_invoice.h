@@ -17,7 +17,7 @@
 
 namespace tf::test {
 
-struct InvoiceSpec {
+struct PlannedInvoice {
   std::string number;
   std::string customer;
   std::chrono::year_month_day date;
@@ -27,32 +27,32 @@ struct InvoiceSpec {
   std::string type = "P";
 };
 
-// The record of `spec` with its dates in `format`: BalanceDue is total - paid (minus the paid
+// The record of `planned` with its dates in `format`: BalanceDue is total - paid (minus the paid
 // amount for a deposit), and a record with nothing open is settled on its own date.
-inline common::RecordBuffer InvoiceRecord(const InvoiceSpec& spec, common::DateFormat format) {
+inline common::RecordBuffer InvoiceRecord(const PlannedInvoice& planned, common::DateFormat format) {
   namespace inv = records::invoice;
   common::RecordBuffer r(inv::kInvoiceRecordLength);
-  common::WriteText(r, inv::kInvoiceNumber, spec.number);
-  common::WriteText(r, inv::kRecordKind, spec.kind);
+  common::WriteText(r, inv::kInvoiceNumber, planned.number);
+  common::WriteText(r, inv::kRecordKind, planned.kind);
   common::WriteText(r, inv::kKeyCode, "None");
-  common::WriteText(r, inv::kCustomerNumber, spec.customer);
+  common::WriteText(r, inv::kCustomerNumber, planned.customer);
   common::WriteText(r, inv::kCompanyNumber, "1");
-  inv::SetInvoiceDate(r, common::FormatDate(spec.date, format), format);
-  common::WriteText(r, inv::kInvoiceType, spec.type);
-  common::WriteText(r, inv::kShortName, spec.customer);
-  const bool deposit = spec.kind == "D";
-  const common::Money total = common::ParseAmount(spec.total).value_or(common::Money());
-  const common::Money paid = common::ParseAmount(spec.paid).value_or(common::Money());
-  common::WriteText(r, inv::kNetAmount, deposit ? "0.00" : spec.total);
+  inv::SetInvoiceDate(r, common::FormatDate(planned.date, format), format);
+  common::WriteText(r, inv::kInvoiceType, planned.type);
+  common::WriteText(r, inv::kShortName, planned.customer);
+  const bool deposit = planned.kind == "D";
+  const common::Money total = common::ParseAmount(planned.total).value_or(common::Money());
+  const common::Money paid = common::ParseAmount(planned.paid).value_or(common::Money());
+  common::WriteText(r, inv::kNetAmount, deposit ? "0.00" : planned.total);
   common::WriteText(r, inv::kTaxAmount, "0.00");
-  common::WriteText(r, inv::kTotalAmount, deposit ? "0.00" : spec.total);
-  common::WriteText(r, inv::kPaidAmount, spec.paid);
+  common::WriteText(r, inv::kTotalAmount, deposit ? "0.00" : planned.total);
+  common::WriteText(r, inv::kPaidAmount, planned.paid);
   const common::Money balance = deposit ? -paid : total - paid;
   common::WriteText(r, inv::kBalanceDue, common::Format0_00(balance));
-  if (deposit) common::WriteText(r, inv::kDatePaid, common::FormatDateKey(spec.date));
-  if (balance.IsZero() && spec.kind != "R") {
+  if (deposit) common::WriteText(r, inv::kDatePaid, common::FormatDateKey(planned.date));
+  if (balance.IsZero() && planned.kind != "R") {
     common::WriteText(r, inv::kPaidFlag, "P");
-    common::WriteText(r, inv::kDatePaid, common::FormatDateKey(spec.date));
+    common::WriteText(r, inv::kDatePaid, common::FormatDateKey(planned.date));
   }
   return r;
 }
