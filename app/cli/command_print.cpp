@@ -108,9 +108,10 @@ int PrintOne(CommandContext& c, const PrintArguments& a, docs::DocumentRun& run)
   }
   for (const std::string& problem : run.Problems()) c.err << "tallyfold-cli: " << problem << "\n";
   c.out << "Invoice " << a.number << " printed to " << a.pdf << " (" << Plural(outcome.pages, "page", "pages") << ")"
-        << (run.Tally().marked ? " and marked printed.\n"
-            : run.Problems().empty() ? "; it was marked printed before.\n"
-                                     : ".\n");
+        << (run.Tally().marked     ? " and marked printed.\n"
+            : outcome.repeatMaster ? "; a repeat master's set-up sheet is not marked printed.\n"
+            : outcome.reprint      ? "; it was marked printed before.\n"
+                                   : ".\n");
   return run.Problems().empty() ? kExitOk : kExitProblems;
 }
 

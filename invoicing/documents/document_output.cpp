@@ -67,6 +67,8 @@ DocumentOutcome DocumentRun::Output(std::string_view number) {
 
 DocumentOutcome DocumentRun::Print(const InvoiceDocument& doc) {
   DocumentOutcome outcome;
+  outcome.reprint = doc.AlreadyPrinted();
+  outcome.repeatMaster = doc.IsRepeatMaster();
   outcome.message = std::string(common::kPrintingFailedText) + " Invoice " + doc.number + " was not marked as printed.";
   if (!jobs_) return outcome;
   std::vector<CopyKind> copies{CopyKind::Invoice};

@@ -74,6 +74,8 @@ struct DocumentOutcome {
   int pages = 0;        // printed pages of all copies
   bool marked = false;  // marked printed now (else not at all, or at Finish)
   bool outputFailed = false;  // the printer (or file) refused a job, as against a document that could not be read
+  bool reprint = false;       // it was marked printed before, and is not marked again
+  bool repeatMaster = false;  // a set-up sheet: printed, never marked
 };
 
 // What one batch (or single output) came to, counted as it happened.

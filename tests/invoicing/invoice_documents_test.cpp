@@ -392,6 +392,17 @@ TEST_F(DocumentTest, LayoutOptionsDrawWhatTheyName) {
   logo.logoPath = "missing.bmp";
   EXPECT_EQ(companyX(Draw(doc, CopyKind::Invoice, logo)), 60);
 
+  // Totals moved down to where row MaxLines would end.
+  auto grandTotalY = [](const RecordingCanvas& c) {
+    for (const auto& t : c.Texts(0))
+      if (t.text == "Grand Total:") return t.y;
+    return -1;
+  };
+  LayoutOptions movedDown = plain;
+  movedDown.moveDownTotals = true;
+  movedDown.maxLines = 20;
+  EXPECT_EQ(grandTotalY(Draw(doc, CopyKind::Invoice, movedDown)), grandTotalY(bare) + (20 - 3) * 50);
+
   LayoutOptions footer = plain;
   footer.printSalesMessage = true;
   footer.salesMessage = {"Thank you", "", "Come again", ""};
@@ -473,6 +484,7 @@ TEST_F(DocumentTest, PrintingMarksTheInvoiceRecordsButNotItsPayments) {
   const DocumentOutcome outcome = run.Output("A100");
   EXPECT_EQ(outcome.result, DocumentResult::Printed) << outcome.message;
   EXPECT_TRUE(outcome.marked);
+  EXPECT_FALSE(outcome.reprint);
   EXPECT_EQ(outcome.message, "Invoice A100 sent to printer.");
   EXPECT_EQ(canvas.Title(), "Invoice - A100");
   const auto records = Records("A100");
@@ -505,7 +517,10 @@ TEST_F(DocumentTest, AReprintChangesNothingOnFile) {
   RecordingCanvas canvas;
   PrinterJobs jobs(canvas);
   DocumentRun run(Services(), OutputChoice::Printer, {}, &jobs, false);
-  EXPECT_EQ(run.Output("1001").result, DocumentResult::Printed);
+  const DocumentOutcome again = run.Output("1001");
+  EXPECT_EQ(again.result, DocumentResult::Printed);
+  EXPECT_TRUE(again.reprint);
+  EXPECT_FALSE(again.marked);
   EXPECT_EQ(Records("1001")[0], before);
 }
 
