@@ -74,8 +74,11 @@ TEST_F(RebuildAllTest, ABlockThatFailsIsNamedWithItsStatusAndTheOthersAreStillRe
   EXPECT_EQ(result.Failed()[0]->status, engine::status::kRebuildInterrupted);
   EXPECT_THAT(result.Message(), HasSubstr("Invoices (1I): status 10465"));
   EXPECT_EQ(common::ReadWholeFile("1I.DAT"), invoices);
-  for (const BlockRebuild& b : result.blocks)
-    if (b.name == "1D" || b.name == "1M" || b.name == "1C") EXPECT_EQ(b.outcome, BlockRebuild::Outcome::Rebuilt);
+  for (const BlockRebuild& b : result.blocks) {
+    if (b.name == "1D" || b.name == "1M" || b.name == "1C") {
+      EXPECT_EQ(b.outcome, BlockRebuild::Outcome::Rebuilt) << b.name;
+    }
+  }
 
   engine::ExitEngine();
   const auto tool = RunTool({"--data", data_.string(), "rebuild", "--all"});
