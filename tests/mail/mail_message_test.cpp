@@ -89,7 +89,9 @@ TEST(MailMessage, QuotedPrintableLinesStayShortAndEncodeWhatMustBe) {
   ASSERT_EQ(lines.size(), 3u);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     EXPECT_LE(lines[i].size(), 76u);
-    if (i + 1 < lines.size()) EXPECT_EQ(lines[i].back(), '=');
+    if (i + 1 < lines.size()) {
+      EXPECT_EQ(lines[i].back(), '=');
+    }
   }
   EXPECT_EQ(lines[0].size() - 1 + lines[1].size() - 1 + lines[2].size(), 200u);
   // A code is never cut by a soft break.
