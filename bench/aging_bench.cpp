@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "aging/aging_run.h"
+#include "bench/quiet_services.h"
 #include "common/clock.h"
 #include "common/date_text.h"
 #include "common/money_format.h"
@@ -47,6 +48,10 @@
 #include "records/record_file.h"
 
 namespace {
+
+using tf::bench::NoStatus;
+using tf::bench::PeakKiB;
+using tf::bench::QuietPrompter;
 
 using namespace tf;
 using Steady = std::chrono::steady_clock;
@@ -66,36 +71,12 @@ struct Options {
   bool reuse = false;
 };
 
-class QuietPrompter : public common::Prompter {
- public:
-  common::PromptAnswer Show(const common::PromptMessage& m) override {
-    ++asked;
-    return m.buttons == common::PromptButtons::YesNo || m.buttons == common::PromptButtons::YesNoCancel
-               ? common::PromptAnswer::No
-               : common::PromptAnswer::OK;
-  }
-  int asked = 0;
-};
-
-class NoStatus : public engine::RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
-
 // CPU seconds of this process so far: user, system.
 std::pair<double, double> CpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   auto s = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
   return {s(usage.ru_utime), s(usage.ru_stime)};
-}
-
-long PeakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
 }
 
 double Seconds(Steady::duration d) { return duration<double>(d).count(); }
@@ -113,7 +94,7 @@ year_month_day DaysBefore(year_month_day d, int days) { return year_month_day{sy
 // The company, its customers and invoice records, with every balance agreeing with them and
 // the aging amounts as of the last aging date, 100 days before today.
 bool Generate(const Options& o) {
-  QuietPrompter prompter;
+  QuietPrompter prompter(common::PromptAnswer::No);
   NoStatus status;
   std::mt19937 random(o.seed);
   const year_month_day lastAged = DaysBefore(kToday, 100);
@@ -202,7 +183,7 @@ bool Generate(const Options& o) {
 // becomes the start-up company, aged at 30, 60 and 90 days.
 bool PrepareReused() {
   if (std::filesystem::exists(std::string(co::kStartupFile))) return true;
-  QuietPrompter prompter;
+  QuietPrompter prompter(common::PromptAnswer::No);
   NoStatus status;
   records::CompanyBook book;
   engine::FileBlockGuard companies;
@@ -241,7 +222,7 @@ int InChild(int buffers, Work work) {
 }
 
 int Age(const char* what, const common::Clock& clock) {
-  QuietPrompter prompter;
+  QuietPrompter prompter(common::PromptAnswer::No);
   NoStatus status;
   records::CompanyBook book;
   book.ReadStartupFile();

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/quiet_services.h"
 #include "common/clock.h"
 #include "common/money_format.h"
 #include "common/record_buffer.h"
@@ -39,6 +40,10 @@
 
 namespace {
 
+using tf::bench::NoStatus;
+using tf::bench::PeakKiB;
+using tf::bench::QuietPrompter;
+
 using namespace tf;
 using Clock = std::chrono::steady_clock;
 namespace co = records::company;
@@ -54,31 +59,6 @@ struct Options {
   int buffers = engine::kProgramPageBuffers;
   unsigned seed = 12;
 };
-
-// Answers every question with its first button; nothing is asked on a sound folder.
-class QuietPrompter : public common::Prompter {
- public:
-  common::PromptAnswer Show(const common::PromptMessage& m) override {
-    ++asked;
-    return m.buttons == common::PromptButtons::YesNo || m.buttons == common::PromptButtons::YesNoCancel
-               ? common::PromptAnswer::Yes
-               : common::PromptAnswer::OK;
-  }
-  int asked = 0;
-};
-
-class NoStatus : public engine::RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
-
-long PeakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 

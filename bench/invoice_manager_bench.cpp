@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "browse/manager_list.h"
+#include "bench/quiet_services.h"
 #include "common/clock.h"
 #include "common/money_format.h"
 #include "common/record_buffer.h"
@@ -46,6 +47,10 @@
 
 namespace {
 
+using tf::bench::NoStatus;
+using tf::bench::PeakKiB;
+using tf::bench::QuietPrompter;
+
 using namespace tf;
 using Clock = std::chrono::steady_clock;
 namespace co = records::company;
@@ -62,34 +67,12 @@ struct Options {
   bool keep = false;
 };
 
-class QuietPrompter : public common::Prompter {
- public:
-  common::PromptAnswer Show(const common::PromptMessage& m) override {
-    return m.buttons == common::PromptButtons::YesNo || m.buttons == common::PromptButtons::YesNoCancel
-               ? common::PromptAnswer::Yes
-               : common::PromptAnswer::OK;
-  }
-};
-
-class NoStatus : public engine::RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
-
 struct NoReports : common::TextReportViewer {
   void ShowTextFile(const std::string&, std::string_view) override {}
 };
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-long PeakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 bool Arg(int& i, int argc, char** argv, const char* name, std::string& value) {
   if (std::string(argv[i]) != name || i + 1 >= argc) return false;

@@ -254,34 +254,34 @@ void CompanyOptions::SetChecked(std::string_view control, bool on) {
 namespace {
 
 // The font as the record keeps it; nothing when its face has a character Latin-1 lacks.
-std::optional<common::FontSpec> StoredFont(const common::FontSpec& spec, std::size_t faceCapacity) {
-  std::optional<std::string> face = common::Utf8ToLatin1(spec.face);
+std::optional<common::FontSpec> StoredFont(const common::FontSpec& chosen, std::size_t faceCapacity) {
+  std::optional<std::string> face = common::Utf8ToLatin1(chosen.face);
   if (!face) return std::nullopt;
-  common::FontSpec stored = spec;
+  common::FontSpec stored = chosen;
   stored.face = face->substr(0, faceCapacity);
   return stored;
 }
 
-std::string FontRefusal(const common::FontSpec& spec) {
-  return "The font \"" + spec.face + "\" cannot be kept: its name holds characters the company file cannot store. "
+std::string FontRefusal(const common::FontSpec& chosen) {
+  return "The font \"" + chosen.face + "\" cannot be kept: its name holds characters the company file cannot store. "
          "Choose another font.";
 }
 
 }  // namespace
 
-std::optional<std::string> CompanyOptions::SetFont(OptionsFont font, const common::FontSpec& spec) {
+std::optional<std::string> CompanyOptions::SetFont(OptionsFont font, const common::FontSpec& chosen) {
   const std::size_t capacity = font == OptionsFont::Managers ? company::kManagersFont.faceCapacity
                                : font == OptionsFont::Envelope ? company::kEnvelopeFont.faceCapacity
                                                                : company::kEditorFont.faceCapacity;
-  const std::optional<common::FontSpec> stored = StoredFont(spec, capacity);
-  if (!stored) return FontRefusal(spec);
+  const std::optional<common::FontSpec> stored = StoredFont(chosen, capacity);
+  if (!stored) return FontRefusal(chosen);
   fonts_[std::size_t(font)] = *stored;
   return std::nullopt;
 }
 
-std::optional<std::string> CompanyOptions::SetDocumentFont(company::DocumentFont font, const common::FontSpec& spec) {
-  const std::optional<common::FontSpec> stored = StoredFont(spec, company::DocumentFontField(font).faceCapacity);
-  if (!stored) return FontRefusal(spec);
+std::optional<std::string> CompanyOptions::SetDocumentFont(company::DocumentFont font, const common::FontSpec& chosen) {
+  const std::optional<common::FontSpec> stored = StoredFont(chosen, company::DocumentFontField(font).faceCapacity);
+  if (!stored) return FontRefusal(chosen);
   documentFonts_[std::size_t(font)] = *stored;
   return std::nullopt;
 }

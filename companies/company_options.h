@@ -108,12 +108,12 @@ class CompanyOptions {
   // A font chosen in the font dialog (its face as UTF-8): the face is stored cut to the
   // record's room for it, as the dialog's choice always was; a face Latin-1 cannot spell is
   // refused with the sentence returned (nothing changes).
-  std::optional<std::string> SetFont(OptionsFont font, const common::FontSpec& spec);
+  std::optional<std::string> SetFont(OptionsFont font, const common::FontSpec& chosen);
   // The staging copy of the six document fonts.
   const common::FontSpec& DocumentFont(records::company::DocumentFont font) const {
     return documentFonts_[std::size_t(font)];
   }
-  std::optional<std::string> SetDocumentFont(records::company::DocumentFont font, const common::FontSpec& spec);
+  std::optional<std::string> SetDocumentFont(records::company::DocumentFont font, const common::FontSpec& chosen);
 
   // A picture picked for the logo ("BmpNameText") or the background ("PicName"): taken when
   // the record can hold its path, otherwise the sentence that refuses it (nothing changes).

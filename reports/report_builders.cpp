@@ -30,7 +30,7 @@ using Record = std::span<const std::uint8_t>;
 // an amount.
 enum class Align { Left, Right, Amount };
 
-struct ColumnSpec {
+struct ColumnLayout {
   const char* heading;
   std::size_t width;
   Align align;
@@ -41,16 +41,16 @@ struct ReportSpec {
   const char* messageCaption;
   int lastSortColumn;
   int lastRightColumn;
-  std::vector<ColumnSpec> columns;
+  std::vector<ColumnLayout> columns;
 };
 
 const ReportSpec& SpecOf(ReportKind kind) {
-  static const ColumnSpec date{"Year/Mo/Dy", 10, Align::Left};
-  static const ColumnSpec number{"Invoice#", 9, Align::Left};
-  static const ColumnSpec shortName{"Short Name", 10, Align::Left};
-  static const ColumnSpec customer{"Customer#", 8, Align::Left};
-  static const ColumnSpec kindColumn{"C", 1, Align::Left};
-  static const auto amount = [](const char* heading) { return ColumnSpec{heading, 12, Align::Amount}; };
+  static const ColumnLayout date{"Year/Mo/Dy", 10, Align::Left};
+  static const ColumnLayout number{"Invoice#", 9, Align::Left};
+  static const ColumnLayout shortName{"Short Name", 10, Align::Left};
+  static const ColumnLayout customer{"Customer#", 8, Align::Left};
+  static const ColumnLayout kindColumn{"C", 1, Align::Left};
+  static const auto amount = [](const char* heading) { return ColumnLayout{heading, 12, Align::Amount}; };
   static const ReportSpec invoiceRegister{"Invoice Register", "Invoice Register", 3, 6,
       {date, number, shortName, customer, amount("Net Amount"), amount("Tax Amount"), amount("Grand Total"), kindColumn}};
   static const ReportSpec paymentRegister{"Payment Register", "Payment Register", 3, 6,
@@ -91,10 +91,10 @@ std::string RightTrimmed(std::string_view text) {
 // The cell of one field: its place in the fixed-width line. Amounts are taken whole: a
 // ",0.000" unit price of a million has 13 characters, and cutting it to its 12 would drop a
 // digit.
-std::string CellOf(const ColumnSpec& spec, std::string_view field) {
-  switch (spec.align) {
-    case Align::Left: return RightTrimmed(common::Cut(field, spec.width));
-    case Align::Right: return RightTrimmed(common::AlignRight(field, spec.width));
+std::string CellOf(const ColumnLayout& layout, std::string_view field) {
+  switch (layout.align) {
+    case Align::Left: return RightTrimmed(common::Cut(field, layout.width));
+    case Align::Right: return RightTrimmed(common::AlignRight(field, layout.width));
     case Align::Amount: return common::TrimBoth(field);
   }
   return {};
@@ -122,7 +122,7 @@ class Builder {
     report.messageCaption = spec_.messageCaption;
     report.lastSortColumn = spec_.lastSortColumn;
     report.lastRightColumn = spec_.lastRightColumn;
-    for (const ColumnSpec& c : spec_.columns)
+    for (const ColumnLayout& c : spec_.columns)
       report.columns.push_back({common::TrimBoth(CellOf(c, c.heading)), c.width, c.align == Align::Amount});
   }
 

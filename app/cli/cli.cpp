@@ -96,18 +96,7 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
 
   WorkingDirectoryGuard restore;
   CommandContext context{folder, out, err, extensions};
-  if (command->folder == FolderUse::MustExist) {
-    if (!fs::is_directory(folder, ec)) {
-      err << "tallyfold-cli: the data folder " << folder.string()
-          << " does not exist (create it with: tallyfold-cli init)\n";
-      return kExitUsage;
-    }
-    fs::current_path(folder, ec);
-    if (ec) {
-      err << "tallyfold-cli: cannot enter " << folder.string() << ": " << ec.message() << "\n";
-      return kExitUsage;
-    }
-  }
+  if (command->folder == FolderUse::MustExist && !EnterDataFolder(context)) return kExitUsage;
   std::vector<std::string> args = inv.args;
   if (creates && !args.empty()) args.erase(args.begin());
   std::optional<common::FolderLock> lock;
@@ -121,6 +110,21 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
     err << "tallyfold-cli: " << command->name << " stopped: " << e.what() << "\n";
   }
   return kExitProblems;
+}
+
+bool EnterDataFolder(CommandContext& c) {
+  std::error_code ec;
+  if (!fs::is_directory(c.dataFolder, ec)) {
+    c.err << "tallyfold-cli: the data folder " << c.dataFolder.string()
+          << " does not exist (create it with: tallyfold-cli init)\n";
+    return false;
+  }
+  fs::current_path(c.dataFolder, ec);
+  if (ec) {
+    c.err << "tallyfold-cli: cannot enter " << c.dataFolder.string() << ": " << ec.message() << "\n";
+    return false;
+  }
+  return true;
 }
 
 bool LockDataFolder(CommandContext& c, std::optional<common::FolderLock>& lock) {

@@ -188,17 +188,7 @@ int Repair(CommandContext& c, const std::string& number, const common::RecordBuf
 int RunAgingCommand(CommandContext& c, const std::vector<std::string>& args) {
   AgingArguments a;
   if (!ParseArguments(c, args, a)) return kExitUsage;
-  std::error_code ec;
-  if (!std::filesystem::is_directory(c.dataFolder, ec)) {
-    c.err << "tallyfold-cli: the data folder " << c.dataFolder.string()
-          << " does not exist (create it with: tallyfold-cli init)\n";
-    return kExitUsage;
-  }
-  std::filesystem::current_path(c.dataFolder, ec);
-  if (ec) {
-    c.err << "tallyfold-cli: cannot enter " << c.dataFolder.string() << ": " << ec.message() << "\n";
-    return kExitUsage;
-  }
+  if (!EnterDataFolder(c)) return kExitUsage;
   std::string number;
   if (!ChosenCompanyNumber(c, a.company, number)) return kExitUsage;
   std::optional<common::FolderLock> lock;

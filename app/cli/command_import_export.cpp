@@ -51,21 +51,6 @@ bool Parse(CommandContext& c, const char* command, const std::vector<std::string
   return true;
 }
 
-bool EnterDataFolder(CommandContext& c) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(c.dataFolder, ec)) {
-    c.err << "tallyfold-cli: the data folder " << c.dataFolder.string()
-          << " does not exist (create it with: tallyfold-cli init)\n";
-    return false;
-  }
-  std::filesystem::current_path(c.dataFolder, ec);
-  if (ec) {
-    c.err << "tallyfold-cli: cannot enter " << c.dataFolder.string() << ": " << ec.message() << "\n";
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const std::vector<ImportKind>& ImportKinds() {

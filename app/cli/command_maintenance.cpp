@@ -41,18 +41,7 @@ bool ArchiveArguments(CommandContext& c, const char* command, const std::vector<
     return false;
   }
   archive = fs::absolute(plain[0]);
-  std::error_code ec;
-  if (!fs::is_directory(c.dataFolder, ec)) {
-    c.err << "tallyfold-cli: the data folder " << c.dataFolder.string()
-          << " does not exist (create it with: tallyfold-cli init)\n";
-    return false;
-  }
-  fs::current_path(c.dataFolder, ec);
-  if (ec) {
-    c.err << "tallyfold-cli: cannot enter " << c.dataFolder.string() << ": " << ec.message() << "\n";
-    return false;
-  }
-  return true;
+  return EnterDataFolder(c);
 }
 
 // The company's date format, for reading and showing dates as the program does.

@@ -148,20 +148,10 @@ int RunPrint(CommandContext& c, const std::vector<std::string>& args) {
     c.err << "tallyfold-cli: printing to PDF is not available in this build of the tool.\n";
     return kExitUsage;
   }
-  std::error_code ec;
-  if (!std::filesystem::is_directory(c.dataFolder, ec)) {
-    c.err << "tallyfold-cli: the data folder " << c.dataFolder.string()
-          << " does not exist (create it with: tallyfold-cli init)\n";
-    return kExitUsage;
-  }
+  if (!EnterDataFolder(c)) return kExitUsage;
   // Printing marks invoices: the folder is ours alone while it runs, as for any change.
   std::optional<common::FolderLock> lock;
   if (!a.dryRun && !LockDataFolder(c, lock)) return kExitUsage;
-  std::filesystem::current_path(c.dataFolder, ec);
-  if (ec) {
-    c.err << "tallyfold-cli: cannot enter " << c.dataFolder.string() << ": " << ec.message() << "\n";
-    return kExitUsage;
-  }
   std::string companyNumber;
   if (!ChosenCompanyNumber(c, a.company, companyNumber)) return kExitUsage;
 

@@ -112,17 +112,7 @@ int RunStatementsCommand(CommandContext& c, const std::vector<std::string>& args
     c.err << "tallyfold-cli: this tallyfold-cli was built without PDF output; nothing was printed.\n";
     return kExitUsage;
   }
-  std::error_code ec;
-  if (!std::filesystem::is_directory(c.dataFolder, ec)) {
-    c.err << "tallyfold-cli: the data folder " << c.dataFolder.string()
-          << " does not exist (create it with: tallyfold-cli init)\n";
-    return kExitUsage;
-  }
-  std::filesystem::current_path(c.dataFolder, ec);
-  if (ec) {
-    c.err << "tallyfold-cli: cannot enter " << c.dataFolder.string() << ": " << ec.message() << "\n";
-    return kExitUsage;
-  }
+  if (!EnterDataFolder(c)) return kExitUsage;
   std::string number;
   if (!ChosenCompanyNumber(c, a.company, number)) return kExitUsage;
   // A batch run is dated in the company record: the window must not hold the folder meanwhile.

@@ -37,6 +37,10 @@ struct Command {
   bool changes = false;
 };
 
+// Makes the data folder the working directory; false, reported, when it does not exist or cannot
+// be entered. For commands that read their own file names first, relative to where they start.
+bool EnterDataFolder(CommandContext& context);
+
 // Takes the data folder's lock into `lock`; false, reported, when the windowed program (or
 // another changing command) holds it or it cannot be taken.
 bool LockDataFolder(CommandContext& context, std::optional<common::FolderLock>& lock);
