@@ -1,6 +1,6 @@
 // tallyfold: the windowed program on one data folder.
 //
-//   tallyfold [--data DIR]
+//   tallyfold [--data DIR] | --help | --version
 //
 // The data folder (default $XDG_DATA_HOME/tallyfold) is the program's working directory; one
 // copy runs per folder, and a second start brings the running copy's window forward.
@@ -12,9 +12,13 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "aging/ui/aging_windows.h"
+#include "app/program_help.h"
+#include "app/starter/starter_folder.h"
+#include "common/program_version.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "common/ui/list_window.h"
@@ -42,10 +46,13 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-const char* const kUsage =
-    "Usage: tallyfold [--data DIR]\n"
-    "Starts the billing program on the data folder DIR (default $XDG_DATA_HOME/tallyfold,\n"
-    "that is ~/.local/share/tallyfold). Create a folder with `tallyfold-cli init DIR`.\n";
+void PrintUsage(std::ostream& out) {
+  out << "Usage: " << tf::app::kProgramSynopsis << "\n" << tf::app::kProgramDescription << "\n\n";
+  for (const tf::app::OptionText& option : tf::app::kProgramOptions) {
+    std::string name = option.name;
+    out << "  " << name << std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') << option.text << "\n";
+  }
+}
 
 // Tells the user on the terminal and in a message box: the program may have been started from a
 // desktop menu, where nobody sees the terminal.
@@ -60,6 +67,20 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   using tf::common::ui::ToQString;
 
+  // --help and --version are answered before the toolkit starts, so they work without a display.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--data") {
+      ++i;  // its folder may be named anything
+    } else if (a == "-h" || a == "--help") {
+      PrintUsage(std::cout);
+      return 0;
+    } else if (a == "--version") {
+      std::cout << "tallyfold " << tf::common::kProgramVersion << "\n";
+      return 0;
+    }
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(ToQString(tf::shell::kApplicationName));
   // Window titles already carry the program's name; the desktop would add it a second time.
@@ -69,18 +90,20 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(tf::shell::ui::ProgramIcon());
 
   fs::path data = tf::common::DefaultDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  bool dataChosen = false;
+  // Qt has taken its own options (-platform, -style, ...) out of the arguments by now.
   const QStringList args = QApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == "--data" && i + 1 < args.size()) {
       data = fs::path(args[++i].toStdString());
+      dataChosen = true;
     } else if (a.startsWith("--data=")) {
       data = fs::path(a.mid(7).toStdString());
-    } else if (a == "-h" || a == "--help") {
-      std::cout << kUsage;
-      return 0;
+      dataChosen = true;
     } else {
-      std::cerr << "tallyfold: unknown argument " << a.toStdString() << "\n" << kUsage;
+      std::cerr << "tallyfold: unknown argument " << a.toStdString() << "\n";
+      PrintUsage(std::cerr);
       return kExitUsage;
     }
   }
@@ -92,6 +115,15 @@ int main(int argc, char** argv) {
   }
   std::error_code ec;
   data = fs::absolute(data, ec);
+  // The first start on this account makes the default folder with its starter files; a folder
+  // named with --data must exist (a mistyped name should not become a new set of books).
+  if (!dataChosen && !ec && !fs::exists(data, ec)) {
+    std::string error = tf::app::CreateStarterFolder(data);
+    if (!error.empty()) {
+      Complain(prompter, "Cannot create the data folder " + data.string() + " (" + error + ").");
+      return kExitUsage;
+    }
+  }
   if (ec || !fs::is_directory(data, ec)) {
     Complain(prompter, "The data folder " + data.string() +
                            " does not exist. Create it with: tallyfold-cli init " + data.string());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "common/program_version.h"
 #include "common/prompter.h"
 
 namespace tf::shell {
@@ -134,7 +135,7 @@ class CommandAvailability {
 // --- texts and choices ---------------------------------------------------------------------
 
 inline constexpr std::string_view kApplicationName = "QZ Tallyfold Pro";
-inline constexpr std::string_view kProductVersion = "0.1";
+inline constexpr std::string_view kProductVersion = common::kProgramVersion;
 inline constexpr std::string_view kReady = "Ready.";
 inline constexpr std::string_view kPrinterCaption = "Pri&nter or Fax";
 inline constexpr std::string_view kEMailCaption = "&E-Mail";

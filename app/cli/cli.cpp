@@ -38,7 +38,7 @@ bool Parse(const std::vector<std::string>& argv, Invocation& inv, std::string& e
     } else if (a.rfind("--data=", 0) == 0) {
       inv.dataFolder = a.substr(7);
     } else if (!haveCommand) {
-      inv.command = a == "--help" || a == "-h" ? "help" : a;
+      inv.command = a == "--help" || a == "-h" ? "help" : a == "--version" ? "version" : a;
       haveCommand = true;
     } else {
       inv.args.push_back(a);
@@ -148,6 +148,7 @@ bool LockDataFolder(CommandContext& c, std::optional<common::FolderLock>& lock) 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"help", "", "print this help", FolderUse::Optional, RunHelp},
+      {"version", "", "print the version of the tool", FolderUse::Optional, RunVersion},
       {"init", "[DIR]", "create the data folder (DIR, else --data) and its starter files if missing",
        FolderUse::Creates, RunInit, true},
       {"check", "[NAME...]",

@@ -48,6 +48,7 @@ bool LockDataFolder(CommandContext& context, std::optional<common::FolderLock>& 
 const std::vector<Command>& Commands();
 
 int RunHelp(CommandContext& context, const std::vector<std::string>& args);
+int RunVersion(CommandContext& context, const std::vector<std::string>& args);
 int RunInit(CommandContext& context, const std::vector<std::string>& args);
 int RunCheck(CommandContext& context, const std::vector<std::string>& args);
 int RunDump(CommandContext& context, const std::vector<std::string>& args);

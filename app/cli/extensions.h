@@ -9,17 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "app/starter/starter_folder.h"
 #include "common/print_canvas.h"
 #include "records/record_kinds.h"
 
 namespace tf::cli {
 
-// One step of `init`. It runs with the data folder as working directory, must leave files that
-// already exist alone (init is run again and again) and returns an error text, empty on success.
-struct StarterStep {
-  std::string description;
-  std::function<std::string()> run;
-};
+// One step of `init`.
+using StarterStep = app::StarterStep;
 
 struct Extensions {
   records::RecordKindRegistry recordKinds;
