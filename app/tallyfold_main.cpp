@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "aging/ui/aging_windows.h"
+#include "app/first_run_welcome.h"
 #include "app/program_help.h"
 #include "app/starter/starter_folder.h"
 #include "common/program_version.h"
@@ -164,15 +165,16 @@ int main(int argc, char** argv) {
   splash->ShowNow();
   tf::common::ui::TListWindow listWindow(form.get(), &prompter);
   const tf::shell::ui::WindowServices services{prompter, status, listWindow, clock};
-  tf::products::ui::InstallProductWindows(*form, services);
-  tf::customers::ui::InstallCustomerWindows(*form, services);
+  tf::products::ui::TEditProd& products = tf::products::ui::InstallProductWindows(*form, services);
+  tf::customers::ui::TDemoForm& customers = tf::customers::ui::InstallCustomerWindows(*form, services);
   tf::invoicing::ui::InstallInvoicingWindows(*form, services);
   tf::reports::ui::InstallReportWindows(*form, services);
   tf::payments::ui::InstallPaymentWindows(*form, services);
   tf::aging::ui::InstallAgingWindows(*form, services);
   const tf::maintenance::ui::MaintenanceWindows maintenance =
       tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
-  tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
+  tf::companies::ui::TListComps& companies =
+      tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
   tf::mail::ui::InstallMailWindows(*form, services);
   tf::statements::ui::InstallStatementWindows(*form, services);
 
@@ -184,5 +186,7 @@ int main(int argc, char** argv) {
   QObject::connect(form.get(), &tf::shell::ui::TMainForm::StartupRefused, &app,
                    [&app] { app.exit(0); }, Qt::QueuedConnection);
   form->show();
+  // New books open on the welcome once the window is up.
+  QTimer::singleShot(0, form.get(), [&] { tf::app::OfferWelcome(*form, companies, customers, products); });
   return app.exec();
 }

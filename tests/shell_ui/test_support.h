@@ -7,5 +7,6 @@ int RunMainFormTests(int argc, char** argv);
 int RunSingleInstanceTests(int argc, char** argv);
 int RunStartupTests(int argc, char** argv);
 int RunSplashTests(int argc, char** argv);
+int RunWelcomeTests(int argc, char** argv);
 
 }  // namespace tf::shell::ui::test
