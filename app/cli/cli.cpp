@@ -149,6 +149,9 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"help", "", "print this help", FolderUse::Optional, RunHelp},
       {"version", "", "print the version of the tool", FolderUse::Optional, RunVersion},
+      {"demo", "DIR [--today YYYY-MM-DD]",
+       "make a demo company in a new folder: a year of customers, products, invoices and payments to try the program on",
+       FolderUse::Creates, RunDemo},  // locks the folder itself once it made it
       {"init", "[DIR]", "create the data folder (DIR, else --data) and its starter files if missing",
        FolderUse::Creates, RunInit, true},
       {"check", "[NAME...]",

@@ -50,6 +50,7 @@ const std::vector<Command>& Commands();
 int RunHelp(CommandContext& context, const std::vector<std::string>& args);
 int RunVersion(CommandContext& context, const std::vector<std::string>& args);
 int RunInit(CommandContext& context, const std::vector<std::string>& args);
+int RunDemo(CommandContext& context, const std::vector<std::string>& args);
 int RunCheck(CommandContext& context, const std::vector<std::string>& args);
 int RunDump(CommandContext& context, const std::vector<std::string>& args);
 int RunCompany(CommandContext& context, const std::vector<std::string>& args);
