@@ -147,6 +147,11 @@ std::optional<std::string> StartLabelProblem(const SheetGeometry& sheet, int sta
 }
 
 std::optional<std::string> SaveLabelLayout(const fs::path& path, const LabelLayout& layout) {
+  if (auto problem = WriteLabelLayoutFile(path, layout)) return problem;
+  return RecordLastLayout(path);
+}
+
+std::optional<std::string> WriteLabelLayoutFile(const fs::path& path, const LabelLayout& layout) {
   if (auto problem = GeometryProblem(layout, "Unable to save.")) return problem;
   for (const NamedText& t : kTexts) {
     const std::string& text = t.member ? layout.*t.member : layout.Font.face;
@@ -162,7 +167,7 @@ std::optional<std::string> SaveLabelLayout(const fs::path& path, const LabelLayo
   } catch (const std::system_error& e) {
     return "The label layout " + FileName(path) + " could not be saved (" + e.code().message() + ").";
   }
-  return RecordLastLayout(path);
+  return std::nullopt;
 }
 
 OpenedLayout ReadLabelLayoutFile(const fs::path& path) {

@@ -84,6 +84,8 @@ std::optional<std::string> StartLabelProblem(const SheetGeometry& sheet, int sta
 // Writes the layout into `path` (replacing a file there as one step) after checking its
 // geometry, and records the path as the last used. The sentence to show when it could not.
 std::optional<std::string> SaveLabelLayout(const std::filesystem::path& path, const LabelLayout& layout);
+// The same without recording it as the last used.
+std::optional<std::string> WriteLabelLayoutFile(const std::filesystem::path& path, const LabelLayout& layout);
 
 // Reads the layout in `path`, records the path as the last used and keeps a copy in
 // "Label.Dat". The sentence to show when it could not; nothing is recorded then.

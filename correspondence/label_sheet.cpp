@@ -228,3 +228,32 @@ std::optional<std::pair<int, int>> BitmapSize(const std::string& path) {
 }
 
 }  // namespace tf::correspondence
+
+namespace tf::correspondence {
+
+bool PrintCalibrationRuler(common::PrintCanvas& canvas, const common::FontSpec& font) {
+  canvas.SetTitle(kRulerJobTitle);
+  if (!canvas.BeginDoc()) return false;
+  canvas.SetBrush(common::BrushStyle::Clear, 0x00FFFFFF);
+  canvas.SetFont(font);
+  for (int at = 0; at <= 1500; at += 25) {
+    const bool heavy = at % 100 == 0;
+    canvas.SetPenWidth(heavy ? 3 : 1);
+    if (heavy) {
+      canvas.Line(50, at, 300, at);
+      canvas.TextOut(325, at, std::to_string(at));
+      canvas.Line(at, 1750, at, 2000);
+      canvas.TextOut(at, 2025, std::to_string(at));
+    } else {
+      canvas.Line(100, at, 250, at);
+      canvas.Line(at, 1800, at, 1950);
+    }
+  }
+  canvas.TextOut(300, 2525,
+                 "Use the top ruler for vertical height measurement and the bottom ruler to measure horizontal width.");
+  canvas.TextOut(300, 2525 + canvas.TextHeight(kLineHeightSample),
+                 "Be sure to include any spacing between labels in your height and width measurements.");
+  return canvas.EndDoc();
+}
+
+}  // namespace tf::correspondence

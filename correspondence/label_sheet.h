@@ -86,3 +86,13 @@ std::string MissingCustomersText(const std::vector<std::string>& numbers);
 std::optional<std::pair<int, int>> BitmapSize(const std::string& path);
 
 }  // namespace tf::correspondence
+
+namespace tf::correspondence {
+
+inline constexpr std::string_view kRulerJobTitle = "Calibration Ruler";
+// A scale down the page and one across it, in printer units with a mark every 25 and a number
+// every 100, to measure a sheet of labels for the margins, widths and heights of a layout.
+// False when the job could not start or finish.
+bool PrintCalibrationRuler(common::PrintCanvas& canvas, const common::FontSpec& font);
+
+}  // namespace tf::correspondence

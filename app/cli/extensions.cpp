@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "correspondence/starter_layouts.h"
 #include "invoicing/payment_terms.h"
 #include "records/file_blocks.h"
 #include "records/record_kinds.h"
@@ -28,6 +29,7 @@ Extensions BuiltInExtensions() {
   e.starterSteps.push_back({"company file block Company (company 1)", shell::CreateStarterCompanyFile});
   e.starterSteps.push_back({"start-up company LastCo.Dat", shell::CreateStarterStartupFile});
   e.starterSteps.push_back({"background picture qzt8.bmp", shell::CreateStarterBackground});
+  e.starterSteps.push_back({"label layouts LETTER30.LBL and A4-24.LBL", correspondence::CreateStarterLabelLayouts});
   return e;
 }
 
