@@ -12,6 +12,7 @@
 #include "records/customer_file.h"
 #include "records/customer_record.h"
 #include "records/record_file.h"
+#include "tests/correspondence/label_customers.h"
 #include "tests/support/data_folder_test.h"
 #include "tests/support/status_sinks.h"
 
@@ -22,45 +23,14 @@ namespace cu = records::customer;
 namespace co = records::company;
 using common::PromptAnswer;
 
-struct Customer {
-  std::string number, name;
-  std::string aging[4] = {"0.00", "0.00", "0.00", "0.00"};
-};
-
 class LabelWizardTest : public test::DataFolderTest {
  protected:
   void SetUp() override {
     DataFolderTest::SetUp();
-    common::WriteText(company_, co::kCompanyNumber, "1");
-    common::WriteText(company_, co::kCompanyName, "Tally Co");
-    common::WriteText(company_, co::kAgingDays1, "30");
-    common::WriteText(company_, co::kAgingDays2, "60");
-    common::WriteText(company_, co::kAgingDays3, "90");
-    common::WriteText(company_, co::kAgingCaption1, "Current");
-    MakeCustomers({{"1001", "Alpha", {"10.00", "0.00", "0.00", "0.00"}},
+    ASSERT_TRUE(test::MakeLabelCustomers({{"1001", "Alpha", {"10.00", "0.00", "0.00", "0.00"}},
                    {"1003", "Gamma", {"0.00", "0.00", "0.00", "5.00"}},
                    {"1004", ""},  // no name: not for labels
-                   {"1002", "Beta", {"1.00", "2.00", "0", ""}}});
-  }
-
-  void MakeCustomers(const std::vector<Customer>& customers) {
-    const records::RecordFileKind& kind = cu::CustomerFileKind();
-    const std::string name = cu::CustomerFileName("1");
-    engine::MakeFileBlock(name, kind.recordLength, int(kind.keys.size()), kind.keys);
-    ASSERT_TRUE(engine::EngineOK);
-    engine::FileBlockGuard block;
-    engine::OpenFileBlock(block.handle(), name);
-    ASSERT_TRUE(engine::EngineOK);
-    for (const Customer& c : customers) {
-      common::RecordBuffer r = cu::NewCustomerRecord();
-      common::WriteText(r, cu::kCustomerNumber, c.number);
-      common::WriteText(r, cu::kCustomerName, c.name);
-      common::WriteText(r, cu::kMailSortCode, "S" + c.number);
-      common::WriteText(r, cu::kBillAddress1, c.name + " Street");
-      for (int i = 0; i < 4; ++i) common::WriteText(r, cu::kAgingAmount[i], c.aging[i]);
-      std::int32_t ref = 0;
-      ASSERT_TRUE(records::AddKeyedRecord(block.get(), kind, r, ref, prompter_));
-    }
+                   {"1002", "Beta", {"1.00", "2.00", "0", ""}}}));
   }
 
   static LabelLayout Layout() {
@@ -86,7 +56,7 @@ class LabelWizardTest : public test::DataFolderTest {
   }
   static std::optional<std::filesystem::path> NoPath() { return std::nullopt; }
 
-  common::RecordBuffer company_{co::kCompanyRecordLength};
+  common::RecordBuffer company_ = test::LabelCompanyRecord();
   LabelQueue queue_;
   common::ScriptedPrompter prompter_;
   test::SilentStatus status_;
