@@ -214,6 +214,7 @@ void Tlblwiz::CreateControls() {
   bitmap->addWidget(BMapName, 1);
   bitmap->addWidget(BitMpButn);
   auto* returnForm = new QFormLayout;
+  returnForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   returnForm->addRow(UseCmpAdd);
   returnForm->addRow(bitmap);
   returnForm->addRow(PLine);
@@ -230,6 +231,7 @@ void Tlblwiz::CreateControls() {
   layoutColumn->addStretch();
 
   auto* printRow = new QFormLayout;
+  printRow->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   auto* start = new QLabel("&Start at Label:", this);
   start->setBuddy(LblStart);
   printRow->addRow(start, LblStart);
