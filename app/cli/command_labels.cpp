@@ -13,6 +13,7 @@
 #include "app/cli/company_choice.h"
 #include "app/cli/failure_words.h"
 #include "app/cli/import_support.h"
+#include "app/cli/option_value.h"
 #include "common/record_buffer.h"
 #include "correspondence/label_fill.h"
 #include "correspondence/label_layout.h"
@@ -51,27 +52,15 @@ bool ParseArguments(CommandContext& c, const std::vector<std::string>& args, Lab
   if (!TakeCompanyOption(c, args, a.company, rest)) return false;
   for (std::size_t i = 0; i < rest.size(); ++i) {
     const std::string& arg = rest[i];
-    bool missing = false;
-    auto value = [&](const char* name, std::optional<std::string>& into) {
-      const std::string prefix = std::string(name) + "=";
-      if (arg.rfind(prefix, 0) == 0) {
-        into = arg.substr(prefix.size());
-        return true;
-      }
-      if (arg != name) return false;
-      if (i + 1 >= rest.size() || rest[i + 1].empty()) {
-        missing = true;
-        return true;
-      }
-      into = rest[++i];
-      return true;
-    };
+    OptionValue found = OptionValue::Other;
+    for (auto [name, into] : {std::pair{"--layout", &a.layout}, {"--queue", &a.queue}, {"--pdf", &a.pdf},
+                              {"--start", &a.start}, {"--copies", &a.copies}})
+      if (found == OptionValue::Other) found = TakeOptionValue(rest, i, name, *into);
     if (arg == "--all-customers") {
       a.allCustomers = true;
-    } else if (value("--layout", a.layout) || value("--queue", a.queue) || value("--pdf", a.pdf) ||
-               value("--start", a.start) || value("--copies", a.copies)) {
-      if (missing) return Refuse(c, arg + " needs a value");
-    } else {
+    } else if (found == OptionValue::Missing) {
+      return Refuse(c, arg + " needs a value");
+    } else if (found == OptionValue::Other) {
       return Refuse(c, "it does not know \"" + arg + "\"");
     }
   }
