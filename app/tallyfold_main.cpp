@@ -27,6 +27,7 @@
 #include "common/ui/qt_text.h"
 #include "common/ui/stat_form.h"
 #include "companies/ui/company_windows.h"
+#include "correspondence/ui/label_windows.h"
 #include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
 #include "invoicing/ui/invoicing_windows.h"
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
       tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
   tf::mail::ui::InstallMailWindows(*form, services);
   tf::statements::ui::InstallStatementWindows(*form, services);
+  tf::correspondence::ui::InstallLabelWindows(*form, services);
 
   splash.reset();
 

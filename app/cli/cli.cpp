@@ -184,6 +184,9 @@ const std::vector<Command>& Commands() {
        FolderUse::Optional, RunStatementsCommand},
       // It names its PDF file relative to where the tool starts, so it enters the folder itself.
       {"print", kPrintUsage, kPrintSummary, FolderUse::Optional, RunPrint},
+      {"labels", kLabelsUsage,
+       "mailing labels for a record list file or every customer, on the sheets of a label layout, to a PDF file",
+       FolderUse::Optional, RunLabelsCommand},
   };
   return commands;
 }

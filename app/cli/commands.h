@@ -64,5 +64,9 @@ inline constexpr const char* kStatementsUsage =
     "(--customer NUMBER | --age all|over30|over60|over90 [--min-balance AMOUNT]) --pdf FILE [--unpaid | "
     "--all-activity] [--dry-run] [--company N]";
 int RunStatementsCommand(CommandContext& context, const std::vector<std::string>& args);
+// `labels`: mailing labels for a record list file or every customer, printed to a PDF file.
+inline constexpr const char* kLabelsUsage =
+    "--layout FILE.LBL (--queue FILE.LST | --all-customers) --pdf FILE [--start N] [--copies N] [--company N]";
+int RunLabelsCommand(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli

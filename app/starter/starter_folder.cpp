@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "correspondence/starter_layouts.h"
 #include "invoicing/payment_terms.h"
 #include "shell/starter_background.h"
 #include "shell/starter_company.h"
@@ -23,6 +24,7 @@ std::vector<StarterStep> StarterSteps() {
   steps.push_back({"company file block Company (company 1)", shell::CreateStarterCompanyFile});
   steps.push_back({"start-up company LastCo.Dat", shell::CreateStarterStartupFile});
   steps.push_back({"background picture qzt8.bmp", shell::CreateStarterBackground});
+  steps.push_back({"label layouts LETTER30.LBL and A4-24.LBL", correspondence::CreateStarterLabelLayouts});
   return steps;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The starter files of a new data folder, laid down by `tallyfold-cli init` and by the windowed
 // program on its first start: the payment terms, company 1 waiting to be set up, the start-up
-// file and the background picture.
+// file, the background picture and the label layouts of common sheets.
 
 #include <filesystem>
 #include <functional>

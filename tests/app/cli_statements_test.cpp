@@ -18,17 +18,8 @@ namespace {
 using namespace std::chrono;
 using test::PlannedInvoice;
 using testing::RunTool;
+using testing::CommandOutput;
 namespace fs = std::filesystem;
-
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  pclose(pipe);
-  return out;
-}
 
 class CliStatementsTest : public test::StatementFolderTest {
  protected:
@@ -57,7 +48,7 @@ TEST_F(CliStatementsTest, OneCustomersStatementReadsBackFromThePdf) {
   const testing::ToolRun run = Tool({"--customer", "c1", "--pdf", "one.pdf"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("1 page"), std::string::npos) << run.out;
-  const std::string text = Output("pdftotext -layout one.pdf -");
+  const std::string text = CommandOutput("pdftotext -layout one.pdf -");
   const std::string dated =
       "Statement Date: " + common::FormatDate(common::SystemClock().Today(), common::DateFormat::MonthFirst);
   for (const std::string& expected : {std::string("STATEMENT"), std::string("Acme Books"), std::string("Brown & Co"), dated,
@@ -74,8 +65,8 @@ TEST_F(CliStatementsTest, ABatchPrintsEveryChosenCustomerAndIsDated) {
   const testing::ToolRun run = Tool({"--age", "all", "--pdf", "batch.pdf"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Printed 2 statements (2 pages)"), std::string::npos) << run.out;
-  EXPECT_NE(Output("pdfinfo batch.pdf").find("Pages:           2"), std::string::npos);
-  const std::string page2 = Output("pdftotext -f 2 -l 2 -layout batch.pdf -");
+  EXPECT_NE(CommandOutput("pdfinfo batch.pdf").find("Pages:           2"), std::string::npos);
+  const std::string page2 = CommandOutput("pdftotext -f 2 -l 2 -layout batch.pdf -");
   EXPECT_NE(page2.find("Green Ltd"), std::string::npos) << page2;
   EXPECT_NE(page2.find("Page Number: 1"), std::string::npos) << "each statement numbers its own pages";
   EXPECT_EQ(CompanyField(records::company::kStatementBatchDate), common::FormatDate(common::SystemClock().Today(),

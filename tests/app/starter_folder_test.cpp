@@ -39,7 +39,7 @@ TEST(StarterFolderTest, MakesANestedFolderThatChecksCleanAndIsLeftAloneTheSecond
   fs::current_path(before);
 
   const auto first = FolderBytes(folder);
-  for (const char* name : {"LastCo.Dat", "VQTERMS.DAT", "qzt8.bmp"}) EXPECT_TRUE(first.contains(name)) << name;
+  for (const char* name : {"LastCo.Dat", "VQTERMS.DAT", "qzt8.bmp", "LETTER30.LBL", "A4-24.LBL"}) EXPECT_TRUE(first.contains(name)) << name;
   EXPECT_EQ(cli::testing::RunTool({"check", "--data", folder.string()}).status, cli::kExitOk);
 
   ASSERT_EQ(app::CreateStarterFolder(folder), "");

@@ -110,7 +110,7 @@ TEST_F(BackupTest, StandardToolsOpenAndCheckTheArchive) {
       "with zipfile.ZipFile(archive) as z:\n"
       "    if z.testzip() is not None: sys.exit(2)\n"
       "    names = z.namelist()\n"
-      "    wanted = sorted(n for n in os.listdir(folder) if n.lower().endswith(('.dat','.ix','.bmp')))\n"
+      "    wanted = sorted(n for n in os.listdir(folder) if n.lower().endswith(('.dat','.ix','.sav','.lst','.lbl','.rtf','.bmp')))\n"
       "    if sorted(names) != wanted: sys.exit(3)\n"
       "    for n in names:\n"
       "        if z.getinfo(n).compress_type != zipfile.ZIP_DEFLATED: sys.exit(4)\n"
