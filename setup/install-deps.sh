@@ -12,6 +12,7 @@ packages=(
   xvfb xauth poppler-utils libzip-dev fonts-dejavu-core
   libsodium-dev unzip python3
   libssl-dev openssl python3-aiosmtpd
+  unrtf
 )
 
 missing=()
