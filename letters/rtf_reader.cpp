@@ -324,6 +324,30 @@ class Reader {
     }
     if (s.destination == Destination::Skip) return;
 
+    // Characters, wherever text is collected (font names and list marks too).
+    if (word == "u") {
+      char32_t c = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
+      if (value > 0xFFFF) c = static_cast<char32_t>(value);
+      if (c >= 0xD800 && c <= 0xDBFF) {
+        highSurrogate_ = c;
+      } else if (c >= 0xDC00 && c <= 0xDFFF) {
+        if (highSurrogate_) Text(0x10000 + ((highSurrogate_ - 0xD800) << 10) + (c - 0xDC00));
+        highSurrogate_ = 0;
+      } else {
+        Text(c);
+      }
+      skipCount_ = s.unicodeSkip;
+      return;
+    }
+    if (word == "uc") {
+      s.unicodeSkip = std::clamp(value, 0, 8);
+      return;
+    }
+    if (auto symbol = SymbolWord(word)) {
+      Text(*symbol);
+      return;
+    }
+
     if (s.destination == Destination::Bullet) {
       if (word == "pnlvlblt" && stack_.size() >= 2) {
         // The group being read is the list definition; the paragraph is its parent's.
@@ -348,28 +372,6 @@ class Reader {
       return;
     }
 
-    if (word == "u") {
-      char32_t c = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
-      if (value > 0xFFFF) c = static_cast<char32_t>(value);
-      if (c >= 0xD800 && c <= 0xDBFF) {
-        highSurrogate_ = c;
-      } else if (c >= 0xDC00 && c <= 0xDFFF) {
-        if (highSurrogate_) Text(0x10000 + ((highSurrogate_ - 0xD800) << 10) + (c - 0xDC00));
-        highSurrogate_ = 0;
-      } else {
-        Text(c);
-      }
-      skipCount_ = s.unicodeSkip;
-      return;
-    }
-    if (word == "uc") {
-      s.unicodeSkip = std::clamp(value, 0, 8);
-      return;
-    }
-    if (auto symbol = SymbolWord(word)) {
-      Text(*symbol);
-      return;
-    }
     if (word == "par" || word == "page" || word == "sect" || word == "row") {
       ParagraphMark();
       return;
