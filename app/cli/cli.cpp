@@ -180,6 +180,10 @@ const std::vector<Command>& Commands() {
        FolderUse::Optional, RunStatementsCommand},
       // It names its PDF file relative to where the tool starts, so it enters the folder itself.
       {"print", kPrintUsage, kPrintSummary, FolderUse::Optional, RunPrint},
+      // It names its files relative to where the tool starts, so it enters the folder itself.
+      {"letters", kLettersUsage,
+       "a form letter (RTF or text) printed to a PDF file for every customer of a record list (.LST)",
+       FolderUse::Optional, RunLettersCommand},
   };
   return commands;
 }

@@ -63,4 +63,8 @@ inline constexpr const char* kStatementsUsage =
     "--all-activity] [--dry-run] [--company N]";
 int RunStatementsCommand(CommandContext& context, const std::vector<std::string>& args);
 
+// `letters`: a form letter for every customer of a record list file, printed to a PDF file.
+inline constexpr const char* kLettersUsage = "--letter FILE.RTF --queue FILE.LST --pdf FILE [--company N]";
+int RunLettersCommand(CommandContext& context, const std::vector<std::string>& args);
+
 }  // namespace tf::cli
