@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -22,15 +21,6 @@ using testing::RunTool;
 namespace fs = std::filesystem;
 namespace cu = records::customer;
 
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  pclose(pipe);
-  return out;
-}
 
 void WriteFile(const std::string& name, const std::string& bytes) {
   std::ofstream out(name, std::ios::binary);
@@ -80,15 +70,15 @@ TEST_F(CliLettersTest, ThreeQueueEntriesGiveThreeLettersReadBackFromThePdf) {
   const testing::ToolRun run = Tool({"--letter", "LETTER.RTF", "--queue", "QUEUE.LST", "--pdf", "letters.pdf"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Printed 3 letters (3 pages)"), std::string::npos) << run.out;
-  EXPECT_NE(Output("pdfinfo letters.pdf").find("Pages:           3"), std::string::npos);
-  const std::string one = Output("pdftotext -f 1 -l 1 -layout letters.pdf -");
+  EXPECT_NE(test::PeerOutput("pdfinfo letters.pdf").find("Pages:           3"), std::string::npos);
+  const std::string one = test::PeerOutput("pdftotext -f 1 -l 1 -layout letters.pdf -");
   EXPECT_NE(one.find("Dear VQCSTNAME Holdings,"), std::string::npos) << one;
   EXPECT_NE(one.find("Number C1, notes: Ask for VQCSTNO; {braces} \\par stay."), std::string::npos) << one;
-  const std::string two = Output("pdftotext -f 2 -l 2 -layout letters.pdf -");
+  const std::string two = test::PeerOutput("pdftotext -f 2 -l 2 -layout letters.pdf -");
   EXPECT_NE(two.find("Dear Brown & Co,"), std::string::npos) << two;
   EXPECT_NE(two.find("notes: Second line"), std::string::npos) << two;
   EXPECT_NE(two.find("of notes."), std::string::npos) << two;
-  const std::string three = Output("pdftotext -f 3 -l 3 -layout letters.pdf -");
+  const std::string three = test::PeerOutput("pdftotext -f 3 -l 3 -layout letters.pdf -");
   EXPECT_NE(three.find("Dear Green Ltd,"), std::string::npos) << three;
   EXPECT_EQ(three.find("VQC"), std::string::npos) << three;
 }
@@ -99,7 +89,7 @@ TEST_F(CliLettersTest, TheLetterSitsInsideTheMarginsOfEachPage) {
   ASSERT_EQ(Tool({"--letter", "LETTER.RTF", "--queue", "QUEUE.LST", "--pdf", "one.pdf"}).status, kExitOk);
   // Word boxes in points: a Letter page is 612 x 792; the text starts an inch from the paper's
   // top-left corner (72 points), each line below the one before.
-  const std::string boxes = Output("pdftotext -bbox one.pdf -");
+  const std::string boxes = test::PeerOutput("pdftotext -bbox one.pdf -");
   auto attribute = [&](const std::string& word, const char* name) {
     const std::size_t at = boxes.find(">" + word + "<");
     EXPECT_NE(at, std::string::npos) << word << "\n" << boxes;
@@ -120,7 +110,7 @@ TEST_F(CliLettersTest, AGoneCustomerIsSkippedAndNamed) {
   EXPECT_EQ(run.status, kExitProblems);
   EXPECT_NE(run.out.find("Printed 1 letter (1 page)"), std::string::npos) << run.out;
   EXPECT_NE(run.err.find("1 letter was not printed: customer C3 is no longer on file."), std::string::npos) << run.err;
-  EXPECT_EQ(Output("pdftotext some.pdf -").find("Green"), std::string::npos);
+  EXPECT_EQ(test::PeerOutput("pdftotext some.pdf -").find("Green"), std::string::npos);
 }
 
 TEST_F(CliLettersTest, APlainTextLetterPrintsToo) {
@@ -128,7 +118,7 @@ TEST_F(CliLettersTest, APlainTextLetterPrintsToo) {
   WriteFile("NOTE.TXT", "VQCSTNO: VQCSTNAME\r\n");
   WriteQueue("QUEUE.LST", {"C2"});
   ASSERT_EQ(Tool({"--letter", "NOTE.TXT", "--queue", "QUEUE.LST", "--pdf", "note.pdf"}).status, kExitOk);
-  EXPECT_NE(Output("pdftotext note.pdf -").find("C2: Brown & Co"), std::string::npos);
+  EXPECT_NE(test::PeerOutput("pdftotext note.pdf -").find("C2: Brown & Co"), std::string::npos);
 }
 
 TEST_F(CliLettersTest, BadFilesAndArgumentsAreRefusedWithASentence) {

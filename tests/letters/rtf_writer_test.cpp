@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include "letters/rtf_reader.h"
@@ -82,16 +79,6 @@ TEST(RtfWriterTest, ControlCharactersAndFontNamesWithSemicolonsSurvive) {
   EXPECT_EQ(back.letter->paragraphs[0].runs[0].format.font, "OddFont");
 }
 
-std::string RunUnrtf(const std::string& file) {
-  std::string out;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("unrtf --text '" + file + "' 2>/dev/null").c_str(), "r"), pclose);
-  if (!pipe) return out;
-  std::array<char, 4096> buf;
-  std::size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), pipe.get())) > 0) out.append(buf.data(), n);
-  return out;
-}
-
 TEST(RtfWriterTest, UnrtfReadsTheLetter) {
   TF_NEED_PEERS_GTEST("to read the program's rich text as another program would", "unrtf");
   test::TempFolder folder;
@@ -100,7 +87,7 @@ TEST(RtfWriterTest, UnrtfReadsTheLetter) {
     std::ofstream out(file, std::ios::binary);
     out << WriteRtf(EveryFeature());
   }
-  const std::string text = RunUnrtf(file);
+  const std::string text = test::PeerOutput("unrtf --text '" + file + "' 2>/dev/null");
   // unrtf's text output: a header of its own, then the document's text.
   EXPECT_NE(text.find("VQCMPNAME"), std::string::npos) << text;
   EXPECT_NE(text.find("Dear VQCSTNAME, braces { } and a backslash \\ stay;"), std::string::npos) << text;

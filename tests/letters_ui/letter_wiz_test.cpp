@@ -5,7 +5,6 @@
 
 #include <QTest>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -45,15 +44,6 @@ namespace cu = records::customer;
 namespace co = records::company;
 namespace fs = std::filesystem;
 
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  pclose(pipe);
-  return out;
-}
 
 struct Screen {
   Screen() {
@@ -124,11 +114,11 @@ void LetterWizTest::AnUntitledLetterPrintsWhatTheEditorShowsForEveryQueuedCustom
   QVERIFY(dialogSeen);
   QCOMPARE(s.prompter.Texts(), std::vector<std::string>{"Save changes to Untitled?"});
 
-  QVERIFY(Output("pdfinfo '" + pdf.toStdString() + "'").find("Pages:           3") != std::string::npos);
-  const std::string page2 = Output("pdftotext -f 2 -l 2 '" + pdf.toStdString() + "' -");
+  QVERIFY(test::PeerOutput("pdfinfo '" + pdf.toStdString() + "'").find("Pages:           3") != std::string::npos);
+  const std::string page2 = test::PeerOutput("pdftotext -f 2 -l 2 '" + pdf.toStdString() + "' -");
   QVERIFY2(page2.find("Dear VQCSTNAME Holdings,") != std::string::npos, page2.c_str());
   QVERIFY2(page2.find("Notes: Call VQCSTNO {first}") != std::string::npos, page2.c_str());
-  const std::string page3 = Output("pdftotext -f 3 -l 3 '" + pdf.toStdString() + "' -");
+  const std::string page3 = test::PeerOutput("pdftotext -f 3 -l 3 '" + pdf.toStdString() + "' -");
   QVERIFY2(page3.find("Dear Cleo Cole,") != std::string::npos, page3.c_str());
 
   // The editor shows the letter with its keywords again, still not saved.
@@ -209,7 +199,7 @@ void LetterWizTest::AnEditedLetterPrintsTheEditNotTheFile() {
   test::AnswerPrintDialogSoon(pdf);
   s.prompter.Answer(common::PromptAnswer::No);  // not saved
   s.wiz.FilePrint->trigger();
-  const std::string text = Output("pdftotext '" + pdf.toStdString() + "' -");
+  const std::string text = test::PeerOutput("pdftotext '" + pdf.toStdString() + "' -");
   QVERIFY2(text.find("Old text for Acme Tools and new text") != std::string::npos, text.c_str());
   std::ifstream in(path, std::ios::binary);
   QCOMPARE(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
