@@ -31,6 +31,7 @@
 #include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
 #include "invoicing/ui/invoicing_windows.h"
+#include "letters/ui/letter_windows.h"
 #include "payments/ui/payment_windows.h"
 #include "maintenance/ui/maintenance_windows.h"
 #include "mail/ui/mail_windows.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv) {
   tf::mail::ui::InstallMailWindows(*form, services);
   tf::statements::ui::InstallStatementWindows(*form, services);
   tf::correspondence::ui::InstallLabelWindows(*form, services);
+  tf::letters::ui::InstallLetterWindows(*form, services);
 
   splash.reset();
 

@@ -13,6 +13,7 @@ packages=(
   libsodium-dev unzip python3
   libssl-dev openssl python3-aiosmtpd
   lintian man-db dpkg-dev file
+  unrtf
 )
 
 missing=()

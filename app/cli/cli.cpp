@@ -187,6 +187,10 @@ const std::vector<Command>& Commands() {
       {"labels", kLabelsUsage,
        "mailing labels for a record list file or every customer, on the sheets of a label layout, to a PDF file",
        FolderUse::Optional, RunLabelsCommand},
+      // It names its files relative to where the tool starts, so it enters the folder itself.
+      {"letters", kLettersUsage,
+       "a form letter (RTF or text) printed to a PDF file for every customer of a record list (.LST)",
+       FolderUse::Optional, RunLettersCommand},
   };
   return commands;
 }

@@ -69,4 +69,8 @@ inline constexpr const char* kLabelsUsage =
     "--layout FILE.LBL (--queue FILE.LST | --all-customers) --pdf FILE [--start N] [--copies N] [--company N]";
 int RunLabelsCommand(CommandContext& context, const std::vector<std::string>& args);
 
+// `letters`: a form letter for every customer of a record list file, printed to a PDF file.
+inline constexpr const char* kLettersUsage = "--letter FILE.RTF --queue FILE.LST --pdf FILE [--company N]";
+int RunLettersCommand(CommandContext& context, const std::vector<std::string>& args);
+
 }  // namespace tf::cli

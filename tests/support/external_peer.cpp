@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace tf::test {
@@ -36,6 +37,16 @@ PeerCheck CheckPeers(std::initializer_list<std::string_view> programs, std::stri
                 (ci ? " (CI=true: a missing peer fails the test; the set-up installs it)" : "")};
   }
   return {};
+}
+
+std::string PeerOutput(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return out;
+  char buffer[4096];
+  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  pclose(pipe);
+  return out;
 }
 
 }  // namespace tf::test

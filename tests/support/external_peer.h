@@ -24,6 +24,10 @@ std::string FindProgram(std::string_view program);
 // with a message naming the first one missing and `purpose`.
 PeerCheck CheckPeers(std::initializer_list<std::string_view> programs, std::string_view purpose);
 
+// What a shell command (a peer reading the program's output: "pdftotext letters.pdf -") wrote
+// to its standard output; empty when it could not be started.
+std::string PeerOutput(const std::string& command);
+
 }  // namespace tf::test
 
 // In a QTest slot: fails or skips it when a peer is missing.
