@@ -83,9 +83,11 @@ InterestOptions LoadInterestOptions(std::span<const std::uint8_t> company, std::
   const std::string category = TrimBoth(ReadText(company, co::kInterestAgingCategory));
   o.ageOption = category == "6" ? 1 : category == "9" ? 2 : 0;
   const std::string percent = TrimBoth(ReadText(company, co::kInterestPercent));
-  o.percent = percent.size() < 2 ? "1.50" : percent;
+  // Only a company that never ran the wizard takes the defaults: a rate of "2" or a minimum of
+  // "5" it chose stays what it chose.
+  o.percent = percent.empty() ? "1.50" : percent;
   const std::string minimum = TrimBoth(ReadText(company, co::kInterestMinimum));
-  o.minimum = minimum.size() < 2 ? ".10" : minimum;
+  o.minimum = minimum.empty() ? ".10" : minimum;
   o.markPrinted = common::ReadBool(company, co::kInterestMarkPrinted);
   o.terms = ReadText(company, co::kInterestTerms);
   o.invoiceDate = common::FormatDate(today, FormatOf(company));

@@ -68,8 +68,8 @@ struct InterestOptions {
 };
 
 // The options the company remembers, with the invoice date today: the age option from
-// InterestAgingCategory ("6" second, "9" third, else first), the rate ("1.50" when shorter than
-// 2 characters), the minimum (".10" likewise), printed flag and terms.
+// InterestAgingCategory ("6" second, "9" third, else first), the rate ("1.50" when blank), the
+// minimum (".10" when blank), printed flag and terms.
 InterestOptions LoadInterestOptions(std::span<const std::uint8_t> company, std::chrono::year_month_day today);
 // The options written back into the company record at the end of a run, with InterestLastRun.
 void RememberInterestOptions(std::span<std::uint8_t> company, const InterestOptions& options);

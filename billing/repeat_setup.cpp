@@ -39,6 +39,22 @@ Money Amount(std::string_view stored) {
   return common::ParseAmount(stored, common::BlankAmount::Zero).value_or(Money());
 }
 
+// Whether the company file holds `balance` for the current company: an update that failed only
+// as its file was closed has written the record, and taking back the rest would then break the
+// books. A company read from the file replaces the current one.
+bool CompanyBalanceIs(records::CompanyBook& book, Money balance) {
+  engine::FileBlockGuard companies;
+  engine::OpenFileBlock(companies.handle(), co::kCompanyFileBlock, true);
+  if (!engine::EngineOK) return false;
+  const std::int32_t ref = records::FindCompany(companies.get(), ReadText(book.Current(), co::kCompanyNumber));
+  common::RecordBuffer stored(co::kCompanyRecordLength);
+  if (ref == 0) return false;
+  engine::GetRecord(companies.get(), ref, std::span<std::uint8_t>(stored));
+  if (!engine::EngineOK || Amount(ReadText(stored, co::kCompanyBalance)) != balance) return false;
+  std::copy(stored.begin(), stored.end(), book.Current().begin());
+  return true;
+}
+
 }  // namespace
 
 RepeatSetup::RepeatSetup(std::span<const std::uint8_t> record, common::DateFormat format)
@@ -179,8 +195,9 @@ std::string SaveRepeatSetup(const SetupFiles& files, const RepeatSetup& setup, r
            (undoFailed ? std::string(invoicing::kUndoFailed) : std::string());
   }
   customers.Close();
-  const bool companyWritten = book.UpdateCurrentCompany(
+  bool companyWritten = book.UpdateCurrentCompany(
       [&](std::span<std::uint8_t> work) { invoicing::ApplyToCompany(work, -open, nullptr); }, prompter, status);
+  if (!companyWritten) companyWritten = CompanyBalanceIs(book, companyBalance);
   if (!companyWritten) {
     const std::string why = StatusText();
     if (cu::OpenCustomerFile(customers.handle(), company, prompter, status))

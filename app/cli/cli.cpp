@@ -180,6 +180,12 @@ const std::vector<Command>& Commands() {
        FolderUse::Optional, RunStatementsCommand},
       // It names its PDF file relative to where the tool starts, so it enters the folder itself.
       {"print", kPrintUsage, kPrintSummary, FolderUse::Optional, RunPrint},
+      {"interest", kInterestUsage,
+       "interest invoices on overdue balances, as the Interest Wizard makes them (--dry-run: list them only)",
+       FolderUse::MustExist, RunInterestCommand},
+      {"repeat", kRepeatUsage,
+       "invoices from the repeat billing masters due through DATE, as the Repeat Billing Wizard makes them",
+       FolderUse::MustExist, RunRepeatCommand},
   };
   return commands;
 }

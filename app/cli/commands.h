@@ -62,5 +62,14 @@ inline constexpr const char* kStatementsUsage =
     "(--customer NUMBER | --age all|over30|over60|over90 [--min-balance AMOUNT]) --pdf FILE [--unpaid | "
     "--all-activity] [--dry-run] [--company N]";
 int RunStatementsCommand(CommandContext& context, const std::vector<std::string>& args);
+// `interest` and `repeat`: the interest run and the repeat billing run, as the wizards make them.
+inline constexpr const char* kInterestUsage =
+    "[--date DATE] [--over DAYS] [--percent RATE] [--minimum AMOUNT] [--flat AMOUNT] [--mark-printed | "
+    "--not-printed] [--terms TEXT] [--comment TEXT] [--statement-note TEXT] [--interest-on-interest] [--dry-run] "
+    "[--again] [--company N]";
+int RunInterestCommand(CommandContext& context, const std::vector<std::string>& args);
+inline constexpr const char* kRepeatUsage =
+    "--through DATE [--date DATE] [--reference TEXT] [--dry-run] [--again] [--company N]";
+int RunRepeatCommand(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli
