@@ -5,6 +5,8 @@
 // month, a preview that changes nothing, and a failure at every file call of a run.
 
 #include "billing/interest_run.h"
+#include "billing/interest_report.h"
+#include "common/recording_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -310,6 +312,43 @@ TEST_F(InterestTest, AFailureAtAnyFileCallLeavesAllOrNothing) {
   }
   EXPECT_TRUE(reachedEnd);
   EXPECT_GT(failures, 20);
+}
+
+TEST_F(InterestTest, TheReportListsEveryInvoiceAndContinuesOnNewPages) {
+  std::vector<PlannedInvoice> books;
+  for (int k = 0; k < 60; ++k) {
+    const std::string n = std::to_string(10 + k);
+    books.push_back({"A" + n, "C" + n, DaysAgo(45), "100.00"});
+  }
+  Books(books);
+  InterestOptions o = Options();
+  const InterestResult r = Generate(o);
+  ASSERT_TRUE(r.ok) << r.message;
+  common::RecordingCanvas canvas;
+  ASSERT_TRUE(PrintInterestReport(canvas, book_.Current(), o, r.rows, local_days{kToday} + hours{14} + minutes{5}));
+  EXPECT_EQ(canvas.Title(), "Interest Charges");
+  ASSERT_GT(canvas.PageCount(), 1u);
+  const auto first = canvas.ReadingLines(0);
+  EXPECT_EQ(first[0], "Acme Books");
+  EXPECT_EQ(first[1], "Interest Charges Report Page 1");
+  EXPECT_EQ(first[2], "Date: Wednesday, May 15, 2024, 02:05 PM");
+  EXPECT_EQ(first[3], "Created Invoices Dated: 05/15/2024 and charged 1.50 percent interest.");
+  EXPECT_EQ(first[4], "Customer Name Customer# Over 30 Days Interest Chg. Invoice#");
+  EXPECT_EQ(first[5], "Name C10 C10 100.00 1.50 101I");
+  EXPECT_EQ(first.back(), "Continued on page 2 ...");
+  const auto last = canvas.ReadingLines(canvas.PageCount() - 1);
+  EXPECT_EQ(last[1], "Interest Charges Report Page " + std::to_string(canvas.PageCount()));
+  EXPECT_EQ(last[last.size() - 2], "Totals: 6,000.00 90.00");
+  EXPECT_EQ(last.back(), "Report Complete. 60 records printed.");
+  // Every invoice once, whatever the page.
+  int listed = 0;
+  for (std::size_t p = 0; p < canvas.PageCount(); ++p)
+    for (const std::string& line : canvas.ReadingLines(p)) listed += line.ends_with("I") && line.starts_with("Name C");
+  EXPECT_EQ(listed, 60);
+
+  common::RecordingCanvas refusing;
+  refusing.FailBeginDoc();
+  EXPECT_FALSE(PrintInterestReport(refusing, book_.Current(), o, r.rows, local_days{kToday}));
 }
 
 }  // namespace
