@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "aging/ui/aging_windows.h"
+#include "billing/ui/billing_windows.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "common/ui/list_window.h"
@@ -143,6 +144,7 @@ int main(int argc, char** argv) {
   tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
   tf::mail::ui::InstallMailWindows(*form, services);
   tf::statements::ui::InstallStatementWindows(*form, services);
+  tf::billing::ui::InstallBillingWindows(*form, services);
 
   splash.reset();
 
