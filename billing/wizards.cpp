@@ -93,8 +93,7 @@ InterestWizard::Focus InterestWizard::Scan() {
   return Focus::None;
 }
 
-bool InterestWizard::Generate(bool& printReport, Focus& focus) {
-  printReport = false;
+bool InterestWizard::Generate(Focus& focus) {
   focus = Focus::None;
   if (!common::ParseDate(options.invoiceDate, FormatOf(s_.book))) {
     s_.prompter.Inform(kInvalidInvoiceDate, kInvoiceDateCaption);
@@ -120,10 +119,13 @@ bool InterestWizard::Generate(bool& printReport, Focus& focus) {
   std::copy(result_.company.begin(), result_.company.end(), s_.book.Current().begin());
   if (result_.committedLate) s_.prompter.Inform(result_.message, kInterestWizardCaption);
   generated_ = true;
-  printReport = s_.prompter.AskYesNo(std::to_string(result_.rows.size()) +
-                                         " invoices were created. Would you like to send a report to the printer?",
-                                     kOperationComplete);
   return true;
+}
+
+bool InterestWizard::AskForReport() {
+  return s_.prompter.AskYesNo(
+      std::to_string(result_.rows.size()) + " invoices were created. Would you like to send a report to the printer?",
+      kOperationComplete);
 }
 
 bool InterestWizard::PrintReport(common::PrintCanvas& canvas) const {
@@ -213,15 +215,18 @@ bool RepeatWizard::Create(Focus& focus) {
   }
   if (!result_.generated.empty()) std::copy(result_.company.begin(), result_.company.end(), s_.book.Current().begin());
   if (result_.committedLate) s_.prompter.Inform(result_.message, kRepeatWizardCaption);
+  status_ = "Complete.";
+  progress_ = 100;
+  return true;
+}
+
+void RepeatWizard::AnnounceCompletion() {
   if (!result_.refused.empty()) {
     std::string text = "These masters were not billed and are left as they were:";
     for (const std::string& r : result_.refused) text += "\n" + r;
     s_.prompter.Inform(text, kRepeatWizardCaption);
   }
-  status_ = "Complete.";
-  progress_ = 100;
   s_.prompter.Inform(result_.CompletionText(), kRepeatDoneCaption, common::PromptIcon::Information);
-  return true;
 }
 
 }  // namespace tf::billing

@@ -49,9 +49,10 @@ class InterestWizard {
   enum class Focus { None, FlatRate, IPct, MinChg, IDate };
   // "Scan File".
   Focus Scan();
-  // "Generate Invoices": true when the invoices were created (the wizard closes); `printReport`
-  // tells whether the user wants the report printed.
-  bool Generate(bool& printReport, Focus& focus);
+  // "Generate Invoices": true when the invoices were created (the wizard closes).
+  bool Generate(Focus& focus);
+  // After the wizard closed on created invoices: whether the user wants the report printed.
+  bool AskForReport();
   // The Interest Charges Report of the last run; false when the job failed.
   bool PrintReport(common::PrintCanvas& canvas) const;
   const InterestResult& Result() const { return result_; }
@@ -86,6 +87,8 @@ class RepeatWizard {
   Focus Search();
   // "Create In&voices": true when invoices were generated (the wizard closes).
   bool Create(Focus& focus);
+  // Once the list shows the run complete: what it generated, and the masters it left alone.
+  void AnnounceCompletion();
   const RepeatResult& Result() const { return result_; }
 
  private:

@@ -264,16 +264,15 @@ void TInterestWiz::Button1Click() {
 
 void TInterestWiz::GenInvClick() {
   Collect();
-  bool print = false;
   InterestWizard::Focus focus = InterestWizard::Focus::None;
-  const bool created = model_.Generate(print, focus);
+  const bool created = model_.Generate(focus);
   ShowModel();
   if (!created) {
     Focus(focus);
     return;
   }
   accept();
-  if (!print || !ChoosePrinter) return;
+  if (!model_.AskForReport() || !ChoosePrinter) return;
   const auto canvas = ChoosePrinter();
   if (!canvas) return;
   if (model_.PrintReport(*canvas)) {

@@ -65,7 +65,11 @@ TSelectRepeat::TSelectRepeat(WizardServices services, QWidget* parent)
   // The headings stand over the list's fixed columns.
   auto* headings = new QHBoxLayout;
   const QFontMetrics fixed(RichEdit1->font());
-  const int columns[6] = {10, 11, 13, 11, 10, 6};
+  // The list's columns: number 9, short name 10, total 12, next due 10, customer 9, count 5,
+  // each followed by a blank; the list's text starts after its frame and margin.
+  headings->setContentsMargins(int(RichEdit1->document()->documentMargin()) + RichEdit1->frameWidth(), 0, 0, 0);
+  headings->setSpacing(0);
+  const int columns[6] = {10, 11, 13, 11, 10, 8};
   QLabel* heads[6] = {Label4, Label5, Label6, Label7, Label8, Label9};
   for (int k = 0; k < 6; ++k) {
     heads[k]->setFixedWidth(fixed.horizontalAdvance(QString(columns[k], 'X')));
@@ -159,8 +163,12 @@ void TSelectRepeat::CreateBtnClick() {
   RepeatWizard::Focus focus = RepeatWizard::Focus::None;
   const bool created = model_.Create(focus);
   ShowModel();
-  if (created) accept();
-  else Focus(focus);
+  if (!created) {
+    Focus(focus);
+    return;
+  }
+  model_.AnnounceCompletion();
+  accept();
 }
 
 }  // namespace tf::billing::ui
