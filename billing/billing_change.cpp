@@ -140,6 +140,19 @@ bool BillingChange::Commit(std::string& message) {
   return false;
 }
 
+bool BillingChange::Finish(std::string_view companyNumber, const common::RecordBuffer& after,
+                           common::Prompter& prompter, std::string& message, bool& late) {
+  late = false;
+  if (!WriteCompany(companyNumber, after, prompter)) {
+    message = "The company record could not be written " + StatusText() + ". Nothing was changed.";
+    Abandon();
+    return false;
+  }
+  if (Commit(message)) return true;
+  late = committed_;
+  return committed_;
+}
+
 void BillingChange::Abandon() {
   group_.Abandon();
   blocks_ = {};

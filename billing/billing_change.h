@@ -78,6 +78,13 @@ class BillingChange {
   bool Committed() const { return committed_; }
   void Abandon();
 
+  // The end of a run that wrote its records: the company record `after` into the staged
+  // company file, then the commit. False, with `message`, when the change did not go in (it is
+  // abandoned); true with `late` set when the commit was cut short after it took effect (the
+  // message says so).
+  bool Finish(std::string_view companyNumber, const common::RecordBuffer& after, common::Prompter& prompter,
+              std::string& message, bool& late);
+
  private:
   records::StagedGroup group_;
   BillingBlocks blocks_;

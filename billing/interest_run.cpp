@@ -343,18 +343,8 @@ InterestResult GenerateInterest(std::span<const std::uint8_t> company, const std
     change.Abandon();
     return result;
   }
-  if (!change.WriteCompany(number, result.company, prompter)) {
-    change.Abandon();
-    result.ok = false;
-    result.rows.clear();
-    result.message = "The company record could not be written " + StatusText() + ". No interest invoices were created.";
-    return result;
-  }
-  if (!change.Commit(result.message)) {
-    result.ok = change.Committed();
-    result.committedLate = change.Committed();
-    if (!result.ok) result.rows.clear();
-  }
+  result.ok = change.Finish(number, result.company, prompter, result.message, result.committedLate);
+  if (!result.ok) result.rows.clear();
   return result;
 }
 

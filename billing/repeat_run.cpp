@@ -323,18 +323,8 @@ RepeatResult GenerateRepeat(std::span<const std::uint8_t> company, const std::ve
     change.Abandon();
     return result;
   }
-  if (!change.WriteCompany(number, result.company, prompter)) {
-    change.Abandon();
-    result.ok = false;
-    result.generated.clear();
-    result.message = "The company record could not be written " + StatusText() + ". No invoices were generated.";
-    return result;
-  }
-  if (!change.Commit(result.message)) {
-    result.ok = change.Committed();
-    result.committedLate = change.Committed();
-    if (!result.ok) result.generated.clear();
-  }
+  result.ok = change.Finish(number, result.company, prompter, result.message, result.committedLate);
+  if (!result.ok) result.generated.clear();
   return result;
 }
 

@@ -12,6 +12,7 @@
 #include "common/money_format.h"
 #include "records/staged_block.h"
 #include "tests/aging/books_folder.h"
+#include "tests/support/fault_file_system.h"
 
 namespace tf::test {
 
@@ -114,6 +115,53 @@ class BillingFolderTest : public BooksFolderTest {
   void Recover() {
     for (const char* block : {"1I", "1D", "1M", "1C", "Company"})
       ASSERT_TRUE(records::RecoverStagedBlock(block)) << block << " " << engine::EngineStatus;
+  }
+
+  // Runs `run` (a whole billing run: true when it went in, and its message) with a fault at the
+  // first, second, ... file call until a run meets none, each time from the books as they are
+  // now. After each run what a cut-short change left is finished or dropped, `check(ok, nth)`
+  // looks at the outcome, and every block and invariant of the books must hold.
+  struct Sweep {
+    int failures = 0;         // runs that did not go in
+    bool reachedEnd = false;  // a run met no fault: every file call of it was failed once
+  };
+  template <class Run, class Check>
+  Sweep SweepFaults(Run run, Check check) {
+    const auto start = FolderBytes();
+    const common::RecordBuffer company = CompanyOnFile();
+    Sweep sweep;
+    for (int nth = 1; nth < 400 && !sweep.reachedEnd; ++nth) {
+      for (const auto& [name, bytes] : start) {
+        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        out << bytes;
+      }
+      for (const auto& entry : std::filesystem::directory_iterator("."))
+        if (!start.contains(entry.path().filename().string())) std::filesystem::remove(entry.path());
+      std::copy(company.begin(), company.end(), book_.Current().begin());
+      FaultFileSystem faulty;
+      std::pair<bool, std::string> outcome;
+      {
+        engine::ScopedFileSystem scoped(faulty);
+        faulty.Arm(FaultKind::Eio, nth, false);
+        outcome = run();
+        faulty.Disarm();
+      }
+      std::string where;
+      for (const FsEvent& e : faulty.Injected()) where += std::string(Name(e.call)) + " " + e.path;
+      SCOPED_TRACE("fault at file call " + std::to_string(nth) + " (" + where + "): " + outcome.second);
+      const bool met = faulty.InjectedCount() > 0;
+      Recover();
+      sweep.reachedEnd = !met;
+      if (!outcome.first) {
+        ++sweep.failures;
+        EXPECT_TRUE(met);
+        EXPECT_FALSE(outcome.second.empty());
+      }
+      check(outcome.first, nth);
+      EXPECT_EQ(CheckEverything(), "");
+      if (::testing::Test::HasFailure()) break;
+    }
+    return sweep;
   }
 
   // CheckAll, and the line and memo blocks sound too.

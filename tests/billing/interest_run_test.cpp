@@ -12,7 +12,6 @@
 
 #include "aging/aging_run.h"
 #include "tests/billing/billing_folder.h"
-#include "tests/support/fault_file_system.h"
 
 namespace tf::billing {
 namespace {
@@ -270,48 +269,18 @@ TEST_F(InterestTest, AFailureAtAnyFileCallLeavesAllOrNothing) {
   const InterestOptions o = Options();
   const InterestScan scan = Scan(o);
   ASSERT_EQ(scan.rows.size(), 3u);
-  const auto start = FolderBytes();
-  const common::RecordBuffer company = CompanyOnFile();
-  int failures = 0;
-  bool reachedEnd = false;
-  for (int nth = 1; nth < 400 && !reachedEnd; ++nth) {
-    // Each try starts from the same books.
-    for (const auto& [name, bytes] : start) {
-      std::ofstream out(name, std::ios::binary | std::ios::trunc);
-      out << bytes;
-    }
-    for (const auto& entry : std::filesystem::directory_iterator("."))
-      if (!start.contains(entry.path().filename().string())) std::filesystem::remove(entry.path());
-    std::copy(company.begin(), company.end(), book_.Current().begin());
-    FaultFileSystem faulty;
-    InterestResult r;
-    {
-      engine::ScopedFileSystem scoped(faulty);
-      faulty.Arm(FaultKind::Eio, nth, false);
-      r = GenerateInterest(book_.Current(), scan.rows, o, kToday, quiet_);
-      faulty.Disarm();
-    }
-    const bool met = faulty.InjectedCount() > 0;
-    if (!met) reachedEnd = true;
-    std::string where;
-    for (const FsEvent& e : faulty.Injected()) where += std::string(Name(e.call)) + " " + e.path + "; ";
-    SCOPED_TRACE("fault " + std::to_string(nth) + " at " + where + r.message);
-    Recover();
-    const int interest = int(Records("101I").size() + Records("102I").size() + Records("103I").size());
-    if (r.ok) {
-      EXPECT_EQ(interest, 3) << "fault " << nth;
-    } else {
-      ++failures;
-      EXPECT_TRUE(met);
-      EXPECT_FALSE(r.message.empty());
-      EXPECT_EQ(interest, 0) << "fault " << nth << ": " << r.message;
-      EXPECT_EQ(ReadText(CompanyOnFile(), co::kNextInvoiceNumber), "101") << "fault " << nth;
-    }
-    EXPECT_EQ(CheckEverything(), "") << "fault at file call " << nth << " (" << r.message << ")";
-    if (HasFailure()) return;
-  }
-  EXPECT_TRUE(reachedEnd);
-  EXPECT_GT(failures, 20);
+  const Sweep sweep = SweepFaults(
+      [&] {
+        const InterestResult r = GenerateInterest(book_.Current(), scan.rows, o, kToday, quiet_);
+        return std::pair{r.ok, r.message};
+      },
+      [&](bool ok, int) {
+        const std::size_t interest = Records("101I").size() + Records("102I").size() + Records("103I").size();
+        EXPECT_EQ(interest, ok ? 3u : 0u);
+        EXPECT_EQ(ReadText(CompanyOnFile(), co::kNextInvoiceNumber), ok ? "104" : "101");
+      });
+  EXPECT_TRUE(sweep.reachedEnd);
+  EXPECT_GT(sweep.failures, 20);
 }
 
 TEST_F(InterestTest, TheReportListsEveryInvoiceAndContinuesOnNewPages) {

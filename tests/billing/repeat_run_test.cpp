@@ -10,7 +10,6 @@
 
 #include "aging/aging_run.h"
 #include "tests/billing/billing_folder.h"
-#include "tests/support/fault_file_system.h"
 
 namespace tf::billing {
 namespace {
@@ -221,46 +220,17 @@ TEST_F(RepeatTest, AFailureAtAnyFileCallLeavesAllOrNothing) {
   AddMaster("1002", "C2", "20.00", kToday, "D", 7, 0, "M");
   AddMemo("1002", "Weekly");
   ASSERT_TRUE(aging::RunAging({book_, quiet_, status_, clock_, [](std::string_view) {}, false}).complete);
-  const auto start = FolderBytes();
-  const common::RecordBuffer company = CompanyOnFile();
-  int failures = 0;
-  bool reachedEnd = false;
-  for (int nth = 1; nth < 400 && !reachedEnd; ++nth) {
-    for (const auto& [name, bytes] : start) {
-      std::ofstream out(name, std::ios::binary | std::ios::trunc);
-      out << bytes;
-    }
-    for (const auto& entry : std::filesystem::directory_iterator("."))
-      if (!start.contains(entry.path().filename().string())) std::filesystem::remove(entry.path());
-    std::copy(company.begin(), company.end(), book_.Current().begin());
-    FaultFileSystem faulty;
-    RepeatResult r;
-    {
-      engine::ScopedFileSystem scoped(faulty);
-      faulty.Arm(FaultKind::Eio, nth, false);
-      r = GenerateRepeat(book_.Current(), {"1001", "1002"}, Options(kToday), kToday, quiet_);
-      faulty.Disarm();
-    }
-    const bool met = faulty.InjectedCount() > 0;
-    if (!met) reachedEnd = true;
-    Recover();
-    const std::size_t generated = Records("1001G2").size() + Records("1002G1").size();
-    const std::string count = ReadText(Records("1001")[0], inv::kRepeatCount);
-    if (r.ok) {
-      EXPECT_EQ(generated, 2u) << "fault " << nth;
-      EXPECT_EQ(count, "2");
-    } else {
-      ++failures;
-      EXPECT_TRUE(met);
-      EXPECT_FALSE(r.message.empty());
-      EXPECT_EQ(generated, 0u) << "fault " << nth << ": " << r.message;
-      EXPECT_EQ(count, "1") << "fault " << nth;
-    }
-    EXPECT_EQ(CheckEverything(), "") << "fault at file call " << nth << " (" << r.message << ")";
-    if (HasFailure()) return;
-  }
-  EXPECT_TRUE(reachedEnd);
-  EXPECT_GT(failures, 20);
+  const Sweep sweep = SweepFaults(
+      [&] {
+        const RepeatResult r = GenerateRepeat(book_.Current(), {"1001", "1002"}, Options(kToday), kToday, quiet_);
+        return std::pair{r.ok, r.message};
+      },
+      [&](bool ok, int) {
+        EXPECT_EQ(Records("1001G2").size() + Records("1002G1").size(), ok ? 2u : 0u);
+        EXPECT_EQ(ReadText(Records("1001").at(0), inv::kRepeatCount), ok ? "2" : "1");
+      });
+  EXPECT_TRUE(sweep.reachedEnd);
+  EXPECT_GT(sweep.failures, 20);
 }
 
 }  // namespace
