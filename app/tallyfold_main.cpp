@@ -20,6 +20,7 @@
 #include "app/program_help.h"
 #include "app/starter/starter_folder.h"
 #include "common/program_version.h"
+#include "billing/ui/billing_windows.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "common/ui/list_window.h"
@@ -181,6 +182,7 @@ int main(int argc, char** argv) {
   tf::statements::ui::InstallStatementWindows(*form, services);
   tf::correspondence::ui::InstallLabelWindows(*form, services);
   tf::letters::ui::InstallLetterWindows(*form, services);
+  tf::billing::ui::InstallBillingWindows(*form, services);
 
   splash.reset();
 

@@ -38,8 +38,21 @@ bool Exists(const std::string& path) {
   return true;
 }
 
+// 0 when `path` is there, ENOENT when it is not, another errno value when the system cannot
+// tell (a failing disk): a block that cannot be read is not a missing one.
+int Probe(const std::string& path) {
+  int fd = -1;
+  if (int e = CurrentFileSystem().Open(path, engine::OpenMode::ExistingReadOnly, fd)) return e;
+  CurrentFileSystem().Close(fd);
+  return 0;
+}
+
 // Removes `path` when it is there. 0 or an errno value.
-int RemoveIfThere(const std::string& path) { return Exists(path) ? CurrentFileSystem().Remove(path) : 0; }
+int RemoveIfThere(const std::string& path) {
+  const int there = Probe(path);
+  if (there == ENOENT) return 0;
+  return there ? there : CurrentFileSystem().Remove(path);
+}
 
 // Copies `from` to `to` and makes the copy durable. 0 or an errno value.
 int CopyFile(const std::string& from, const std::string& to) {
@@ -145,7 +158,11 @@ bool FinishChange(const std::string& marker, const std::vector<std::string>& sta
   for (const std::string& stage : stages)
     for (FileKind kind : {FileKind::Data, FileKind::Index}) {
       const std::string from = engine::EngineFileName(stage, kind);
-      if (Exists(from))
+      // Absent: switched already. A stage that cannot be told there or not stops the switch,
+      // which the marker then finishes later: skipping it would leave the block half switched.
+      const int there = Probe(from);
+      if (there != 0 && there != ENOENT) return Fail(there, osError);
+      if (there == 0)
         if (int e = fs.Rename(from, engine::EngineFileName(stage.substr(1), kind))) return Fail(e, osError);
     }
   if (int e = fs.SyncDirectoryOf(marker)) return Fail(e, osError);
@@ -273,7 +290,14 @@ bool StagedBlock::Begin(const std::string& name, int recordLength, std::span<con
   }
   const std::string stage = StageName(name);
   const std::string data = engine::EngineFileName(name, FileKind::Data);
-  if (Exists(data)) {
+  // Staging a block that exists but cannot be opened as an empty one would replace every
+  // record of it at the commit.
+  const int there = Probe(data);
+  if (there != 0 && there != ENOENT) {
+    Abandon();
+    return Fail(there, osError_);
+  }
+  if (there == 0) {
     for (FileKind kind : {FileKind::Data, FileKind::Index})
       if (int e = CopyFile(engine::EngineFileName(name, kind), engine::EngineFileName(stage, kind))) {
         Abandon();

@@ -191,6 +191,12 @@ const std::vector<Command>& Commands() {
       {"letters", kLettersUsage,
        "a form letter (RTF or text) printed to a PDF file for every customer of a record list (.LST)",
        FolderUse::Optional, RunLettersCommand},
+      {"interest", kInterestUsage,
+       "interest invoices on overdue balances, as the Interest Wizard makes them (--dry-run: list them only)",
+       FolderUse::MustExist, RunInterestCommand},
+      {"repeat", kRepeatUsage,
+       "invoices from the repeat billing masters due through DATE, as the Repeat Billing Wizard makes them",
+       FolderUse::MustExist, RunRepeatCommand},
   };
   return commands;
 }

@@ -72,5 +72,14 @@ int RunLabelsCommand(CommandContext& context, const std::vector<std::string>& ar
 // `letters`: a form letter for every customer of a record list file, printed to a PDF file.
 inline constexpr const char* kLettersUsage = "--letter FILE.RTF --queue FILE.LST --pdf FILE [--company N]";
 int RunLettersCommand(CommandContext& context, const std::vector<std::string>& args);
+// `interest` and `repeat`: the interest run and the repeat billing run, as the wizards make them.
+inline constexpr const char* kInterestUsage =
+    "[--date DATE] [--over DAYS] [--percent RATE] [--minimum AMOUNT] [--flat AMOUNT] [--mark-printed | "
+    "--not-printed] [--terms TEXT] [--comment TEXT] [--statement-note TEXT] [--interest-on-interest] [--dry-run] "
+    "[--again] [--company N]";
+int RunInterestCommand(CommandContext& context, const std::vector<std::string>& args);
+inline constexpr const char* kRepeatUsage =
+    "--through DATE [--date DATE] [--reference TEXT] [--dry-run] [--again] [--company N]";
+int RunRepeatCommand(CommandContext& context, const std::vector<std::string>& args);
 
 }  // namespace tf::cli

@@ -158,6 +158,60 @@ TEST_F(StagedGroupTest, AGroupTakenBackLeavesEveryBlockAsItWas) {
   EXPECT_EQ(Leftovers(), "");
 }
 
+// A block whose data file cannot be opened (a failing disk) is not a missing block: staging it
+// as an empty one would replace all its records at the commit.
+TEST_F(StagedGroupTest, ABlockThatCannotBeOpenedIsNotStagedEmpty) {
+  // Which open matching "1A.DAT" (the stage "~1A.DAT" matches too) is the block's own.
+  FaultFileSystem watch;
+  {
+    engine::ScopedFileSystem use(watch);
+    StagedBlock stage;
+    ASSERT_TRUE(stage.Begin("1A", kLength, Kind().keys));
+  }
+  int nth = 0;
+  for (const FsEvent& e : watch.Log()) {
+    if (e.call != FsCall::Open || e.path.find("1A.DAT") == std::string::npos) continue;
+    ++nth;
+    if (fs::path(e.path).filename() == "1A.DAT") break;
+  }
+  ASSERT_GT(nth, 0);
+  FaultFileSystem failing;
+  {
+    engine::ScopedFileSystem use(failing);
+    StagedBlock stage;
+    failing.ArmErrno(FsCall::Open, EIO, nth, false, "1A.DAT");
+    EXPECT_FALSE(stage.Begin("1A", kLength, Kind().keys));
+    EXPECT_FALSE(engine::EngineOK);
+  }
+  EXPECT_EQ(failing.InjectedCount(), 1u);
+  EXPECT_EQ(Counts(), before_);
+  EXPECT_EQ(Leftovers(), "");
+}
+
+// After the marker is durable, a stage that cannot be told there stops the switch instead of
+// being passed over: the marker finishes it, and no block is left with the old data file and
+// the new index.
+TEST_F(StagedGroupTest, AStageThatCannotBeProbedDuringTheSwitchIsNotSkipped) {
+  FaultFileSystem failing;
+  bool ok = true;
+  {
+    engine::ScopedFileSystem use(failing);
+    StagedGroup group;
+    for (const char* name : {"1A", "1B", "1N"}) {
+      StagedBlock& member = group.Add();
+      ASSERT_TRUE(member.Begin(name, kLength, Kind().keys));
+      ASSERT_TRUE(AddThings(member.get(), "new", GroupChange::kAdded));
+    }
+    failing.ArmErrno(FsCall::Open, EIO, 1, false, "~1B.DAT");
+    ok = group.Commit();
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(group.CommittedOnFailure());
+  }
+  EXPECT_EQ(failing.InjectedCount(), 1u);
+  EXPECT_EQ(Counts("1B"), after_);
+  EXPECT_EQ(Leftovers(), "");
+}
+
 // A failure of any call of the marker's writing, before it is durable, takes the whole change
 // back; the caller learns that nothing was committed.
 TEST_F(StagedGroupTest, AFailureBeforeTheMarkerIsDurableChangesNothing) {
