@@ -27,6 +27,7 @@
 #include "invoicing/ui/invoicing_windows.h"
 #include "payments/ui/payment_windows.h"
 #include "maintenance/ui/maintenance_windows.h"
+#include "mail/ui/document_mail_windows.h"
 #include "mail/ui/mail_windows.h"
 #include "products/ui/product_windows.h"
 #include "reports/ui/report_windows.h"
@@ -141,8 +142,10 @@ int main(int argc, char** argv) {
   const tf::maintenance::ui::MaintenanceWindows maintenance =
       tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
   tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
-  tf::mail::ui::InstallMailWindows(*form, services);
+  tf::mail::MailSender& mailer = tf::mail::ui::InstallMailWindows(*form, services);
   tf::statements::ui::InstallStatementWindows(*form, services);
+  // Invoices and statements go out by e-mail through the one sender.
+  tf::mail::ui::ConnectDocumentMail(*form, mailer);
 
   splash.reset();
 

@@ -128,6 +128,7 @@ DocumentOutcome DocumentRun::Mail(const InvoiceDocument& doc) {
   }
   const MailResult sent = services_.sendMail({mail.from, mail.to, mail.subject, mail.body});
   if (!sent.accepted) {
+    outcome.outputFailed = sent.connectionLost;
     outcome.message = "Invoice " + doc.number + " was not sent by e-mail" +
                       (sent.error.empty() ? std::string(".") : ": " + sent.error);
     return outcome;
