@@ -114,15 +114,25 @@ Outcome CustomerStatements::EMail() {
   StatementMailer& mailer = services_.mailer;
   if (Outcome ready = CheckReady(); !ready.IsDone()) return ready;
   ConnectionClosing closing(&mailer);
+  const MailMessage message = StatementMail(services_.company.Current(), *shown_, services_.clock.Today());
   try {
-    mailer.SendStatementMail(StatementMail(services_.company.Current(), *shown_, services_.clock.Today()));
+    mailer.SendStatementMail(message);
   } catch (const MailError& e) {
     closing.Close();
     if (e.Reported()) return Outcome::Nothing();
     return Outcome::Failed(e.what(), kEMailStatementCaption);
   }
   closing.Close();
-  status_ = "Statement for " + common::TrimBoth(shown_->customerName) + " sent by e-mail.";
+  const std::string name = common::TrimBoth(shown_->customerName);
+  status_ = "Statement for " + name + " sent by e-mail.";
+  if (message.toCompany) {
+    // Said, so that nobody takes it for delivered to the customer.
+    status_ = "Statement for " + name + " sent by e-mail to the company's own address.";
+    services_.prompter.Inform(std::string(kStatementSentByEMail) + "\n\nThe customer has no usable e-mail address: it went "
+                                  "to the company's own address (" + message.to + ") to be passed on.",
+                              kEMailStatementCaption, PromptIcon::Exclamation);
+    return Outcome::Done();
+  }
   services_.prompter.Inform(kStatementSentByEMail, kEMailStatementCaption, PromptIcon::Information);
   return Outcome::Done();
 }

@@ -77,6 +77,7 @@ MailMessage StatementMail(std::span<const std::uint8_t> company, const Statement
   if (to.size() < 2 || !mail::IsValidMailAddress(to)) {
     m.subject = std::string(kBadCustomerEMail) + s.customerName;
     m.to = m.from;
+    m.toCompany = true;
   } else {
     m.subject = title + " - " + s.customerName;
     m.to = to;

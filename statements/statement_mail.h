@@ -26,6 +26,8 @@ struct MailMessage {
   std::string to;
   std::string subject;
   std::vector<std::string> body;  // lines, sent as text/plain
+  // The customer has no usable address: the message goes to the company's own instead.
+  bool toCompany = false;
 };
 
 // The message of one statement on `today`. A customer e-mail address shorter than two

@@ -144,7 +144,7 @@ int MailStatements(CommandContext& c, records::CompanyBook& book, st::StatementB
     mailer.CloseConnection();
     c.out << "Sent the statement of customer " << common::Latin1ToUtf8(common::TrimBoth(numbers.front()))
           << " by e-mail to " << common::Latin1ToUtf8(message.to)
-          << (message.to == message.from ? " (the company's own address: the customer has no usable one).\n" : ".\n");
+          << (message.toCompany ? " (the company's own address: the customer has no usable one).\n" : ".\n");
     return kExitOk;
   }
   SayingMailer saying(mailer, c.out);

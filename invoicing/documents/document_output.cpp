@@ -110,6 +110,7 @@ DocumentOutcome DocumentRun::Print(const InvoiceDocument& doc) {
 
 DocumentOutcome DocumentRun::Mail(const InvoiceDocument& doc) {
   DocumentOutcome outcome;
+  outcome.reprint = doc.AlreadyPrinted();
   if (doc.IsRepeatMaster()) {
     outcome.result = DocumentResult::NotPrintable;
     outcome.message = "Invoice " + doc.number +

@@ -113,10 +113,15 @@ TEST_F(MailDocumentsCliTest, PrintInvoiceByEMailSendsItIntactAndMarksIt) {
   const auto dry = RunToolHere({"print", "invoices", "--unprinted", "--email", "--dry-run"});
   ASSERT_EQ(dry.status, 0) << dry.err;
   EXPECT_EQ(dry.out.find("  700 "), std::string::npos) << dry.out;
+  // Sent again on request, it keeps its first marks.
+  const auto again = RunToolHere({"print", "invoice", "700", "--email"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out, "Invoice 700 sent by e-mail to joerg@example.com. It was marked printed before.\n");
+  ASSERT_EQ(server.Messages(), 2);
   // E-mail and a PDF file at once, or a packing slip by e-mail, are refused before anything.
   EXPECT_EQ(RunToolHere({"print", "invoice", "701", "--email", "--pdf", "x.pdf"}).status, kExitUsage);
   EXPECT_EQ(RunToolHere({"print", "invoice", "701", "--email", "--packing-slip"}).status, kExitUsage);
-  EXPECT_EQ(server.Messages(), 1);
+  EXPECT_EQ(server.Messages(), 2);
 }
 
 TEST_F(MailDocumentsCliTest, PrintInvoicesByEMailSaysWhatWasSentRefusedOrSkipped) {

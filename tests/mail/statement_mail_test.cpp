@@ -93,6 +93,26 @@ TEST_F(StatementMailTest, AStatementArrivesIntact) {
   EXPECT_EQ(server.Count("QUIT"), 1);
 }
 
+TEST_F(StatementMailTest, AStatementForAnUnusableAddressSaysWhereItWent) {
+  TF_NEED_SMTP_PEER();
+  test::SmtpPeer server({"--server", "aiosmtpd"});
+  test::TestMailSender::UseServer(server);
+  AddStatementCustomer("C1", "Brown & Co", "ap at brown.test", "10.00", {"10.00", "0.00", "0.00", "0.00"});
+  AddRecord({"A100", "C1", kToday, "10.00"}, "10.00");
+  OpenCustomers();
+  CustomerStatements model = Model();
+  ASSERT_TRUE(model.View(customers_.get(), "C1", "Brown & Co").IsDone());
+  ASSERT_TRUE(model.EMail().IsDone());
+  EXPECT_EQ(model.Status(), "Statement for Brown & Co sent by e-mail to the company's own address.");
+  ASSERT_EQ(prompter_.Texts().size(), 1u);
+  EXPECT_EQ(prompter_.Texts()[0].rfind("Statement sent by e-mail.\n\nThe customer has no usable e-mail address", 0), 0u)
+      << prompter_.Texts()[0];
+  model.EndView();
+  ASSERT_EQ(server.Messages(), 1);
+  EXPECT_EQ(server.Read(1, "rcpt"), "office@acme.test");
+  EXPECT_EQ(server.Read(1, "subject"), "BAD CUSTOMER E-MAIL: Brown & Co");
+}
+
 TEST_F(StatementMailTest, ABatchOf200StatementsGoesOverOneConnection) {
   TF_NEED_SMTP_PEER();
   test::SmtpPeer server({"--server", "aiosmtpd"});
