@@ -44,6 +44,7 @@
 #include "statements/ui/statement_windows.h"
 #include "statements/ui/stment.h"
 #include "tests/mail/smtp_peer.h"
+#include "tests/support/modal_step.h"
 #include "tests/support/status_sinks.h"
 
 using namespace tf;
@@ -51,25 +52,13 @@ using namespace std::chrono;
 namespace co = records::company;
 namespace cu = records::customer;
 namespace inv = records::invoice;
+using tf::test::OnModal;
 
 namespace {
 
 struct NoViewer : common::TextReportViewer {
   void ShowTextFile(const std::string&, std::string_view) override {}
 };
-
-// Runs `step` on the modal window named `name` as soon as it is the active one.
-void OnModal(const char* name, std::function<void(QWidget*)> step) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, name, step = std::move(step)] {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w || w->objectName() != name) return;
-    timer->stop();
-    timer->deleteLater();
-    step(w);
-  });
-  timer->start(5);
-}
 
 common::RecordBuffer Invoice(const std::string& number, const std::string& customer, const std::string& total) {
   common::RecordBuffer r(inv::kInvoiceRecordLength);
