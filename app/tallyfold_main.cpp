@@ -35,6 +35,7 @@
 #include "letters/ui/letter_windows.h"
 #include "payments/ui/payment_windows.h"
 #include "maintenance/ui/maintenance_windows.h"
+#include "mail/ui/document_mail_windows.h"
 #include "mail/ui/mail_windows.h"
 #include "products/ui/product_windows.h"
 #include "reports/ui/report_windows.h"
@@ -178,11 +179,13 @@ int main(int argc, char** argv) {
       tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
   tf::companies::ui::TListComps& companies =
       tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
-  tf::mail::ui::InstallMailWindows(*form, services);
+  tf::mail::MailSender& mailer = tf::mail::ui::InstallMailWindows(*form, services);
   tf::statements::ui::InstallStatementWindows(*form, services);
   tf::correspondence::ui::InstallLabelWindows(*form, services);
   tf::letters::ui::InstallLetterWindows(*form, services);
   tf::billing::ui::InstallBillingWindows(*form, services);
+  // Invoices and statements go out by e-mail through the one sender.
+  tf::mail::ui::ConnectDocumentMail(*form, mailer);
 
   splash.reset();
 

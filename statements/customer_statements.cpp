@@ -1,6 +1,7 @@
 #include "statements/customer_statements.h"
 
 #include <cctype>
+#include <utility>
 
 #include "common/record_fields.h"
 #include "common/text.h"
@@ -11,6 +12,29 @@ namespace tf::statements {
 
 using browse::Outcome;
 using common::PromptIcon;
+
+namespace {
+
+// Once the readiness check has opened the mail connection, closes it exactly once on every way
+// out (an exception included).
+class ConnectionClosing {
+ public:
+  explicit ConnectionClosing(StatementMailer* mailer) : mailer_(mailer) {}
+  ~ConnectionClosing() { Close(); }
+  // Now, before the message that ends the command is read.
+  void Close() {
+    if (mailer_) std::exchange(mailer_, nullptr)->CloseConnection();
+  }
+  // Another takes over the closing.
+  void Release() { mailer_ = nullptr; }
+  ConnectionClosing(const ConnectionClosing&) = delete;
+  ConnectionClosing& operator=(const ConnectionClosing&) = delete;
+
+ private:
+  StatementMailer* mailer_;
+};
+
+}  // namespace
 
 CustomerStatements::CustomerStatements(CustomerStatementsServices services)
     : services_(std::move(services)),
@@ -87,24 +111,39 @@ Outcome CustomerStatements::Print(common::PrintCanvas& canvas) {
 
 Outcome CustomerStatements::EMail() {
   if (!shown_) return Outcome::Nothing();
-  if (Outcome ready = CheckReady(); ready.IsFailed()) return ready;
   StatementMailer& mailer = services_.mailer;
+  if (Outcome ready = CheckReady(); !ready.IsDone()) return ready;
+  ConnectionClosing closing(&mailer);
+  const MailMessage message = StatementMail(services_.company.Current(), *shown_, services_.clock.Today());
   try {
-    mailer.SendStatementMail(StatementMail(services_.company.Current(), *shown_, services_.clock.Today()));
+    mailer.SendStatementMail(message);
   } catch (const MailError& e) {
-    mailer.CloseConnection();
+    closing.Close();
+    if (e.Reported()) return Outcome::Nothing();
     return Outcome::Failed(e.what(), kEMailStatementCaption);
   }
-  mailer.CloseConnection();
-  status_ = "Statement for " + common::TrimBoth(shown_->customerName) + " sent by e-mail.";
+  closing.Close();
+  const std::string name = common::TrimBoth(shown_->customerName);
+  status_ = "Statement for " + name + " sent by e-mail.";
+  if (message.toCompany) {
+    // Said, so that nobody takes it for delivered to the customer.
+    status_ = "Statement for " + name + " sent by e-mail to the company's own address.";
+    services_.prompter.Inform(std::string(kStatementSentByEMail) + "\n\nThe customer has no usable e-mail address: it went "
+                                  "to the company's own address (" + message.to + ") to be passed on.",
+                              kEMailStatementCaption, PromptIcon::Exclamation);
+    return Outcome::Done();
+  }
   services_.prompter.Inform(kStatementSentByEMail, kEMailStatementCaption, PromptIcon::Information);
   return Outcome::Done();
 }
 
 Outcome CustomerStatements::CheckReady() {
   if (!EMailMode()) return Outcome::Done();
-  if (std::optional<std::string> problem = services_.mailer.CheckMailReady())
+  if (std::optional<std::string> problem = services_.mailer.CheckMailReady()) {
+    // A sender that said why itself leaves nothing to show.
+    if (problem->empty()) return Outcome::Nothing();
     return Outcome::Failed(*problem, kEMailStatementCaption, PromptIcon::Exclamation);
+  }
   return Outcome::Done();
 }
 
@@ -144,8 +183,12 @@ std::optional<std::size_t> CustomerStatements::AcceptBatchSize(std::string_view 
 Outcome CustomerStatements::RunBatch(engine::FileBlock* customers, std::size_t batchSize, StatementOutput& output,
                                      const std::function<void(const std::string&)>& panel,
                                      const std::function<void()>& processEvents) {
+  // The run itself closes the connection however it ends; before it starts, this does.
+  auto* mail = dynamic_cast<MailOutput*>(&output);
+  ConnectionClosing closing(mail ? &mail->Mailer() : nullptr);
   if (batch_.empty()) return Outcome::Nothing();
   if (Outcome opened = OpenBooks(customers); opened.IsFailed()) return opened;
+  closing.Release();
   state_.unpaidOnly = batchChoice.unpaidOnly;
   engine::RebuildStatus& progress = services_.status;
   bool shown = false;
@@ -179,6 +222,7 @@ Outcome CustomerStatements::RunBatch(engine::FileBlock* customers, std::size_t b
     case BatchOutcome::Ended::Failed:
       panel("Batch stopped after " + std::to_string(outcome.delivered) + " of " + std::to_string(batch_.size()) +
             " statements.");
+      if (outcome.reported) return Outcome::Nothing();
       return Outcome::Failed(outcome.message, kBatchCaption);
     case BatchOutcome::Ended::Complete:
       break;

@@ -114,7 +114,8 @@ class CustomerStatements {
   std::string LastRunText() const;
   // The batch size as typed: blank says "You must enter the number ..." and gives nothing.
   std::optional<std::size_t> AcceptBatchSize(std::string_view typed);
-  // In e-mail mode: why mail cannot go out now, if it cannot (shown before the batch starts).
+  // In e-mail mode: opens the mail connection. Done when mail can go out (or in print mode);
+  // else Failed with why, or Nothing when the sender has said why itself.
   browse::Outcome CheckReady();
 
   // Runs the selected batch in batches of `batchSize` into `output`, asking at each pause;

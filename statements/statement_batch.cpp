@@ -123,6 +123,7 @@ BatchOutcome StatementState::RunBatch(StatementBooks& books, const std::vector<s
       }
     }
   } catch (const MailError& e) {
+    outcome.reported = e.Reported();
     return stop(BatchOutcome::Ended::Failed, e.what());
   }
   hooks.showProgress(false);

@@ -101,6 +101,7 @@ struct BatchOutcome {
   Ended ended = Ended::Complete;
   std::size_t delivered = 0;
   std::string message;  // a failure's text (the statement, the printer, the mail server)
+  bool reported = false;  // the mail sender has already shown it (a lost connection)
   bool batchDateWritten = false;
 };
 

@@ -3,6 +3,7 @@
 #include "common/date_text.h"
 #include "common/record_fields.h"
 #include "common/text.h"
+#include "mail/mail_address.h"
 #include "records/company_record.h"
 #include "statements/statement_print.h"
 
@@ -73,9 +74,10 @@ MailMessage StatementMail(std::span<const std::uint8_t> company, const Statement
 
   m.from = TrimBoth(ReadText(company, co::kEMailAddress));
   const std::string to = TrimBoth(s.email);
-  if (to.size() < 2) {
+  if (to.size() < 2 || !mail::IsValidMailAddress(to)) {
     m.subject = std::string(kBadCustomerEMail) + s.customerName;
     m.to = m.from;
+    m.toCompany = true;
   } else {
     m.subject = title + " - " + s.customerName;
     m.to = to;

@@ -26,25 +26,34 @@ struct MailMessage {
   std::string to;
   std::string subject;
   std::vector<std::string> body;  // lines, sent as text/plain
+  // The customer has no usable address: the message goes to the company's own instead.
+  bool toCompany = false;
 };
 
 // The message of one statement on `today`. A customer e-mail address shorter than two
-// characters sends it to the company's own address with the subject "BAD CUSTOMER E-MAIL: " +
-// the customer's name, so the operator sees which statement was not delivered.
+// characters, or one no server could take (a space, no "@", a character beyond 7-bit text),
+// sends it to the company's own address with the subject "BAD CUSTOMER E-MAIL: " + the
+// customer's name, so the operator sees which statement was not delivered.
 MailMessage StatementMail(std::span<const std::uint8_t> company, const Statement& statement,
                           std::chrono::year_month_day today);
 
 // What a mail sender raises when a message cannot be sent.
 class MailError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit MailError(const std::string& what, bool reported = false) : std::runtime_error(what), reported_(reported) {}
+  // The sender has already told the user (a lost connection): nothing more to show.
+  bool Reported() const { return reported_; }
+
+ private:
+  bool reported_;
 };
 
 // The mail sender as statements use it.
 class StatementMailer {
  public:
   virtual ~StatementMailer() = default;
-  // Whether mail can go out now; the message to show when not.
+  // Whether mail can go out now (the connection is then open): nothing when it can, else the
+  // message to show, empty when the mailer has shown why itself.
   virtual std::optional<std::string> CheckMailReady() = 0;
   // Sends one message; throws MailError when the server refuses it or the connection fails.
   virtual void SendStatementMail(const MailMessage& message) = 0;

@@ -180,7 +180,8 @@ const std::vector<Command>& Commands() {
        "send one message to the company's own address and print the conversation with the mail host",
        FolderUse::MustExist, RunMail},
       {"statements", kStatementsUsage,
-       "customer statements to a PDF file: one customer's, or a batch by age and balance (dated as the window's)",
+       "customer statements to a PDF file or by e-mail: one customer's, or a batch by age and balance (dated as the "
+       "window's)",
        FolderUse::Optional, RunStatementsCommand},
       // It names its PDF file relative to where the tool starts, so it enters the folder itself.
       {"print", kPrintUsage, kPrintSummary, FolderUse::Optional, RunPrint},

@@ -8,6 +8,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/company_choice.h"
 #include "app/cli/import_support.h"
+#include "app/cli/mail_tool.h"
 #include "common/record_buffer.h"
 #include "common/record_fields.h"
 #include "common/text.h"
@@ -15,24 +16,6 @@
 #include "records/company_record.h"
 
 namespace tf::cli {
-namespace {
-
-namespace company = records::company;
-
-// What the sender would show in a message box, as plain sentences.
-class PrintingPrompter : public common::Prompter {
- public:
-  explicit PrintingPrompter(std::ostream& err) : err_(err) {}
-  common::PromptAnswer Show(const common::PromptMessage& m) override {
-    err_ << "tallyfold-cli: " << m.text << "\n";
-    return m.buttons == common::PromptButtons::YesNo ? common::PromptAnswer::No : common::PromptAnswer::Cancel;
-  }
-
- private:
-  std::ostream& err_;
-};
-
-}  // namespace
 
 int RunMail(CommandContext& c, const std::vector<std::string>& args) {
   std::optional<std::string> chosen;
@@ -44,22 +27,19 @@ int RunMail(CommandContext& c, const std::vector<std::string>& args) {
   }
   std::string number;
   if (!ChosenCompanyNumber(c, chosen, number)) return kExitUsage;
-  common::RecordBuffer record(company::kCompanyRecordLength);
+  common::RecordBuffer record(records::company::kCompanyRecordLength);
   {
     EngineScope engine;
     if (!ReadCompany(c, number, record)) return kExitUsage;
   }
-  const mail::MailCompany settings{number, common::ReadText(record, company::kEMailAddress),
-                                   common::ReadText(record, company::kSMTPHost)};
-  PrintingPrompter prompter(c.err);
-  SilentStatus progress;
-  mail::TMailSender sender({prompter, progress, [&] { return settings; }});
+  ToolMailSender tool(c.err, number, record);
+  mail::TMailSender& sender = *tool;
   sender.SetTrace([&](char direction, std::string_view line) {
     c.out << (direction == '>' ? "> " : "< ") << common::Latin1ToUtf8(line) << "\n";
   });
-  const std::string address = mail::MailText(common::TrimBoth(settings.emailAddress));
-  c.out << "Connecting to " << mail::MailText(common::TrimBoth(settings.smtpHost)) << " for company " << number
-        << ".\n";
+  const std::string address = tool.Address();
+  c.out << "Connecting to " << mail::MailText(common::TrimBoth(common::ReadText(record, records::company::kSMTPHost)))
+        << " for company " << number << ".\n";
   if (!sender.CheckMailReady()) return kExitProblems;
   const mail::MailOutcome sent = sender.SendMessage(mail::MakeMessage(
       address, address, "Tallyfold mail test",

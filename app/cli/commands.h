@@ -59,9 +59,10 @@ int RunReport(CommandContext& context, const std::vector<std::string>& args);
 inline constexpr const char* kAgingUsage = "[--as-of DATE] [--csv FILE] [--company N] | --repair [--company N]";
 int RunAgingCommand(CommandContext& context, const std::vector<std::string>& args);
 int RunMail(CommandContext& context, const std::vector<std::string>& args);
-// `statements`: one customer's statement, or a batch by age and balance, printed to a PDF file.
+// `statements`: one customer's statement, or a batch by age and balance, printed to a PDF file
+// or sent by e-mail.
 inline constexpr const char* kStatementsUsage =
-    "(--customer NUMBER | --age all|over30|over60|over90 [--min-balance AMOUNT]) --pdf FILE [--unpaid | "
+    "(--customer NUMBER | --age all|over30|over60|over90 [--min-balance AMOUNT]) (--pdf FILE | --email) [--unpaid | "
     "--all-activity] [--dry-run] [--company N]";
 int RunStatementsCommand(CommandContext& context, const std::vector<std::string>& args);
 // `labels`: mailing labels for a record list file or every customer, printed to a PDF file.

@@ -110,6 +110,7 @@ DocumentOutcome DocumentRun::Print(const InvoiceDocument& doc) {
 
 DocumentOutcome DocumentRun::Mail(const InvoiceDocument& doc) {
   DocumentOutcome outcome;
+  outcome.reprint = doc.AlreadyPrinted();
   if (doc.IsRepeatMaster()) {
     outcome.result = DocumentResult::NotPrintable;
     outcome.message = "Invoice " + doc.number +
@@ -128,6 +129,7 @@ DocumentOutcome DocumentRun::Mail(const InvoiceDocument& doc) {
   }
   const MailResult sent = services_.sendMail({mail.from, mail.to, mail.subject, mail.body});
   if (!sent.accepted) {
+    outcome.outputFailed = sent.connectionLost;
     outcome.message = "Invoice " + doc.number + " was not sent by e-mail" +
                       (sent.error.empty() ? std::string(".") : ": " + sent.error);
     return outcome;

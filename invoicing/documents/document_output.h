@@ -31,7 +31,7 @@ inline constexpr std::string_view kDepositNotPrinted =
     "This record is a deposit. Unable to print. I am going to use the view option instead.";
 inline constexpr std::string_view kDepositCaption = "Deposit Transaction";
 
-// One message for the mail sender.
+// One message for the mail sender, its texts as the records hold them (Latin-1).
 struct MailMessage {
   std::string from;
   std::string to;
@@ -41,11 +41,14 @@ struct MailMessage {
 
 struct MailResult {
   bool accepted = false;  // the server took the message
-  std::string error;      // why not, in words
+  std::string error;      // why not, in words (the server's reply for a refusal)
+  // The connection to the server is gone and the sender has already told the user so: a
+  // batch stops here, and what is left stays unsent for the next one.
+  bool connectionLost = false;
 };
 
-// Sends one message and waits for the server's answer. The e-mail sending of the program fills
-// it; until then e-mail output reports that it cannot send.
+// Sends one message and waits for the server's answer. The mail sender of the program fills
+// it (mail/documents); without one, e-mail output reports that it cannot send.
 using SendMail = std::function<MailResult(const MailMessage& message)>;
 
 enum class OutputChoice { Printer, EMail };
@@ -73,7 +76,9 @@ struct DocumentOutcome {
   std::string message;
   int pages = 0;        // printed pages of all copies
   bool marked = false;  // marked printed now (else not at all, or at Finish)
-  bool outputFailed = false;  // the printer (or file) refused a job, as against a document that could not be read
+  // The printer (or file) refused a job, or the mail connection was lost, as against a
+  // document that could not be read: the next document would fail the same way.
+  bool outputFailed = false;
   bool reprint = false;       // it was marked printed before, and is not marked again
   bool repeatMaster = false;  // a set-up sheet: printed, never marked
 };

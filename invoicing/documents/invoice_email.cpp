@@ -2,6 +2,7 @@
 
 #include "common/money_format.h"
 #include "common/text.h"
+#include "mail/mail_address.h"
 
 namespace tf::invoicing::documents {
 namespace {
@@ -21,10 +22,13 @@ InvoiceEmail BuildInvoiceEmail(const InvoiceDocument& doc, const LayoutOptions& 
   InvoiceEmail mail;
   mail.from = o.emailAddress;
   mail.subject = o.invoiceTitle + " - " + doc.number;
-  if (doc.email.size() >= 2) {
+  if (doc.email.size() >= 2 && mail::IsValidMailAddress(doc.email)) {
     mail.route = InvoiceEmail::Route::Customer;
     mail.to = doc.email;
-  } else if (o.emailIncludeNoAddress) {
+  } else if (doc.email.size() >= 2 || o.emailIncludeNoAddress) {
+    // An address the server could not take ("ann at example.com") is no address either, but
+    // the customer meant to have one: the company gets the invoice to forward, whatever it
+    // says about customers without an address.
     mail.route = InvoiceEmail::Route::CompanyAddress;
     mail.to = o.emailAddress;
     mail.subject = std::string(kBadAddressSubject);

@@ -32,7 +32,9 @@ struct InvoiceEmail {
 
 // The message of a document. A customer address of fewer than two characters is no address:
 // the message then goes to the company's own address under "BAD CUSTOMER E-MAIL ADDRESS" when
-// the company includes customers without one, and is not sent otherwise.
+// the company includes customers without one, and is not sent otherwise. A longer address that
+// no server could take (a space, no "@", a character beyond 7-bit text) goes the same way to
+// the company's address, so that the invoice is not lost in a refusal.
 InvoiceEmail BuildInvoiceEmail(const InvoiceDocument& doc, const LayoutOptions& options);
 
 }  // namespace tf::invoicing::documents

@@ -1,6 +1,7 @@
 #include "invoicing/manager/invoice_manager.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/money_format.h"
 #include "common/money_text.h"
@@ -45,6 +46,22 @@ common::Money AmountOf(std::span<const std::uint8_t> record, common::TextField f
 }
 
 std::string Counted(int n, const char* what) { return std::to_string(n) + " " + what; }
+
+// Closes the mail connection when a print or a batch in e-mail mode ends, however it ends.
+class MailClosing {
+ public:
+  MailClosing(bool email, const std::function<void()>& closeMail) : close_(email ? closeMail : nullptr) {}
+  ~MailClosing() { Close(); }
+  // Now, before the messages that end the command are read.
+  void Close() {
+    if (close_) std::exchange(close_, nullptr)();
+  }
+  MailClosing(const MailClosing&) = delete;
+  MailClosing& operator=(const MailClosing&) = delete;
+
+ private:
+  std::function<void()> close_;
+};
 
 }  // namespace
 
@@ -352,6 +369,7 @@ Outcome InvoiceManager::OutputOne(const std::string& number, std::span<const std
     return View();
   }
   const bool email = EMailMode();
+  MailClosing closing(email, services_.closeMail);
   if (email)
     if (auto refused = MailNotReady()) return *refused;
   ChosenPrinter printer;
@@ -365,6 +383,7 @@ Outcome InvoiceManager::OutputOne(const std::string& number, std::span<const std
                         jobs.get(), false);
   const docs::DocumentOutcome outcome = run.Output(number);
   const bool finished = run.Finish();
+  closing.Close();
   customers.Close();
   for (const std::string& problem : run.Problems()) services_.prompter.Inform(problem, common::kProgramTitle);
   list_.Refresh();
@@ -381,8 +400,10 @@ Outcome InvoiceManager::OutputOne(const std::string& number, std::span<const std
       services_.prompter.Inform("Invoice sent by e-mail.", "E-Mail Invoice", PromptIcon::Information);
       return Outcome::Done();
     case docs::DocumentResult::Redirected:
-      panels_[1] = "Invoice " + number + " sent to the company's own e-mail address.";
-      services_.prompter.Inform(outcome.message, "E-Mail Invoice", PromptIcon::Exclamation);
+      // Sent, but to the company's own address: said so, so that someone forwards it.
+      panels_[1] = "Invoice " + number + " sent by e-mail.";
+      services_.prompter.Inform("Invoice sent by e-mail.\n\n" + outcome.message, "E-Mail Invoice",
+                                PromptIcon::Exclamation);
       return Outcome::Done();
     case docs::DocumentResult::NoAddress:
       panels_[1] = "Invoice " + number + " was not sent by e-mail.";
@@ -392,6 +413,11 @@ Outcome InvoiceManager::OutputOne(const std::string& number, std::span<const std
       return Outcome::Failed(outcome.message, "E-Mail Invoice", PromptIcon::Exclamation);
     case docs::DocumentResult::Failed:
       break;
+  }
+  if (email && outcome.outputFailed) {
+    // The sender has said that the connection is gone; nothing more to show.
+    panels_[1] = "Invoice " + number + " was not sent by e-mail.";
+    return Outcome::Nothing();
   }
   return Outcome::Failed(outcome.message, email ? "E-Mail Invoice" : "Print", PromptIcon::Error);
 }
@@ -414,6 +440,7 @@ Outcome InvoiceManager::BatchPrint() {
         BatchPromptFor(int(numbers->size()), email, options.printPackingSlip, options.printFileCopies);
     const std::optional<int> typed = services_.runBatchDialog ? services_.runBatchDialog(prompt) : std::nullopt;
     if (!typed) return Outcome::Nothing();
+    MailClosing closing(email, services_.closeMail);
     if (email)
       if (auto refused = MailNotReady()) return *refused;
     ChosenPrinter printer;
@@ -427,6 +454,7 @@ Outcome InvoiceManager::BatchPrint() {
                           email ? docs::CopyPlan{} : docs::CopyPlan::FromOptions(options), jobs.get(), true);
     std::vector<std::string> failures;
     int attempted = 0;
+    bool connectionLost = false;
     services_.status.Show(email ? "E-Mail Mode" : "Batch Print");
     for (int i = 0; i < n; ++i) {
       const std::string& number = (*numbers)[std::size_t(i)];
@@ -434,11 +462,16 @@ Outcome InvoiceManager::BatchPrint() {
       const docs::DocumentOutcome outcome = run.Output(number);
       ++attempted;
       if (outcome.result == docs::DocumentResult::Failed) failures.push_back(outcome.message);
-      // A printer that refused one job refuses the next: the rest stay unprinted for another run.
-      if (outcome.outputFailed) break;
+      // A printer that refused one job refuses the next, a lost mail connection has been given
+      // its one reconnection by the sender: the rest stay for another run.
+      if (outcome.outputFailed) {
+        connectionLost = email;
+        break;
+      }
     }
     services_.status.Close();
     const bool finished = run.Finish();
+    closing.Close();
     customers.Close();
     list_.Refresh();
     for (const std::string& problem : run.Problems()) services_.prompter.Inform(problem, common::kProgramTitle);
@@ -457,7 +490,13 @@ Outcome InvoiceManager::BatchPrint() {
       }
       return Outcome::Done();
     }
-    panels_[1] = "Batch Print complete. " + std::to_string(t.sent) + " invoices sent to e-mail.";
+    if (connectionLost) {
+      // The sender has shown why; the status line says how far the batch came.
+      panels_[1] = "Batch E-Mail stopped. " + std::to_string(t.sent + t.redirected) + " of " + std::to_string(n) +
+                   " invoices sent to e-mail; the others stay unsent for the next batch.";
+      return Outcome::Nothing();
+    }
+    panels_[1] = "Batch Print complete. " + std::to_string(t.sent + t.redirected) + " invoices sent to e-mail.";
     std::string text = "E-mail operation complete.\nSent to the customer: " + std::to_string(t.sent);
     if (t.redirected) text += "\nSent to the company's own address (no usable customer address): " + std::to_string(t.redirected);
     if (t.noAddress) text += "\nNot sent (no e-mail address): " + std::to_string(t.noAddress);

@@ -79,9 +79,11 @@ struct InvoiceManagerServices : browse::ManagerServices {
   // TInvBatch: the number typed, or nothing when cancelled.
   std::function<std::optional<int>(const BatchPrompt& prompt)> runBatchDialog;
   // E-mail (filled by the e-mail sending of the program): whether mail can go out now (it says
-  // why not itself), and sending one message.
+  // why not itself and opens the connection), sending one message, and closing the connection
+  // at the end of a print or a batch.
   std::function<bool()> checkMailReady;
   documents::SendMail sendMail;
+  std::function<void()> closeMail;
   // The repeat billing set-up (filled by repeat billing).
   std::function<browse::Outcome(const RepeatSetupRequest& request)> setUpRepeatBilling;
   std::function<void()> beep;

@@ -98,6 +98,9 @@ Tinvlist::Tinvlist(InvListServices services, TInvoice* entry, QWidget* parent)
   s.sendMail = [this](const documents::MailMessage& m) {
     return SendMail ? SendMail(m) : documents::MailResult{false, "e-mail sending is not available"};
   };
+  s.closeMail = [this] {
+    if (CloseMail) CloseMail();
+  };
   s.setUpRepeatBilling = [this](const RepeatSetupRequest& r) {
     return SetUpRepeatBilling ? SetUpRepeatBilling(r) : browse::Outcome::Nothing();
   };

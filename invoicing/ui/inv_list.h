@@ -54,9 +54,11 @@ class Tinvlist : public browse::ui::TManagerWindow {
   std::function<ChosenPrinter()> ChooseInvoicePrinter;
   // The find window in invoice mode: the number of the row chosen (FindBox() by default).
   std::function<std::optional<std::string>(const finder::FindMode& mode)> FindDialog;
-  // E-mail and repeat billing, filled by their windows when they exist.
+  // E-mail and repeat billing, filled by their windows when they exist. In e-mail mode a print
+  // or a batch runs CheckMailReady first and CloseMail when it ends, however it ends.
   std::function<bool()> CheckMailReady;
   documents::SendMail SendMail;
+  std::function<void()> CloseMail;
   std::function<browse::Outcome(const RepeatSetupRequest& request)> SetUpRepeatBilling;
 
   // --- controls, by their names --------------------------------------------------------------

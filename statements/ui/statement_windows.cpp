@@ -27,9 +27,9 @@ struct WaitCursor {
 StatementWindows::StatementWindows(customers::ui::TDemoForm& manager, StatementWindowServices services)
     : QObject(&manager), manager_(manager), services_(std::move(services)) {
   setObjectName("StatementWindows");
-  StatementMailer& mailer = services_.mailer ? *services_.mailer : noMailer_;
+  mailer_.fallback = services_.mailer;
   model_ = std::make_unique<CustomerStatements>(CustomerStatementsServices{
-      services_.company, services_.prompter, services_.status, services_.clock, services_.labels, mailer,
+      services_.company, services_.prompter, services_.status, services_.clock, services_.labels, mailer_,
       services_.emailMode});
   stment_ = new TStment(*model_, services_.prompter, &manager);
   selection_ = new TSelStmnt(&manager);
@@ -39,6 +39,8 @@ StatementWindows::StatementWindows(customers::ui::TDemoForm& manager, StatementW
 }
 
 StatementWindows::~StatementWindows() = default;
+
+void StatementWindows::UseMailer(std::unique_ptr<StatementMailer> mailer) { mailer_.given = std::move(mailer); }
 
 Outcome StatementWindows::ViewStatement() {
   namespace cu = records::customer;
@@ -60,14 +62,13 @@ Outcome StatementWindows::BatchPrint() {
   }
   const std::optional<std::size_t> size = batchWin_->Run(*model_);
   if (!size) return Outcome::Nothing();
-  if (Outcome ready = model_->CheckReady(); ready.IsFailed()) return ready;
+  if (Outcome ready = model_->CheckReady(); !ready.IsDone()) return ready;
 
   const auto today = services_.clock.Today();
   std::unique_ptr<common::PrintCanvas> canvas;
   std::unique_ptr<StatementOutput> output;
   if (model_->EMailMode()) {
-    output = std::make_unique<MailOutput>(services_.mailer ? *services_.mailer : noMailer_,
-                                          services_.company.Current(), today);
+    output = std::make_unique<MailOutput>(mailer_, services_.company.Current(), today);
   } else {
     // One job holds the batch: the printer is chosen once, before the first statement.
     canvas = Printer();

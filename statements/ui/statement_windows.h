@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/print_canvas.h"
@@ -29,7 +31,8 @@ struct StatementWindowServices {
   const common::Clock& clock;
   correspondence::LabelQueue* labels;
   std::function<bool()> emailMode = [] { return false; };
-  // The mail sender; none yet in the program (e-mail then says it is not available).
+  // The mail sender; without one (and until UseMailer gives one) e-mail says it is not
+  // available.
   StatementMailer* mailer = nullptr;
 };
 
@@ -48,15 +51,34 @@ class StatementWindows : public QObject {
   // The printer a batch prints to (the print dialog); nothing when cancelled.
   std::function<std::unique_ptr<common::PrintCanvas>()> Printer;
 
+  // The run's mail sender, given by the e-mail windows once they exist; kept by these windows.
+  void UseMailer(std::unique_ptr<StatementMailer> mailer);
+
   CustomerStatements& Model() { return *model_; }
   TStment& Statement() { return *stment_; }
   TSelStmnt& Selection() { return *selection_; }
   TBatchStWin& BatchWindow() { return *batchWin_; }
 
  private:
+  // The statements send through this one: the mailer given, else the services' one, else
+  // the one that says e-mail is not available.
+  class ChosenMailer : public StatementMailer {
+   public:
+    std::optional<std::string> CheckMailReady() override { return Target().CheckMailReady(); }
+    void SendStatementMail(const MailMessage& message) override { Target().SendStatementMail(message); }
+    void CloseConnection() noexcept override { Target().CloseConnection(); }
+
+    StatementMailer* fallback = nullptr;
+    std::unique_ptr<StatementMailer> given;
+
+   private:
+    StatementMailer& Target() { return given ? *given : fallback ? *fallback : none_; }
+    NoMailer none_;
+  };
+
   customers::ui::TDemoForm& manager_;
   StatementWindowServices services_;
-  NoMailer noMailer_;
+  ChosenMailer mailer_;
   std::unique_ptr<CustomerStatements> model_;
   TStment* stment_;
   TSelStmnt* selection_;

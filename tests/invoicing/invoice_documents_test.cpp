@@ -473,6 +473,35 @@ TEST_F(DocumentTest, EMailRoutesForMissingAddresses) {
   EXPECT_EQ(redirected.subject, "BAD CUSTOMER E-MAIL ADDRESS");
 }
 
+TEST_F(DocumentTest, AnAddressNoServerCouldTakeGoesToTheCompanyWhateverTheRule) {
+  Add({.number = "1001", .total = "10.00"});
+  InvoiceDocument doc = Collect("1001");
+  struct Case {
+    const char* email;
+    bool includeNoAddress;
+    InvoiceEmail::Route route;
+  } cases[] = {
+      {"ann@example.com", false, InvoiceEmail::Route::Customer},
+      {"x", false, InvoiceEmail::Route::NotSent},
+      {"x", true, InvoiceEmail::Route::CompanyAddress},
+      {"ann at example.com", false, InvoiceEmail::Route::CompanyAddress},
+      {"ann.example.com", false, InvoiceEmail::Route::CompanyAddress},
+      {"a@b@example.com", true, InvoiceEmail::Route::CompanyAddress},
+      {"m\xFCller@example.com", false, InvoiceEmail::Route::CompanyAddress},
+  };
+  LayoutOptions options = Options();
+  for (const Case& c : cases) {
+    doc.email = c.email;
+    options.emailIncludeNoAddress = c.includeNoAddress;
+    const InvoiceEmail mail = BuildInvoiceEmail(doc, options);
+    EXPECT_EQ(mail.route, c.route) << c.email;
+    if (c.route == InvoiceEmail::Route::CompanyAddress) {
+      EXPECT_EQ(mail.to, "billing@acme.example") << c.email;
+      EXPECT_EQ(mail.subject, "BAD CUSTOMER E-MAIL ADDRESS") << c.email;
+    }
+  }
+}
+
 // --- output and marking -------------------------------------------------------------------------
 
 TEST_F(DocumentTest, PrintingMarksTheInvoiceRecordsButNotItsPayments) {

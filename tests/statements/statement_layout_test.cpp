@@ -74,13 +74,17 @@ TEST_F(StatementLayoutTest, TheMailBodyLaysOutTheGridInFixedColumns) {
 
 TEST_F(StatementLayoutTest, AnUnusableAddressGoesToTheCompanyUnderTheWarningSubject) {
   const Statement s = Make("");
-  const std::pair<const char*, bool> cases[] = {{"", true}, {"x", true}, {"  x  ", true}, {"a@b.c", false}};
+  // Too short, or an address no server could take: a space, no "@", two of them, a Latin-1 letter.
+  const std::pair<const char*, bool> cases[] = {{"", true},           {"x", true},           {"  x  ", true},
+                                                {"a@b.c", false},     {"ap at brown.test", true}, {"ap.brown.test", true},
+                                                {"a@b@c.test", true}, {"m\xFCller@x.test", true}};
   for (const auto& [email, bad] : cases) {
     Statement t = s;
     t.email = email;
     const MailMessage m = StatementMail(book_.Current(), t, kToday);
     EXPECT_EQ(m.to, bad ? "office@acme.test" : email) << email;
     EXPECT_EQ(m.subject, bad ? "BAD CUSTOMER E-MAIL: Brown & Co" : "STATEMENT - Brown & Co") << email;
+    EXPECT_EQ(m.toCompany, bad) << email;
   }
 }
 

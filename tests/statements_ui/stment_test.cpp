@@ -48,6 +48,7 @@
 #include "tests/support/data_folder_test.h"
 #include "tests/support/engine_work_folder.h"
 #include "tests/support/external_peer.h"
+#include "tests/support/modal_step.h"
 #include "tests/support/print_dialog_answer.h"
 #include "tests/support/status_sinks.h"
 
@@ -57,6 +58,7 @@ namespace co = records::company;
 namespace cu = records::customer;
 namespace inv = records::invoice;
 using common::PromptAnswer;
+using tf::test::OnModal;
 
 namespace {
 
@@ -93,18 +95,6 @@ class TStmentTest : public QObject {
   void batchChosenByBalancePausedAndDated();
 
  private:
-  // Runs `step` on the modal window named `name` as soon as it is the active one.
-  static void OnModal(const char* name, std::function<void(QWidget*)> step) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, name, step = std::move(step)] {
-      QWidget* w = QApplication::activeModalWidget();
-      if (!w || w->objectName() != name) return;
-      timer->stop();
-      timer->deleteLater();
-      step(w);
-    });
-    timer->start(5);
-  }
   void AddCustomer(const std::string& number, const std::string& name, const std::string& balance,
                    const std::string& aging2);
   void AddRecords(const std::string& customer, std::initializer_list<Rec> records);
