@@ -1,6 +1,6 @@
 // `demo DIR`: a demo company to try the program on and to take the manual's pictures from: a
-// year of a small supply business's customers, products, invoices, payments, a partial payment
-// and a deposit, aged as of the demo's day. Everything goes in through the program's own
+// year of a small supply business's customers, products, invoices, payments, a partial payment,
+// a deposit, a repeat master and interest charges, aged as of the demo's day. Everything goes in through the program's own
 // import, payment and aging code, so the books check clean.
 
 #include <chrono>
@@ -23,12 +23,17 @@
 #include "common/folder_lock.h"
 #include "common/money.h"
 #include "common/money_format.h"
+#include "common/record_fields.h"
 #include "common/text.h"
+#include "billing/repeat_run.h"
+#include "billing/repeat_setup.h"
+#include "engine/core/engine.h"
 #include "payments/payment_books.h"
 #include "payments/payment_wizard.h"
 #include "records/company_record.h"
 #include "records/company_store.h"
 #include "records/customer_record.h"
+#include "records/invoice_file.h"
 
 namespace tf::cli {
 namespace {
@@ -296,6 +301,37 @@ PaymentRun PostPayments(CommandContext& c, year_month_day today, const std::vect
   return run;
 }
 
+// The newest invoice of a prompt payer, still unpaid, becomes a monthly repeat master due a
+// month after its date: what a cleaning contract or a standing order looks like.
+std::string MakeRepeatMaster(CommandContext& c, const std::vector<PlannedInvoice>& planned, std::string& master) {
+  const PlannedInvoice* chosen = nullptr;
+  for (const PlannedInvoice& p : planned)
+    if (p.customer->payingHabit == 0) chosen = &p;
+  if (!chosen) return "no invoice to repeat";
+  records::CompanyBook book;
+  if (!CompanyOne(c, book)) return "the company record could not be read";
+  DemoPrompter prompter;
+  SilentStatus status;
+  engine::FileBlockGuard invoices, lines;
+  if (!records::invoice::OpenInvoiceFile(invoices.handle(), "1", prompter, status) ||
+      !records::invoice::OpenLineFile(lines.handle(), "1", prompter, status))
+    return "the invoice files could not be opened";
+  const auto stored = records::invoice::ReadInvoiceRecords(invoices.get(), chosen->number);
+  if (!stored || stored->empty()) return "invoice " + chosen->number + " could not be read";
+  auto setup = billing::RepeatSetup::Begin(stored->front().record, book.Current(), prompter);
+  if (!setup) return "invoice " + chosen->number + " cannot repeat: " + prompter.last;
+  setup->generate = true;
+  setup->months = true;
+  setup->numDays = "1";
+  const std::chrono::year_month_day due = billing::AddMonths(1, chosen->date);
+  setup->endDate = common::FormatDate(due, common::DateFormat::MonthFirst);
+  if (setup->Check(prompter)) return "the repeat schedule was refused: " + prompter.last;
+  const std::string failure = billing::SaveRepeatSetup({invoices.get(), lines.get(), stored->front().ref}, *setup,
+                                                       book, prompter, status, chosen->date);
+  master = chosen->number;
+  return failure;
+}
+
 bool ParseDay(const std::string& text, year_month_day& day) {
   unsigned y = 0, m = 0, d = 0;
   char dash1 = 0, dash2 = 0;
@@ -360,6 +396,12 @@ int RunDemo(CommandContext& c, const std::vector<std::string>& args) {
     return kExitProblems;
   }
 
+  std::string master;
+  const std::string repeat = MakeRepeatMaster(silent, planned, master);
+  if (!repeat.empty()) {
+    c.err << "tallyfold-cli: the demo company could not be made: " << repeat << ".\n";
+    return kExitProblems;
+  }
   records::CompanyBook book;
   if (!CompanyOne(silent, book)) return failed("reading the company");
   BatchPrompter prompter;
@@ -370,11 +412,20 @@ int RunDemo(CommandContext& c, const std::vector<std::string>& args) {
     c.err << "tallyfold-cli: the demo company could not be made: the aging run failed (" << aged.message << ").\n";
     return kExitProblems;
   }
+  // Interest on what is over 60 days, as the Interest Wizard charges it on the demo's day (the
+  // command holds the folder itself).
+  lock.reset();
+  const std::string day = common::FormatDate(today, common::DateFormat::MonthFirst);
+  if (RunInterestCommand(silent, {"--date", day, "--over", "60", "--percent", "1.5", "--minimum", "2.00"}) != kExitOk)
+    return failed("charging interest");
+  common::RecordBuffer company(records::company::kCompanyRecordLength);
+  if (!ReadCompany(silent, "1", company)) return failed("reading the company");
   c.out << "Made the demo company \"Harbor Lights Supply Co.\" in " << c.dataFolder.string() << ": "
         << std::size(kCustomers) << " customers, " << std::size(kProducts) << " products, " << planned.size()
         << " invoices over the year to " << common::FormatDate(today, common::DateFormat::MonthFirst) << ", "
-        << payments.payments << " payments (one partial, one deposit); balance "
-        << common::FormatComma0_00(aged.total) << ".\n"
+        << payments.payments << " payments (one partial, one deposit), repeat master " << master
+        << ", interest charged on balances over 60 days; balance "
+        << common::ReadText(company, records::company::kCompanyBalance) << ".\n"
         << "Start the program on it with: tallyfold --data " << c.dataFolder.string() << "\n";
   return kExitOk;
 }

@@ -52,6 +52,8 @@ TEST(CliDemoTest, MakesBooksThatCheckCleanAndAgeToTheCompanyBalance) {
   EXPECT_NE(dump.out.find("InvoiceNumber: DP"), std::string::npos) << "no deposit record";
   EXPECT_NE(dump.out.find("RecordKind: X"), std::string::npos) << "no partial payment record";
   EXPECT_NE(dump.out.find("TaxAmount: 1"), std::string::npos) << "no invoice carries tax";
+  EXPECT_NE(dump.out.find("RecordKind: R"), std::string::npos) << "no repeat master";
+  EXPECT_NE(dump.out.find("I\n  RecordKind: I"), std::string::npos) << "no interest invoice";
 }
 
 TEST(CliDemoTest, TheSameDayGivesTheSameInvoices) {

@@ -118,8 +118,8 @@ TEST_F(StatementMailTest, ABatchOf200StatementsGoesOverOneConnection) {
   test::SmtpPeer server({"--server", "aiosmtpd"});
   test::TestMailSender::UseServer(server);
   for (int n = 1; n <= 200; ++n) {
-    char number[8];
-    std::snprintf(number, sizeof number, "%03d", n);
+    const std::string digits = std::to_string(n);
+    const std::string number = std::string(3 - std::min<std::size_t>(3, digits.size()), '0') + digits;
     // Every tenth customer has no address: theirs go to the company under the bad-address subject.
     AddStatementCustomer(number, std::string("Customer ") + number, n % 10 == 0 ? "" : std::string("c") + number + "@x.test",
                          "10.00", {"10.00", "0.00", "0.00", "0.00"});
