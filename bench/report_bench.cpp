@@ -2,7 +2,7 @@
 // builds it (the file read on the report's index) and shows it (sorted on its first column with
 // sub-totals, month and grand totals), timed over one month, one year and all years.
 //
-// Usage: tallyfold-report-bench --data DIR [--year Y] [--runs N]
+// Usage: tallyfold-report-bench --data DIR [--year Y] [--runs N] [--report NAME] [--range month|year|all]
 // The company is the one the program opens ("LastCo.Dat"). Make a large one with
 // tallyfold-invoice-import-bench --dir DIR --keep (200,000 invoices dated through 2024).
 
@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,25 +35,31 @@ class QuietStatus : public tf::engine::RebuildStatus {
   void Close() override {}
 };
 
+constexpr const char* kUsage =
+    "usage: tallyfold-report-bench --data DIR [--year Y] [--runs N] [--report NAME] [--range month|year|all]\n";
+
 double Seconds(steady_clock::duration d) { return duration<double>(d).count(); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string data;
+  std::string only, onlyRange;
   int year = 2024, runs = 3;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--data" && i + 1 < argc) data = argv[++i];
     else if (a == "--year" && i + 1 < argc) year = std::stoi(argv[++i]);
     else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::stoi(argv[++i]));
+    else if (a == "--report" && i + 1 < argc) only = argv[++i];
+    else if (a == "--range" && i + 1 < argc) onlyRange = argv[++i];
     else {
-      std::cerr << "usage: tallyfold-report-bench --data DIR [--year Y] [--runs N]\n";
+      std::cerr << kUsage;
       return 2;
     }
   }
   if (data.empty()) {
-    std::cerr << "usage: tallyfold-report-bench --data DIR [--year Y] [--runs N]\n";
+    std::cerr << kUsage;
     return 2;
   }
   std::filesystem::current_path(data);
@@ -75,9 +82,16 @@ int main(int argc, char** argv) {
       {"all years", {std::chrono::year{1} / January / 1, std::chrono::year{9999} / December / 31}},
   };
   std::printf("%-20s %-10s %10s %10s %10s %10s\n", "report", "range", "records", "build s", "arrange s", "total s");
+  std::optional<tf::reports::ReportKind> onlyKind;
+  if (!only.empty() && !(onlyKind = tf::reports::ReportNamed(only))) {
+    std::cerr << "no report is named " << only << "\n";
+    return 2;
+  }
   for (tf::reports::ReportKind kind : tf::reports::ReportKinds()) {
+    if (onlyKind && kind != *onlyKind) continue;
     for (const Range& r : ranges) {
       if (!tf::reports::UsesDateRange(kind) && std::string(r.name) != "all years") continue;
+      if (!onlyRange.empty() && !std::string(r.name).starts_with(onlyRange)) continue;
       double best = 1e9, bestBuild = 0, bestArrange = 0;
       std::size_t records = 0;
       for (int run = 0; run < runs; ++run) {
