@@ -1,0 +1,51 @@
+#include "records/file_order_reader.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace tf::records {
+namespace {
+
+// A run ends where the next wanted slot lies further than a read's worth of bytes away, or
+// where the run would outgrow the buffer: reading a gap of this size costs about what a read
+// call does.
+constexpr std::size_t kGapBytes = 64 * 1024;
+constexpr std::size_t kRunBytes = 1024 * 1024;
+
+}  // namespace
+
+bool ReadInFileOrder(engine::FileBlock* handle, std::span<const std::int32_t> refs,
+                     const std::function<void(std::size_t position, std::span<const std::uint8_t> record)>& each) {
+  const int length = engine::RecordLength(handle);
+  if (!engine::EngineOK) return false;
+  const std::size_t recordBytes = std::size_t(std::max(length, 1));
+  std::vector<std::uint32_t> order(refs.size());
+  std::iota(order.begin(), order.end(), 0u);
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return refs[a] != refs[b] ? refs[a] < refs[b] : a < b;
+  });
+  const std::int32_t maxGap = std::int32_t(std::max<std::size_t>(1, kGapBytes / recordBytes));
+  const std::int32_t maxRun = std::int32_t(std::max<std::size_t>(1, kRunBytes / recordBytes));
+  std::vector<std::uint8_t> buffer;
+  std::size_t i = 0;
+  while (i < order.size()) {
+    const std::int32_t first = refs[order[i]];
+    std::size_t j = i + 1;
+    while (j < order.size() && refs[order[j]] - refs[order[j - 1]] <= maxGap && refs[order[j]] - first < maxRun) ++j;
+    const std::int32_t count = refs[order[j - 1]] - first + 1;
+    buffer.resize(std::size_t(count) * recordBytes);
+    engine::GetRecords(handle, first, count, std::span<std::uint8_t>(buffer));
+    if (!engine::EngineOK) return false;
+    for (std::size_t k = i; k < j; ++k) {
+      const std::size_t at = std::size_t(refs[order[k]] - first) * recordBytes;
+      each(order[k], std::span<const std::uint8_t>(buffer.data() + at, recordBytes));
+    }
+    i = j;
+  }
+  engine::EngineOK = true;
+  engine::EngineStatus = 0;
+  return true;
+}
+
+}  // namespace tf::records
