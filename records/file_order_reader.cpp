@@ -20,11 +20,17 @@ bool ReadInFileOrder(engine::FileBlock* handle, std::span<const std::int32_t> re
   const int length = engine::RecordLength(handle);
   if (!engine::EngineOK) return false;
   const std::size_t recordBytes = std::size_t(std::max(length, 1));
+  // The positions by record number (then position), sorted as single numbers; a list already in
+  // file order, as a file written in key order gives, needs no sort.
   std::vector<std::uint32_t> order(refs.size());
   std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    return refs[a] != refs[b] ? refs[a] < refs[b] : a < b;
-  });
+  if (!std::is_sorted(refs.begin(), refs.end())) {
+    std::vector<std::uint64_t> keyed(refs.size());
+    for (std::size_t i = 0; i < refs.size(); ++i)
+      keyed[i] = (std::uint64_t(std::uint32_t(refs[i]) ^ 0x80000000u) << 32) | std::uint64_t(i);
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t i = 0; i < keyed.size(); ++i) order[i] = std::uint32_t(keyed[i]);
+  }
   const std::int32_t maxGap = std::int32_t(std::max<std::size_t>(1, kGapBytes / recordBytes));
   const std::int32_t maxRun = std::int32_t(std::max<std::size_t>(1, kRunBytes / recordBytes));
   std::vector<std::uint8_t> buffer;

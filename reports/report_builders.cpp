@@ -201,17 +201,20 @@ class Listing {
     makers_.push_back(std::move(maker));
   }
   bool Fill(Report& report) {
-    std::vector<std::optional<ReportRow>> placed(refs_.size());
+    // Each entry's row in its place (a record not listed leaves a blank row), then the blanks
+    // closed up.
+    const std::size_t first = report.rows.size();
+    report.rows.resize(first + refs_.size());
     const bool read = records::ReadInFileOrder(handle_, refs_, [&](std::size_t at, Record r) {
       const std::size_t walk = std::size_t(std::upper_bound(ends_.begin(), ends_.end(), at) - ends_.begin());
-      placed[at] = makers_[walk](r);
+      if (std::optional<ReportRow> row = makers_[walk](r)) report.rows[first + at] = std::move(*row);
     });
     if (!read) return false;
-    std::size_t listed = 0;
-    for (const auto& row : placed) listed += row.has_value();
-    report.rows.reserve(report.rows.size() + listed);
-    for (auto& row : placed)
-      if (row) report.rows.push_back(std::move(*row));
+    const auto listed = std::remove_if(report.rows.begin() + std::ptrdiff_t(first), report.rows.end(),
+                                       [](const ReportRow& row) { return row.Type() != RowType::Record; });
+    report.rows.erase(listed, report.rows.end());
+    // Most records of a walk are usually listed; give the room back only when many were not.
+    if (report.rows.size() < report.rows.capacity() / 4 * 3) report.rows.shrink_to_fit();
     return true;
   }
 

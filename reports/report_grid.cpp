@@ -103,14 +103,15 @@ std::optional<common::Money> SummedValue(std::string_view cell) {
 // blanks, then its folded characters. That holds while no cell holds a character below the
 // blank, which the padding would sort after; a report with one is sorted by CompareRows.
 
-constexpr std::size_t kKeyBytes = 28;
+constexpr std::size_t kKeyBytes = 23;
 
 struct SortEntry {
   std::uint32_t rank0;
   std::array<std::uint8_t, kKeyBytes> rest;
-  std::uint32_t row;
   bool cut;  // the encoded key was longer than `rest`
+  std::uint32_t row;
 };
+static_assert(sizeof(SortEntry) == 32);
 
 bool Encodable(const std::vector<ReportRow>& rows, std::size_t columns) {
   for (const ReportRow& row : rows)
@@ -406,9 +407,10 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   // are visited out of memory order, where reading their cells would be one cache miss after
   // another.
   const std::size_t sumCount = layout.sumColumns.size();
-  std::vector<std::optional<common::Money>> adds(records.size() * sumCount);
+  std::vector<common::Money> adds(records.size() * sumCount);
   for (std::size_t r = 0; r < records.size(); ++r)
-    for (std::size_t k = 0; k < sumCount; ++k) adds[r * sumCount + k] = SummedValue(records[r].Cell(layout.sumColumns[k]));
+    for (std::size_t k = 0; k < sumCount; ++k)
+      if (const auto amount = SummedValue(records[r].Cell(layout.sumColumns[k]))) adds[r * sumCount + k] = *amount;
   const Sorted sorted = SortedOrder(records, report.columns);
   const std::vector<std::uint32_t>& order = sorted.order;
   const bool ranked = !sorted.rank0.empty() && !report.columns[0].amount;
@@ -439,6 +441,14 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   const auto blank = [&] { return ReportRow(RowType::Blank, std::vector<std::string>(n)); };
 
   std::vector<ReportRow>& out = report.rows;
+  // Room for every row at once: growing by doubling would hold two copies of a large grid.
+  std::size_t boundaries = 0;
+  if (subTotals)
+    for (std::size_t i = 1; i < order.size(); ++i) {
+      const std::uint32_t a = order[i - 1], b = order[i];
+      boundaries += ranked ? !sameGroup(a, b) : !SameGroup(records[a].Cell(0), records[b].Cell(0));
+    }
+  out.reserve(order.size() + 4 * boundaries + 6);
   bool monthTotalsShown = false;
   std::string previousMonth;
   for (std::size_t i = 0; i < order.size(); ++i) {
@@ -457,13 +467,13 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
         monthTotalsShown = true;
       }
     }
-    for (std::size_t k = 0; k < sumCount; ++k)
-      if (const auto& amount = adds[std::size_t(at) * sumCount + k]) {
-        const std::size_t c = layout.sumColumns[k];
-        group.values[c] += *amount;
-        month.values[c] += *amount;
-        grand.values[c] += *amount;
-      }
+    for (std::size_t k = 0; k < sumCount; ++k) {
+      const common::Money amount = adds[std::size_t(at) * sumCount + k];
+      const std::size_t c = layout.sumColumns[k];
+      group.values[c] += amount;
+      month.values[c] += amount;
+      grand.values[c] += amount;
+    }
     if (!ranked) previousCell.assign(records[at].Cell(0));
     out.push_back(std::move(records[at]));
   }
