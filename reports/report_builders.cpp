@@ -193,7 +193,7 @@ using RowMaker = std::function<std::optional<ReportRow>(Record)>;
 // its key leads would cost a read per record; the rows are put in their places instead.
 class Listing {
  public:
-  explicit Listing(engine::FileBlock* handle) : handle_(handle) {}
+  Listing(engine::FileBlock* handle, const ReportSource& source) : handle_(handle), progress_(source.progress) {}
   std::vector<std::int32_t>& Refs() { return refs_; }
   // The entries collected so far belong to `maker`.
   void EndWalk(RowMaker maker) {
@@ -205,11 +205,14 @@ class Listing {
     // closed up.
     const std::size_t first = report.rows.size();
     report.rows.resize(first + refs_.size());
+    std::size_t done = 0;
     const bool read = records::ReadInFileOrder(handle_, refs_, [&](std::size_t at, Record r) {
       const std::size_t walk = std::size_t(std::upper_bound(ends_.begin(), ends_.end(), at) - ends_.begin());
       if (std::optional<ReportRow> row = makers_[walk](r)) report.rows[first + at] = std::move(*row);
+      if (++done % kProgressEvery == 0 && progress_) progress_(done, refs_.size());
     });
     if (!read) return false;
+    if (progress_) progress_(done, refs_.size());
     const auto listed = std::remove_if(report.rows.begin() + std::ptrdiff_t(first), report.rows.end(),
                                        [](const ReportRow& row) { return row.Type() != RowType::Record; });
     report.rows.erase(listed, report.rows.end());
@@ -220,6 +223,7 @@ class Listing {
 
  private:
   engine::FileBlock* handle_;
+  const std::function<void(std::size_t, std::size_t)>& progress_;
   std::vector<std::int32_t> refs_;
   std::vector<std::size_t> ends_;
   std::vector<RowMaker> makers_;
@@ -249,8 +253,9 @@ std::string_view Trimmed(Record r, common::TextField f) { return TrimmedView(Fie
 
 // --- the builders --------------------------------------------------------------------------------
 
-bool InvoiceRegister(engine::FileBlock* h, const DateRange& range, Builder& b, bool keyCodeFirst, Report& report) {
-  Listing listing(h);
+bool InvoiceRegister(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b,
+                     bool keyCodeFirst, Report& report) {
+  Listing listing(h, source);
   if (!CollectRange(h, inv::kKeyByDate, range, listing.Refs())) return false;
   listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
     const std::string_view kind = Trimmed(r, inv::kRecordKind);
@@ -273,7 +278,8 @@ bool InvoiceRegister(engine::FileBlock* h, const DateRange& range, Builder& b, b
 
 // The payment register and the tax report list the same records: those paid in the range, then
 // those dated in the range that carry a payment and are still open.
-bool Payments(engine::FileBlock* h, const DateRange& range, Builder& b, bool tax, Report& report) {
+bool Payments(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b, bool tax,
+              Report& report) {
   const auto row = [&](Record r, std::string_view date) {
     const std::string_view kind = Trimmed(r, inv::kRecordKind);
     if (tax) {
@@ -285,7 +291,7 @@ bool Payments(engine::FileBlock* h, const DateRange& range, Builder& b, bool tax
                   Shown(Field(r, inv::kTotalAmount)), Shown(Field(r, inv::kPaidAmount)),
                   Shown(Field(r, inv::kBalanceDue)), kind});
   };
-  Listing listing(h);
+  Listing listing(h, source);
   if (!CollectRange(h, inv::kKeyByDatePaid, range, listing.Refs())) return false;
   listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kDatePaid).size() <= 1) return std::nullopt;
@@ -317,7 +323,7 @@ bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b, Re
     return b.Row({category, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
                   aging, Field(r, inv::kDateKey), Shown(Field(r, inv::kBalanceDue)), Trimmed(r, inv::kRecordKind)});
   };
-  Listing listing(h);
+  Listing listing(h, source);
   // Open items have no date paid, so their key is blank and they come first.
   if (!CollectRefs(h, inv::kKeyByDatePaid, std::string(10, ' '),
                    [](const std::string& key) { return key.starts_with("  "); }, listing.Refs()))
@@ -335,8 +341,8 @@ bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b, Re
   return listing.Fill(report);
 }
 
-bool Sales(engine::FileBlock* h, const DateRange& range, Builder& b, Report& report) {
-  Listing listing(h);
+bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b, Report& report) {
+  Listing listing(h, source);
   if (!CollectRange(h, inv::kLineKeyByDate, range, listing.Refs())) return false;
   listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kLineKind) == "R") return std::nullopt;
@@ -355,8 +361,8 @@ bool Sales(engine::FileBlock* h, const DateRange& range, Builder& b, Report& rep
   return listing.Fill(report);
 }
 
-bool RepeatList(engine::FileBlock* h, Builder& b, Report& report) {
-  Listing listing(h);
+bool RepeatList(engine::FileBlock* h, const ReportSource& source, Builder& b, Report& report) {
+  Listing listing(h, source);
   if (!CollectPrefix(h, inv::kKeyByKind, "R", listing.Refs())) return false;
   listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kRecordKind) != inv::kKindRepeatMaster || Trimmed(r, inv::kInvoiceNumber).empty())
@@ -404,13 +410,17 @@ BuildOutcome BuildReport(const ReportRequest& request, const ReportSource& sourc
   bool read = OpenForReport(block, name, lines, source, number, missing);
   if (read && !missing) {
     switch (request.kind) {
-      case ReportKind::InvoiceRegister: read = InvoiceRegister(block.get(), request.range, builder, false, report); break;
-      case ReportKind::KeyCodeInquiry: read = InvoiceRegister(block.get(), request.range, builder, true, report); break;
-      case ReportKind::PaymentRegister: read = Payments(block.get(), request.range, builder, false, report); break;
-      case ReportKind::TaxReport: read = Payments(block.get(), request.range, builder, true, report); break;
+      case ReportKind::InvoiceRegister:
+        read = InvoiceRegister(block.get(), source, request.range, builder, false, report);
+        break;
+      case ReportKind::KeyCodeInquiry:
+        read = InvoiceRegister(block.get(), source, request.range, builder, true, report);
+        break;
+      case ReportKind::PaymentRegister: read = Payments(block.get(), source, request.range, builder, false, report); break;
+      case ReportKind::TaxReport: read = Payments(block.get(), source, request.range, builder, true, report); break;
       case ReportKind::AccountsReceivable: read = Receivable(block.get(), source, builder, report); break;
-      case ReportKind::SalesReport: read = Sales(block.get(), request.range, builder, report); break;
-      case ReportKind::RepeatBillingList: read = RepeatList(block.get(), builder, report); break;
+      case ReportKind::SalesReport: read = Sales(block.get(), source, request.range, builder, report); break;
+      case ReportKind::RepeatBillingList: read = RepeatList(block.get(), source, builder, report); break;
     }
   }
   if (!read) {

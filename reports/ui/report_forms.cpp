@@ -29,6 +29,8 @@ using common::ui::ToQString;
 
 inline constexpr std::string_view kHelpTopic = "ReportWizard";
 inline constexpr const char* kWizardCaption = "Report Wizard";
+// Reports that read fewer records than this come up too fast for a progress window to help.
+inline constexpr std::size_t kShowProgressFrom = 50'000;
 
 // --- the grid's rows ------------------------------------------------------------------------------
 
@@ -161,6 +163,10 @@ void Trtreport::Load(Report report, std::span<const std::uint8_t> company) {
 
 void Trtreport::ShowReport(Report report, std::span<const std::uint8_t> company) {
   Load(std::move(report), company);
+  ShowLoaded();
+}
+
+void Trtreport::ShowLoaded() {
   setWindowState(windowState() | Qt::WindowMaximized);
   exec();
 }
@@ -384,15 +390,31 @@ bool TRptSelect::Button1Click() {
     request.range = *check.range;
   }
   const std::span<const std::uint8_t> company = services_.company();
+  // A report over many records shows how far the reading has come in the status window, which
+  // keeps the program's windows painted meanwhile; a small one only shows the wait cursor.
+  bool statusShown = false;
+  const std::string name(ReportName(kind));
+  const auto progress = [&](std::size_t done, std::size_t total) {
+    if (!statusShown && (total < kShowProgressFrom || done >= total)) return;
+    if (!statusShown) services_.status.Show(name);
+    statusShown = true;
+    services_.status.Lines("Reading records", std::to_string(done) + " of " + std::to_string(total), "");
+  };
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  BuildOutcome built = BuildReport(request, {company, services_.prompter, services_.status, services_.clock.Now()});
-  QApplication::restoreOverrideCursor();
+  BuildOutcome built =
+      BuildReport(request, {company, services_.prompter, services_.status, services_.clock.Now(), progress});
   if (built.result != BuildOutcome::Result::Built) {
+    if (statusShown) services_.status.Close();
+    QApplication::restoreOverrideCursor();
     services_.prompter.Inform(built.message, built.caption);
     IDate->setFocus();
     return false;
   }
-  result_.ShowReport(std::move(*built.report), company);
+  if (statusShown) services_.status.Lines("Sorting", std::to_string(built.report->RecordCount()) + " records", "");
+  result_.Load(std::move(*built.report), company);
+  if (statusShown) services_.status.Close();
+  QApplication::restoreOverrideCursor();
+  result_.ShowLoaded();
   return true;
 }
 

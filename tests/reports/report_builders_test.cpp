@@ -182,6 +182,26 @@ TEST_F(EmptyBooks, ReceivablesAndRepeatListSayTheirOwnMessages) {
   EXPECT_EQ(repeat.caption, "Repeat Billing List");
 }
 
+// The window shows how far the reading has come: the count of index entries read of all the
+// report's walks, rising, and the whole at the end (the payment register walks two indexes).
+TEST_F(ReportBuilders, ProgressCountsTheEntriesReadOfAllWalks) {
+  const std::pair<ReportKind, std::size_t> cases[] = {
+      {ReportKind::InvoiceRegister, 6},  // dated in March: 100, 101, 103X, 104, DP9, 105G3
+      {ReportKind::PaymentRegister, 3 + 6},  // paid in March (101, 103X, DP9), then dated in March
+      {ReportKind::SalesReport, 5},
+  };
+  for (const auto& [kind, entries] : cases) {
+    std::vector<std::pair<std::size_t, std::size_t>> told;
+    ReportSource source{company_, prompter_, status_, local_days{2024y / March / 15}};
+    source.progress = [&](std::size_t done, std::size_t total) { told.emplace_back(done, total); };
+    const BuildOutcome outcome = BuildReport({kind, {2024y / March / 1, 2024y / March / 31}}, source);
+    ASSERT_EQ(outcome.result, BuildOutcome::Result::Built) << ReportName(kind);
+    ASSERT_FALSE(told.empty()) << ReportName(kind);
+    EXPECT_EQ(told.back(), std::make_pair(entries, entries)) << ReportName(kind);
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end())) << ReportName(kind);
+  }
+}
+
 TEST(AgingCategory, UsesTheCompanysDaysAndCaptions) {
   const common::RecordBuffer co = testing::ReportCompany();
   const std::pair<int, const char*> cases[] = {

@@ -11,6 +11,7 @@
 #include <random>
 #include <tuple>
 
+#include "common/date_text.h"
 #include "reports/report_builders.h"
 #include "tests/reports/report_fixture.h"
 #include "tests/reports/report_reference.h"
@@ -90,9 +91,7 @@ Books Generate(unsigned seed, bool controlCharacter) {
     r.customer = pick(customers);
     r.shortName = pick(shortNames);
     const year_month_day day = sys_days{2023y / January / 1} + days{int(random() % 730)};
-    char date[11];
-    std::snprintf(date, sizeof date, "%02u/%02u/%04d", unsigned(day.month()), unsigned(day.day()), int(day.year()));
-    r.date = date;
+    r.date = common::FormatDate(day, common::DateFormat::MonthFirst);
     r.net = pick(amounts);
     r.tax = pick(amounts);
     r.total = pick(amounts);
@@ -104,11 +103,7 @@ Books Generate(unsigned seed, bool controlCharacter) {
       case 1: r.datePaid = "x"; break;
       case 2: r.datePaid = "24/1"; break;
       default: {
-        const year_month_day paid = sys_days{day} + days{int(random() % 90)};
-        char text[11];
-        std::snprintf(text, sizeof text, "%04d/%02u/%02u", int(paid.year()), unsigned(paid.month()),
-                      unsigned(paid.day()));
-        r.datePaid = text;
+        r.datePaid = common::FormatDateKey(sys_days{day} + days{int(random() % 90)});
       }
     }
     r.paidFlag = random() % 3 == 0 ? "P" : "";
@@ -123,9 +118,7 @@ Books Generate(unsigned seed, bool controlCharacter) {
       LineRow line;
       line.invoice = r.number;
       line.kind = random() % 9 == 0 ? "R" : (random() % 9 == 0 ? "r" : "P");
-      char key[11];
-      std::snprintf(key, sizeof key, "%04d/%02u/%02u", int(day.year()), unsigned(day.month()), unsigned(day.day()));
-      line.dateKey = key;
+      line.dateKey = common::FormatDateKey(day);
       line.code = pick(codes);
       line.customer = r.customer;
       line.shortName = r.shortName;
