@@ -54,4 +54,30 @@ bool ReadInFileOrder(engine::FileBlock* handle, std::span<const std::int32_t> re
   return true;
 }
 
+bool ReadLiveRecords(engine::FileBlock* handle,
+                     const std::function<void(std::int32_t ref, std::span<const std::uint8_t> record)>& each) {
+  const int length = engine::RecordLength(handle);
+  if (!engine::EngineOK) return false;
+  const std::int32_t last = engine::FileLength(handle) - 1;
+  if (!engine::EngineOK) return false;
+  // Every record begins with its four-byte status word.
+  const std::size_t recordBytes = std::size_t(std::max(length, 4));
+  const std::int32_t maxRun = std::int32_t(std::max<std::size_t>(1, kRunBytes / recordBytes));
+  std::vector<std::uint8_t> buffer;
+  for (std::int32_t first = 1; first <= last; first += maxRun) {
+    const std::int32_t count = std::min(maxRun, last - first + 1);
+    buffer.resize(std::size_t(count) * recordBytes);
+    engine::GetRecords(handle, first, count, std::span<std::uint8_t>(buffer));
+    if (!engine::EngineOK) return false;
+    for (std::int32_t k = 0; k < count; ++k) {
+      const std::uint8_t* slot = buffer.data() + std::size_t(k) * recordBytes;
+      if (slot[0] != 0 || slot[1] != 0 || slot[2] != 0 || slot[3] != 0) continue;  // a deleted slot
+      each(first + k, std::span<const std::uint8_t>(slot, recordBytes));
+    }
+  }
+  engine::EngineOK = true;
+  engine::EngineStatus = 0;
+  return true;
+}
+
 }  // namespace tf::records

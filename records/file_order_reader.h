@@ -20,4 +20,11 @@ namespace tf::records {
 bool ReadInFileOrder(engine::FileBlock* handle, std::span<const std::int32_t> refs,
                      const std::function<void(std::size_t position, std::span<const std::uint8_t> record)>& each);
 
+// Calls `each` with every live record of the file block and its record number, in record order,
+// reading the file in large pieces: for a pass over most of a file, where an index walk would
+// read its index as well. A deleted slot (its status word not 0) is passed over. False at the
+// first engine failure, as ReadInFileOrder.
+bool ReadLiveRecords(engine::FileBlock* handle,
+                     const std::function<void(std::int32_t ref, std::span<const std::uint8_t> record)>& each);
+
 }  // namespace tf::records

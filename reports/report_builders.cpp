@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -174,33 +175,74 @@ bool CollectRefs(engine::FileBlock* handle, int keyNr, const std::string& fromKe
   return engine::EngineStatus == engine::status::kSearchNotFound || engine::EngineStatus == engine::status::kNextPastEnd;
 }
 
-// Entries from `from` up to and including `to` (sortable date keys).
-bool CollectRange(engine::FileBlock* handle, int keyNr, const DateRange& range, std::vector<std::int32_t>& refs) {
-  const std::string from = common::FormatDateKey(range.from);
-  const std::string to = common::PadRight(common::FormatDateKey(range.to), 10);
-  return CollectRefs(handle, keyNr, common::PadRight(from, 10), [&](const std::string& key) { return key <= to; }, refs);
-}
-
-bool CollectPrefix(engine::FileBlock* handle, int keyNr, const std::string& prefix, std::vector<std::int32_t>& refs) {
-  return CollectRefs(handle, keyNr, prefix, [&](const std::string& key) { return key.starts_with(prefix); }, refs);
-}
-
 // What makes the row of one record, or nothing when the record is not listed.
 using RowMaker = std::function<std::optional<ReportRow>(Record)>;
+// The key routine of the file read: key `keyNr` of a record, as its index holds it.
+using KeyOf = std::string (*)(Record, int keyNr);
 
-// The records of one or more index walks, read in file order and listed in the walks' order:
-// first every row of the first walk in key order, then the second's. Reading each record where
-// its key leads would cost a read per record; the rows are put in their places instead.
+// The rows of one or more index walks, listed in the walks' order: first every row of the first
+// walk in key order, then the second's. Reading each record where its key leads would cost a
+// read per record; the records are read in file order and their rows put in their places
+// instead. A walk over a date range that holds more than a quarter of the file's records is
+// not walked at all: the whole data file is read in one pass, the records whose key lies in the
+// range kept, and their rows put in key order (equal keys in record order, as the index keeps
+// them), which spares reading the index as well.
 class Listing {
  public:
-  Listing(engine::FileBlock* handle, const ReportSource& source) : handle_(handle), progress_(source.progress) {}
-  std::vector<std::int32_t>& Refs() { return refs_; }
-  // The entries collected so far belong to `maker`.
-  void EndWalk(RowMaker maker) {
+  Listing(engine::FileBlock* handle, const ReportSource& source, KeyOf keyOf)
+      : handle_(handle), progress_(source.progress), keyOf_(keyOf) {}
+
+  // The records of index `keyNr` from the date `range.from` up to and including `range.to`.
+  bool Range(int keyNr, const DateRange& range, RowMaker maker) {
+    Walk walk{keyNr, common::PadRight(common::FormatDateKey(range.from), 10),
+              common::PadRight(common::FormatDateKey(range.to), 10), std::move(maker)};
+    if (!scan_) {
+      if (!limit_) {
+        const int used = engine::UsedRecords(handle_);
+        if (!engine::EngineOK) return false;
+        limit_ = std::size_t(std::max(used, 0)) / 4 + 1;
+      }
+      const std::string& to = walk.to;
+      if (!CollectRefs(handle_, keyNr, walk.from,
+                       [&](const std::string& key) { return key <= to && refs_.size() < *limit_; }, refs_))
+        return false;
+      if (refs_.size() >= *limit_) {
+        scan_ = true;
+        refs_ = {};
+      }
+    }
+    walks_.push_back(std::move(walk));
     ends_.push_back(refs_.size());
-    makers_.push_back(std::move(maker));
+    return true;
   }
-  bool Fill(Report& report) {
+
+  // The records of index `keyNr` from the first key not below `fromKey` while their keys begin
+  // with `prefix`; these are few and always walked.
+  bool Prefix(int keyNr, const std::string& fromKey, const std::string& prefix, RowMaker maker) {
+    if (!CollectRefs(handle_, keyNr, fromKey, [&](const std::string& key) { return key.starts_with(prefix); }, refs_))
+      return false;
+    walks_.push_back({keyNr, {}, {}, std::move(maker)});
+    ends_.push_back(refs_.size());
+    return true;
+  }
+
+  bool Fill(Report& report) { return scan_ ? FillByPass(report) : FillByIndex(report); }
+
+ private:
+  struct Walk {
+    int keyNr;
+    std::string from, to;
+    RowMaker maker;
+  };
+  // A listed record's key in the range (date keys: ten characters) and its place in the pass.
+  // The key's bytes, zero-filled, then its length: compared as 16 bytes, they order as the index
+  // orders keys (a key that begins another is the smaller).
+  struct Placed {
+    std::array<std::uint8_t, 16> key;
+    std::uint32_t seq;
+  };
+
+  bool FillByIndex(Report& report) {
     // Each entry's row in its place (a record not listed leaves a blank row), then the blanks
     // closed up.
     const std::size_t first = report.rows.size();
@@ -208,7 +250,7 @@ class Listing {
     std::size_t done = 0;
     const bool read = records::ReadInFileOrder(handle_, refs_, [&](std::size_t at, Record r) {
       const std::size_t walk = std::size_t(std::upper_bound(ends_.begin(), ends_.end(), at) - ends_.begin());
-      if (std::optional<ReportRow> row = makers_[walk](r)) report.rows[first + at] = std::move(*row);
+      if (std::optional<ReportRow> row = walks_[walk].maker(r)) report.rows[first + at] = std::move(*row);
       if (++done % kProgressEvery == 0 && progress_) progress_(done, refs_.size());
     });
     if (!read) return false;
@@ -221,12 +263,56 @@ class Listing {
     return true;
   }
 
- private:
+  bool FillByPass(Report& report) {
+    const int slots = engine::FileLength(handle_) - 1;
+    if (!engine::EngineOK) return false;
+    std::vector<std::vector<ReportRow>> rows(walks_.size());
+    std::vector<std::vector<Placed>> placed(walks_.size());
+    std::size_t done = 0;
+    const bool read = records::ReadLiveRecords(handle_, [&](std::int32_t ref, Record r) {
+      for (std::size_t w = 0; w < walks_.size(); ++w) {
+        const std::string key = keyOf_(r, walks_[w].keyNr);
+        if (key < walks_[w].from || key > walks_[w].to) continue;
+        std::optional<ReportRow> row = walks_[w].maker(r);
+        if (!row) continue;
+        Placed p{};
+        const std::size_t size = std::min(key.size(), p.key.size() - 1);
+        std::copy_n(key.data(), size, p.key.data());
+        p.key.back() = std::uint8_t(size);
+        p.seq = std::uint32_t(placed[w].size());
+        placed[w].push_back(p);
+        rows[w].push_back(std::move(*row));
+      }
+      done = std::size_t(ref);
+      if (done % kProgressEvery == 0 && progress_) progress_(done, std::size_t(slots));
+    });
+    if (!read) return false;
+    if (progress_) progress_(std::size_t(slots), std::size_t(slots));
+    std::size_t listed = report.rows.size();
+    for (const auto& r : rows) listed += r.size();
+    report.rows.reserve(listed);
+    for (std::size_t w = 0; w < walks_.size(); ++w) {
+      std::vector<Placed>& order = placed[w];
+      const auto before = [](const Placed& a, const Placed& b) {
+        const int c = std::memcmp(a.key.data(), b.key.data(), a.key.size());
+        return c != 0 ? c < 0 : a.seq < b.seq;
+      };
+      // A file written in date order is already in key order.
+      if (!std::is_sorted(order.begin(), order.end(), before)) std::sort(order.begin(), order.end(), before);
+      for (const Placed& p : order) report.rows.push_back(std::move(rows[w][p.seq]));
+      rows[w] = {};
+    }
+    return true;
+  }
+
   engine::FileBlock* handle_;
   const std::function<void(std::size_t, std::size_t)>& progress_;
+  KeyOf keyOf_;
+  std::optional<std::size_t> limit_;
+  bool scan_ = false;
   std::vector<std::int32_t> refs_;
   std::vector<std::size_t> ends_;
-  std::vector<RowMaker> makers_;
+  std::vector<Walk> walks_;
 };
 
 // Opens a company file block for reading. A block that does not exist is no failure: there is
@@ -255,9 +341,8 @@ std::string_view Trimmed(Record r, common::TextField f) { return TrimmedView(Fie
 
 bool InvoiceRegister(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b,
                      bool keyCodeFirst, Report& report) {
-  Listing listing(h, source);
-  if (!CollectRange(h, inv::kKeyByDate, range, listing.Refs())) return false;
-  listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
+  Listing listing(h, source, inv::InvoiceKey);
+  const bool walked = listing.Range(inv::kKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
     const std::string_view kind = Trimmed(r, inv::kRecordKind);
     if (kind == inv::kKindRepeatMaster || Trimmed(r, inv::kInvoiceNumber).empty()) return std::nullopt;
     if (!keyCodeFirst && !NonZero(Field(r, inv::kTotalAmount)) && kind != inv::kKindInvoice) return std::nullopt;
@@ -273,7 +358,7 @@ bool InvoiceRegister(engine::FileBlock* h, const ReportSource& source, const Dat
     return b.Row({Field(r, inv::kDateKey), Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName),
                   Field(r, inv::kCustomerNumber), net, tax, total, kind});
   });
-  return listing.Fill(report);
+  return walked && listing.Fill(report);
 }
 
 // The payment register and the tax report list the same records: those paid in the range, then
@@ -291,21 +376,20 @@ bool Payments(engine::FileBlock* h, const ReportSource& source, const DateRange&
                   Shown(Field(r, inv::kTotalAmount)), Shown(Field(r, inv::kPaidAmount)),
                   Shown(Field(r, inv::kBalanceDue)), kind});
   };
-  Listing listing(h, source);
-  if (!CollectRange(h, inv::kKeyByDatePaid, range, listing.Refs())) return false;
-  listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
+  Listing listing(h, source, inv::InvoiceKey);
+  const bool paid = listing.Range(inv::kKeyByDatePaid, range, [&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kDatePaid).size() <= 1) return std::nullopt;
     return row(r, Field(r, inv::kDatePaid));
   });
-  if (!CollectRange(h, inv::kKeyByDate, range, listing.Refs())) return false;
-  listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
+  if (!paid) return false;
+  const bool dated = listing.Range(inv::kKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kInvoiceNumber).empty() || Trimmed(r, inv::kRecordKind) == inv::kKindDeposit)
       return std::nullopt;
     if (!NonZero(Field(r, inv::kPaidAmount)) || !NonZero(Field(r, inv::kBalanceDue))) return std::nullopt;
     const std::string_view datePaid = Field(r, inv::kDatePaid);
     return row(r, datePaid.size() >= 5 ? datePaid : Field(r, inv::kDateKey));
   });
-  return listing.Fill(report);
+  return dated && listing.Fill(report);
 }
 
 bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b, Report& report) {
@@ -323,28 +407,23 @@ bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b, Re
     return b.Row({category, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
                   aging, Field(r, inv::kDateKey), Shown(Field(r, inv::kBalanceDue)), Trimmed(r, inv::kRecordKind)});
   };
-  Listing listing(h, source);
+  Listing listing(h, source, inv::InvoiceKey);
   // Open items have no date paid, so their key is blank and they come first.
-  if (!CollectRefs(h, inv::kKeyByDatePaid, std::string(10, ' '),
-                   [](const std::string& key) { return key.starts_with("  "); }, listing.Refs()))
-    return false;
-  listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
-    if (Trimmed(r, inv::kRecordKind) == inv::kKindRepeatMaster) return std::nullopt;
-    if (Trimmed(r, inv::kInvoiceNumber).empty()) return std::nullopt;
-    return row(r);
+  const bool open = listing.Prefix(inv::kKeyByDatePaid, std::string(10, ' '), "  ", [&](Record r) {
+    const bool listed = Trimmed(r, inv::kRecordKind) != inv::kKindRepeatMaster && !Trimmed(r, inv::kInvoiceNumber).empty();
+    return listed ? std::optional<ReportRow>(row(r)) : std::nullopt;
   });
-  if (!CollectPrefix(h, inv::kKeyByKind, "D", listing.Refs())) return false;
-  listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
+  if (!open) return false;
+  const bool deposits = listing.Prefix(inv::kKeyByKind, "D", "D", [&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kInvoiceNumber).empty() || Trimmed(r, inv::kPaidFlag) == "P") return std::nullopt;
     return row(r);
   });
-  return listing.Fill(report);
+  return deposits && listing.Fill(report);
 }
 
 bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b, Report& report) {
-  Listing listing(h, source);
-  if (!CollectRange(h, inv::kLineKeyByDate, range, listing.Refs())) return false;
-  listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
+  Listing listing(h, source, inv::LineKey);
+  const bool walked = listing.Range(inv::kLineKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kLineKind) == "R") return std::nullopt;
     const std::string_view line = Field(r, inv::kLineText);
     const auto column = [&](std::size_t first, std::size_t length) -> std::string_view {
@@ -358,13 +437,12 @@ bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& ra
                   Field(r, inv::kLineShortName), Field(r, inv::kLineCustomerNumber), Shown(column(43, 10), true),
                   Shown(column(1, 10), true), Shown(column(54, 10))});
   });
-  return listing.Fill(report);
+  return walked && listing.Fill(report);
 }
 
 bool RepeatList(engine::FileBlock* h, const ReportSource& source, Builder& b, Report& report) {
-  Listing listing(h, source);
-  if (!CollectPrefix(h, inv::kKeyByKind, "R", listing.Refs())) return false;
-  listing.EndWalk([&](Record r) -> std::optional<ReportRow> {
+  Listing listing(h, source, inv::InvoiceKey);
+  const bool walked = listing.Prefix(inv::kKeyByKind, "R", "R", [&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kRecordKind) != inv::kKindRepeatMaster || Trimmed(r, inv::kInvoiceNumber).empty())
       return std::nullopt;
     const std::string nextDue = common::RearrangeDateText(Field(r, inv::kNextDueDate), common::DateFormat::MonthFirst,
@@ -373,7 +451,7 @@ bool RepeatList(engine::FileBlock* h, const ReportSource& source, Builder& b, Re
                   Trimmed(r, inv::kRepeatCount), Field(r, inv::kDateKey), Shown(Field(r, inv::kTotalAmount)),
                   Trimmed(r, inv::kRepeatUnit) == "M" ? "M" : "D"});
   });
-  return listing.Fill(report);
+  return walked && listing.Fill(report);
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ std::string_view Unpadded(std::string_view cell, bool amount) {
 // each row's column-0 cell and the distinct folded cells by rank when the rows were keyed.
 struct Sorted {
   std::vector<std::uint32_t> order;
-  std::vector<std::uint32_t> rank0;
+  std::vector<std::uint32_t> rank0;  // by place in `order`, so a walk in order reads it in turn
   std::vector<std::string> values0;
 };
 
@@ -178,9 +178,10 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   std::vector<std::uint32_t> rankOfId(distinct.size());
   for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfId[byValue[r]] = r;
 
-  std::vector<SortEntry> entries(rows.size());
+  std::vector<SortEntry> entries;
+  entries.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    SortEntry& e = entries[i];
+    SortEntry& e = entries.emplace_back();
     e.rank0 = rankOfId[idOf[i]];
     e.row = std::uint32_t(i);
     e.rest.fill(0);
@@ -210,7 +211,7 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   });
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].row;
   sorted.rank0.resize(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) sorted.rank0[i] = rankOfId[idOf[i]];
+  for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = entries[i].rank0;
   sorted.values0.resize(distinct.size());
   for (auto& [text, id] : ids) sorted.values0[rankOfId[id]] = std::move(const_cast<std::string&>(text));
   return sorted;
@@ -391,11 +392,12 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   if (report.RecordCount() == 0) return false;
   if (sortColumn > std::size_t(std::max(report.lastSortColumn, 0)) || sortColumn >= report.columns.size()) return false;
 
-  std::vector<ReportRow> records;
-  records.reserve(report.RecordCount());
-  for (ReportRow& row : report.rows)
-    if (row.Type() == RowType::Record) records.push_back(std::move(row));
+  // The records keep the grid's room; the total and blank rows of an earlier arrangement go.
+  std::vector<ReportRow> records = std::move(report.rows);
   report.rows = {};
+  records.erase(std::remove_if(records.begin(), records.end(),
+                               [](const ReportRow& row) { return row.Type() != RowType::Record; }),
+                records.end());
 
   if (sortColumn != 0) {
     std::swap(report.columns[0], report.columns[sortColumn]);
@@ -415,10 +417,11 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   const std::vector<std::uint32_t>& order = sorted.order;
   const bool ranked = !sorted.rank0.empty() && !report.columns[0].amount;
   std::string previousCell;  // kept only when the rows were not ranked
-  const auto sameGroup = [&](std::uint32_t previous, std::uint32_t at) {
-    if (!ranked) return SameGroup(records[at].Cell(0), previousCell);
+  // Whether the records at places i - 1 and i of the order belong to one group.
+  const auto sameGroup = [&](std::size_t i) {
+    if (!ranked) return SameGroup(records[order[i]].Cell(0), previousCell);
     // The folded cells of one rank are equal, and folding does not change the group.
-    const std::uint32_t x = sorted.rank0[previous], y = sorted.rank0[at];
+    const std::uint32_t x = sorted.rank0[i - 1], y = sorted.rank0[i];
     return x == y || SameGroup(sorted.values0[x], sorted.values0[y]);
   };
   const std::string& heading0 = report.columns[0].heading;
@@ -444,16 +447,20 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   // Room for every row at once: growing by doubling would hold two copies of a large grid.
   std::size_t boundaries = 0;
   if (subTotals)
-    for (std::size_t i = 1; i < order.size(); ++i) {
-      const std::uint32_t a = order[i - 1], b = order[i];
-      boundaries += ranked ? !sameGroup(a, b) : !SameGroup(records[a].Cell(0), records[b].Cell(0));
-    }
+    for (std::size_t i = 1; i < order.size(); ++i)
+      boundaries += ranked ? !sameGroup(i) : !SameGroup(records[order[i - 1]].Cell(0), records[order[i]].Cell(0));
   out.reserve(order.size() + 4 * boundaries + 6);
   bool monthTotalsShown = false;
   std::string previousMonth;
+  // The records are visited out of memory order: each is asked for a little ahead of its turn.
+  constexpr std::size_t kAhead = 16;
   for (std::size_t i = 0; i < order.size(); ++i) {
     const std::uint32_t at = order[i];
-    if (subTotals && i > 0 && !sameGroup(order[i - 1], at)) {
+    if (i + kAhead < order.size()) {
+      __builtin_prefetch(&records[order[i + kAhead]]);
+      __builtin_prefetch(&adds[std::size_t(order[i + kAhead]) * sumCount]);
+    }
+    if (subTotals && i > 0 && !sameGroup(i)) {
       previousMonth = MonthOf(out.back().Cell(0));  // the group's last record
       out.emplace_back(RowType::SubTotal, totalRow(RowType::SubTotal, group));
       out.push_back(blank());

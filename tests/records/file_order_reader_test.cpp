@@ -103,5 +103,44 @@ TEST_F(FileOrderReader, AFailingReadStopsTheWalkWithTheEnginesStatus) {
   EXPECT_EQ(failing.InjectedCount(), 1u);
 }
 
+// A pass over the whole file hands every live record once, in record order, in a few large
+// reads, and passes over deleted slots wherever they lie: first, last, in a run, at a piece's
+// edge.
+TEST_F(FileOrderReader, LiveRecordsComeInRecordOrderWithoutTheDeleted) {
+  const std::vector<std::int32_t> deleted{1, 2, 26'214, 26'215, 40'000, kRecords};
+  for (std::int32_t ref : deleted) {
+    engine::DeleteRecord(block_.get(), ref);
+    ASSERT_TRUE(engine::EngineOK) << engine::EngineStatus;
+  }
+  test::FaultFileSystem counting;
+  engine::ScopedFileSystem scoped(counting);
+  std::vector<std::int32_t> handed;
+  ASSERT_TRUE(ReadLiveRecords(block_.get(), [&](std::int32_t ref, std::span<const std::uint8_t> record) {
+    handed.push_back(ref);
+    const std::vector<std::uint8_t> expected = Record(ref);
+    EXPECT_TRUE(std::equal(record.begin(), record.end(), expected.begin(), expected.end())) << ref;
+  })) << engine::EngineStatus;
+  std::vector<std::int32_t> live;
+  for (std::int32_t ref = 1; ref <= kRecords; ++ref)
+    if (std::find(deleted.begin(), deleted.end(), ref) == deleted.end()) live.push_back(ref);
+  EXPECT_EQ(handed, live);
+  const auto reads = std::count_if(counting.Log().begin(), counting.Log().end(),
+                                   [](const test::FsEvent& e) { return e.call == test::FsCall::Read; });
+  EXPECT_GE(reads, 2);
+  EXPECT_LE(reads, 4);
+}
+
+TEST_F(FileOrderReader, APassOverAFileStopsAtAFailingRead) {
+  test::FaultFileSystem failing;
+  engine::ScopedFileSystem scoped(failing);
+  failing.ArmErrno(test::FsCall::Read, EIO, 2);
+  std::size_t handed = 0;
+  EXPECT_FALSE(ReadLiveRecords(block_.get(), [&](std::int32_t, std::span<const std::uint8_t>) { ++handed; }));
+  EXPECT_FALSE(engine::EngineOK);
+  EXPECT_NE(engine::EngineStatus, 0);
+  EXPECT_GT(handed, 0u);
+  EXPECT_LT(handed, std::size_t(kRecords));
+}
+
 }  // namespace
 }  // namespace tf::records
