@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/quiet_services.h"
 #include "common/record_buffer.h"
 #include "common/scripted_prompter.h"
 #include "engine/core/engine.h"
@@ -28,13 +29,6 @@
 namespace {
 
 using namespace std::chrono;
-
-class QuietStatus : public tf::engine::RebuildStatus {
- public:
-  void Show(std::string_view) override {}
-  void Lines(std::string_view, std::string_view, std::string_view) override {}
-  void Close() override {}
-};
 
 constexpr const char* kUsage =
     "usage: tallyfold-report-bench --data DIR [--year Y] [--runs N] [--report NAME] [--range month|year|all]\n";
@@ -106,7 +100,7 @@ int main(int argc, char** argv) {
       std::size_t records = 0;
       for (int run = 0; run < runs; ++run) {
         tf::common::ScriptedPrompter prompter;
-        QuietStatus status;
+        tf::bench::NoStatus status;
         const double cpu0 = CpuSeconds();
         const auto t0 = steady_clock::now();
         tf::reports::BuildOutcome built =
@@ -132,9 +126,7 @@ int main(int argc, char** argv) {
                   bestCpu);
     }
   }
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("peak memory %.0f MiB (best of %d runs each)\n", double(usage.ru_maxrss) / 1024.0, runs);
+  std::printf("peak memory %.0f MiB (best of %d runs each)\n", double(tf::bench::PeakKiB()) / 1024.0, runs);
   tf::engine::ExitEngine();
   return 0;
 }

@@ -152,6 +152,7 @@ class TRptSelect : public QDialog {
   void ListBox1Click();
   void ComboBox1Change();
   void CalClick(QLineEdit* field, const std::string& title);
+  void ShowCustomDates();
 
   Services services_;
   Trtreport& result_;
