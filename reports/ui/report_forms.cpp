@@ -125,6 +125,8 @@ Trtreport::Trtreport(common::Prompter& prompter, QWidget* parent) : QDialog(pare
   model_ = new ReportTableModel(this);
   RptGrid->setModel(model_);
   RptGrid->verticalHeader()->hide();
+  // Columns narrower together than the grid leave the rest of its width to the last one.
+  RptGrid->horizontalHeader()->setStretchLastSection(true);
   RptGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   RptGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   setFont(common::ui::ToQFont(ReportFont()));
@@ -206,9 +208,15 @@ void Trtreport::Refresh() {
   SortCol->setCurrentIndex(-1);
   SortCol->blockSignals(false);
   model_->SetReport(&report_);
+  FitRows();
   setWindowTitle(ToQString(report_.caption));
   RptGrid->resizeColumnsToContents();
   RptGrid->setCurrentIndex(model_->index(0, 0));
+}
+
+// Rows as high as a line of the grid's font: the style's default leaves every row half empty.
+void Trtreport::FitRows() {
+  RptGrid->verticalHeader()->setDefaultSectionSize(QFontMetrics(RptGrid->font()).height() + 6);
 }
 
 void Trtreport::stotalsClick() { Arrange(0); }
@@ -264,6 +272,7 @@ void Trtreport::SpeedButton1Click() {
   if (!ok) return;
   RptGrid->setFont(font);
   setFont(font);
+  FitRows();
   RptGrid->resizeColumnsToContents();
 }
 

@@ -90,6 +90,7 @@ class Trtreport : public QDialog {
  private:
   void Arrange(std::size_t column);
   void Refresh();
+  void FitRows();
   void InvPrintClick();
   void SpeedButton1Click();
   void SaveButnClick();
