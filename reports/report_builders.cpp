@@ -1,5 +1,8 @@
 #include "reports/report_builders.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "engine/core/engine.h"
 #include "records/company_record.h"
 #include "records/invoice_file.h"
+#include "records/file_order_reader.h"
 #include "records/invoice_record.h"
 #include "records/staged_block.h"
 
@@ -82,20 +86,29 @@ const ReportSpec& SpecOf(ReportKind kind) {
   return invoiceRegister;
 }
 
-std::string RightTrimmed(std::string_view text) {
+std::string_view RightTrimmedView(std::string_view text) {
   std::size_t n = text.size();
   while (n > 0 && common::IsBlankChar(text[n - 1])) --n;
-  return std::string(text.substr(0, n));
+  return text.substr(0, n);
+}
+
+std::string_view TrimmedView(std::string_view text) {
+  text = RightTrimmedView(text);
+  std::size_t i = 0;
+  while (i < text.size() && common::IsBlankChar(text[i])) ++i;
+  return text.substr(i);
 }
 
 // The cell of one field: its place in the fixed-width line. Amounts are taken whole: a
 // ",0.000" unit price of a million has 13 characters, and cutting it to its 12 would drop a
-// digit.
-std::string CellOf(const ColumnLayout& layout, std::string_view field) {
+// digit. A right-justified cell is made in `scratch`, which the view then points into.
+std::string_view CellOf(const ColumnLayout& layout, std::string_view field, std::string& scratch) {
   switch (layout.align) {
-    case Align::Left: return RightTrimmed(common::Cut(field, layout.width));
-    case Align::Right: return RightTrimmed(common::AlignRight(field, layout.width));
-    case Align::Amount: return common::TrimBoth(field);
+    case Align::Left: return RightTrimmedView(field.substr(0, layout.width));
+    case Align::Right:
+      scratch = common::AlignRight(field, layout.width);
+      return RightTrimmedView(scratch);
+    case Align::Amount: return TrimmedView(field);
   }
   return {};
 }
@@ -103,7 +116,7 @@ std::string CellOf(const ColumnLayout& layout, std::string_view field) {
 // A stored amount as shown; a text that is no number is shown as it is stored.
 std::string Shown(std::string_view stored, bool quantity = false) {
   const auto value = common::ParseAmount(stored);
-  if (!value) return common::TrimBoth(stored);
+  if (!value) return std::string(TrimmedView(stored));
   return quantity ? common::FormatComma0_000(*value) : common::FormatComma0_00(*value);
 }
 
@@ -122,55 +135,185 @@ class Builder {
     report.messageCaption = spec_.messageCaption;
     report.lastSortColumn = spec_.lastSortColumn;
     report.lastRightColumn = spec_.lastRightColumn;
-    for (const ColumnLayout& c : spec_.columns)
-      report.columns.push_back({common::TrimBoth(CellOf(c, c.heading)), c.width, c.align == Align::Amount});
+    for (const ColumnLayout& c : spec_.columns) {
+      std::string scratch;
+      report.columns.push_back({common::TrimBoth(CellOf(c, c.heading, scratch)), c.width, c.align == Align::Amount});
+    }
   }
 
-  void Add(std::initializer_list<std::string_view> fields) {
-    std::array<std::string, kMaxColumns> cells;
+  // The row of one record's fields, in column order.
+  ReportRow Row(std::initializer_list<std::string_view> fields) {
+    std::array<std::string_view, kMaxColumns> cells;
     std::size_t i = 0;
     for (std::string_view f : fields) {
-      cells[i] = CellOf(spec_.columns[i], f);
+      cells[i] = CellOf(spec_.columns[i], f, scratch_[i]);
       ++i;
     }
-    report_.rows.emplace_back(RowType::Record, std::span<const std::string>(cells.data(), i));
+    return ReportRow(RowType::Record, std::span<const std::string_view>(cells.data(), i));
   }
 
  private:
   const ReportSpec& spec_;
   Report& report_;
+  std::array<std::string, kMaxColumns> scratch_;
 };
 
 // --- walking the files ---------------------------------------------------------------------------
 
-// Reads the entries of index `keyNr` from the first key not below `fromKey` while `more` says
-// so, handing each record to `row`. False on an engine failure (EngineStatus tells it).
-bool Walk(engine::FileBlock* handle, int keyNr, const std::string& fromKey,
-          const std::function<bool(const std::string& key)>& more, const std::function<void(Record)>& row) {
-  std::vector<std::uint8_t> record(std::size_t(engine::RecordLength(handle)));
+// Appends to `refs` the record numbers of index `keyNr` from the first key not below `fromKey`
+// while `more` says so, in key order. False on an engine failure (EngineStatus tells it).
+bool CollectRefs(engine::FileBlock* handle, int keyNr, const std::string& fromKey,
+                 const std::function<bool(const std::string& key)>& more, std::vector<std::int32_t>& refs) {
   std::string key = fromKey;
   std::int32_t ref = 0;
   engine::SearchKey(handle, keyNr, ref, key);
   while (engine::EngineOK && more(key)) {
-    engine::GetRecord(handle, ref, std::span<std::uint8_t>(record));
-    if (!engine::EngineOK) return false;
-    row(record);
+    refs.push_back(ref);
     engine::NextKey(handle, keyNr, ref, key);
   }
   if (engine::EngineOK) return true;
   return engine::EngineStatus == engine::status::kSearchNotFound || engine::EngineStatus == engine::status::kNextPastEnd;
 }
 
-// Entries from `from` up to and including `to` (sortable date keys).
-bool RangeWalk(engine::FileBlock* handle, int keyNr, const DateRange& range, const std::function<void(Record)>& row) {
-  const std::string from = common::FormatDateKey(range.from);
-  const std::string to = common::PadRight(common::FormatDateKey(range.to), 10);
-  return Walk(handle, keyNr, common::PadRight(from, 10), [&](const std::string& key) { return key <= to; }, row);
-}
+// What makes the row of one record, or nothing when the record is not listed.
+using RowMaker = std::function<std::optional<ReportRow>(Record)>;
+// The key routine of the file read: key `keyNr` of a record, as its index holds it.
+using KeyOf = std::string (*)(Record, int keyNr);
 
-bool PrefixWalk(engine::FileBlock* handle, int keyNr, const std::string& prefix, const std::function<void(Record)>& row) {
-  return Walk(handle, keyNr, prefix, [&](const std::string& key) { return key.starts_with(prefix); }, row);
-}
+// The rows of one or more index walks, listed in the walks' order: first every row of the first
+// walk in key order, then the second's. Reading each record where its key leads would cost a
+// read per record; the records are read in file order and their rows put in their places
+// instead. A walk over a date range that holds more than a quarter of the file's records is
+// not walked at all: the whole data file is read in one pass, the records whose key lies in the
+// range kept, and their rows put in key order (equal keys in record order, as the index keeps
+// them), which spares reading the index as well.
+class Listing {
+ public:
+  Listing(engine::FileBlock* handle, const ReportSource& source, KeyOf keyOf)
+      : handle_(handle), progress_(source.progress), keyOf_(keyOf) {}
+
+  // The records of index `keyNr` from the date `range.from` up to and including `range.to`.
+  bool Range(int keyNr, const DateRange& range, RowMaker maker) {
+    Walk walk{keyNr, common::PadRight(common::FormatDateKey(range.from), 10),
+              common::PadRight(common::FormatDateKey(range.to), 10), std::move(maker)};
+    if (!scan_) {
+      if (!limit_) {
+        const int used = engine::UsedRecords(handle_);
+        if (!engine::EngineOK) return false;
+        limit_ = std::size_t(std::max(used, 0)) / 4 + 1;
+      }
+      const std::string& to = walk.to;
+      if (!CollectRefs(handle_, keyNr, walk.from,
+                       [&](const std::string& key) { return key <= to && refs_.size() < *limit_; }, refs_))
+        return false;
+      if (refs_.size() >= *limit_) {
+        scan_ = true;
+        refs_ = {};
+      }
+    }
+    walks_.push_back(std::move(walk));
+    ends_.push_back(refs_.size());
+    return true;
+  }
+
+  // The records of index `keyNr` from the first key not below `fromKey` while their keys begin
+  // with `prefix`; these are few and always walked.
+  bool Prefix(int keyNr, const std::string& fromKey, const std::string& prefix, RowMaker maker) {
+    if (!CollectRefs(handle_, keyNr, fromKey, [&](const std::string& key) { return key.starts_with(prefix); }, refs_))
+      return false;
+    walks_.push_back({keyNr, {}, {}, std::move(maker)});
+    ends_.push_back(refs_.size());
+    return true;
+  }
+
+  bool Fill(Report& report) { return scan_ ? FillByPass(report) : FillByIndex(report); }
+
+ private:
+  struct Walk {
+    int keyNr;
+    std::string from, to;
+    RowMaker maker;
+  };
+  // A listed record's key in the range (date keys: ten characters) and its place in the pass.
+  // The key's bytes, zero-filled, then its length: compared as 16 bytes, they order as the index
+  // orders keys (a key that begins another is the smaller).
+  struct Placed {
+    std::array<std::uint8_t, 16> key;
+    std::uint32_t seq;
+  };
+
+  bool FillByIndex(Report& report) {
+    // Each entry's row in its place (a record not listed leaves a blank row), then the blanks
+    // closed up.
+    const std::size_t first = report.rows.size();
+    report.rows.resize(first + refs_.size());
+    std::size_t done = 0;
+    const bool read = records::ReadInFileOrder(handle_, refs_, [&](std::size_t at, Record r) {
+      const std::size_t walk = std::size_t(std::upper_bound(ends_.begin(), ends_.end(), at) - ends_.begin());
+      if (std::optional<ReportRow> row = walks_[walk].maker(r)) report.rows[first + at] = std::move(*row);
+      if (++done % kProgressEvery == 0 && progress_) progress_(done, refs_.size());
+    });
+    if (!read) return false;
+    if (progress_) progress_(done, refs_.size());
+    const auto listed = std::remove_if(report.rows.begin() + std::ptrdiff_t(first), report.rows.end(),
+                                       [](const ReportRow& row) { return row.Type() != RowType::Record; });
+    report.rows.erase(listed, report.rows.end());
+    // Most records of a walk are usually listed; give the room back only when many were not.
+    if (report.rows.size() < report.rows.capacity() / 4 * 3) report.rows.shrink_to_fit();
+    return true;
+  }
+
+  bool FillByPass(Report& report) {
+    const int slots = engine::FileLength(handle_) - 1;
+    if (!engine::EngineOK) return false;
+    std::vector<std::vector<ReportRow>> rows(walks_.size());
+    std::vector<std::vector<Placed>> placed(walks_.size());
+    std::size_t done = 0;
+    const bool read = records::ReadLiveRecords(handle_, [&](std::int32_t ref, Record r) {
+      for (std::size_t w = 0; w < walks_.size(); ++w) {
+        const std::string key = keyOf_(r, walks_[w].keyNr);
+        if (key < walks_[w].from || key > walks_[w].to) continue;
+        std::optional<ReportRow> row = walks_[w].maker(r);
+        if (!row) continue;
+        Placed p{};
+        const std::size_t size = std::min(key.size(), p.key.size() - 1);
+        std::copy_n(key.data(), size, p.key.data());
+        p.key.back() = std::uint8_t(size);
+        p.seq = std::uint32_t(placed[w].size());
+        placed[w].push_back(p);
+        rows[w].push_back(std::move(*row));
+      }
+      done = std::size_t(ref);
+      if (done % kProgressEvery == 0 && progress_) progress_(done, std::size_t(slots));
+    });
+    if (!read) return false;
+    if (progress_) progress_(std::size_t(slots), std::size_t(slots));
+    std::size_t listed = report.rows.size();
+    for (const auto& r : rows) listed += r.size();
+    report.rows.reserve(listed);
+    for (std::size_t w = 0; w < walks_.size(); ++w) {
+      std::vector<Placed>& order = placed[w];
+      const auto before = [](const Placed& a, const Placed& b) {
+        const int c = std::memcmp(a.key.data(), b.key.data(), a.key.size());
+        return c != 0 ? c < 0 : a.seq < b.seq;
+      };
+      // A file written in date order is already in key order.
+      if (!std::is_sorted(order.begin(), order.end(), before)) std::sort(order.begin(), order.end(), before);
+      for (const Placed& p : order) report.rows.push_back(std::move(rows[w][p.seq]));
+      rows[w] = {};
+    }
+    return true;
+  }
+
+  engine::FileBlock* handle_;
+  const std::function<void(std::size_t, std::size_t)>& progress_;
+  KeyOf keyOf_;
+  std::optional<std::size_t> limit_;
+  bool scan_ = false;
+  std::vector<std::int32_t> refs_;
+  std::vector<std::size_t> ends_;
+  std::vector<Walk> walks_;
+};
 
 // Opens a company file block for reading. A block that does not exist is no failure: there is
 // nothing to list, and a report creates no files. False on a failure (EngineStatus tells it).
@@ -187,62 +330,72 @@ bool OpenForReport(engine::FileBlockGuard& block, const std::string& name, bool 
                : inv::OpenInvoiceFile(block.handle(), companyNumber, source.prompter, source.status);
 }
 
-std::string Field(Record r, common::TextField f) { return ReadText(r, f); }
-std::string Trimmed(Record r, common::TextField f) { return common::TrimBoth(ReadText(r, f)); }
+// A text field as the record holds it (a damaged length reads the whole capacity).
+std::string_view Field(Record r, common::TextField f) {
+  const std::size_t length = std::min<std::size_t>(r[f.offset], f.capacity);
+  return std::string_view(reinterpret_cast<const char*>(r.data() + f.offset + 1), length);
+}
+std::string_view Trimmed(Record r, common::TextField f) { return TrimmedView(Field(r, f)); }
 
 // --- the builders --------------------------------------------------------------------------------
 
-bool InvoiceRegister(engine::FileBlock* h, const DateRange& range, Builder& b, bool keyCodeFirst) {
-  return RangeWalk(h, inv::kKeyByDate, range, [&](Record r) {
-    const std::string kind = Trimmed(r, inv::kRecordKind);
-    if (kind == inv::kKindRepeatMaster || Trimmed(r, inv::kInvoiceNumber).empty()) return;
-    if (!keyCodeFirst && !NonZero(Field(r, inv::kTotalAmount)) && kind != inv::kKindInvoice) return;
-    if (keyCodeFirst && !NonZero(Field(r, inv::kTotalAmount))) return;
+bool InvoiceRegister(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b,
+                     bool keyCodeFirst, Report& report) {
+  Listing listing(h, source, inv::InvoiceKey);
+  const bool walked = listing.Range(inv::kKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
+    const std::string_view kind = Trimmed(r, inv::kRecordKind);
+    if (kind == inv::kKindRepeatMaster || Trimmed(r, inv::kInvoiceNumber).empty()) return std::nullopt;
+    if (!keyCodeFirst && !NonZero(Field(r, inv::kTotalAmount)) && kind != inv::kKindInvoice) return std::nullopt;
+    if (keyCodeFirst && !NonZero(Field(r, inv::kTotalAmount))) return std::nullopt;
     const std::string net = Shown(Field(r, inv::kNetAmount)), tax = Shown(Field(r, inv::kTaxAmount)),
                       total = Shown(Field(r, inv::kTotalAmount));
     if (keyCodeFirst) {
-      std::string code = Trimmed(r, inv::kKeyCode);
+      std::string_view code = Trimmed(r, inv::kKeyCode);
       if (code.empty()) code = "*none*";
-      b.Add({code, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kDateKey), net, tax, total,
-             kind});
-    } else {
-      b.Add({Field(r, inv::kDateKey), Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName),
-             Field(r, inv::kCustomerNumber), net, tax, total, kind});
+      return b.Row({code, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kDateKey), net, tax,
+                    total, kind});
     }
+    return b.Row({Field(r, inv::kDateKey), Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName),
+                  Field(r, inv::kCustomerNumber), net, tax, total, kind});
   });
+  return walked && listing.Fill(report);
 }
 
 // The payment register and the tax report list the same records: those paid in the range, then
 // those dated in the range that carry a payment and are still open.
-bool Payments(engine::FileBlock* h, const DateRange& range, Builder& b, bool tax) {
-  const auto add = [&](Record r, const std::string& date) {
-    const std::string kind = Trimmed(r, inv::kRecordKind);
+bool Payments(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b, bool tax,
+              Report& report) {
+  const auto row = [&](Record r, std::string_view date) {
+    const std::string_view kind = Trimmed(r, inv::kRecordKind);
     if (tax) {
-      b.Add({date, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
-             Field(r, inv::kKeyCode), Shown(Field(r, inv::kPaidAmount)), Shown(Field(r, inv::kTaxAmount)), kind});
-    } else {
-      b.Add({date, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
-             Shown(Field(r, inv::kTotalAmount)), Shown(Field(r, inv::kPaidAmount)), Shown(Field(r, inv::kBalanceDue)),
-             kind});
+      return b.Row({date, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
+                    Field(r, inv::kKeyCode), Shown(Field(r, inv::kPaidAmount)), Shown(Field(r, inv::kTaxAmount)),
+                    kind});
     }
+    return b.Row({date, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
+                  Shown(Field(r, inv::kTotalAmount)), Shown(Field(r, inv::kPaidAmount)),
+                  Shown(Field(r, inv::kBalanceDue)), kind});
   };
-  const bool paid = RangeWalk(h, inv::kKeyByDatePaid, range, [&](Record r) {
-    const std::string datePaid = Trimmed(r, inv::kDatePaid);
-    if (datePaid.size() > 1) add(r, Field(r, inv::kDatePaid));
+  Listing listing(h, source, inv::InvoiceKey);
+  const bool paid = listing.Range(inv::kKeyByDatePaid, range, [&](Record r) -> std::optional<ReportRow> {
+    if (Trimmed(r, inv::kDatePaid).size() <= 1) return std::nullopt;
+    return row(r, Field(r, inv::kDatePaid));
   });
   if (!paid) return false;
-  return RangeWalk(h, inv::kKeyByDate, range, [&](Record r) {
-    if (Trimmed(r, inv::kInvoiceNumber).empty() || Trimmed(r, inv::kRecordKind) == inv::kKindDeposit) return;
-    if (!NonZero(Field(r, inv::kPaidAmount)) || !NonZero(Field(r, inv::kBalanceDue))) return;
-    const std::string datePaid = Field(r, inv::kDatePaid);
-    add(r, datePaid.size() >= 5 ? datePaid : Field(r, inv::kDateKey));
+  const bool dated = listing.Range(inv::kKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
+    if (Trimmed(r, inv::kInvoiceNumber).empty() || Trimmed(r, inv::kRecordKind) == inv::kKindDeposit)
+      return std::nullopt;
+    if (!NonZero(Field(r, inv::kPaidAmount)) || !NonZero(Field(r, inv::kBalanceDue))) return std::nullopt;
+    const std::string_view datePaid = Field(r, inv::kDatePaid);
+    return row(r, datePaid.size() >= 5 ? datePaid : Field(r, inv::kDateKey));
   });
+  return dated && listing.Fill(report);
 }
 
-bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b) {
+bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b, Report& report) {
   const common::DateFormat format = common::DateFormatFromCode(ReadText(source.company, company::kDateFormat));
   const std::chrono::year_month_day today{std::chrono::floor<std::chrono::days>(source.now)};
-  const auto add = [&](Record r) {
+  const auto row = [&](Record r) {
     std::optional<std::chrono::year_month_day> dated = common::ParseDate(Field(r, inv::kInvoiceDate), format);
     if (!dated) dated = inv::InvoiceDateOf(r);
     std::string category = "?", aging = "? Days";
@@ -251,49 +404,54 @@ bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b) {
       category = AgingCategory(source.company, days);
       aging = std::to_string(days) + " Days";
     }
-    b.Add({category, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber), aging,
-           Field(r, inv::kDateKey), Shown(Field(r, inv::kBalanceDue)), Trimmed(r, inv::kRecordKind)});
+    return b.Row({category, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
+                  aging, Field(r, inv::kDateKey), Shown(Field(r, inv::kBalanceDue)), Trimmed(r, inv::kRecordKind)});
   };
+  Listing listing(h, source, inv::InvoiceKey);
   // Open items have no date paid, so their key is blank and they come first.
-  const bool open = Walk(h, inv::kKeyByDatePaid, std::string(10, ' '),
-                         [](const std::string& key) { return key.starts_with("  "); }, [&](Record r) {
-                           if (Trimmed(r, inv::kRecordKind) == inv::kKindRepeatMaster) return;
-                           if (Trimmed(r, inv::kInvoiceNumber).empty()) return;
-                           add(r);
-                         });
+  const bool open = listing.Prefix(inv::kKeyByDatePaid, std::string(10, ' '), "  ", [&](Record r) {
+    const bool listed = Trimmed(r, inv::kRecordKind) != inv::kKindRepeatMaster && !Trimmed(r, inv::kInvoiceNumber).empty();
+    return listed ? std::optional<ReportRow>(row(r)) : std::nullopt;
+  });
   if (!open) return false;
-  return PrefixWalk(h, inv::kKeyByKind, "D", [&](Record r) {
-    if (Trimmed(r, inv::kInvoiceNumber).empty() || Trimmed(r, inv::kPaidFlag) == "P") return;
-    add(r);
+  const bool deposits = listing.Prefix(inv::kKeyByKind, "D", "D", [&](Record r) -> std::optional<ReportRow> {
+    if (Trimmed(r, inv::kInvoiceNumber).empty() || Trimmed(r, inv::kPaidFlag) == "P") return std::nullopt;
+    return row(r);
   });
+  return deposits && listing.Fill(report);
 }
 
-bool Sales(engine::FileBlock* h, const DateRange& range, Builder& b) {
-  return RangeWalk(h, inv::kLineKeyByDate, range, [&](Record r) {
-    if (Trimmed(r, inv::kLineKind) == "R") return;
-    const std::string line = Field(r, inv::kLineText);
-    const auto column = [&](std::size_t first, std::size_t length) {
-      const std::string text = first - 1 < line.size() ? common::TrimBoth(line.substr(first - 1, length)) : "";
-      return text.empty() ? std::string("0.00") : text;
+bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b, Report& report) {
+  Listing listing(h, source, inv::LineKey);
+  const bool walked = listing.Range(inv::kLineKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
+    if (Trimmed(r, inv::kLineKind) == "R") return std::nullopt;
+    const std::string_view line = Field(r, inv::kLineText);
+    const auto column = [&](std::size_t first, std::size_t length) -> std::string_view {
+      const std::string_view text = first - 1 < line.size() ? TrimmedView(line.substr(first - 1, length)) : "";
+      return text.empty() ? std::string_view("0.00") : text;
     };
-    std::string description = line.size() > 10 ? common::TrimBoth(line.substr(10, 32)) : "";
-    std::string code = Trimmed(r, inv::kLineProductCode);
+    const std::string_view description = line.size() > 10 ? TrimmedView(line.substr(10, 32)) : "";
+    std::string_view code = Trimmed(r, inv::kLineProductCode);
     if (code.empty()) code = "*None*";
-    b.Add({description, code, Field(r, inv::kLineDateKey), Field(r, inv::kLineInvoiceNumber),
-           Field(r, inv::kLineShortName), Field(r, inv::kLineCustomerNumber), Shown(column(43, 10), true),
-           Shown(column(1, 10), true), Shown(column(54, 10))});
+    return b.Row({description, code, Field(r, inv::kLineDateKey), Field(r, inv::kLineInvoiceNumber),
+                  Field(r, inv::kLineShortName), Field(r, inv::kLineCustomerNumber), Shown(column(43, 10), true),
+                  Shown(column(1, 10), true), Shown(column(54, 10))});
   });
+  return walked && listing.Fill(report);
 }
 
-bool RepeatList(engine::FileBlock* h, Builder& b) {
-  return PrefixWalk(h, inv::kKeyByKind, "R", [&](Record r) {
-    if (Trimmed(r, inv::kRecordKind) != inv::kKindRepeatMaster || Trimmed(r, inv::kInvoiceNumber).empty()) return;
+bool RepeatList(engine::FileBlock* h, const ReportSource& source, Builder& b, Report& report) {
+  Listing listing(h, source, inv::InvoiceKey);
+  const bool walked = listing.Prefix(inv::kKeyByKind, "R", "R", [&](Record r) -> std::optional<ReportRow> {
+    if (Trimmed(r, inv::kRecordKind) != inv::kKindRepeatMaster || Trimmed(r, inv::kInvoiceNumber).empty())
+      return std::nullopt;
     const std::string nextDue = common::RearrangeDateText(Field(r, inv::kNextDueDate), common::DateFormat::MonthFirst,
                                                           common::DateFormat::YearFirst);
-    b.Add({nextDue, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
-           Trimmed(r, inv::kRepeatCount), Field(r, inv::kDateKey), Shown(Field(r, inv::kTotalAmount)),
-           Trimmed(r, inv::kRepeatUnit) == "M" ? "M" : "D"});
+    return b.Row({nextDue, Field(r, inv::kInvoiceNumber), Field(r, inv::kShortName), Field(r, inv::kCustomerNumber),
+                  Trimmed(r, inv::kRepeatCount), Field(r, inv::kDateKey), Shown(Field(r, inv::kTotalAmount)),
+                  Trimmed(r, inv::kRepeatUnit) == "M" ? "M" : "D"});
   });
+  return walked && listing.Fill(report);
 }
 
 }  // namespace
@@ -330,13 +488,17 @@ BuildOutcome BuildReport(const ReportRequest& request, const ReportSource& sourc
   bool read = OpenForReport(block, name, lines, source, number, missing);
   if (read && !missing) {
     switch (request.kind) {
-      case ReportKind::InvoiceRegister: read = InvoiceRegister(block.get(), request.range, builder, false); break;
-      case ReportKind::KeyCodeInquiry: read = InvoiceRegister(block.get(), request.range, builder, true); break;
-      case ReportKind::PaymentRegister: read = Payments(block.get(), request.range, builder, false); break;
-      case ReportKind::TaxReport: read = Payments(block.get(), request.range, builder, true); break;
-      case ReportKind::AccountsReceivable: read = Receivable(block.get(), source, builder); break;
-      case ReportKind::SalesReport: read = Sales(block.get(), request.range, builder); break;
-      case ReportKind::RepeatBillingList: read = RepeatList(block.get(), builder); break;
+      case ReportKind::InvoiceRegister:
+        read = InvoiceRegister(block.get(), source, request.range, builder, false, report);
+        break;
+      case ReportKind::KeyCodeInquiry:
+        read = InvoiceRegister(block.get(), source, request.range, builder, true, report);
+        break;
+      case ReportKind::PaymentRegister: read = Payments(block.get(), source, request.range, builder, false, report); break;
+      case ReportKind::TaxReport: read = Payments(block.get(), source, request.range, builder, true, report); break;
+      case ReportKind::AccountsReceivable: read = Receivable(block.get(), source, builder, report); break;
+      case ReportKind::SalesReport: read = Sales(block.get(), source, request.range, builder, report); break;
+      case ReportKind::RepeatBillingList: read = RepeatList(block.get(), source, builder, report); break;
     }
   }
   if (!read) {

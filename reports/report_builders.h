@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,7 +37,12 @@ struct ReportSource {
   common::Prompter& prompter;
   engine::RebuildStatus& status;
   std::chrono::local_seconds now;
+  // Told, while the records are read, how many index entries of how many were read: every
+  // kProgressEvery and once at the end. A window shows it and keeps repainting.
+  std::function<void(std::size_t done, std::size_t total)> progress = {};
 };
+
+inline constexpr std::size_t kProgressEvery = 25'000;
 
 struct ReportRequest {
   ReportKind kind = ReportKind::InvoiceRegister;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <unordered_map>
 #include <stdexcept>
 
 #include "common/money_format.h"
@@ -47,17 +49,172 @@ int CompareRows(const ReportRow& a, const ReportRow& b, const std::vector<Report
   return 0;
 }
 
+std::string_view TrimmedView(std::string_view text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && common::IsBlankChar(text[b])) ++b;
+  while (e > b && common::IsBlankChar(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
+
+// Two column-0 cells belong to one group when their first 32 characters, trimmed, are the same
+// but for case.
 bool SameGroup(std::string_view a, std::string_view b) {
-  a = a.substr(0, 32);
-  b = b.substr(0, 32);
-  const std::string x = common::UpperCase(common::TrimBoth(a)), y = common::UpperCase(common::TrimBoth(b));
-  return x == y;
+  a = TrimmedView(a.substr(0, 32));
+  b = TrimmedView(b.substr(0, 32));
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  return true;
 }
 
 // "MM/YYYY" of a column-0 date key "YYYY/MM/DD".
 std::string MonthOf(std::string_view dateKey) {
   const std::string_view month = dateKey.size() > 5 ? dateKey.substr(5, 2) : std::string_view{};
-  return std::string(month) + "/" + std::string(dateKey.substr(0, 4));
+  std::string out;
+  out.reserve(month.size() + 1 + std::min<std::size_t>(dateKey.size(), 4));
+  out.append(month).append("/").append(dateKey.substr(0, 4));
+  return out;
+}
+
+// The value a total takes from a cell: that of an amount cell, nothing for any other. The same
+// as AmountOf, without making a text for the common short cell.
+std::optional<common::Money> SummedValue(std::string_view cell) {
+  const std::string_view text = TrimmedView(cell);
+  if (text.size() >= 64) return AmountOf(cell);
+  if (text.find('.') == std::string_view::npos) return std::nullopt;
+  std::size_t i = 0;
+  if (i < text.size() && text[i] == '-') ++i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  if (i >= text.size() || (text[i] != ',' && text[i] != '.')) return std::nullopt;
+  std::array<char, 64> digits;
+  std::size_t n = 0;
+  for (char c : text)
+    if (c != ',') digits[n++] = c;
+  return common::ParseAmount(std::string_view(digits.data(), n));
+}
+
+// --- sorting -------------------------------------------------------------------------------------
+// CompareRows pads every cell to a common width (text on the right, amounts on the left) and
+// compares upper-cased characters: exact, but it folds and pads each character of each
+// comparison. For a large report each row instead gets a key that compares the same way as
+// plain bytes: column 0 as its rank among the column's distinct (folded, padded) values, then
+// the other columns encoded so that byte order is the padded order: a text cell folded without
+// its trailing blanks and closed by a 0 byte; an amount cell as its length without leading
+// blanks, then its folded characters. That holds while no cell holds a character below the
+// blank, which the padding would sort after; a report with one is sorted by CompareRows.
+
+constexpr std::size_t kKeyBytes = 23;
+
+struct SortEntry {
+  std::uint32_t rank0;
+  std::array<std::uint8_t, kKeyBytes> rest;
+  bool cut;  // the encoded key was longer than `rest`
+  std::uint32_t row;
+};
+static_assert(sizeof(SortEntry) == 32);
+
+bool Encodable(const std::vector<ReportRow>& rows, std::size_t columns) {
+  for (const ReportRow& row : rows)
+    for (std::size_t c = 0; c < columns; ++c)
+      for (char ch : row.Cell(c))
+        if (static_cast<unsigned char>(ch) < 0x20) return false;
+  return true;
+}
+
+// A cell as the padded order sees it: its characters without the blanks that padding would
+// add anyway.
+std::string_view Unpadded(std::string_view cell, bool amount) {
+  if (amount) {
+    std::size_t b = 0;
+    while (b < cell.size() && cell[b] == ' ') ++b;
+    return cell.substr(b);
+  }
+  std::size_t e = cell.size();
+  while (e > 0 && cell[e - 1] == ' ') --e;
+  return cell.substr(0, e);
+}
+
+// The record rows' order under CompareRows, ties kept in their present order; with the rank of
+// each row's column-0 cell and the distinct folded cells by rank when the rows were keyed.
+struct Sorted {
+  std::vector<std::uint32_t> order;
+  std::vector<std::uint32_t> rank0;  // by place in `order`, so a walk in order reads it in turn
+  std::vector<std::string> values0;
+};
+
+Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportColumn>& columns) {
+  Sorted sorted;
+  std::vector<std::uint32_t>& order = sorted.order;
+  order.resize(rows.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  if (!Encodable(rows, columns.size())) {
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
+    return sorted;
+  }
+  // Ranks of column 0: its distinct folded values, sorted.
+  std::unordered_map<std::string, std::uint32_t> ids;
+  std::vector<std::uint32_t> idOf(rows.size());
+  std::string folded;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::string_view cell = Unpadded(rows[i].Cell(0), columns[0].amount);
+    folded.assign(cell.size(), ' ');
+    std::transform(cell.begin(), cell.end(), folded.begin(), Upper);
+    idOf[i] = ids.try_emplace(folded, std::uint32_t(ids.size())).first->second;
+  }
+  std::vector<const std::string*> distinct(ids.size());
+  for (const auto& [text, id] : ids) distinct[id] = &text;
+  std::vector<std::uint32_t> byValue(distinct.size());
+  for (std::uint32_t i = 0; i < byValue.size(); ++i) byValue[i] = i;
+  const bool amount0 = columns[0].amount;
+  std::sort(byValue.begin(), byValue.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const std::string& x = *distinct[a];
+    const std::string& y = *distinct[b];
+    // An amount padded on the left: the shorter is the smaller. A text padded on the right: a
+    // text that begins another is followed by blanks, below the other's next non-blank.
+    if (amount0 && x.size() != y.size()) return x.size() < y.size();
+    return x < y;
+  });
+  std::vector<std::uint32_t> rankOfId(distinct.size());
+  for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfId[byValue[r]] = r;
+
+  std::vector<SortEntry> entries;
+  entries.reserve(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SortEntry& e = entries.emplace_back();
+    e.rank0 = rankOfId[idOf[i]];
+    e.row = std::uint32_t(i);
+    e.rest.fill(0);
+    std::size_t at = 0;
+    bool cut = false;
+    const auto put = [&](std::uint8_t byte) {
+      if (at < kKeyBytes) e.rest[at++] = byte;
+      else cut = true;
+    };
+    for (std::size_t c = 1; c < columns.size() && !cut; ++c) {
+      const std::string_view cell = Unpadded(rows[i].Cell(c), columns[c].amount);
+      if (columns[c].amount) {
+        put(std::uint8_t(cell.size() >> 8));
+        put(std::uint8_t(cell.size() & 0xFF));
+      }
+      for (char ch : cell) put(static_cast<std::uint8_t>(Upper(ch)));
+      if (!columns[c].amount) put(0);
+    }
+    e.cut = cut;
+  }
+  std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+    if (a.rank0 != b.rank0) return a.rank0 < b.rank0;
+    if (const int c = std::memcmp(a.rest.data(), b.rest.data(), kKeyBytes)) return c < 0;
+    if (a.cut || b.cut)
+      if (const int c = CompareRows(rows[a.row], rows[b.row], columns)) return c < 0;
+    return a.row < b.row;
+  });
+  for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].row;
+  sorted.rank0.resize(rows.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = entries[i].rank0;
+  sorted.values0.resize(distinct.size());
+  for (auto& [text, id] : ids) sorted.values0[rankOfId[id]] = std::move(const_cast<std::string&>(text));
+  return sorted;
 }
 
 struct Sums {
@@ -138,25 +295,32 @@ ReportRow::ReportRow(RowType type, std::span<const std::string> cells) : type_(t
 
 ReportRow::ReportRow(RowType type, std::span<const std::string_view> cells) : type_(type) { Assign(cells); }
 
+ReportRow::ReportRow(const ReportRow& other) : ends_(other.ends_), type_(other.type_), count_(other.count_) {
+  if (other.text_) {
+    text_ = std::make_unique_for_overwrite<char[]>(other.Size());
+    std::copy_n(other.text_.get(), other.Size(), text_.get());
+  }
+}
+
+ReportRow& ReportRow::operator=(const ReportRow& other) {
+  if (this != &other) *this = ReportRow(other);
+  return *this;
+}
+
 void ReportRow::Assign(std::span<const std::string_view> cells) {
   if (cells.size() > kMaxColumns) throw std::invalid_argument("a report row holds at most nine cells");
   std::size_t total = 0;
   for (std::string_view c : cells) total += c.size();
   if (total > 0xFFFF) throw std::invalid_argument("a report row's cells are too long");
-  std::string text;
-  text.reserve(total);
-  count_ = std::uint8_t(cells.size());
+  std::unique_ptr<char[]> text = total ? std::make_unique_for_overwrite<char[]>(total) : nullptr;
+  std::size_t at = 0;
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    text += cells[i];
-    ends_[i] = std::uint16_t(text.size());
+    std::copy(cells[i].begin(), cells[i].end(), text.get() + at);
+    at += cells[i].size();
+    ends_[i] = std::uint16_t(at);
   }
+  count_ = std::uint8_t(cells.size());
   text_ = std::move(text);
-}
-
-std::string_view ReportRow::Cell(std::size_t column) const {
-  if (column >= count_) return {};
-  const std::size_t begin = column == 0 ? 0 : ends_[column - 1];
-  return std::string_view(text_).substr(begin, ends_[column] - begin);
 }
 
 std::vector<std::string> ReportRow::Cells() const {
@@ -228,22 +392,38 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   if (report.RecordCount() == 0) return false;
   if (sortColumn > std::size_t(std::max(report.lastSortColumn, 0)) || sortColumn >= report.columns.size()) return false;
 
-  std::vector<ReportRow> records;
-  records.reserve(report.RecordCount());
-  for (ReportRow& row : report.rows)
-    if (row.Type() == RowType::Record) records.push_back(std::move(row));
-  report.rows.clear();
+  // The records keep the grid's room; the total and blank rows of an earlier arrangement go.
+  std::vector<ReportRow> records = std::move(report.rows);
+  report.rows = {};
+  records.erase(std::remove_if(records.begin(), records.end(),
+                               [](const ReportRow& row) { return row.Type() != RowType::Record; }),
+                records.end());
 
   if (sortColumn != 0) {
     std::swap(report.columns[0], report.columns[sortColumn]);
     for (ReportRow& row : records) row.SwapCells(0, sortColumn);
   }
-  std::stable_sort(records.begin(), records.end(), [&](const ReportRow& a, const ReportRow& b) {
-    return CompareRows(a, b, report.columns) < 0;
-  });
-
   const TotalLayout layout = TotalsOf(report.kind);
   const std::size_t n = report.columns.size();
+  // What each record adds to the totals, read in the records' present order: after sorting they
+  // are visited out of memory order, where reading their cells would be one cache miss after
+  // another.
+  const std::size_t sumCount = layout.sumColumns.size();
+  std::vector<common::Money> adds(records.size() * sumCount);
+  for (std::size_t r = 0; r < records.size(); ++r)
+    for (std::size_t k = 0; k < sumCount; ++k)
+      if (const auto amount = SummedValue(records[r].Cell(layout.sumColumns[k]))) adds[r * sumCount + k] = *amount;
+  const Sorted sorted = SortedOrder(records, report.columns);
+  const std::vector<std::uint32_t>& order = sorted.order;
+  const bool ranked = !sorted.rank0.empty() && !report.columns[0].amount;
+  std::string previousCell;  // kept only when the rows were not ranked
+  // Whether the records at places i - 1 and i of the order belong to one group.
+  const auto sameGroup = [&](std::size_t i) {
+    if (!ranked) return SameGroup(records[order[i]].Cell(0), previousCell);
+    // The folded cells of one rank are equal, and folding does not change the group.
+    const std::uint32_t x = sorted.rank0[i - 1], y = sorted.rank0[i];
+    return x == y || SameGroup(sorted.values0[x], sorted.values0[y]);
+  };
   const std::string& heading0 = report.columns[0].heading;
   const bool monthTotals = subTotals && layout.monthTotals &&
                            (heading0.find("Date") != std::string::npos || heading0.find("Year/Mo") != std::string::npos);
@@ -264,18 +444,28 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   const auto blank = [&] { return ReportRow(RowType::Blank, std::vector<std::string>(n)); };
 
   std::vector<ReportRow>& out = report.rows;
-  out.reserve(records.size() + (subTotals ? records.size() / 2 : 0) + 2);
+  // Room for every row at once: growing by doubling would hold two copies of a large grid.
+  std::size_t boundaries = 0;
+  if (subTotals)
+    for (std::size_t i = 1; i < order.size(); ++i)
+      boundaries += ranked ? !sameGroup(i) : !SameGroup(records[order[i - 1]].Cell(0), records[order[i]].Cell(0));
+  out.reserve(order.size() + 4 * boundaries + 6);
   bool monthTotalsShown = false;
-  std::string previousCell, previousMonth;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    const ReportRow& row = records[i];
-    const std::string_view cell0 = row.Cell(0);
-    if (subTotals && i > 0 && !SameGroup(cell0, previousCell)) {
+  std::string previousMonth;
+  // The records are visited out of memory order: each is asked for a little ahead of its turn.
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const std::uint32_t at = order[i];
+    if (i + kAhead < order.size()) {
+      __builtin_prefetch(&records[order[i + kAhead]]);
+      __builtin_prefetch(&adds[std::size_t(order[i + kAhead]) * sumCount]);
+    }
+    if (subTotals && i > 0 && !sameGroup(i)) {
+      previousMonth = MonthOf(out.back().Cell(0));  // the group's last record
       out.emplace_back(RowType::SubTotal, totalRow(RowType::SubTotal, group));
       out.push_back(blank());
       group.Clear();
-      const std::string monthText = MonthOf(cell0);
-      if (monthTotals && monthText != previousMonth) {
+      if (monthTotals && MonthOf(records[at].Cell(0)) != previousMonth) {
         std::vector<std::string> cells = totalRow(RowType::MonthTotal, month);
         cells[layout.labelColumn - 1] = "(" + previousMonth + ")";
         out.emplace_back(RowType::MonthTotal, cells);
@@ -284,16 +474,17 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
         monthTotalsShown = true;
       }
     }
-    for (std::size_t c : layout.sumColumns)
-      if (const auto amount = AmountOf(row.Cell(c))) {
-        group.values[c] += *amount;
-        month.values[c] += *amount;
-        grand.values[c] += *amount;
-      }
-    previousCell = std::string(cell0);
-    previousMonth = MonthOf(cell0);
-    out.push_back(std::move(records[i]));
+    for (std::size_t k = 0; k < sumCount; ++k) {
+      const common::Money amount = adds[std::size_t(at) * sumCount + k];
+      const std::size_t c = layout.sumColumns[k];
+      group.values[c] += amount;
+      month.values[c] += amount;
+      grand.values[c] += amount;
+    }
+    if (!ranked) previousCell.assign(records[at].Cell(0));
+    out.push_back(std::move(records[at]));
   }
+  if (!order.empty()) previousMonth = MonthOf(out.back().Cell(0));
   if (subTotals) {
     out.emplace_back(RowType::SubTotal, totalRow(RowType::SubTotal, group));
     if (monthTotalsShown) {

@@ -6,10 +6,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/money.h"
@@ -38,31 +40,48 @@ bool UsesDateRange(ReportKind kind);
 // a leading part of a name that fits one report only counts too ("sales", "tax").
 std::optional<ReportKind> ReportNamed(std::string_view name);
 
-enum class RowType { Record, SubTotal, MonthTotal, GrandTotal, Blank };
+enum class RowType : std::uint8_t { Record, SubTotal, MonthTotal, GrandTotal, Blank };
 
 inline constexpr std::size_t kMaxColumns = 9;
 
-// One row: its cells kept in one text, so a report of millions of lines stays compact.
+// One row: its cells kept in one block of exactly their characters, so a report of millions of
+// lines stays compact (a row is 32 bytes besides its text).
 class ReportRow {
  public:
   ReportRow() = default;
   ReportRow(RowType type, std::span<const std::string> cells);
   ReportRow(RowType type, std::span<const std::string_view> cells);
+  ReportRow(const ReportRow& other);
+  ReportRow& operator=(const ReportRow& other);
+  // A row moved from is left without cells.
+  ReportRow(ReportRow&& other) noexcept { *this = std::move(other); }
+  ReportRow& operator=(ReportRow&& other) noexcept {
+    text_ = std::move(other.text_);
+    ends_ = other.ends_;
+    type_ = other.type_;
+    count_ = std::exchange(other.count_, std::uint8_t(0));
+    return *this;
+  }
 
   RowType Type() const { return type_; }
   std::size_t CellCount() const { return count_; }
-  std::string_view Cell(std::size_t column) const;
+  std::string_view Cell(std::size_t column) const {
+    if (column >= count_) return {};
+    const std::size_t begin = column == 0 ? 0 : ends_[column - 1];
+    return std::string_view(text_.get() + begin, ends_[column] - begin);
+  }
   std::vector<std::string> Cells() const;
   // Exchanges two cells.
   void SwapCells(std::size_t a, std::size_t b);
 
  private:
   void Assign(std::span<const std::string_view> cells);
+  std::size_t Size() const { return count_ == 0 ? 0 : ends_[count_ - 1]; }
 
+  std::unique_ptr<char[]> text_;
+  std::array<std::uint16_t, kMaxColumns> ends_{};
   RowType type_ = RowType::Blank;
   std::uint8_t count_ = 0;
-  std::array<std::uint16_t, kMaxColumns> ends_{};
-  std::string text_;
 };
 
 struct ReportColumn {

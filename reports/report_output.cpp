@@ -13,7 +13,9 @@ namespace tf::reports {
 namespace {
 
 std::string SavedCell(const Report& report, std::size_t column, std::string_view cell) {
-  if (IsAmountCell(cell)) return common::AlignRight(cell, 12);
+  // An amount is never cut: a total of ten million or more ("12,894,267.00") has 13 characters,
+  // and cut to 12 it would read as another number. It then takes the room it needs.
+  if (IsAmountCell(cell)) return common::AlignRight(cell, std::max<std::size_t>(12, common::TrimBoth(cell).size()));
   return common::PadRight(cell, report.IsDescriptionColumn(column) ? 32 : 12);
 }
 

@@ -61,6 +61,11 @@ void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int reserved = 0);
 // refused with kBufferTooSmall and nothing is copied: a handle closed and reused by a file block
 // of longer records must not write past a window's record variable.
 void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer);
+// Reads the `count` slots from `firstRef` on into `buffer` (count * RecordLength bytes) as
+// GetRecord reads each, in one transfer: for reading many records in file order without a call
+// per record. A deleted slot comes as it lies (its first four bytes not 0); a slot past the end
+// fails as GetRecord does, and a buffer too short for `count` records is refused untouched.
+void GetRecords(FileBlock* handle, int32_t firstRef, int32_t count, std::span<uint8_t> buffer);
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int reserved = 0);
 void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer);
 // Records added at the end of this file block are from now on written in large pieces instead of

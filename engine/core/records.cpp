@@ -108,6 +108,28 @@ void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer) {
   if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(buffer.data(), fb->staleLink);
 }
 
+void GetRecords(FileBlock* handle, int32_t firstRef, int32_t count, std::span<uint8_t> buffer) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  if (!fb) return;
+  const size_t length = size_t(fb->header.RecordLength);
+  if (count < 0 || buffer.size() / length < size_t(count)) return Fail(status::kBufferTooSmall);
+  if (firstRef < 0) return Fail(status::kShortRead);
+  // Slots still waiting in the append buffer are copied from it; those before it are one read.
+  int32_t onDisk = count;
+  if (!fb->pending.empty() && int64_t(firstRef) + count > fb->pendingFirst)
+    onDisk = std::max<int32_t>(0, fb->pendingFirst - firstRef);
+  if (onDisk > 0 && !ReadExact(fb->dataFd, buffer.data(), length * size_t(onDisk), SlotOffset(fb, firstRef))) return;
+  for (int32_t i = onDisk; i < count; ++i) {
+    const uint8_t* slot = PendingSlot(fb, firstRef + i);
+    if (!slot) return Fail(status::kShortRead);
+    std::copy_n(slot, length, buffer.data() + size_t(i) * length);
+  }
+  const int32_t stale = fb->staleLinkSlot;
+  if (stale != 0 && stale >= firstRef && stale - firstRef < onDisk)
+    SetDeletedLink(buffer.data() + size_t(stale - firstRef) * length, fb->staleLink);
+}
+
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserved*/) {
   FileBlock* fb = EnterOperation(handle, Access::Change);
   OperationScope scope{fb};

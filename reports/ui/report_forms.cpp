@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -29,6 +30,19 @@ using common::ui::ToQString;
 
 inline constexpr std::string_view kHelpTopic = "ReportWizard";
 inline constexpr const char* kWizardCaption = "Report Wizard";
+// Reports that read fewer records than this come up too fast for a progress window to help.
+inline constexpr std::size_t kShowProgressFrom = 50'000;
+
+namespace {
+
+// A count with its thousands separated, as the status window shows it: 2,000,744.
+std::string Counted(std::size_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+}  // namespace
 
 // --- the grid's rows ------------------------------------------------------------------------------
 
@@ -104,12 +118,15 @@ Trtreport::Trtreport(common::Prompter& prompter, QWidget* parent) : QDialog(pare
   SortCol = new QComboBox(this);
   SortCol->setObjectName("SortCol");
   SortCol->addItems({"2", "3", "4"});
+  SortCol->setPlaceholderText(" ");
   auto* sortLabel = new QLabel("Sort on Column:", this);
   RptGrid = new QTableView(this);
   RptGrid->setObjectName("RptGrid");
   model_ = new ReportTableModel(this);
   RptGrid->setModel(model_);
   RptGrid->verticalHeader()->hide();
+  // Columns narrower together than the grid leave the rest of its width to the last one.
+  RptGrid->horizontalHeader()->setStretchLastSection(true);
   RptGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   RptGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   setFont(common::ui::ToQFont(ReportFont()));
@@ -161,37 +178,51 @@ void Trtreport::Load(Report report, std::span<const std::uint8_t> company) {
 
 void Trtreport::ShowReport(Report report, std::span<const std::uint8_t> company) {
   Load(std::move(report), company);
+  ShowLoaded();
+}
+
+void Trtreport::ShowLoaded() {
+  // The work area also where no window manager maximises (a bare X server).
+  if (const QScreen* s = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
+    setGeometry(s->availableGeometry());
   setWindowState(windowState() | Qt::WindowMaximized);
   exec();
 }
 
-void Trtreport::Arrange(std::size_t column) {
-  if (!ArrangeReport(report_, column, stotals->isChecked())) {
-    QApplication::beep();
-    return;
-  }
-  Refresh();
-}
+void Trtreport::Arrange(std::size_t column) { SortOn(int(column)); }
 
 bool Trtreport::SortOn(int column) {
-  if (column < 0 || !ArrangeReport(report_, std::size_t(column), stotals->isChecked())) {
-    QApplication::beep();
-    return false;
-  }
-  Refresh();
-  return true;
+  // Sorting a report of a million lines takes a second or two: the wait cursor says so.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool sorted = column >= 0 && ArrangeReport(report_, std::size_t(column), stotals->isChecked());
+  if (sorted) Refresh();
+  QApplication::restoreOverrideCursor();
+  if (!sorted) QApplication::beep();
+  return sorted;
 }
 
 void Trtreport::Refresh() {
+  // The box is a command, not a state: it shows no column, so choosing any column, the one
+  // chosen last too, sorts (the caption and column 0 tell what the report is sorted on).
+  SortCol->blockSignals(true);
+  SortCol->setCurrentIndex(-1);
+  SortCol->blockSignals(false);
   model_->SetReport(&report_);
+  FitRows();
   setWindowTitle(ToQString(report_.caption));
   RptGrid->resizeColumnsToContents();
   RptGrid->setCurrentIndex(model_->index(0, 0));
 }
 
+// Rows as high as a line of the grid's font: the style's default leaves every row half empty.
+void Trtreport::FitRows() {
+  RptGrid->verticalHeader()->setDefaultSectionSize(QFontMetrics(RptGrid->font()).height() + 6);
+}
+
 void Trtreport::stotalsClick() { Arrange(0); }
 
 void Trtreport::SortColChange() {
+  if (SortCol->currentIndex() < 0) return;
   bool ok = false;
   int value = SortCol->currentText().toInt(&ok);
   if (!ok || value < 1 || value > 4) {
@@ -241,6 +272,7 @@ void Trtreport::SpeedButton1Click() {
   if (!ok) return;
   RptGrid->setFont(font);
   setFont(font);
+  FitRows();
   RptGrid->resizeColumnsToContents();
 }
 
@@ -290,6 +322,7 @@ TRptSelect::TRptSelect(Services services, Trtreport& result, QWidget* parent)
   dates->addWidget(Label2, 3, 0);
   dates->addWidget(EndDt, 3, 1);
   dates->addWidget(Cal2But, 3, 2);
+  dates->setRowStretch(4, 1);  // the date controls stay together at the top beside a tall list
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(Button1);
@@ -307,6 +340,8 @@ TRptSelect::TRptSelect(Services services, Trtreport& result, QWidget* parent)
   connect(ListBox1, &QListWidget::currentRowChanged, this, &TRptSelect::ListBox1Click);
   connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { Button1Click(); });
   connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TRptSelect::ComboBox1Change);
+  // Dates typed over a preset's are the user's own: the preset box says so.
+  for (QLineEdit* field : {IDate, EndDt}) connect(field, &QLineEdit::textEdited, this, [this] { ShowCustomDates(); });
   connect(Cal1But, &QToolButton::clicked, this, [this] { CalClick(IDate, "Select FROM Date"); });
   connect(Cal2But, &QToolButton::clicked, this, [this] { CalClick(EndDt, "Select Ending Date"); });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -365,6 +400,10 @@ void TRptSelect::CalClick(QLineEdit* field, const std::string& title) {
   const auto chosen = ChooseDate(typed ? *typed : services_.clock.Today(), format, title, field);
   if (!chosen) return;
   field->setText(ToQString(*chosen));
+  ShowCustomDates();
+}
+
+void TRptSelect::ShowCustomDates() {
   ComboBox1->blockSignals(true);
   ComboBox1->setCurrentText(ToQString(DatePresetName(DatePreset::CustomDates)));
   ComboBox1->blockSignals(false);
@@ -384,15 +423,31 @@ bool TRptSelect::Button1Click() {
     request.range = *check.range;
   }
   const std::span<const std::uint8_t> company = services_.company();
+  // A report over many records shows how far the reading has come in the status window, which
+  // keeps the program's windows painted meanwhile; a small one only shows the wait cursor.
+  bool statusShown = false;
+  const std::string name(ReportName(kind));
+  const auto progress = [&](std::size_t done, std::size_t total) {
+    if (!statusShown && (total < kShowProgressFrom || done >= total)) return;
+    if (!statusShown) services_.status.Show(name);
+    statusShown = true;
+    services_.status.Lines("Reading records", Counted(done) + " of " + Counted(total), "");
+  };
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  BuildOutcome built = BuildReport(request, {company, services_.prompter, services_.status, services_.clock.Now()});
-  QApplication::restoreOverrideCursor();
+  BuildOutcome built =
+      BuildReport(request, {company, services_.prompter, services_.status, services_.clock.Now(), progress});
   if (built.result != BuildOutcome::Result::Built) {
+    if (statusShown) services_.status.Close();
+    QApplication::restoreOverrideCursor();
     services_.prompter.Inform(built.message, built.caption);
     IDate->setFocus();
     return false;
   }
-  result_.ShowReport(std::move(*built.report), company);
+  if (statusShown) services_.status.Lines("Sorting", Counted(built.report->RecordCount()) + " records", "");
+  result_.Load(std::move(*built.report), company);
+  if (statusShown) services_.status.Close();
+  QApplication::restoreOverrideCursor();
+  result_.ShowLoaded();
   return true;
 }
 

@@ -57,6 +57,8 @@ class Trtreport : public QDialog {
   void ShowReport(Report report, std::span<const std::uint8_t> company);
   // The same without showing (the wizard's tests drive the screen while it is not modal).
   void Load(Report report, std::span<const std::uint8_t> company);
+  // Shows the loaded report modally, maximised.
+  void ShowLoaded();
   const Report& Current() const { return report_; }
 
   // Sorting as the screen does on a double-click in a column; false (with a beep) when the
@@ -88,6 +90,7 @@ class Trtreport : public QDialog {
  private:
   void Arrange(std::size_t column);
   void Refresh();
+  void FitRows();
   void InvPrintClick();
   void SpeedButton1Click();
   void SaveButnClick();
@@ -150,6 +153,7 @@ class TRptSelect : public QDialog {
   void ListBox1Click();
   void ComboBox1Change();
   void CalClick(QLineEdit* field, const std::string& title);
+  void ShowCustomDates();
 
   Services services_;
   Trtreport& result_;

@@ -511,6 +511,58 @@ TEST_P(DataFileTest, DeferredAppendsThatCannotBeWrittenFailTheClose) {
   if (again) CloseFileBlock(again);
 }
 
+// Reading many slots at once gives every byte GetRecord gives slot by slot: live records,
+// deleted slots with their links, and records still waiting in the append buffer, also in a
+// read that spans the file and the buffer. A read past the end or into a short buffer fails.
+TEST_P(DataFileTest, GetRecordsReadsWhatGetRecordReadsSlotBySlot) {
+  FileBlock* h = WithRecords("MANY", 9);
+  struct Range {
+    int32_t first, count;
+  };
+  const auto sameAsOneByOne = [&](std::initializer_list<Range> ranges) {
+    for (const Range r : ranges) {
+      std::vector<uint8_t> many(size_t(r.count) * kLength + 5, 0xAA);
+      GetRecords(h, r.first, r.count, std::span<uint8_t>(many));
+      ASSERT_TRUE(EngineOK) << r.first << "+" << r.count << ": " << EngineStatus;
+      for (int32_t i = 0; i < r.count; ++i) {
+        const std::vector<uint8_t> one = Get(h, r.first + i);
+        EXPECT_TRUE(std::equal(one.begin(), one.end(), many.begin() + std::ptrdiff_t(i) * kLength)) << r.first + i;
+      }
+      EXPECT_EQ(many.back(), 0xAA);  // nothing beyond the records asked for
+    }
+  };
+  DeleteRecord(h, 3);
+  DeleteRecord(h, 7);
+  ASSERT_TRUE(EngineOK);
+  sameAsOneByOne({{1, 9}, {0, 1}, {3, 5}, {9, 1}, {6, 0}});
+  EXPECT_NE(I32At(Get(h, 7), 0), 0);
+
+  // Appends wait in memory only once the free chain is used up.
+  DeferAppends(h);
+  int32_t ref = 0;
+  for (const char* text : {"W7", "W3", "A10", "A11"}) {
+    AddRecord(h, ref, RecordBytes(kLength, text).data());
+    ASSERT_TRUE(EngineOK);
+  }
+  ASSERT_EQ(ref, 11);
+  sameAsOneByOne({{1, 11}, {9, 3}, {10, 2}, {11, 1}});
+
+  std::vector<uint8_t> buffer(12 * kLength, 0xAA);
+  GetRecords(h, 10, 3, std::span<uint8_t>(buffer));
+  EXPECT_EQ(EngineStatus, status::kShortRead);
+  CloseFileBlock(h);
+  OpenFileBlock(h, Name("MANY"));
+  ASSERT_TRUE(EngineOK);
+  sameAsOneByOne({{1, 11}});
+  GetRecords(h, 11, 2, std::span<uint8_t>(buffer));
+  EXPECT_EQ(EngineStatus, status::kShortRead);
+  std::vector<uint8_t> small(2 * kLength - 1, 0xAA);
+  GetRecords(h, 1, 2, std::span<uint8_t>(small));
+  EXPECT_EQ(EngineStatus, status::kBufferTooSmall);
+  EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](uint8_t b) { return b == 0xAA; }));
+  CloseFileBlock(h);
+}
+
 TF_POOL_SIZES(DataFileTest);
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "reports/report_builders.h"
 #include "tests/reports/report_fixture.h"
@@ -180,6 +181,59 @@ TEST_F(EmptyBooks, ReceivablesAndRepeatListSayTheirOwnMessages) {
   const BuildOutcome repeat = Build(ReportKind::RepeatBillingList);
   EXPECT_EQ(repeat.message, "No repeat billing master invoices were found.");
   EXPECT_EQ(repeat.caption, "Repeat Billing List");
+}
+
+// The window shows how far the reading has come: the count of what was read, rising, and the
+// whole at the end. A range that holds most of the file is read in one pass over the file's
+// slots (ten invoice records, six lines), both walks of the payment register in that one pass;
+// a narrow one through its index entries (the one invoice of 10 February).
+TEST_F(ReportBuilders, ProgressCountsWhatIsReadRisingToTheWhole) {
+  const std::tuple<ReportKind, year_month_day, std::size_t> cases[] = {
+      {ReportKind::InvoiceRegister, 2024y / March / 1, 10},
+      {ReportKind::PaymentRegister, 2024y / March / 1, 10},
+      {ReportKind::SalesReport, 2024y / March / 1, 6},
+      {ReportKind::InvoiceRegister, 2024y / February / 10, 1},
+  };
+  for (const auto& [kind, from, whole] : cases) {
+    SCOPED_TRACE(std::string(ReportName(kind)) + " from " + common::FormatDateKey(from));
+    std::vector<std::pair<std::size_t, std::size_t>> told;
+    ReportSource source{company_, prompter_, status_, local_days{2024y / March / 15}};
+    source.progress = [&](std::size_t done, std::size_t total) { told.emplace_back(done, total); };
+    const year_month_day to = from == 2024y / March / 1 ? 2024y / March / 31 : from;
+    const BuildOutcome outcome = BuildReport({kind, {from, to}}, source);
+    ASSERT_EQ(outcome.result, BuildOutcome::Result::Built);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), std::make_pair(whole, whole));
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+  }
+}
+
+// Once the file holds many records outside March, March is read through its index entries
+// instead of a pass over the file: every dated report lists the same rows in the same order.
+TEST_F(ReportBuilders, ARangeReadThroughItsIndexOrInOnePassGivesTheSameRows) {
+  const ReportKind dated[] = {ReportKind::InvoiceRegister, ReportKind::PaymentRegister, ReportKind::SalesReport,
+                              ReportKind::KeyCodeInquiry, ReportKind::TaxReport};
+  std::vector<Strings> byPass;
+  for (ReportKind kind : dated) byPass.push_back(Rows(kind));
+  std::vector<testing::InvoiceRow> old;
+  std::vector<testing::LineRow> oldLines;
+  for (int i = 0; i < 40; ++i) {
+    old.push_back({"OLD" + std::to_string(i), "I", "C9", "OLD", "06/01/2020", "1.00", "0.00", "1.00", "1.00", "0.00",
+                   "2020/06/01", "P", ""});
+    oldLines.push_back({"OLD" + std::to_string(i), "P", "2020/06/01", "W1", "C9", "OLD", "1", "Widget", "1.00", "Y",
+                        "1.00"});
+  }
+  testing::WriteBooks(old, oldLines);
+  for (std::size_t i = 0; i < std::size(dated); ++i) {
+    SCOPED_TRACE(ReportName(dated[i]));
+    std::size_t whole = 0;
+    ReportSource source{company_, prompter_, status_, local_days{2024y / March / 15} + hours{14} + minutes{30}};
+    source.progress = [&](std::size_t, std::size_t total) { whole = total; };
+    const BuildOutcome outcome = BuildReport({dated[i], {2024y / March / 1, 2024y / March / 31}}, source);
+    ASSERT_TRUE(outcome.report);
+    EXPECT_LT(whole, dated[i] == ReportKind::SalesReport ? 46u : 50u) << "read through the index";
+    EXPECT_EQ(RowTexts(*outcome.report), byPass[i]);
+  }
 }
 
 TEST(AgingCategory, UsesTheCompanysDaysAndCaptions) {

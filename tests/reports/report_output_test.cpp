@@ -51,6 +51,20 @@ TEST(SavedReport, CaptionHeadingsThenOneLinePerRowInFixedCells) {
   EXPECT_NE(text.find("Acme Books\r\n"), std::string::npos);
 }
 
+// Totals of a large sales report outgrow the 12 characters of an amount cell; cut, the quantity
+// 1,069,641.000 would read 1,069,641.00 and the amount 28,218,864.50 would read 28,218,864.5.
+TEST(SavedReport, AnAmountLongerThanItsCellIsSavedWhole) {
+  Report r;
+  r.kind = ReportKind::SalesReport;
+  r.lastSortColumn = 5;
+  r.columns = {{"Quantity", 12, true}, {"Line Amount", 12, true}};
+  r.rows.emplace_back(RowType::MonthTotal, Strings{"1,069,641.000", "28,218,864.50"});
+  r.rows.emplace_back(RowType::Record, Strings{"1.000", "-0.50"});
+  const Strings lines = ReportTextLines(r);
+  EXPECT_EQ(lines[6], " 1,069,641.000 28,218,864.50");
+  EXPECT_EQ(lines[7], "        1.000        -0.50");
+}
+
 TEST(SavedReport, TheProductDescriptionTakes32Characters) {
   Report r;
   r.kind = ReportKind::SalesReport;

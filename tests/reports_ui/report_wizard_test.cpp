@@ -44,7 +44,7 @@ class TReportWizardTest : public QObject {
   common::RecordBuffer company_ = testing::ReportCompany();
   common::FixedClock clock_{local_days{2024y / March / 15} + hours{9}};
   common::ScriptedPrompter prompter_;
-  test::SilentStatus status_;
+  test::RecordingStatus status_;
   std::unique_ptr<Trtreport> result_;
   std::unique_ptr<TRptSelect> select_;
 
@@ -92,6 +92,16 @@ class TReportWizardTest : public QObject {
     QCOMPARE(select_->Label1->text(), QString("Searches all dates..."));
   }
 
+  // Dates typed over those of a preset are the user's own: the preset box says "Custom Dates".
+  void typedDatesMakeThePresetCustom() {
+    select_->IDate->setFocus();
+    select_->IDate->selectAll();
+    QTest::keyClicks(select_->IDate, "02012024");
+    QCOMPARE(select_->IDate->text(), QString("02/01/2024"));
+    QCOMPARE(select_->ComboBox1->currentText(), QString("Custom Dates"));
+    QCOMPARE(select_->EndDt->text(), QString("03/15/2024"));
+  }
+
   void everyReportThroughViewToTheResultScreen() {
     const struct {
       const char* caption;
@@ -126,6 +136,7 @@ class TReportWizardTest : public QObject {
       QCOMPARE(records, expected[i].records);
     }
     QVERIFY(prompter_.Texts().empty());
+    QVERIFY(status_.events.empty());  // a small report comes up without a status window
   }
 
   void badDatesAndEmptyRangesAreSaidAndShowNothing() {
@@ -161,6 +172,13 @@ class TReportWizardTest : public QObject {
       QCOMPARE(r.windowTitle(), QString("Invoice Register by Short Name"));
       QVERIFY(!r.SortOn(5));  // beyond the last sort column: only a beep
       QCOMPARE(r.windowTitle(), QString("Invoice Register by Short Name"));
+      // The box shows no column after a sort, so the same choice again sorts again: the
+      // exchange of columns is undone, and done once more.
+      QCOMPARE(r.SortCol->currentIndex(), -1);
+      r.SortCol->setCurrentText("3");
+      QCOMPARE(r.windowTitle(), QString("Invoice Register by Date"));
+      r.SortCol->setCurrentText("3");
+      QCOMPARE(r.windowTitle(), QString("Invoice Register by Short Name"));
       r.ChooseSaveFile = [&](const QString& name) {
         proposed = name;
         return saved;
@@ -178,6 +196,33 @@ class TReportWizardTest : public QObject {
     QVERIFY2(printed.contains("Invoice Register by Short Name"), qPrintable(printed));
     QVERIFY(printed.contains("Report Complete. 4 records printed."));
     QVERIFY(printed.contains(QRegularExpression("Grand Total\\s+283\\.00\\s+15\\.25\\s+298\\.25")));
+  }
+
+  // A report over many records says in the status window how far the reading has come, then
+  // that it sorts, and closes it before the result screen shows.
+  void aLongReportShowsItsProgressAndClosesItBeforeTheResult() {
+    std::vector<testing::LineRow> many;
+    for (int i = 0; i < 60'000; ++i)
+      many.push_back({"M" + std::to_string(i), "P", "2024/03/02", "W1", "C1", "ANN", "1", "Widget", "1.00", "Y", "1.00"});
+    testing::WriteBooks({}, many);
+    select_->ComboBox1->setCurrentText("Current Month");
+    select_->ListBox1->setCurrentRow(3);
+    int closedWhenShown = -1;
+    std::size_t records = 0;
+    QVERIFY(View([&](Trtreport& r) {
+      closedWhenShown = status_.closed;
+      records = r.Current().RecordCount();
+    }));
+    QCOMPARE(records, std::size_t(60'005));
+    QCOMPARE(closedWhenShown, 1);
+    QCOMPARE(status_.events, (std::vector<std::string>{
+                                 "show Sales Report",
+                                 "lines Reading records | 25,000 of 60,006",
+                                 "lines Reading records | 50,000 of 60,006",
+                                 "lines Reading records | 60,006 of 60,006",
+                                 "lines Sorting | 60,005 records",
+                                 "close",
+                             }));
   }
 
   void theToolWritesAPdfOfTheSalesReport() {
