@@ -10,13 +10,13 @@ namespace tf::letters {
 namespace {
 
 common::FontSpec FontOf(const CharFormat& f) {
-  common::FontSpec spec;
-  spec.face = f.font;
-  spec.size = std::max(1, (f.halfPoints + 1) / 2);
-  spec.colour = f.colour;
-  spec.style = static_cast<std::uint8_t>((f.bold ? common::kFontBold : 0) | (f.italic ? common::kFontItalic : 0) |
+  common::FontSpec chosen;
+  chosen.face = f.font;
+  chosen.size = std::max(1, (f.halfPoints + 1) / 2);
+  chosen.colour = f.colour;
+  chosen.style = static_cast<std::uint8_t>((f.bold ? common::kFontBold : 0) | (f.italic ? common::kFontItalic : 0) |
                                          (f.underline ? common::kFontUnderline : 0));
-  return spec;
+  return chosen;
 }
 
 std::string Latin1(std::string_view utf8) { return common::Utf8ToLatin1(utf8).value_or(std::string()); }

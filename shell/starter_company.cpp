@@ -61,7 +61,7 @@ void SetStarterDocumentFonts(std::span<std::uint8_t> r) {
       {DocumentFont::AgingAnalysis, {"Arial", 8, 0, 0}},
       {DocumentFont::SalesMessage, {"Arial", 10, 0, common::kFontItalic}},
   };
-  for (const auto& [font, spec] : fonts) common::WriteFontSpec(r, DocumentFontField(font), spec);
+  for (const auto& [font, face] : fonts) common::WriteFontSpec(r, DocumentFontField(font), face);
 }
 
 }  // namespace
