@@ -88,6 +88,9 @@ struct FileBlock {
   bool deferAppends = false;
   int32_t pendingFirst = 0;
   std::vector<uint8_t> pending;
+  // Records per block of the data file held in the page pool (0: records too long for a page
+  // buffer, read one at a time).
+  int32_t blockRecords = 0;
 };
 
 }  // namespace tf::engine

@@ -311,6 +311,7 @@ void OpenFileBlock(FileBlock*& handle, std::string_view name, bool readOnly, boo
   if (!SaneDataHeader(fb->header, dataSize)) return Fail(status::kIndexDefective), fail();
   fb->keyCount = fb->header.KeyCount;
   fb->keys.resize(size_t(fb->keyCount) + 1);
+  fb->blockRecords = kMaxPageSlotSize / fb->header.RecordLength;
 
   if (fb->keyCount > 0) {
     if (!OpenFile(fb->indexName, mode, fb->indexFd)) {

@@ -39,6 +39,7 @@ int PagePool::Allocate(int n) {
     for (int i = 0; i < want; ++i) NewBuffer();
   }
   capacity_ = BufferCount();
+  blockLimit_ = capacity_ / 2 > 1 ? capacity_ / 2 : 1;
   recentWindow_ = uint64_t(capacity_ / 4 > 1 ? capacity_ / 4 : 1);
   table_.Reserve(static_cast<size_t>(capacity_));
   return capacity_;
@@ -49,6 +50,8 @@ void PagePool::Release() {
   chunks_.clear();
   table_.Clear();
   newest_ = oldest_ = nullptr;
+  newestBlock_ = oldestBlock_ = nullptr;
+  blocks_ = 0;
   capacity_ = 0;
 }
 
@@ -104,13 +107,40 @@ bool PagePool::WriteBack(PageBuffer* b) {
   return true;
 }
 
+void PagePool::Detach(PageBuffer* b) {
+  if (!b->owner) return;
+  table_.Erase(b->owner, b->key, b->page);
+  if (b->key == kRecordBlockKey) {
+    if (b->blockNewer) b->blockNewer->blockOlder = b->blockOlder; else newestBlock_ = b->blockOlder;
+    if (b->blockOlder) b->blockOlder->blockNewer = b->blockNewer; else oldestBlock_ = b->blockNewer;
+    b->blockNewer = b->blockOlder = nullptr;
+    --blocks_;
+  }
+  b->owner = nullptr;
+  b->changed = false;
+  b->freedPage = false;
+  b->slots = 0;
+}
+
+void PagePool::TouchBlock(PageBuffer* b) {
+  if (b == newestBlock_) return;
+  if (b->blockNewer) b->blockNewer->blockOlder = b->blockOlder;
+  if (b->blockOlder) b->blockOlder->blockNewer = b->blockNewer; else if (b == oldestBlock_) oldestBlock_ = b->blockNewer;
+  PushNewestBlock(b);
+}
+
+void PagePool::PushNewestBlock(PageBuffer* b) {
+  b->blockOlder = newestBlock_;
+  b->blockNewer = nullptr;
+  if (newestBlock_) newestBlock_->blockNewer = b; else oldestBlock_ = b;
+  newestBlock_ = b;
+}
+
 PageBuffer* PagePool::Victim() {
   for (PageBuffer* b = oldest_; b; b = b->newer) {
     if (b->pins) continue;
     if (b->owner && b->changed && !WriteBack(b)) return nullptr;
-    if (b->owner) table_.Erase(b->owner, b->key, b->page);
-    b->owner = nullptr;
-    b->freedPage = false;
+    Detach(b);
     return b;
   }
   return NewBuffer();
@@ -123,6 +153,10 @@ PageBuffer* PagePool::Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page) 
   b->changed = false;
   b->freedPage = false;
   table_.Insert(fb, key, page, b);
+  if (key == kRecordBlockKey) {
+    ++blocks_;
+    PushNewestBlock(b);
+  }
   if (b != newest_) {
     Unlink(b);
     PushNewest(b);
@@ -148,6 +182,47 @@ PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page, PageBuffer* hi
   Touch(b);
   ++b->pins;
   return b;
+}
+
+PageBuffer* PagePool::FetchRecords(FileBlock* fb, int32_t block, int32_t slotsWanted, int32_t slotsToRead,
+                                   int64_t offset) {
+  PageBuffer* b = table_.Find(fb, kRecordBlockKey, block);
+  if (b && b->slots >= slotsWanted) {
+    Touch(b);
+    TouchBlock(b);
+    ++b->pins;
+    return b;
+  }
+  if (!b) {
+    // A new block takes the oldest block's buffer once blocks hold their share of the pool.
+    if (blocks_ >= blockLimit_) {
+      for (PageBuffer* old = oldestBlock_; old; old = old->blockNewer)
+        if (!old->pins) {
+          b = old;
+          break;
+        }
+    }
+    if (b)
+      Detach(b);
+    else if (!(b = Victim()))
+      return nullptr;
+    Bind(b, fb, kRecordBlockKey, block);
+  }
+  const size_t length = size_t(slotsToRead) * size_t(fb->header.RecordLength);
+  if (!ReadExact(fb->dataFd, b->data, length, offset)) {
+    Detach(b);  // nothing in it can be trusted
+    return nullptr;
+  }
+  b->slots = slotsToRead;
+  Touch(b);
+  ++b->pins;
+  return b;
+}
+
+void PagePool::Drop(PageBuffer* b) {
+  Detach(b);
+  Unlink(b);
+  PushOldest(b);
 }
 
 PageBuffer* PagePool::Claim(FileBlock* fb, int key, int32_t page) {
@@ -179,10 +254,7 @@ bool PagePool::Flush(FileBlock* fb) {
 void PagePool::Forget(FileBlock* fb) {
   for (PageBuffer* b : buffers_) {
     if (b->owner != fb) continue;
-    table_.Erase(fb, b->key, b->page);
-    b->owner = nullptr;
-    b->changed = false;
-    b->freedPage = false;
+    Detach(b);
     b->pins = 0;
     Unlink(b);
     PushOldest(b);

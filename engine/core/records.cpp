@@ -1,10 +1,12 @@
-// Record operations on the data file: one positioned read or write per record (records added
-// with deferred appends are written together), the header fields kept in memory until the close.
+// Record operations on the data file: one positioned write per record (records added with
+// deferred appends are written together), reads served from blocks of records in the page pool,
+// the header fields kept in memory until the close.
 
 #include <algorithm>
 
 #include "engine/core/engine.h"
 #include "engine/core/engine_internal.h"
+#include "engine/core/page_pool.h"
 
 namespace tf::engine {
 using namespace detail;
@@ -28,13 +30,61 @@ uint8_t* PendingSlot(FileBlock* fb, int32_t ref) {
   return fb->pending.data() + size_t(ref - fb->pendingFirst) * size_t(fb->header.RecordLength);
 }
 
+// Slots the data file itself holds: records waiting in the append buffer are not there yet.
+int32_t SlotsInFile(const FileBlock* fb) { return fb->pending.empty() ? fb->header.RecordCount : fb->pendingFirst - 1; }
+
+// Copies `length` bytes at `from` of slot `ref` into `out`: out of the pool's block of the slot
+// (read whole on a miss) when the slot is one of the file's records, else with a read of its own
+// (the header slot, a slot past the end: what the file holds there, or a short read).
+bool ReadSlot(FileBlock* fb, int32_t ref, uint8_t* out, size_t from, size_t length) {
+  const int32_t per = fb->blockRecords;
+  const int32_t inFile = SlotsInFile(fb);
+  if (per > 0 && ref >= 1 && ref <= inFile) {
+    const int32_t block = ref / per, first = block * per;
+    const int32_t slots = std::min(per, inFile - first + 1);
+    PageBuffer* b = Pool().FetchRecords(fb, block, ref - first + 1, slots, SlotOffset(fb, first));
+    if (!b) return false;
+    std::copy_n(b->data + size_t(ref - first) * size_t(fb->header.RecordLength) + from, length, out);
+    Pool().Unpin(b);
+    return true;
+  }
+  return ReadExact(fb->dataFd, out, length, SlotOffset(fb, ref) + int64_t(from));
+}
+
+// After `length` bytes at `from` of slot `ref` were written: the pool's block of the slot takes
+// them too, or is forgotten when the write failed (what reached the file is then unknown).
+void SlotWritten(FileBlock* fb, int32_t ref, const uint8_t* bytes, size_t from, size_t length, bool written) {
+  const int32_t per = fb->blockRecords;
+  if (per <= 0 || ref < 1) return;
+  PageBuffer* b = Pool().FindRecords(fb, ref / per);
+  if (!b) return;
+  if (!written) return Pool().Drop(b);
+  const size_t recordLength = size_t(fb->header.RecordLength);
+  const int32_t index = ref % per;
+  if (index < b->slots) {
+    std::copy_n(bytes, length, b->data + size_t(index) * recordLength + from);
+  } else if (index == b->slots && from == 0 && length == recordLength) {
+    std::copy_n(bytes, length, b->data + size_t(index) * recordLength);
+    ++b->slots;
+  }
+}
+
+// Records written together at the end: a block holding the last slots before them no longer
+// ends where the file did, so it is read again when asked.
+void SlotsAppended(FileBlock* fb, int32_t first, int32_t count) {
+  const int32_t per = fb->blockRecords;
+  if (per <= 0 || count <= 0) return;
+  for (int32_t block = first / per; block <= (first + count - 1) / per; ++block)
+    if (PageBuffer* b = Pool().FindRecords(fb, block)) Pool().Drop(b);
+}
+
 bool ReadLink(FileBlock* fb, int32_t ref, int32_t& link) {
   if (ref == fb->staleLinkSlot) {
     link = fb->staleLink;
     return true;
   }
   uint8_t raw[kDeletedLinkSize];
-  if (!ReadExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, ref))) return false;
+  if (!ReadSlot(fb, ref, raw, 0, kDeletedLinkSize)) return false;
   link = DeletedLink(raw);
   return true;
 }
@@ -61,7 +111,9 @@ bool detail::RepairStaleLink(FileBlock* fb) {
   if (fb->staleLinkSlot == 0) return true;
   uint8_t raw[kDeletedLinkSize];
   SetDeletedLink(raw, fb->staleLink);
-  if (!WriteExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, fb->staleLinkSlot))) return false;
+  const bool written = WriteExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, fb->staleLinkSlot));
+  SlotWritten(fb, fb->staleLinkSlot, raw, 0, kDeletedLinkSize, written);
+  if (!written) return false;
   fb->staleLinkSlot = 0;
   return true;
 }
@@ -70,7 +122,9 @@ bool detail::WritePendingAppends(FileBlock* fb) {
   if (fb->pending.empty()) return true;
   // On failure the records stay here for the next try; a close that cannot write them fails and
   // leaves the file block marked for rebuilding.
-  if (!WriteExact(fb->dataFd, fb->pending.data(), fb->pending.size(), SlotOffset(fb, fb->pendingFirst))) return false;
+  const bool written = WriteExact(fb->dataFd, fb->pending.data(), fb->pending.size(), SlotOffset(fb, fb->pendingFirst));
+  SlotsAppended(fb, fb->pendingFirst, PendingCount(fb));
+  if (!written) return false;
   fb->pending.clear();
   return true;
 }
@@ -90,7 +144,7 @@ void GetRecord(FileBlock* handle, int32_t ref, void* buffer, int /*reserved*/) {
     std::copy_n(slot, fb->header.RecordLength, static_cast<uint8_t*>(buffer));
     return;
   }
-  if (!ReadExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
+  if (!ReadSlot(fb, ref, static_cast<uint8_t*>(buffer), 0, size_t(fb->header.RecordLength))) return;
   if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(static_cast<uint8_t*>(buffer), fb->staleLink);
 }
 
@@ -104,7 +158,7 @@ void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer) {
     std::copy_n(slot, fb->header.RecordLength, buffer.data());
     return;
   }
-  if (!ReadExact(fb->dataFd, buffer.data(), size_t(fb->header.RecordLength), SlotOffset(fb, ref))) return;
+  if (!ReadSlot(fb, ref, buffer.data(), 0, size_t(fb->header.RecordLength))) return;
   if (ref == fb->staleLinkSlot && ref != 0) SetDeletedLink(buffer.data(), fb->staleLink);
 }
 
@@ -120,7 +174,9 @@ void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserve
     std::copy_n(static_cast<const uint8_t*>(buffer), fb->header.RecordLength, slot);
     return;
   }
-  WriteExact(fb->dataFd, buffer, size_t(fb->header.RecordLength), SlotOffset(fb, ref));
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  const size_t length = size_t(fb->header.RecordLength);
+  SlotWritten(fb, ref, bytes, 0, length, WriteExact(fb->dataFd, bytes, length, SlotOffset(fb, ref)));
 }
 
 void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
@@ -164,6 +220,7 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
                            ? WriteExact(fb->dataFd, bytes, length, at)
                            : WriteExact(fb->dataFd, bytes + linkBytes, length - linkBytes, at + linkBytes) &&
                                  WriteExact(fb->dataFd, bytes, linkBytes, at);
+  SlotWritten(fb, slot, bytes, 0, length, written);
   if (!written) {
     if (slot > before.RecordCount) {
       fb->dataTailDirty = true;
@@ -192,7 +249,9 @@ void DeleteRecord(FileBlock* handle, int32_t ref) {
   if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
   uint8_t raw[kDeletedLinkSize];
   SetDeletedLink(raw, h.FirstFree);
-  if (!WriteExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, ref))) {
+  const bool written = WriteExact(fb->dataFd, raw, kDeletedLinkSize, SlotOffset(fb, ref));
+  SlotWritten(fb, ref, raw, 0, kDeletedLinkSize, written);
+  if (!written) {
     fb->staleLinkSlot = ref;  // still a live record
     fb->staleLink = kLiveRecord;
     return;

@@ -16,6 +16,7 @@ namespace tf::engine::testing {
 namespace {
 
 using test::FaultFileSystem;
+using test::FaultKind;
 using test::FsCall;
 
 constexpr int kLength = 32;
@@ -509,6 +510,94 @@ TEST_P(DataFileTest, DeferredAppendsThatCannotBeWrittenFailTheClose) {
   OpenFileBlock(again, Name("DEFAIL"));
   EXPECT_FALSE(EngineOK) << "the file block was left marked as changed";
   if (again) CloseFileBlock(again);
+}
+
+// Records read in any order are served from blocks of neighbouring records held in the pool:
+// a walk reads each block of the file once, and a second walk reads nothing.
+TEST_P(DataFileTest, NeighbouringRecordsShareOneRead) {
+  constexpr int kRecords = 200;
+  FaultFileSystem recording;
+  ScopedFileSystem scoped(recording);
+  FileBlock* h = WithRecords("BLOCKS", kRecords);
+  auto dataReads = [&] {
+    size_t n = 0;
+    for (const auto& e : recording.Log()) n += e.call == FsCall::Read && e.path.ends_with("BLOCKS.DAT");
+    return n;
+  };
+  const size_t before = dataReads();
+  for (int pass = 0; pass < 2; ++pass)
+    for (int i = kRecords; i >= 1; --i) ASSERT_EQ(Get(h, i), RecordBytes(kLength, "R" + std::to_string(i))) << i;
+  const size_t walks = dataReads() - before;
+  EXPECT_GT(walks, 0u) << "the records never came from the file";
+  EXPECT_LE(walks, size_t(kRecords / 20)) << "records are read one at a time";
+  int32_t ref = 0, live = 0;
+  for (NextRecord(h, ref); EngineOK; NextRecord(h, ref)) ++live;
+  EXPECT_EQ(live, kRecords);
+  EXPECT_EQ(dataReads() - before, walks) << "the scan read slots the pool holds";
+  CloseFileBlock(h);
+}
+
+// Whatever the pool holds of a record, a read returns what the file holds: after each kind of
+// change, and after a write that failed part-way (torn) or entirely.
+TEST_P(DataFileTest, ReadsFollowEveryWrite) {
+  struct Outcome {
+    const char* name;
+    bool fails;
+    FaultKind fault;
+  };
+  struct Change {
+    const char* name;
+    int32_t slot;  // the slot the change writes
+    char payload;  // the first payload byte the slot holds after it
+    std::function<void(FileBlock*)> run;
+  };
+  const std::vector<Change> changes{
+      {"put", 7, 'P', [](FileBlock* h) { PutRecord(h, 7, RecordBytes(kLength, "P7").data()); }},
+      {"delete", 8, 'R', [](FileBlock* h) { DeleteRecord(h, 8); }},
+      {"add into the free slot", 30, 'A',
+       [](FileBlock* h) { int32_t r = 0; AddRecord(h, r, RecordBytes(kLength, "A").data()); }},
+      {"add at the end", 41, 'E',
+       [](FileBlock* h) { int32_t r = 0; AddRecord(h, r, RecordBytes(kLength, "E").data()); }},
+  };
+  int made = 0;
+  for (const Outcome& o : {Outcome{"ok", false, FaultKind::Eio}, Outcome{"torn", true, FaultKind::ShortWrite},
+                           Outcome{"refused", true, FaultKind::Enospc}})
+    for (const Change& c : changes) {
+      SCOPED_TRACE(std::string(o.name) + ", " + c.name);
+      const std::string name = "FOLLOW" + std::to_string(++made);
+      FileBlock* h = WithRecords(name, 40);
+      DeleteRecord(h, 30);
+      ASSERT_TRUE(EngineOK);
+      if (c.slot == 41) {  // the free slot is taken first, so the add goes to the end
+        int32_t r = 0;
+        AddRecord(h, r, RecordBytes(kLength, "F").data());
+        ASSERT_EQ(r, 30);
+      }
+      FaultFileSystem faulty;
+      ScopedFileSystem scoped(faulty);
+      for (int i = 1; i <= 40; ++i) Get(h, i);  // the blocks are in the pool
+      if (o.fails) faulty.Arm(o.fault, 1);
+      c.run(h);
+      EXPECT_EQ(EngineOK, !o.fails) << EngineStatus;
+      faulty.Disarm();
+      if (o.fails) EXPECT_GT(faulty.InjectedCount(), 0u);
+      const Bytes file = ReadFileBytes(DataPath(name));
+      const int slots = std::min(41, int(file.size() / kLength) - 1);
+      ASSERT_GE(slots, 40);
+      for (int i = 1; i <= slots; ++i) {
+        Bytes got = Get(h, i), want(file.begin() + i * kLength, file.begin() + (i + 1) * kLength);
+        // A slot whose write failed reads with the link the engine keeps for it until it is
+        // written again; the rest of it is what the file holds.
+        if (o.fails && i == c.slot) std::fill_n(got.begin(), 4, 0), std::fill_n(want.begin(), 4, 0);
+        ASSERT_EQ(got, want) << "record " << i;
+      }
+      if (!o.fails) {
+        const Bytes after = Get(h, c.slot);
+        EXPECT_EQ(after[4], uint8_t(c.payload));
+        EXPECT_EQ(after[0] != 0, c.slot == 8) << "the slot's link";
+      }
+      CloseFileBlock(h);
+    }
 }
 
 TF_POOL_SIZES(DataFileTest);
