@@ -182,6 +182,7 @@ bool ReleaseFileBlock(FileBlock* fb) {
   fb->keys.clear();
   fb->keys.shrink_to_fit();
   fb->pending = {};
+  ForgetWaitingAppends(fb);
   fb->signature = 0;
   auto& open = OpenFileBlocks();
   std::erase(open, fb);

@@ -17,8 +17,12 @@ int64_t SlotOffset(const FileBlock* fb, int32_t ref) {
   return RecordSlotOffset(ref, fb->header.RecordLength);
 }
 
-// Deferred appends are written in pieces of about this size.
+// Added records are written in pieces of about this size.
 constexpr size_t kPendingBytes = size_t(1) << 20;
+
+// The shared file block (not a private copy) whose added records wait in memory: at most one,
+// so that writing it before any other file block's write keeps the order of all writes.
+FileBlock* g_waiting = nullptr;
 
 int32_t PendingCount(const FileBlock* fb) {
   return int32_t(fb->pending.size() / size_t(fb->header.RecordLength));
@@ -126,7 +130,31 @@ bool detail::WritePendingAppends(FileBlock* fb) {
   SlotsAppended(fb, fb->pendingFirst, PendingCount(fb));
   if (!written) return false;
   fb->pending.clear();
+  if (g_waiting == fb) g_waiting = nullptr;
   return true;
+}
+
+bool detail::WriteWaitingAppends(const FileBlock* except) {
+  return !g_waiting || g_waiting == except || WritePendingAppends(g_waiting);
+}
+
+void detail::ForgetWaitingAppends(const FileBlock* fb) {
+  if (g_waiting == fb) g_waiting = nullptr;
+}
+
+namespace {
+
+// Before a write into the data file other than an added record: the records waiting there, and
+// those of the shared file block that waits, reach their files first.
+bool BeforeWrite(FileBlock* fb) { return WritePendingAppends(fb) && (fb->deferAppends || WriteWaitingAppends(fb)); }
+
+}  // namespace
+
+void FlushFileBlock(FileBlock* handle) {
+  FileBlock* fb = EnterOperation(handle, Access::Read);
+  OperationScope scope{fb};
+  // A private copy's records wait for its close: a copy left unclosed is thrown away anyway.
+  if (fb && !fb->deferAppends) WritePendingAppends(fb);
 }
 
 void DeferAppends(FileBlock* handle) {
@@ -170,10 +198,11 @@ void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int /*reserve
   // A slot past RecordCount is not part of the file block: writing it would put a record
   // where no header count reaches it and the next AddRecord would overwrite it.
   if (ref < 0 || ref > fb->header.RecordCount) return Fail(status::kDeleteOutOfRange);
-  if (uint8_t* slot = PendingSlot(fb, ref)) {
+  if (uint8_t* slot = PendingSlot(fb, ref); slot && fb->deferAppends) {
     std::copy_n(static_cast<const uint8_t*>(buffer), fb->header.RecordLength, slot);
     return;
   }
+  if (!BeforeWrite(fb)) return;
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   const size_t length = size_t(fb->header.RecordLength);
   SlotWritten(fb, ref, bytes, 0, length, WriteExact(fb->dataFd, bytes, length, SlotOffset(fb, ref)));
@@ -183,32 +212,27 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
   FileBlock* fb = EnterOperation(handle, Access::Change);
   OperationScope scope{fb};
   if (!fb) return;
+  if (!fb->deferAppends && !WriteWaitingAppends(fb)) return;
   if (!MarkFirstChange(fb) || !RepairStaleLink(fb)) return;
   DataHeader& h = fb->header;
-  if (fb->deferAppends && h.FirstFree == kEndOfChain) {
+  if (h.FirstFree == kEndOfChain) {
+    // Added at the end: the record waits with the others and reaches the file in a large write.
     const size_t length = size_t(h.RecordLength);
     if (fb->pending.size() + length > kPendingBytes && !WritePendingAppends(fb)) return;
     if (fb->pending.empty()) fb->pendingFirst = h.RecordCount + 1;
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     fb->pending.insert(fb->pending.end(), bytes, bytes + length);
+    if (!fb->deferAppends) g_waiting = fb;
     ref = ++h.RecordCount;
     return;
   }
+  // Into a deleted slot: written at once, after the records waiting at the end.
   if (!WritePendingAppends(fb)) return;
-  const DataHeader before = h;
-  int32_t slot;
-  if (h.FirstFree == kEndOfChain) {
-    slot = ++h.RecordCount;
-  } else {
-    slot = h.FirstFree;
-    int32_t link = 0;
-    if (slot <= 0 || slot > h.RecordCount) return Fail(status::kFreeChainDamaged);
-    if (!ReadLink(fb, slot, link)) return;
-    if (link == kLiveRecord || link > h.RecordCount || link < kEndOfChain)
-      return Fail(status::kFreeChainDamaged);
-    h.FirstFree = link;
-    --h.DeletedCount;
-  }
+  const int32_t slot = h.FirstFree;
+  int32_t link = 0;
+  if (slot <= 0 || slot > h.RecordCount) return Fail(status::kFreeChainDamaged);
+  if (!ReadLink(fb, slot, link)) return;
+  if (link == kLiveRecord || link > h.RecordCount || link < kEndOfChain) return Fail(status::kFreeChainDamaged);
   // A reused slot turns live when its first four bytes become zero, so they are written last:
   // a process killed inside the write (the kernel may stop between two pages of the file)
   // then leaves the slot still deleted, never a live mix of the new record and the deleted one.
@@ -216,21 +240,16 @@ void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer) {
   const size_t length = size_t(h.RecordLength);
   const int64_t at = SlotOffset(fb, slot);
   constexpr size_t linkBytes = kDeletedLinkSize;
-  const bool written = slot > before.RecordCount
-                           ? WriteExact(fb->dataFd, bytes, length, at)
-                           : WriteExact(fb->dataFd, bytes + linkBytes, length - linkBytes, at + linkBytes) &&
-                                 WriteExact(fb->dataFd, bytes, linkBytes, at);
+  const bool written = WriteExact(fb->dataFd, bytes + linkBytes, length - linkBytes, at + linkBytes) &&
+                       WriteExact(fb->dataFd, bytes, linkBytes, at);
   SlotWritten(fb, slot, bytes, 0, length, written);
-  if (!written) {
-    if (slot > before.RecordCount) {
-      fb->dataTailDirty = true;
-    } else {  // the slot stays at the head of the free chain
-      fb->staleLinkSlot = slot;
-      fb->staleLink = h.FirstFree;
-    }
-    h = before;
+  if (!written) {  // the slot stays at the head of the free chain
+    fb->staleLinkSlot = slot;
+    fb->staleLink = link;
     return;
   }
+  h.FirstFree = link;
+  --h.DeletedCount;
   ref = slot;
 }
 
@@ -240,7 +259,7 @@ void DeleteRecord(FileBlock* handle, int32_t ref) {
   if (!fb) return;
   DataHeader& h = fb->header;
   if (ref < 1 || ref > h.RecordCount) return Fail(status::kDeleteOutOfRange);
-  if (!WritePendingAppends(fb)) return;
+  if (!BeforeWrite(fb)) return;
   // Deleting a slot that is already in the free chain would make the chain hand it out twice,
   // and the second AddRecord would overwrite the first one's record.
   int32_t link = 0;

@@ -512,6 +512,56 @@ TEST_P(DataFileTest, DeferredAppendsThatCannotBeWrittenFailTheClose) {
   if (again) CloseFileBlock(again);
 }
 
+// A record added at the end waits in memory, reads back from there, and reaches the file before
+// any later write to a data file, its own or another file block's; FlushFileBlock and the close
+// write it too. So a kill at any moment leaves the files as some earlier moment had them.
+TEST_P(DataFileTest, AddedRecordsReachTheFileBeforeAnyLaterWrite) {
+  FaultFileSystem recording;
+  ScopedFileSystem scoped(recording);
+  FileBlock* a = WithRecords("FIRST", 3);
+  FileBlock* b = WithRecords("SECOND", 2);  // its first add writes the first block's records
+  auto writesTo = [&](const std::string& file, size_t from) {
+    std::vector<size_t> at;
+    for (const auto& e : recording.Log())
+      if (e.index >= from && e.call == FsCall::Write && e.path.ends_with(file) && e.offset >= kLength) at.push_back(e.index);
+    return at;
+  };
+  EXPECT_EQ(ReadFileBytes(DataPath("FIRST")).size(), size_t(4 * kLength)) << "written before the other file block's add";
+  EXPECT_EQ(ReadFileBytes(DataPath("SECOND")).size(), size_t(kLength)) << "the second block's records wait";
+  EXPECT_EQ(Get(b, 2), RecordBytes(kLength, "R2")) << "a waiting record reads back";
+
+  // A rewrite in the first block: the second block's records reach their file first.
+  size_t mark = recording.Calls();
+  PutRecord(a, 1, RecordBytes(kLength, "P1").data());
+  ASSERT_TRUE(EngineOK);
+  ASSERT_EQ(writesTo("SECOND.DAT", mark).size(), 1u);
+  ASSERT_EQ(writesTo("FIRST.DAT", mark).size(), 1u);
+  EXPECT_LT(writesTo("SECOND.DAT", mark)[0], writesTo("FIRST.DAT", mark)[0]);
+
+  // Records added and then deleted, rewritten or read in order are written first as well.
+  struct Case {
+    const char* what;
+    std::function<void(int32_t added)> after;
+  };
+  for (const Case& c : {Case{"rewrite of it", [&](int32_t added) { PutRecord(a, added, RecordBytes(kLength, "P").data()); }},
+                        Case{"scan", [&](int32_t) { int32_t ref = 0; NextRecord(a, ref); }},
+                        Case{"flush", [&](int32_t) { FlushFileBlock(a); }},
+                        Case{"delete of another", [&](int32_t) { DeleteRecord(a, 2); }}}) {
+    SCOPED_TRACE(c.what);
+    int32_t ref = 0;
+    AddRecord(a, ref, RecordBytes(kLength, "W").data());
+    ASSERT_TRUE(EngineOK);
+    const size_t before = ReadFileBytes(DataPath("FIRST")).size();
+    EXPECT_LT(before, size_t(ref + 1) * kLength) << "an added record waits";
+    c.after(ref);
+    ASSERT_TRUE(EngineOK) << EngineStatus;
+    EXPECT_EQ(ReadFileBytes(DataPath("FIRST")).size(), size_t(ref + 1) * kLength);
+  }
+  CloseFileBlock(a);
+  CloseFileBlock(b);
+  ASSERT_TRUE(EngineOK);
+}
+
 // Records read in any order are served from blocks of neighbouring records held in the pool:
 // a walk reads each block of the file once, and a second walk reads nothing.
 TEST_P(DataFileTest, NeighbouringRecordsShareOneRead) {
@@ -519,6 +569,8 @@ TEST_P(DataFileTest, NeighbouringRecordsShareOneRead) {
   FaultFileSystem recording;
   ScopedFileSystem scoped(recording);
   FileBlock* h = WithRecords("BLOCKS", kRecords);
+  FlushFileBlock(h);  // the added records leave memory for the file
+  ASSERT_TRUE(EngineOK);
   auto dataReads = [&] {
     size_t n = 0;
     for (const auto& e : recording.Log()) n += e.call == FsCall::Read && e.path.ends_with("BLOCKS.DAT");
@@ -557,7 +609,11 @@ TEST_P(DataFileTest, ReadsFollowEveryWrite) {
       {"add into the free slot", 30, 'A',
        [](FileBlock* h) { int32_t r = 0; AddRecord(h, r, RecordBytes(kLength, "A").data()); }},
       {"add at the end", 41, 'E',
-       [](FileBlock* h) { int32_t r = 0; AddRecord(h, r, RecordBytes(kLength, "E").data()); }},
+       [](FileBlock* h) {
+         int32_t r = 0;
+         AddRecord(h, r, RecordBytes(kLength, "E").data());
+         if (EngineOK) FlushFileBlock(h);  // the write of a record added at the end
+       }},
   };
   int made = 0;
   for (const Outcome& o : {Outcome{"ok", false, FaultKind::Eio}, Outcome{"torn", true, FaultKind::ShortWrite},
