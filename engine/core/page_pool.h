@@ -101,9 +101,13 @@ class PagePool {
 
   // Buffers are allocated in chunks so that their bookkeeping lies close together: every page
   // access reads it, and scattered it costs a cache and a TLB miss each time.
+  struct MappedBytes {
+    size_t size;  // value-initialised (0) by an empty pointer
+    void operator()(uint8_t* p) const;
+  };
   struct Chunk {
     std::unique_ptr<PageBuffer[]> buffers;
-    std::unique_ptr<uint8_t[]> data;
+    std::unique_ptr<uint8_t[], MappedBytes> data;
     int size = 0;
     int used = 0;
   };
