@@ -96,6 +96,8 @@ struct FileBlock {
   // Records per block of the data file held in the page pool (0: records too long for a page
   // buffer, read one at a time).
   int32_t blockRecords = 0;
+  // The pool's buffer holding each block of records, by block number (nullptr: none).
+  std::vector<detail::PageBuffer*> blockMap;
 };
 
 }  // namespace tf::engine

@@ -182,6 +182,7 @@ bool ReleaseFileBlock(FileBlock* fb) {
   fb->keys.clear();
   fb->keys.shrink_to_fit();
   fb->pending = {};
+  fb->blockMap = {};
   ForgetWaitingAppends(fb);
   fb->signature = 0;
   auto& open = OpenFileBlocks();

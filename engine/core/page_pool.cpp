@@ -123,8 +123,10 @@ bool PagePool::WriteBack(PageBuffer* b) {
 
 void PagePool::Detach(PageBuffer* b) {
   if (!b->owner) return;
-  table_.Erase(b->owner, b->key, b->page);
-  if (b->key == kRecordBlockKey) {
+  if (b->key != kRecordBlockKey) {
+    table_.Erase(b->owner, b->key, b->page);
+  } else {
+    b->owner->blockMap[size_t(b->page)] = nullptr;
     if (b->blockNewer) b->blockNewer->blockOlder = b->blockOlder; else newestBlock_ = b->blockOlder;
     if (b->blockOlder) b->blockOlder->blockNewer = b->blockNewer; else oldestBlock_ = b->blockNewer;
     b->blockNewer = b->blockOlder = nullptr;
@@ -166,8 +168,11 @@ PageBuffer* PagePool::Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page) 
   b->page = page;
   b->changed = false;
   b->freedPage = false;
-  table_.Insert(fb, key, page, b);
-  if (key == kRecordBlockKey) {
+  if (key != kRecordBlockKey) {
+    table_.Insert(fb, key, page, b);
+  } else {
+    if (fb->blockMap.size() <= size_t(page)) fb->blockMap.resize(size_t(page) + 1 + size_t(page) / 4, nullptr);
+    fb->blockMap[size_t(page)] = b;
     ++blocks_;
     PushNewestBlock(b);
   }
@@ -200,7 +205,7 @@ PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page, PageBuffer* hi
 
 PageBuffer* PagePool::FetchRecords(FileBlock* fb, int32_t block, int32_t slotsWanted, int32_t slotsToRead,
                                    int64_t offset) {
-  PageBuffer* b = table_.Find(fb, kRecordBlockKey, block);
+  PageBuffer* b = FindRecords(fb, block);
   if (b && b->slots >= slotsWanted) {
     // As Touch: a block moved lately keeps its places, which spares the cache misses of
     // relinking it in both orders on every record read.
@@ -237,6 +242,15 @@ PageBuffer* PagePool::FetchRecords(FileBlock* fb, int32_t block, int32_t slotsWa
   Touch(b);
   ++b->pins;
   return b;
+}
+
+bool PagePool::KeepRecords(FileBlock* fb, int32_t block, const uint8_t* bytes, int32_t slots) {
+  PageBuffer* b = oldest_;
+  if (!b || b->owner || b->pins || blocks_ >= blockLimit_ || FindRecords(fb, block)) return false;
+  Bind(b, fb, kRecordBlockKey, block);
+  std::memcpy(b->data, bytes, size_t(slots) * size_t(fb->header.RecordLength));
+  b->slots = slots;
+  return true;
 }
 
 void PagePool::Drop(PageBuffer* b) {

@@ -59,9 +59,16 @@ class PagePool {
   // at least `slotsWanted` slots read from byte `offset` of the data file (`slotsToRead` of
   // them on a miss); nullptr with the status set when the read fails.
   PageBuffer* FetchRecords(FileBlock* fb, int32_t block, int32_t slotsWanted, int32_t slotsToRead, int64_t offset);
-  PageBuffer* FindRecords(const FileBlock* fb, int32_t block) const { return table_.Find(fb, kRecordBlockKey, block); }
+  // Record blocks are found through their file block's own map (a plain array, denser in the
+  // cache than the table); index pages through the table.
+  static PageBuffer* FindRecords(const FileBlock* fb, int32_t block) {
+    return size_t(block) < fb->blockMap.size() ? fb->blockMap[size_t(block)] : nullptr;
+  }
   // Forgets an unpinned record block (its bytes no longer match the file's).
   void Drop(PageBuffer* b);
+  // Keeps `slots` records just written at the start of block `block` in a buffer no page uses,
+  // if there is one (no page is ever evicted for it); false when there is none.
+  bool KeepRecords(FileBlock* fb, int32_t block, const uint8_t* bytes, int32_t slots);
   static constexpr int kRecordBlockKey = 0;
 
   // Writes back every changed page of the file block (in file order). False if any write

@@ -82,6 +82,20 @@ void SlotsAppended(FileBlock* fb, int32_t first, int32_t count) {
     if (PageBuffer* b = Pool().FindRecords(fb, block)) Pool().Drop(b);
 }
 
+// Records just written from the append buffer stay in the pool while it has buffers no page
+// uses: the first reads after the adds then need no read call. Only whole blocks starting in the
+// buffer are kept (the block before them was forgotten by SlotsAppended).
+void KeepWrittenRecords(FileBlock* fb) {
+  const int32_t per = fb->blockRecords;
+  if (per <= 0) return;
+  const int32_t first = fb->pendingFirst, end = first + PendingCount(fb);
+  for (int32_t block = (first + per - 1) / per; block * per < end; ++block) {
+    const int32_t from = block * per, slots = std::min(per, end - from);
+    const uint8_t* bytes = fb->pending.data() + size_t(from - first) * size_t(fb->header.RecordLength);
+    if (!Pool().KeepRecords(fb, block, bytes, slots)) return;
+  }
+}
+
 bool ReadLink(FileBlock* fb, int32_t ref, int32_t& link) {
   if (ref == fb->staleLinkSlot) {
     link = fb->staleLink;
@@ -129,6 +143,7 @@ bool detail::WritePendingAppends(FileBlock* fb) {
   const bool written = WriteExact(fb->dataFd, fb->pending.data(), fb->pending.size(), SlotOffset(fb, fb->pendingFirst));
   SlotsAppended(fb, fb->pendingFirst, PendingCount(fb));
   if (!written) return false;
+  if (!fb->deferAppends) KeepWrittenRecords(fb);
   fb->pending.clear();
   if (g_waiting == fb) g_waiting = nullptr;
   return true;
