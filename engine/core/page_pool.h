@@ -46,6 +46,8 @@ class PagePool {
   void Release();
   int Capacity() const { return capacity_; }
   int BufferCount() const { return static_cast<int>(buffers_.size()); }
+  // How many buffers record blocks may take.
+  int BlockLimit() const { return blockLimit_; }
 
   // The page, pinned; read from disk on a miss. nullptr with the status set on failure (the
   // pool is then as it was, changed pages included). `hint` is a buffer that held the page

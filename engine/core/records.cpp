@@ -45,12 +45,22 @@ bool ReadSlot(FileBlock* fb, int32_t ref, uint8_t* out, size_t from, size_t leng
   const int32_t inFile = SlotsInFile(fb);
   if (per > 0 && ref >= 1 && ref <= inFile) {
     const int32_t block = ref / per, first = block * per;
-    const int32_t slots = std::min(per, inFile - first + 1);
-    PageBuffer* b = Pool().FetchRecords(fb, block, ref - first + 1, slots, SlotOffset(fb, first));
-    if (!b) return false;
-    std::copy_n(b->data + size_t(ref - first) * size_t(fb->header.RecordLength) + from, length, out);
-    Pool().Unpin(b);
-    return true;
+    const size_t at = size_t(ref - first) * size_t(fb->header.RecordLength) + from;
+    if (inFile / per < Pool().BlockLimit()) {
+      const int32_t slots = std::min(per, inFile - first + 1);
+      PageBuffer* b = Pool().FetchRecords(fb, block, ref - first + 1, slots, SlotOffset(fb, first));
+      if (!b) return false;
+      std::copy_n(b->data + at, length, out);
+      Pool().Unpin(b);
+      return true;
+    }
+    // A file with more blocks than the pool may hold is read a record at a time (but from a
+    // block the pool holds already): most blocks read whole would be pushed out before their
+    // other records are asked for, and a larger read costs more.
+    if (const PageBuffer* held = PagePool::FindRecords(fb, block); held && held->slots > ref - first) {
+      std::copy_n(held->data + at, length, out);
+      return true;
+    }
   }
   return ReadExact(fb->dataFd, out, length, SlotOffset(fb, ref) + int64_t(from));
 }
