@@ -1,6 +1,6 @@
-// Record operations on the data file: one positioned write per record (records added with
-// deferred appends are written together), reads served from blocks of records in the page pool,
-// the header fields kept in memory until the close.
+// Record operations on the data file: one positioned write per rewritten or deleted record,
+// records added at the end written together, reads served from blocks of records in the page
+// pool, the header fields kept in memory until the close.
 
 #include <algorithm>
 
