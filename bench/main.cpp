@@ -15,6 +15,7 @@
 
 #include "bench/engine_store.h"
 #include "bench/floor_store.h"
+#include "bench/lmdb_store.h"
 #include "bench/reference_store.h"
 #include "bench/side_by_side.h"
 #include "bench/sqlite_store.h"
@@ -27,14 +28,14 @@ namespace {
 constexpr const char* kUsage =
     "usage: tallyfold-bench --system S --n N --dir DIR --rep R [--quiet] [--buffers B]\n"
     "       tallyfold-bench [--systems S,S,...] --n N --dir DIR [--repeat K] [--quiet] [--buffers B,B,...]\n"
-    "systems: engine, sqlite (= sqlite-txn), sqlite-auto, sqlite-txn-normal, floor, reference\n"
-    "Without --system each system runs in a child process of its own (default: engine, sqlite,\n"
-    "floor; the engine once per --buffers value) and the figures are printed side by side;\n"
-    "--repeat K runs every system K times, in turn, and keeps each phase's best time.\n";
+    "systems: engine, lmdb, sqlite (= sqlite-txn), sqlite-auto, sqlite-txn-normal, floor, reference\n"
+    "Without --system each system runs in a child process of its own (default: engine, lmdb,\n"
+    "sqlite, floor; the engine once per --buffers value) and the figures are printed side by side;\n"
+    "--repeat K runs every system K times, in turn, and shows each phase's median time.\n";
 
 struct CommandLine {
   std::optional<std::string> system;
-  std::vector<std::string> systems{"engine", "sqlite", "floor"};
+  std::vector<std::string> systems{"engine", "lmdb", "sqlite", "floor"};
   uint32_t n = 100000;
   std::string dir = ".";
   int rep = 1;
@@ -64,7 +65,7 @@ std::vector<std::string> SplitList(std::string_view text) {
 std::string Canonical(const std::string& system) { return system == "sqlite-txn" ? "sqlite" : system; }
 
 bool KnownSystem(const std::string& s) {
-  return s == "engine" || s == "sqlite" || s == "sqlite-auto" || s == "sqlite-txn-normal" || s == "floor" ||
+  return s == "engine" || s == "lmdb" || s == "sqlite" || s == "sqlite-auto" || s == "sqlite-txn-normal" || s == "floor" ||
          s == "reference";
 }
 
@@ -124,6 +125,7 @@ std::unique_ptr<InvoiceStore> MakeStore(const CommandLine& cl) {
   if (s == "sqlite") return MakeSqliteStore(cl.dir, SqliteMode::Transaction);
   if (s == "sqlite-auto") return MakeSqliteStore(cl.dir, SqliteMode::Autocommit);
   if (s == "sqlite-txn-normal") return MakeSqliteStore(cl.dir, SqliteMode::TransactionNormal);
+  if (s == "lmdb") return MakeLmdbStore(cl.dir, cl.n);
   if (s == "floor") return MakeFloorStore(cl.dir, cl.n);
   return MakeReferenceStore();
 }

@@ -87,6 +87,28 @@ double Total(const BenchResult& r) {
   return t;
 }
 
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t m = v.size() / 2;
+  return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+// The first run's outcome with each phase's median time over the runs and the largest peak RSS.
+BenchResult MedianOf(const std::vector<BenchResult>& runs) {
+  BenchResult r = runs.front();
+  for (int ph = 0; ph < kPhaseCount; ++ph) {
+    std::vector<double> t;
+    for (const BenchResult& run : runs) t.push_back(run.seconds[ph]);
+    r.seconds[ph] = Median(t);
+  }
+  std::vector<double> gen;
+  for (const BenchResult& run : runs)
+    if (run.generateSeconds) gen.push_back(*run.generateSeconds);
+  if (!gen.empty()) r.generateSeconds = Median(gen);
+  for (const BenchResult& run : runs) r.rssKb = std::max(r.rssKb, run.rssKb);
+  return r;
+}
+
 const char* const kPhaseNames[kPhaseCount] = {"p1 add", "p2 lookups", "p3 range walks",
                                                "p4 full walk", "p5 delete", "p6 reopen"};
 
@@ -94,10 +116,12 @@ const char* const kPhaseNames[kPhaseCount] = {"p1 add", "p2 lookups", "p3 range 
 
 bool PrintComparison(const std::vector<Column>& columns, uint32_t n, std::ostream& out) {
   const Column* sqlite = nullptr;
+  const Column* lmdb = nullptr;
   const Column* floor = nullptr;
   std::vector<const Column*> engines;
   for (const Column& c : columns) {
     if (c.system == "sqlite") sqlite = &c;
+    if (c.system == "lmdb") lmdb = &c;
     if (c.system == "floor") floor = &c;
     if (c.system == "engine") engines.push_back(&c);
   }
@@ -111,6 +135,7 @@ bool PrintComparison(const std::vector<Column>& columns, uint32_t n, std::ostrea
   for (const Column* e : engines) {
     const std::string name = e->label == "engine" ? "eng" : e->label.substr(std::string("engine-").size());
     if (sqlite) ratios.push_back({name + "/sqlite", e, sqlite});
+    if (lmdb) ratios.push_back({name + "/lmdb", e, lmdb});
     if (floor) ratios.push_back({name + "/floor", e, floor});
   }
 
@@ -194,10 +219,12 @@ bool RunSideBySide(const SideBySideOptions& options, std::ostream& out) {
   }
 
   // Repetitions go round the systems, so a passing disturbance of the machine does not fall on
-  // one system's runs only; each phase keeps its best time.
+  // one system's runs only; each phase shows its median over the runs.
   bool ok = true;
+  std::vector<std::vector<BenchResult>> runs(planned.size());
   for (int rep = 1; rep <= options.repeat; ++rep) {
-    for (Planned& p : planned) {
+    for (size_t i = 0; i < planned.size(); ++i) {
+      Planned& p = planned[i];
       if (p.failed) continue;
       std::vector<std::string> args{options.executable, "--system", p.system, "--n", std::to_string(options.n),
                                     "--dir", options.dir, "--rep", std::to_string(rep)};
@@ -213,26 +240,22 @@ bool RunSideBySide(const SideBySideOptions& options, std::ostream& out) {
         ok = false;
         continue;
       }
-      if (!p.column) {
-        p.column = Column{p.label, p.system, *result};
-        continue;
+      if (!runs[i].empty()) {
+        for (const std::string& what : OutcomeDifferences(runs[i].front(), *result)) {
+          out << "MISMATCH " << p.label << " run " << rep << " vs run 1: " << what << "\n";
+          ok = false;
+        }
       }
-      BenchResult& best = p.column->result;
-      for (const std::string& what : OutcomeDifferences(best, *result)) {
-        out << "MISMATCH " << p.label << " run " << rep << " vs run 1: " << what << "\n";
-        ok = false;
-      }
-      for (int ph = 0; ph < kPhaseCount; ++ph) best.seconds[ph] = std::min(best.seconds[ph], result->seconds[ph]);
-      if (best.generateSeconds && result->generateSeconds)
-        best.generateSeconds = std::min(*best.generateSeconds, *result->generateSeconds);
-      best.rssKb = std::max(best.rssKb, result->rssKb);
+      runs[i].push_back(*result);
     }
   }
+  for (size_t i = 0; i < planned.size(); ++i)
+    if (!runs[i].empty()) planned[i].column = Column{planned[i].label, planned[i].system, MedianOf(runs[i])};
 
   std::vector<Column> columns;
   for (Planned& p : planned)
     if (p.column && !p.failed) columns.push_back(std::move(*p.column));
-  if (options.repeat > 1) out << "best of " << options.repeat << " runs per phase\n";
+  if (options.repeat > 1) out << "median of " << options.repeat << " runs per phase (peak RSS: the largest)\n";
   if (!columns.empty()) ok = PrintComparison(columns, options.n, out) && ok;
   return ok;
 }

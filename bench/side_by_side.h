@@ -17,7 +17,7 @@ struct SideBySideOptions {
   std::vector<int> engineBuffers;
   uint32_t n = 0;
   std::string dir;
-  int repeat = 1;  // runs of each system; each phase keeps its best time
+  int repeat = 1;  // runs of each system; each phase shows its median time
   bool quiet = false;
 };
 

@@ -184,8 +184,10 @@ bool OpenRecordFile(engine::FileBlock*& handle, const std::string& name, const R
   }
 }
 
-bool AddKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::span<const std::uint8_t> record,
-                    std::int32_t& ref, common::Prompter& prompter) {
+namespace {
+
+bool AddOneKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::span<const std::uint8_t> record,
+                       std::int32_t& ref, common::Prompter& prompter) {
   RequireRecordLength(record, kind);
   KeyedOperation op(handle, kind, prompter);
   if (!op.Lock()) return false;
@@ -203,20 +205,43 @@ bool AddKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::
   return true;
 }
 
+// The engine keeps records added at the end in memory until its next write; what the user (or a
+// job) was told is saved is written now, so that it survives the program being killed.
+bool WriteAddedRecords(engine::FileBlock* handle) {
+  engine::FlushFileBlock(handle);
+  return EngineOK;
+}
+
+}  // namespace
+
+bool AddKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::span<const std::uint8_t> record,
+                    std::int32_t& ref, common::Prompter& prompter) {
+  std::int32_t added = 0;
+  if (!AddOneKeyedRecord(handle, kind, record, added, prompter)) return false;
+  if (!WriteAddedRecords(handle)) {  // taken back, as a failed add is
+    StatusKeeper keep;
+    DeleteKeyedRecord(handle, kind, added, record, prompter);
+    return false;
+  }
+  ref = added;
+  return true;
+}
+
 bool AddKeyedRecords(engine::FileBlock* handle, const RecordFileKind& kind,
                      std::span<const common::RecordBuffer> records, common::Prompter& prompter) {
   std::vector<std::int32_t> added;
   added.reserve(records.size());
+  auto takeBack = [&] {
+    StatusKeeper keep;
+    for (std::size_t k = added.size(); k-- > 0;) DeleteKeyedRecord(handle, kind, added[k], records[k], prompter);
+    return false;
+  };
   for (const common::RecordBuffer& record : records) {
     std::int32_t ref = 0;
-    if (!AddKeyedRecord(handle, kind, record, ref, prompter)) {
-      StatusKeeper keep;
-      for (std::size_t k = added.size(); k-- > 0;) DeleteKeyedRecord(handle, kind, added[k], records[k], prompter);
-      return false;
-    }
+    if (!AddOneKeyedRecord(handle, kind, record, ref, prompter)) return takeBack();
     added.push_back(ref);
   }
-  return true;
+  return WriteAddedRecords(handle) || takeBack();
 }
 
 bool ModifyKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind, std::int32_t ref,

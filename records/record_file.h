@@ -63,14 +63,16 @@ bool OpenRecordFile(engine::FileBlock*& handle, const std::string& name, const R
 bool RebuildRecordFile(const std::string& name, const RecordFileKind& kind,
                        engine::RebuildStatus& status);
 
-// AddRecord, then AddKey for every key in order; a failure takes back what was added.
+// AddRecord, then AddKey for every key in order; a failure takes back what was added. Then the
+// record is written (FlushFileBlock), so that a kill of the program cannot lose it; a failing
+// write fails the add and takes it back as well.
 bool AddKeyedRecord(engine::FileBlock* handle, const RecordFileKind& kind,
                     std::span<const std::uint8_t> record, std::int32_t& ref,
                     common::Prompter& prompter);
 
 // AddKeyedRecord for each of `records` in order: all of them or none. A failure deletes again,
 // newest first, the records added before it, so an import never leaves half a file behind;
-// EngineOK / EngineStatus then tell the failed add.
+// EngineOK / EngineStatus then tell the failed add. The records are written once, at the end.
 bool AddKeyedRecords(engine::FileBlock* handle, const RecordFileKind& kind,
                      std::span<const common::RecordBuffer> records, common::Prompter& prompter);
 

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git ccache
-  libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev liblmdb-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   xvfb xauth poppler-utils libzip-dev fonts-dejavu-core

@@ -67,11 +67,21 @@ void GetRecord(FileBlock* handle, int32_t ref, std::span<uint8_t> buffer);
 // fails as GetRecord does, and a buffer too short for `count` records is refused untouched.
 void GetRecords(FileBlock* handle, int32_t firstRef, int32_t count, std::span<uint8_t> buffer);
 void PutRecord(FileBlock* handle, int32_t ref, const void* buffer, int reserved = 0);
+// A record added at the end of the file block waits in memory with the ones added after it and
+// reaches the file in a large write: before the next other write to any file block's data file
+// (a rewrite, a delete, a record put into a deleted slot), before a scan of the records, when a
+// megabyte waits, at FlushFileBlock and at the close. A process killed in between loses the
+// records added since then, never a later write without them. A write of waiting records that
+// fails fails the operation that made it (or the close); the records keep waiting.
 void AddRecord(FileBlock* handle, int32_t& ref, const void* buffer);
-// Records added at the end of this file block are from now on written in large pieces instead of
-// one write each. Only for a file block no other program reads while it is open (a staged copy
-// that is put in place only after a clean close): an added record may reach the file only at the
-// close, so a write failing then fails the close, and a kill before it loses the additions.
+// Writes the records waiting at the end of the file block: from then on they survive the end of
+// the process, however it ends (they are not synced to the disk; the close does that). Nothing
+// for a private copy (DeferAppends), whose records wait for its close.
+void FlushFileBlock(FileBlock* handle);
+// Makes this file block a private copy no other program reads while it is open (a staged copy
+// that is put in place only after a clean close): its added records wait regardless of writes to
+// other file blocks and rewrites of them stay in memory too, so they may reach the file only at
+// the close; a write failing then fails the close, and a kill before it loses the additions.
 void DeferAppends(FileBlock* handle);
 void DeleteRecord(FileBlock* handle, int32_t ref);
 int UsedRecords(FileBlock* handle);

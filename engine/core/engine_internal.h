@@ -82,12 +82,22 @@ struct FileBlock {
   // before the next record change or at the close, reads take the link from here.
   int32_t staleLinkSlot = 0;  // 0 = none
   int32_t staleLink = 0;
-  // With deferred appends (a private copy nobody else reads until it is closed), records added
-  // at the end wait here, whole slots from pendingFirst on, and reach the file in large writes:
-  // before any other access to the data file, when the buffer is full, and at the close.
+  // Records added at the end wait here, whole slots from pendingFirst on, and reach the file in
+  // large writes: before any other write to the data file, before a scan of it, when the buffer
+  // is full, at FlushFileBlock and at the close. Unless the file block is a private copy
+  // (deferAppends: nobody else reads it until it is closed), its waiting records are also
+  // written before any write to another file block's data file, and a rewrite of a waiting
+  // record writes them first: so a process killed at any moment leaves the data files as an
+  // unbuffered engine would have left them at some earlier moment, having lost at most the
+  // records added since the last other write.
   bool deferAppends = false;
   int32_t pendingFirst = 0;
   std::vector<uint8_t> pending;
+  // Records per block of the data file held in the page pool (0: records too long for a page
+  // buffer, read one at a time).
+  int32_t blockRecords = 0;
+  // The pool's buffer holding each block of records, by block number (nullptr: none).
+  std::vector<detail::PageBuffer*> blockMap;
 };
 
 }  // namespace tf::engine
@@ -138,8 +148,15 @@ struct OperationScope {
 // The first change of a file block since it was opened marks it as changed on disk (and makes
 // that durable) before any record or page byte is written.
 bool MarkFirstChange(FileBlock* fb);
-// Writes the records deferred appends hold; false (status set, records kept) when it fails.
+// Writes the records waiting at the end of the file block; false (status set, records kept)
+// when it fails.
 bool WritePendingAppends(FileBlock* fb);
+// Writes the records of the shared file block whose added records wait, unless it is `except`;
+// false (status set) when that fails. Called before every write to a shared file block's data
+// file, so that records reach the files in the order they were written.
+bool WriteWaitingAppends(const FileBlock* except);
+// Forgets that `fb` has waiting records (its handle is released).
+void ForgetWaitingAppends(const FileBlock* fb);
 
 // A data header that describes a file block this data file can hold: record length, counts
 // and free-chain head in range and the file long enough for every record counted.

@@ -182,6 +182,8 @@ bool ReleaseFileBlock(FileBlock* fb) {
   fb->keys.clear();
   fb->keys.shrink_to_fit();
   fb->pending = {};
+  fb->blockMap = {};
+  ForgetWaitingAppends(fb);
   fb->signature = 0;
   auto& open = OpenFileBlocks();
   std::erase(open, fb);
@@ -311,6 +313,7 @@ void OpenFileBlock(FileBlock*& handle, std::string_view name, bool readOnly, boo
   if (!SaneDataHeader(fb->header, dataSize)) return Fail(status::kIndexDefective), fail();
   fb->keyCount = fb->header.KeyCount;
   fb->keys.resize(size_t(fb->keyCount) + 1);
+  fb->blockRecords = kMaxPageSlotSize / fb->header.RecordLength;
 
   if (fb->keyCount > 0) {
     if (!OpenFile(fb->indexName, mode, fb->indexFd)) {

@@ -1,5 +1,7 @@
 #include "engine/core/page_pool.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <new>
 
@@ -15,11 +17,23 @@ constexpr int kChunkBuffers = 4096;
 constexpr int kOverflowChunkBuffers = 16;
 }  // namespace
 
+void PagePool::MappedBytes::operator()(uint8_t* p) const {
+  if (p) ::munmap(p, size);
+}
+
 bool PagePool::AddChunk(int size) {
   Chunk c;
   c.buffers.reset(new (std::nothrow) PageBuffer[size_t(size)]);
-  c.data.reset(new (std::nothrow) uint8_t[size_t(size) * kMaxPageSlotSize]);
-  if (!c.buffers || !c.data) return false;
+  // Buffer memory is mapped, not taken from the heap, so that it can ask for large pages: the
+  // pages are touched all over, and with 4 KiB ones every first touch is a fault of its own and
+  // almost every access a TLB miss. It becomes resident only as it is touched, a large page at
+  // a time.
+  const size_t bytes = size_t(size) * kMaxPageSlotSize;
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return false;
+  ::madvise(p, bytes, MADV_HUGEPAGE);  // a hint: without large pages it works all the same
+  c.data = std::unique_ptr<uint8_t[], MappedBytes>(static_cast<uint8_t*>(p), MappedBytes{bytes});
+  if (!c.buffers) return false;
   c.size = size;
   chunks_.push_back(std::move(c));
   return true;
@@ -39,6 +53,7 @@ int PagePool::Allocate(int n) {
     for (int i = 0; i < want; ++i) NewBuffer();
   }
   capacity_ = BufferCount();
+  blockLimit_ = capacity_ / 2 > 1 ? capacity_ / 2 : 1;
   recentWindow_ = uint64_t(capacity_ / 4 > 1 ? capacity_ / 4 : 1);
   table_.Reserve(static_cast<size_t>(capacity_));
   return capacity_;
@@ -49,6 +64,8 @@ void PagePool::Release() {
   chunks_.clear();
   table_.Clear();
   newest_ = oldest_ = nullptr;
+  newestBlock_ = oldestBlock_ = nullptr;
+  blocks_ = 0;
   capacity_ = 0;
 }
 
@@ -104,13 +121,42 @@ bool PagePool::WriteBack(PageBuffer* b) {
   return true;
 }
 
+void PagePool::Detach(PageBuffer* b) {
+  if (!b->owner) return;
+  if (b->key != kRecordBlockKey) {
+    table_.Erase(b->owner, b->key, b->page);
+  } else {
+    b->owner->blockMap[size_t(b->page)] = nullptr;
+    if (b->blockNewer) b->blockNewer->blockOlder = b->blockOlder; else newestBlock_ = b->blockOlder;
+    if (b->blockOlder) b->blockOlder->blockNewer = b->blockNewer; else oldestBlock_ = b->blockNewer;
+    b->blockNewer = b->blockOlder = nullptr;
+    --blocks_;
+  }
+  b->owner = nullptr;
+  b->changed = false;
+  b->freedPage = false;
+  b->slots = 0;
+}
+
+void PagePool::TouchBlock(PageBuffer* b) {
+  if (b == newestBlock_) return;
+  if (b->blockNewer) b->blockNewer->blockOlder = b->blockOlder;
+  if (b->blockOlder) b->blockOlder->blockNewer = b->blockNewer; else if (b == oldestBlock_) oldestBlock_ = b->blockNewer;
+  PushNewestBlock(b);
+}
+
+void PagePool::PushNewestBlock(PageBuffer* b) {
+  b->blockOlder = newestBlock_;
+  b->blockNewer = nullptr;
+  if (newestBlock_) newestBlock_->blockNewer = b; else oldestBlock_ = b;
+  newestBlock_ = b;
+}
+
 PageBuffer* PagePool::Victim() {
   for (PageBuffer* b = oldest_; b; b = b->newer) {
     if (b->pins) continue;
     if (b->owner && b->changed && !WriteBack(b)) return nullptr;
-    if (b->owner) table_.Erase(b->owner, b->key, b->page);
-    b->owner = nullptr;
-    b->freedPage = false;
+    Detach(b);
     return b;
   }
   return NewBuffer();
@@ -122,7 +168,14 @@ PageBuffer* PagePool::Bind(PageBuffer* b, FileBlock* fb, int key, int32_t page) 
   b->page = page;
   b->changed = false;
   b->freedPage = false;
-  table_.Insert(fb, key, page, b);
+  if (key != kRecordBlockKey) {
+    table_.Insert(fb, key, page, b);
+  } else {
+    if (fb->blockMap.size() <= size_t(page)) fb->blockMap.resize(size_t(page) + 1 + size_t(page) / 4, nullptr);
+    fb->blockMap[size_t(page)] = b;
+    ++blocks_;
+    PushNewestBlock(b);
+  }
   if (b != newest_) {
     Unlink(b);
     PushNewest(b);
@@ -148,6 +201,62 @@ PageBuffer* PagePool::Fetch(FileBlock* fb, int key, int32_t page, PageBuffer* hi
   Touch(b);
   ++b->pins;
   return b;
+}
+
+PageBuffer* PagePool::FetchRecords(FileBlock* fb, int32_t block, int32_t slotsWanted, int32_t slotsToRead,
+                                   int64_t offset) {
+  PageBuffer* b = FindRecords(fb, block);
+  if (b && b->slots >= slotsWanted) {
+    // As Touch: a block moved lately keeps its places, which spares the cache misses of
+    // relinking it in both orders on every record read.
+    if (b != newest_ && moves_ - b->lastMove >= recentWindow_) {
+      Unlink(b);
+      PushNewest(b);
+      TouchBlock(b);
+      b->lastMove = ++moves_;
+    }
+    ++b->pins;
+    return b;
+  }
+  if (!b) {
+    // A new block takes the oldest block's buffer once blocks hold their share of the pool.
+    if (blocks_ >= blockLimit_) {
+      for (PageBuffer* old = oldestBlock_; old; old = old->blockNewer)
+        if (!old->pins) {
+          b = old;
+          break;
+        }
+    }
+    if (b)
+      Detach(b);
+    else if (!(b = Victim()))
+      return nullptr;
+    Bind(b, fb, kRecordBlockKey, block);
+  }
+  const size_t length = size_t(slotsToRead) * size_t(fb->header.RecordLength);
+  if (!ReadExact(fb->dataFd, b->data, length, offset)) {
+    Detach(b);  // nothing in it can be trusted
+    return nullptr;
+  }
+  b->slots = slotsToRead;
+  Touch(b);
+  ++b->pins;
+  return b;
+}
+
+bool PagePool::KeepRecords(FileBlock* fb, int32_t block, const uint8_t* bytes, int32_t slots) {
+  PageBuffer* b = oldest_;
+  if (!b || b->owner || b->pins || blocks_ >= blockLimit_ || FindRecords(fb, block)) return false;
+  Bind(b, fb, kRecordBlockKey, block);
+  std::memcpy(b->data, bytes, size_t(slots) * size_t(fb->header.RecordLength));
+  b->slots = slots;
+  return true;
+}
+
+void PagePool::Drop(PageBuffer* b) {
+  Detach(b);
+  Unlink(b);
+  PushOldest(b);
 }
 
 PageBuffer* PagePool::Claim(FileBlock* fb, int key, int32_t page) {
@@ -179,10 +288,7 @@ bool PagePool::Flush(FileBlock* fb) {
 void PagePool::Forget(FileBlock* fb) {
   for (PageBuffer* b : buffers_) {
     if (b->owner != fb) continue;
-    table_.Erase(fb, b->key, b->page);
-    b->owner = nullptr;
-    b->changed = false;
-    b->freedPage = false;
+    Detach(b);
     b->pins = 0;
     Unlink(b);
     PushOldest(b);

@@ -31,10 +31,16 @@ class PageTable {
     int32_t page = 0;
     PageBuffer* buffer = nullptr;
   };
+  // Every bit of the file block, key and page reaches the low bits the mask keeps: pages of
+  // the same number under different keys (and record blocks, key 0) must not share a home.
   size_t Home(const FileBlock* fb, int key, int32_t page) const {
     uint64_t h = reinterpret_cast<uintptr_t>(fb) * 0x9E3779B97F4A7C15ull;
-    h ^= (uint64_t(uint32_t(key)) << 32 | uint32_t(page)) * 0xC2B2AE3D27D4EB4Full;
-    h ^= h >> 31;
+    h ^= uint64_t(uint32_t(key)) << 32 | uint32_t(page);
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
     return size_t(h) & mask_;
   }
   std::vector<Slot> slots_;

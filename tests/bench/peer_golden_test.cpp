@@ -9,6 +9,7 @@
 
 #include "bench/floor_store.h"
 #include "bench/golden_values.h"
+#include "bench/lmdb_store.h"
 #include "bench/sqlite_store.h"
 #include "bench/workload_runner.h"
 #include "tests/support/temp_folder.h"
@@ -50,6 +51,7 @@ TEST_P(PeerGolden, MatchesTheGoldenValuesAndCleansUp) {
 }
 
 std::unique_ptr<InvoiceStore> Floor(const std::string& dir, uint32_t n) { return MakeFloorStore(dir, n); }
+std::unique_ptr<InvoiceStore> Lmdb(const std::string& dir, uint32_t n) { return MakeLmdbStore(dir, n); }
 std::unique_ptr<InvoiceStore> Sqlite(const std::string& dir, uint32_t) {
   return MakeSqliteStore(dir, SqliteMode::Transaction);
 }
@@ -62,6 +64,7 @@ std::unique_ptr<InvoiceStore> SqliteNormal(const std::string& dir, uint32_t) {
 
 INSTANTIATE_TEST_SUITE_P(Systems, PeerGolden,
                          ::testing::Values(PeerCase{"floor", 1000, Floor}, PeerCase{"floor", 100000, Floor},
+                                           PeerCase{"lmdb", 1000, Lmdb}, PeerCase{"lmdb", 100000, Lmdb},
                                            PeerCase{"sqlite", 1000, Sqlite}, PeerCase{"sqlite-auto", 1000, SqliteAuto},
                                            PeerCase{"sqlite-txn-normal", 1000, SqliteNormal}),
                          [](const auto& info) {

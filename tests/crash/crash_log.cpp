@@ -116,6 +116,12 @@ std::optional<Expectation> Replay(const RecordSet& start, std::span<const LogEnt
       case Step::Failed:
         break;
     }
+    // A change or delete writes the records waiting before it; an open starts with none, a close
+    // writes them.
+    if (done.step == Step::Add)
+      e.waitingAdds.push_back(done.id);
+    else
+      e.waitingAdds.clear();
     if (done.marksChange) e.changedSinceOpen = true;
   }
   return e;

@@ -51,6 +51,10 @@ struct Expectation {
   bool changedSinceOpen = false;      // a completed operation set the update flag
   std::optional<int32_t> failure;     // the workload reported an engine failure
   int completed = 0;                  // operations completed, opens and closes included
+  // Records added (in this order) since the last completed change, delete, open or close: the
+  // engine may still hold them in memory, so a kill may lose them, but only the last ones (a
+  // record found there means every one added before it is found as well).
+  std::vector<int32_t> waitingAdds;
 };
 
 // Applies `log` to the records the workload started from. Fails (returns nullopt) when the log

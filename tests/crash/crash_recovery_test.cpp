@@ -2,8 +2,10 @@
 // thousands of operations in, and checks what the engine promises after a crash: the next
 // open reports 10010 if a change was made since the last open, a rebuild brings the block
 // back intact (the checker finds nothing, every key matches its record), and every record
-// whose AddRecord or PutRecord had returned is there with its bytes, every record whose
-// DeleteRecord had returned is gone. The block carries over from round to round, so later
+// whose PutRecord had returned is there with its bytes, every record whose DeleteRecord had
+// returned is gone, every record whose AddRecord had returned is there unless it was among the
+// last ones added since the last change, delete or close (they may still have waited in the
+// process's memory; then the kill loses the last of them, never one without those after it). The block carries over from round to round, so later
 // kills hit a larger block that has itself been rebuilt many times.
 //
 // TF_CRASH_SEED=n replays another sequence of kill points.
@@ -20,6 +22,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <set>
 #include <random>
 
 #include "engine/checking/checker.h"
@@ -173,6 +176,7 @@ struct Counts {
   int defectiveOpens = 0;
   int cleanOpens = 0;
   int tornChanges = 0;
+  size_t lostAdds = 0;  // completed adds a kill took while they waited in memory
   std::map<Step, int> killedInside;  // by the operation in flight
   size_t largestBlock = 0;
 };
@@ -194,7 +198,8 @@ struct FoundRecord {
 // there; checks that both indexes lead to exactly those records. `survivors` receives the
 // records found, the starting point of the next round. A change whose PutRecord was cut short
 // by the kill is completed here, as the user would redo it.
-void VerifyRecords(const std::string& block, const Expectation& e, RecordSet& survivors, Counts& counts) {
+void VerifyRecords(const std::string& block, const Expectation& e, bool cleanOpen, RecordSet& survivors,
+                   Counts& counts) {
   FileBlockGuard guard;
   OpenFileBlock(guard.handle(), block);
   ASSERT_TRUE(EngineOK) << "open after recovery: " << EngineStatus;
@@ -218,8 +223,23 @@ void VerifyRecords(const std::string& block, const Expectation& e, RecordSet& su
 
   const std::optional<InFlight>& f = e.inFlight;
   const int32_t uncertainId = f && f->step != Step::Open && f->step != Step::Close ? f->id : -1;
+  // Records added at the end may still have waited in the process's memory: a kill loses the
+  // last of them, never an earlier one without the later ones, and a clean open (the close went
+  // through) none of them.
+  std::vector<int32_t> waiting = e.waitingAdds;
+  if (f && f->step == Step::Add) waiting.push_back(f->id);
+  size_t kept = 0;
+  while (kept < waiting.size() && found.contains(waiting[kept])) ++kept;
+  for (size_t i = kept; i < waiting.size(); ++i)
+    ASSERT_FALSE(found.contains(waiting[i])) << "record " << waiting[i] << " is there, but record " << waiting[kept]
+                                             << " added before it is lost" << InFlightText(e);
+  if (cleanOpen) {
+    ASSERT_EQ(kept, e.waitingAdds.size()) << "a cleanly closed block lost added records";
+  }
+  const std::set<int32_t> lost(waiting.begin() + long(kept), waiting.end());
+  counts.lostAdds += lost.size() - (f && f->step == Step::Add && lost.contains(f->id));
   for (const auto& [id, want] : e.records) {
-    if (id == uncertainId) continue;
+    if (id == uncertainId || lost.contains(id)) continue;
     auto it = found.find(id);
     ASSERT_NE(it, found.end()) << "completed record " << id << " is lost";
     ASSERT_EQ(Hex(it->second.bytes), Hex(RecordBytes(want))) << "record " << id << " is not as last written";
@@ -233,7 +253,7 @@ void VerifyRecords(const std::string& block, const Expectation& e, RecordSet& su
   if (uncertainId >= 0) {
     auto it = found.find(uncertainId);
     if (it == found.end()) {
-      ASSERT_TRUE(f->step == Step::Add || f->step == Step::Delete)
+      ASSERT_TRUE(f->step == Step::Add || f->step == Step::Delete || lost.contains(uncertainId))
           << "record " << uncertainId << " vanished during a change";
     } else if (f->step == Step::Put) {
       const std::vector<uint8_t> after = RecordBytes(*f->after), before = RecordBytes(*f->before);
@@ -298,7 +318,7 @@ void Recover(const std::string& block, const Expectation& e, RecordSet& survivor
     // Nothing was left unwritten: the block must be whole even before a rebuild.
     CheckResult check = CheckFileBlock(block, &keys);
     ASSERT_TRUE(check.Clean()) << "cleanly opened block:" << Findings(check);
-    VerifyRecords(block, e, survivors, counts);
+    VerifyRecords(block, e, true, survivors, counts);
     if (::testing::Test::HasFatalFailure()) return;
   } else {
     ++counts.defectiveOpens;
@@ -312,7 +332,7 @@ void Recover(const std::string& block, const Expectation& e, RecordSet& survivor
   ASSERT_FALSE(dumped) << "the rebuild found duplicate keys";
   CheckResult check = CheckFileBlock(block, &keys);
   ASSERT_TRUE(check.Clean()) << "rebuilt block:" << Findings(check);
-  VerifyRecords(block, e, survivors, counts);
+  VerifyRecords(block, e, false, survivors, counts);
 }
 
 TEST(CrashRecoveryTest, ReturnedChangesSurviveAKillAtAnyPoint) {
@@ -355,9 +375,10 @@ TEST(CrashRecoveryTest, ReturnedChangesSurviveAKillAtAnyPoint) {
   }
   auto inside = [&](Step s) { return counts.killedInside[s]; };
   std::printf("crash rounds: %d; opens refused %d, clean %d; killed inside open %d, close %d, add %d, "
-              "change %d (record torn %d), delete %d; largest block %zu records\n",
+              "change %d (record torn %d), delete %d; completed adds lost while waiting %zu; largest block %zu records\n",
               kRounds, counts.defectiveOpens, counts.cleanOpens, inside(Step::Open), inside(Step::Close),
-              inside(Step::Add), inside(Step::Put), counts.tornChanges, inside(Step::Delete), counts.largestBlock);
+              inside(Step::Add), inside(Step::Put), counts.tornChanges, inside(Step::Delete), counts.lostAdds,
+              counts.largestBlock);
   // The rounds must have hit both kinds of state, kills inside changes and closes, and blocks
   // large enough for multi-level trees.
   EXPECT_GT(counts.defectiveOpens, kRounds / 2);

@@ -16,6 +16,7 @@ namespace tf::engine::testing {
 namespace {
 
 using test::FaultFileSystem;
+using test::FaultKind;
 using test::FsCall;
 
 constexpr int kLength = 32;
@@ -561,6 +562,152 @@ TEST_P(DataFileTest, GetRecordsReadsWhatGetRecordReadsSlotBySlot) {
   EXPECT_EQ(EngineStatus, status::kBufferTooSmall);
   EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](uint8_t b) { return b == 0xAA; }));
   CloseFileBlock(h);
+}
+
+// A record added at the end waits in memory, reads back from there, and reaches the file before
+// any later write to a data file, its own or another file block's; FlushFileBlock and the close
+// write it too. So a kill at any moment leaves the files as some earlier moment had them.
+TEST_P(DataFileTest, AddedRecordsReachTheFileBeforeAnyLaterWrite) {
+  FaultFileSystem recording;
+  ScopedFileSystem scoped(recording);
+  FileBlock* a = WithRecords("FIRST", 3);
+  FileBlock* b = WithRecords("SECOND", 2);  // its first add writes the first block's records
+  auto writesTo = [&](const std::string& file, size_t from) {
+    std::vector<size_t> at;
+    for (const auto& e : recording.Log())
+      if (e.index >= from && e.call == FsCall::Write && e.path.ends_with(file) && e.offset >= kLength) at.push_back(e.index);
+    return at;
+  };
+  EXPECT_EQ(ReadFileBytes(DataPath("FIRST")).size(), size_t(4 * kLength)) << "written before the other file block's add";
+  EXPECT_EQ(ReadFileBytes(DataPath("SECOND")).size(), size_t(kLength)) << "the second block's records wait";
+  EXPECT_EQ(Get(b, 2), RecordBytes(kLength, "R2")) << "a waiting record reads back";
+
+  // A rewrite in the first block: the second block's records reach their file first.
+  size_t mark = recording.Calls();
+  PutRecord(a, 1, RecordBytes(kLength, "P1").data());
+  ASSERT_TRUE(EngineOK);
+  ASSERT_EQ(writesTo("SECOND.DAT", mark).size(), 1u);
+  ASSERT_EQ(writesTo("FIRST.DAT", mark).size(), 1u);
+  EXPECT_LT(writesTo("SECOND.DAT", mark)[0], writesTo("FIRST.DAT", mark)[0]);
+
+  // Records added and then deleted, rewritten or read in order are written first as well.
+  struct Case {
+    const char* what;
+    std::function<void(int32_t added)> after;
+  };
+  for (const Case& c : {Case{"rewrite of it", [&](int32_t added) { PutRecord(a, added, RecordBytes(kLength, "P").data()); }},
+                        Case{"scan", [&](int32_t) { int32_t ref = 0; NextRecord(a, ref); }},
+                        Case{"flush", [&](int32_t) { FlushFileBlock(a); }},
+                        Case{"delete of another", [&](int32_t) { DeleteRecord(a, 2); }}}) {
+    SCOPED_TRACE(c.what);
+    int32_t ref = 0;
+    AddRecord(a, ref, RecordBytes(kLength, "W").data());
+    ASSERT_TRUE(EngineOK);
+    const size_t before = ReadFileBytes(DataPath("FIRST")).size();
+    EXPECT_LT(before, size_t(ref + 1) * kLength) << "an added record waits";
+    c.after(ref);
+    ASSERT_TRUE(EngineOK) << EngineStatus;
+    EXPECT_EQ(ReadFileBytes(DataPath("FIRST")).size(), size_t(ref + 1) * kLength);
+  }
+  CloseFileBlock(a);
+  CloseFileBlock(b);
+  ASSERT_TRUE(EngineOK);
+}
+
+// Records read in any order are served from blocks of neighbouring records held in the pool:
+// a walk reads each block of the file once, and a second walk reads nothing.
+TEST_P(DataFileTest, NeighbouringRecordsShareOneRead) {
+  constexpr int kRecords = 200;
+  FaultFileSystem recording;
+  ScopedFileSystem scoped(recording);
+  FileBlock* h = WithRecords("BLOCKS", kRecords);
+  FlushFileBlock(h);  // the added records leave memory for the file
+  ASSERT_TRUE(EngineOK);
+  auto dataReads = [&] {
+    size_t n = 0;
+    for (const auto& e : recording.Log()) n += e.call == FsCall::Read && e.path.ends_with("BLOCKS.DAT");
+    return n;
+  };
+  const size_t before = dataReads();
+  for (int pass = 0; pass < 2; ++pass)
+    for (int i = kRecords; i >= 1; --i) ASSERT_EQ(Get(h, i), RecordBytes(kLength, "R" + std::to_string(i))) << i;
+  const size_t walks = dataReads() - before;
+  EXPECT_GT(walks, 0u) << "the records never came from the file";
+  EXPECT_LE(walks, size_t(kRecords / 20)) << "records are read one at a time";
+  int32_t ref = 0, live = 0;
+  for (NextRecord(h, ref); EngineOK; NextRecord(h, ref)) ++live;
+  EXPECT_EQ(live, kRecords);
+  EXPECT_EQ(dataReads() - before, walks) << "the scan read slots the pool holds";
+  CloseFileBlock(h);
+}
+
+// Whatever the pool holds of a record, a read returns what the file holds: after each kind of
+// change, and after a write that failed part-way (torn) or entirely.
+TEST_P(DataFileTest, ReadsFollowEveryWrite) {
+  struct Outcome {
+    const char* name;
+    bool fails;
+    FaultKind fault;
+  };
+  struct Change {
+    const char* name;
+    int32_t slot;  // the slot the change writes
+    char payload;  // the first payload byte the slot holds after it
+    std::function<void(FileBlock*)> run;
+  };
+  const std::vector<Change> changes{
+      {"put", 7, 'P', [](FileBlock* h) { PutRecord(h, 7, RecordBytes(kLength, "P7").data()); }},
+      {"delete", 8, 'R', [](FileBlock* h) { DeleteRecord(h, 8); }},
+      {"add into the free slot", 30, 'A',
+       [](FileBlock* h) { int32_t r = 0; AddRecord(h, r, RecordBytes(kLength, "A").data()); }},
+      {"add at the end", 41, 'E',
+       [](FileBlock* h) {
+         int32_t r = 0;
+         AddRecord(h, r, RecordBytes(kLength, "E").data());
+         if (EngineOK) FlushFileBlock(h);  // the write of a record added at the end
+       }},
+  };
+  int made = 0;
+  for (const Outcome& o : {Outcome{"ok", false, FaultKind::Eio}, Outcome{"torn", true, FaultKind::ShortWrite},
+                           Outcome{"refused", true, FaultKind::Enospc}})
+    for (const Change& c : changes) {
+      SCOPED_TRACE(std::string(o.name) + ", " + c.name);
+      const std::string name = "FOLLOW" + std::to_string(++made);
+      FileBlock* h = WithRecords(name, 40);
+      DeleteRecord(h, 30);
+      ASSERT_TRUE(EngineOK);
+      if (c.slot == 41) {  // the free slot is taken first, so the add goes to the end
+        int32_t r = 0;
+        AddRecord(h, r, RecordBytes(kLength, "F").data());
+        ASSERT_EQ(r, 30);
+      }
+      FaultFileSystem faulty;
+      ScopedFileSystem scoped(faulty);
+      for (int i = 1; i <= 40; ++i) Get(h, i);  // the blocks are in the pool
+      if (o.fails) faulty.Arm(o.fault, 1);
+      c.run(h);
+      EXPECT_EQ(EngineOK, !o.fails) << EngineStatus;
+      faulty.Disarm();
+      if (o.fails) {
+        EXPECT_GT(faulty.InjectedCount(), 0u);
+      }
+      const Bytes file = ReadFileBytes(DataPath(name));
+      const int slots = std::min(41, int(file.size() / kLength) - 1);
+      ASSERT_GE(slots, 40);
+      for (int i = 1; i <= slots; ++i) {
+        Bytes got = Get(h, i), want(file.begin() + i * kLength, file.begin() + (i + 1) * kLength);
+        // A slot whose write failed reads with the link the engine keeps for it until it is
+        // written again; the rest of it is what the file holds.
+        if (o.fails && i == c.slot) std::fill_n(got.begin(), 4, 0), std::fill_n(want.begin(), 4, 0);
+        ASSERT_EQ(got, want) << "record " << i;
+      }
+      if (!o.fails) {
+        const Bytes after = Get(h, c.slot);
+        EXPECT_EQ(after[4], uint8_t(c.payload));
+        EXPECT_EQ(after[0] != 0, c.slot == 8) << "the slot's link";
+      }
+      CloseFileBlock(h);
+    }
 }
 
 TF_POOL_SIZES(DataFileTest);
