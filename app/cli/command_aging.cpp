@@ -14,6 +14,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/company_choice.h"
 #include "app/cli/import_support.h"
+#include "app/cli/option_value.h"
 #include "common/clock.h"
 #include "common/csv.h"
 #include "common/date_text.h"
@@ -45,19 +46,12 @@ bool ParseArguments(CommandContext& c, const std::vector<std::string>& args, Agi
   for (std::size_t i = 0; i < rest.size(); ++i) {
     const std::string& arg = rest[i];
     auto value = [&](const char* name, std::optional<std::string>& into) {
-      const std::string prefix = std::string(name) + "=";
-      if (arg.rfind(prefix, 0) == 0) {
-        into = arg.substr(prefix.size());
-        return true;
-      }
-      if (arg != name) return false;
-      if (i + 1 >= rest.size()) {
+      const OptionValue taken = TakeOptionValue(rest, i, name, into);
+      if (taken == OptionValue::Missing) {
         c.err << "tallyfold-cli: " << name << " needs a value.\n";
         into = std::nullopt;
-        return true;
       }
-      into = rest[++i];
-      return true;
+      return taken != OptionValue::Other;
     };
     if (arg == "--repair") {
       a.repair = true;

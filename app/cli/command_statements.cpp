@@ -16,6 +16,7 @@
 #include "app/cli/company_choice.h"
 #include "app/cli/import_support.h"
 #include "app/cli/mail_tool.h"
+#include "app/cli/option_value.h"
 #include "common/clock.h"
 #include "common/money_text.h"
 #include "common/record_buffer.h"
@@ -71,18 +72,9 @@ bool ParseArguments(CommandContext& c, const std::vector<std::string>& args, Sta
     const std::string& arg = rest[i];
     bool missing = false;
     auto value = [&](const char* name, std::optional<std::string>& into) {
-      const std::string prefix = std::string(name) + "=";
-      if (arg.rfind(prefix, 0) == 0) {
-        into = arg.substr(prefix.size());
-        return true;
-      }
-      if (arg != name) return false;
-      if (i + 1 >= rest.size()) {
-        missing = true;
-        return true;
-      }
-      into = rest[++i];
-      return true;
+      const OptionValue taken = TakeOptionValue(rest, i, name, into);
+      missing = taken == OptionValue::Missing;
+      return taken != OptionValue::Other;
     };
     if (arg == "--dry-run") {
       a.dryRun = true;

@@ -117,6 +117,13 @@ TEST_F(AgingCliTest, Refusals) {
             "yyyy-mm-dd.\n");
   ToolRun both = RunToolHere({"aging", "--repair", "--as-of", "05/15/2024"});
   EXPECT_EQ(both.status, cli::kExitUsage);
+  for (const char* option : {"--as-of", "--csv"}) {
+    ToolRun bare = RunToolHere({"aging", option});
+    EXPECT_EQ(bare.status, cli::kExitUsage) << option;
+    EXPECT_EQ(bare.err, "tallyfold-cli: " + std::string(option) + " needs a value.\n");
+  }
+  ToolRun joined = RunToolHere({"aging", "--as-of=13/45/2024"});
+  EXPECT_EQ(joined.err, badDate.err) << "--name=VALUE is the same option";
   ToolRun unknown = RunToolHere({"aging", "--fix"});
   EXPECT_EQ(unknown.status, cli::kExitUsage);
   EXPECT_NE(unknown.err.find("aging does not know \"--fix\""), std::string::npos);
