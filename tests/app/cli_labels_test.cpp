@@ -26,7 +26,6 @@
 namespace tf::cli {
 namespace {
 
-using testing::CommandOutput;
 using testing::RunTool;
 namespace fs = std::filesystem;
 namespace cu = records::customer;
@@ -40,7 +39,7 @@ struct Word {
 };
 
 std::vector<Word> Words(const std::string& pdf) {
-  const std::string html = CommandOutput("pdftotext -bbox " + pdf + " -");
+  const std::string html = test::PeerOutput("pdftotext -bbox " + pdf + " -");
   std::vector<Word> words;
   int page = 0;
   const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
@@ -119,7 +118,7 @@ TEST_F(CliLabelsTest, StartLabelFivePrintsAtRowTwoColumnTwo) {
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, "Printed 1 label (1 page) to " + (folder_ / "one.pdf") + ".\n");
   const std::vector<Word> words = Words("one.pdf");
-  ASSERT_EQ(words.size(), 2u) << CommandOutput("pdftotext -bbox one.pdf -");
+  ASSERT_EQ(words.size(), 2u) << test::PeerOutput("pdftotext -bbox one.pdf -");
   EXPECT_EQ(words[0].text, "Name101");
   // Letter 3 x 10: left 19, top 105, labels 825 x 300 units.
   EXPECT_NEAR(words[0].xMin, Points(19 + 825), 2.0);
@@ -135,7 +134,7 @@ TEST_F(CliLabelsTest, SixteenCustomersTwiceFillOneSheetAndTwoLabelsOfTheNext) {
   const testing::ToolRun run = Tool({"--layout", "LETTER30.LBL", "--queue", "ALL.LST", "--copies", "2", "--pdf", "two.pdf"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Printed 32 labels (2 pages)"), std::string::npos) << run.out;
-  EXPECT_NE(CommandOutput("pdfinfo two.pdf").find("Pages:           2\n"), std::string::npos);
+  EXPECT_NE(test::PeerOutput("pdfinfo two.pdf").find("Pages:           2\n"), std::string::npos);
   std::vector<Word> second;
   for (const Word& w : Words("two.pdf"))
     if (w.page == 2 && w.text.rfind("Name", 0) == 0) second.push_back(w);
@@ -152,7 +151,7 @@ TEST_F(CliLabelsTest, AllCustomersOnA4AndAGoneCustomerIsNamed) {
   testing::ToolRun run = Tool({"--layout", "A4-24.LBL", "--all-customers", "--pdf", "a4.pdf"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Printed 16 labels (1 page)"), std::string::npos) << run.out;
-  const std::string text = CommandOutput("pdftotext a4.pdf -");
+  const std::string text = test::PeerOutput("pdftotext a4.pdf -");
   EXPECT_NE(text.find("Name116"), std::string::npos);
 
   queue_.Add({"1010", "Renumbered", "", ""});  // 1010 sorts just before 102: never printed as 102
@@ -169,7 +168,7 @@ TEST_F(CliLabelsTest, DamagedFilesAndBadArgumentsAreRefusedAndNothingIsWritten) 
   { std::ofstream("SHORT.LBL") << std::string(443, '\0'); }
   { std::ofstream("BAD.LST") << "101      Name\r\n\x01\x02\r\n"; }
   {
-    std::string zero = CommandOutput("cat LETTER30.LBL");
+    std::string zero = test::PeerOutput("cat LETTER30.LBL");
     zero[60] = '0';  // Columns Across "0"
     std::ofstream("ZERO.LBL", std::ios::binary) << zero;
   }

@@ -27,34 +27,22 @@ namespace fs = std::filesystem;
 using cli::testing::RunTool;
 using cli::testing::ToolRun;
 
-// What a program printed on its standard output, and its exit status.
-std::string Capture(const std::string& command, int* status = nullptr) {
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  if (!pipe) return out;
-  char buffer[4096];
-  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  const int result = pclose(pipe);
-  if (status) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-  return out;
-}
-
 std::string Quoted(const std::string& arg) { return "'" + arg + "'"; }
 
 int Pages(const std::string& pdf) {
   std::smatch m;
-  const std::string info = Capture("pdfinfo '" + pdf + "'");
+  const std::string info = PeerOutput("pdfinfo '" + pdf + "'");
   return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
 }
 
 std::string InfoField(const std::string& pdf, const std::string& field) {
   std::smatch m;
-  const std::string info = Capture("pdfinfo '" + pdf + "'");
+  const std::string info = PeerOutput("pdfinfo '" + pdf + "'");
   return std::regex_search(info, m, std::regex(field + ":\\s+([^\\n]*)")) ? std::string(m[1]) : std::string();
 }
 
 std::string PageText(const std::string& pdf, int page) {
-  return Capture("pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf + "' -");
+  return PeerOutput("pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf + "' -");
 }
 
 struct Word {
@@ -65,7 +53,7 @@ struct Word {
 
 std::vector<Word> Words(const std::string& pdf) {
   std::vector<Word> words;
-  std::istringstream in(Capture("pdftotext -bbox '" + pdf + "' -"));
+  std::istringstream in(PeerOutput("pdftotext -bbox '" + pdf + "' -"));
   static const std::regex word(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
   int page = 0;
   for (std::string line; std::getline(in, line);) {
@@ -115,7 +103,7 @@ class CliPrintTest : public ::testing::Test {
     for (const std::string& a : args) command += " " + Quoted(a);
     const std::string errors = scratch_ / "stderr.txt";
     ToolRun run{};
-    run.out = Capture(command + " 2>" + Quoted(errors), &run.status);
+    run.out = PeerOutput(command + " 2>" + Quoted(errors), &run.status);
     run.err = common::ReadWholeFile(errors);
     return run;
   }

@@ -2,7 +2,6 @@
 // The command-line tool run in-process, as the tests call it: its exit status and what it
 // wrote to each stream.
 
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -28,17 +27,6 @@ inline ToolRun RunToolHere(std::vector<std::string> args) {
   args.push_back("--data");
   args.push_back(std::filesystem::current_path().string());
   return RunTool(args);
-}
-
-// What a shell command wrote to its standard output (pdftotext, pdfinfo reading a printed file).
-inline std::string CommandOutput(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  pclose(pipe);
-  return out;
 }
 
 }  // namespace tf::cli::testing

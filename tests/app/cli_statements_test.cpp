@@ -18,7 +18,6 @@ namespace {
 using namespace std::chrono;
 using test::PlannedInvoice;
 using testing::RunTool;
-using testing::CommandOutput;
 namespace fs = std::filesystem;
 
 class CliStatementsTest : public test::StatementFolderTest {
@@ -48,7 +47,7 @@ TEST_F(CliStatementsTest, OneCustomersStatementReadsBackFromThePdf) {
   const testing::ToolRun run = Tool({"--customer", "c1", "--pdf", "one.pdf"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("1 page"), std::string::npos) << run.out;
-  const std::string text = CommandOutput("pdftotext -layout one.pdf -");
+  const std::string text = test::PeerOutput("pdftotext -layout one.pdf -");
   const std::string dated =
       "Statement Date: " + common::FormatDate(common::SystemClock().Today(), common::DateFormat::MonthFirst);
   for (const std::string& expected : {std::string("STATEMENT"), std::string("Acme Books"), std::string("Brown & Co"), dated,
@@ -65,8 +64,8 @@ TEST_F(CliStatementsTest, ABatchPrintsEveryChosenCustomerAndIsDated) {
   const testing::ToolRun run = Tool({"--age", "all", "--pdf", "batch.pdf"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Printed 2 statements (2 pages)"), std::string::npos) << run.out;
-  EXPECT_NE(CommandOutput("pdfinfo batch.pdf").find("Pages:           2"), std::string::npos);
-  const std::string page2 = CommandOutput("pdftotext -f 2 -l 2 -layout batch.pdf -");
+  EXPECT_NE(test::PeerOutput("pdfinfo batch.pdf").find("Pages:           2"), std::string::npos);
+  const std::string page2 = test::PeerOutput("pdftotext -f 2 -l 2 -layout batch.pdf -");
   EXPECT_NE(page2.find("Green Ltd"), std::string::npos) << page2;
   EXPECT_NE(page2.find("Page Number: 1"), std::string::npos) << "each statement numbers its own pages";
   EXPECT_EQ(CompanyField(records::company::kStatementBatchDate), common::FormatDate(common::SystemClock().Today(),

@@ -1,5 +1,6 @@
 #include "tests/support/external_peer.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -39,13 +40,15 @@ PeerCheck CheckPeers(std::initializer_list<std::string_view> programs, std::stri
   return {};
 }
 
-std::string PeerOutput(const std::string& command) {
+std::string PeerOutput(const std::string& command, int* status) {
   std::string out;
+  if (status) *status = -1;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return out;
   char buffer[4096];
   while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  pclose(pipe);
+  const int result = pclose(pipe);
+  if (status && result != -1 && WIFEXITED(result)) *status = WEXITSTATUS(result);
   return out;
 }
 

@@ -25,8 +25,9 @@ std::string FindProgram(std::string_view program);
 PeerCheck CheckPeers(std::initializer_list<std::string_view> programs, std::string_view purpose);
 
 // What a shell command (a peer reading the program's output: "pdftotext letters.pdf -") wrote
-// to its standard output; empty when it could not be started.
-std::string PeerOutput(const std::string& command);
+// to its standard output; empty when it could not be started. `status`, when given, gets its exit
+// status (-1 when it did not exit normally).
+std::string PeerOutput(const std::string& command, int* status = nullptr);
 
 }  // namespace tf::test
 
