@@ -211,7 +211,24 @@ class HelpWindowTest : public QObject {
     w.HelpText->setSource(target);
     QCoreApplication::processEvents();
     QCOMPARE(w.HelpText->source().adjusted(QUrl::RemoveFragment), manual.adjusted(QUrl::RemoveFragment));
-    QVERIFY(w.HelpText->verticalScrollBar()->value() > 0);
+    const int followed = w.HelpText->verticalScrollBar()->value();
+    QVERIFY(followed > 0);
+
+    // Back returns to where the link was followed from; Contents goes to the top.
+    QVERIFY(w.BackBtn->isEnabled());
+    w.BackBtn->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(w.HelpText->verticalScrollBar()->value(), 0);
+    QVERIFY(w.ShowTopic(help::kGetRepeat));
+    QCoreApplication::processEvents();
+    QCOMPARE(w.HelpText->verticalScrollBar()->value(), followed);
+    w.ContentsBtn->click();
+    QCoreApplication::processEvents();
+    QVERIFY(w.HelpText->verticalScrollBar()->value() < followed);
+    QVERIFY(w.BackBtn->isEnabled());
+    w.BackBtn->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(w.HelpText->verticalScrollBar()->value(), followed);
   }
 
   // Help asked for from a modal window (a manager) opens in front of it: owned by that window
@@ -243,6 +260,19 @@ class HelpWindowTest : public QObject {
     QVERIFY(visible);
     QCOMPARE(above, manager.windowHandle());
     QPointer<THelpWindow> kept = help;
+
+    // A wizard that passes its request on through the main window still gets the help in front
+    // of it: owned by the main window it would be blocked by the modal wizard, Close and all.
+    QDialog wizard(&main);
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, &wizard, [&] {
+      ShowHelpTopic(help::kLabelWizard, &main);
+      owner = kept ? kept->parentWidget() : nullptr;
+      wizard.reject();
+    });
+    wizard.exec();
+    QCOMPARE(owner, &wizard);
+
     ShowHelpTopic(help::kContents, &main);
     QVERIFY(kept);
     QCOMPARE(kept->parentWidget(), &main);
