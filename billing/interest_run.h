@@ -26,6 +26,7 @@
 
 #include "billing/billing_change.h"
 #include "common/date_text.h"
+#include "common/help_topics.h"
 #include "common/money.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
@@ -33,7 +34,7 @@
 namespace tf::billing {
 
 inline constexpr std::string_view kInterestWizardCaption = "Interest Wizard";
-inline constexpr std::string_view kInterestHelpTopic = "InterestWizard";
+inline constexpr std::string_view kInterestHelpTopic = common::help::kInterestWizard;
 inline constexpr std::string_view kInterestCharges = "Interest Charges";
 inline constexpr std::string_view kEnterOptions = "Enter above options then select scan button...";
 inline constexpr std::string_view kScanning = "Scanning...";

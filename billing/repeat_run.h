@@ -26,6 +26,7 @@
 
 #include "billing/billing_change.h"
 #include "common/date_text.h"
+#include "common/help_topics.h"
 #include "common/money.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
@@ -33,7 +34,7 @@
 namespace tf::billing {
 
 inline constexpr std::string_view kRepeatWizardCaption = "Repeat Billing Wizard";
-inline constexpr std::string_view kRepeatWizardHelpTopic = "GetRepeat";
+inline constexpr std::string_view kRepeatWizardHelpTopic = common::help::kGetRepeat;
 inline constexpr std::string_view kWorking = "Working...";
 inline constexpr std::string_view kNoRepeatBillings = "There are no repeat billings due through the date you selected.";
 inline constexpr std::string_view kNoRepeatBillingsCaption = "Repeat Billings";

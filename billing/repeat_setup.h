@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "common/date_text.h"
+#include "common/help_topics.h"
 #include "common/prompter.h"
 #include "common/record_buffer.h"
 #include "engine/core/engine.h"
@@ -25,7 +26,7 @@
 namespace tf::billing {
 
 inline constexpr std::string_view kRepeatSetupCaption = "Repeat Invoice Setup";
-inline constexpr std::string_view kRepeatSetupHelpTopic = "SetRepeat";
+inline constexpr std::string_view kRepeatSetupHelpTopic = common::help::kSetRepeat;
 inline constexpr std::string_view kPaymentActivity =
     "This invoice has payment activity. To create a repeat billing, the invoice must not have any payments.";
 inline constexpr std::string_view kPaymentActivityCaption = "Payment Acivity";

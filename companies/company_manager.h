@@ -24,13 +24,14 @@
 #include "browse/browse_source.h"
 #include "browse/manager_list.h"
 #include "browse/manager_model.h"
+#include "common/help_topics.h"
 #include "companies/company_options.h"
 #include "finder/find_mode.h"
 
 namespace tf::companies {
 
 inline constexpr std::string_view kManagerCaption = "Company Manager";
-inline constexpr std::string_view kManagerHelpTopic = "CompanyManager";
+inline constexpr std::string_view kManagerHelpTopic = common::help::kCompanyManager;
 inline constexpr std::string_view kCurrentCompanyNotDeleted =
     "You are trying to delete the current default company. You need to have another company open to delete this "
     "one.";

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <variant>
 
+#include "common/help_topics.h"
 #include "common/program_title.h"
 #include "common/record_fields.h"
 #include "common/stored_text.h"
@@ -54,15 +55,15 @@ std::string_view PageCaption(OptionsPage page) {
 
 std::string_view PageHelpTopic(OptionsPage page) {
   switch (page) {
-    case P::EMail: return "EMMode";
-    case P::SalesMessage: return "SalesMsg";
-    case P::Invoices: return "invoptions";
-    case P::AddressTaxes: return "CompanyAddress";
-    case P::EnvelopesAging: return "prnenv";
-    case P::FormsSetup: return "formlayout";
-    case P::General: return "GeneralOpts";
-    case P::SystemGraphics: return "SysGraphics";
-    default: return "Company";
+    case P::EMail: return common::help::kEMailMode;
+    case P::SalesMessage: return common::help::kSalesMessage;
+    case P::Invoices: return common::help::kInvoiceOptions;
+    case P::AddressTaxes: return common::help::kCompanyAddress;
+    case P::EnvelopesAging: return common::help::kEnvelopesAging;
+    case P::FormsSetup: return common::help::kFormsSetup;
+    case P::General: return common::help::kGeneralOptions;
+    case P::SystemGraphics: return common::help::kSystemGraphics;
+    default: return common::help::kCompanyOptions;
   }
 }
 

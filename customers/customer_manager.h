@@ -14,6 +14,7 @@
 #include "browse/browse_source.h"
 #include "browse/manager_list.h"
 #include "browse/manager_model.h"
+#include "common/help_topics.h"
 #include "common/print_canvas.h"
 #include "correspondence/label_queue.h"
 #include "customers/customer_editor.h"
@@ -34,8 +35,8 @@ inline constexpr std::string_view kInvoicesOnFileText =
 inline constexpr std::string_view kDeleteQuestion = "Are you sure you want to delete this customer?";
 inline constexpr std::string_view kDeleteFailedText = "Delete customer failed";
 inline constexpr std::string_view kNumberChangedCaption = "Customer Number Changed";
-inline constexpr std::string_view kManagerHelpTopic = "CustomerManager";
-inline constexpr std::string_view kEditorHelpTopic = "NewCustomer";
+inline constexpr std::string_view kManagerHelpTopic = common::help::kCustomerManager;
+inline constexpr std::string_view kEditorHelpTopic = common::help::kNewCustomer;
 
 // What the manager needs from the program around it, besides what every manager needs.
 struct CustomerManagerServices : browse::ManagerServices {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/help_topics.h"
 #include "common/prompter.h"
 #include "invoicing/payment_terms.h"
 
@@ -22,7 +23,7 @@ inline constexpr std::string_view kNoTermCaption = "Invalid Payment Term";
 inline constexpr std::string_view kLastTermText = "You must have at least on payment term.";
 inline constexpr std::string_view kLastTermCaption = "Delete Payment Term";
 inline constexpr std::string_view kDeleteTermQuestion = "Are you sure you want to delete this payment term?";
-inline constexpr std::string_view kTermsHelpTopic = "EditTerms";
+inline constexpr std::string_view kTermsHelpTopic = common::help::kEditTerms;
 
 class TermEditModel {
  public:

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 
+#include "common/help_topics.h"
 #include "common/prompter.h"
 #include "correspondence/label_queue.h"
 #include "engine/rebuilding/rebuild_status.h"
@@ -32,7 +33,7 @@ inline constexpr std::string_view kEmptyQueueText =
     "You do not have any customers selected (listed) in the print queue. Select the Queue button to add "
     "customers to the queue.";
 inline constexpr std::string_view kEmptyQueueCaption = "Print Queue";
-inline constexpr std::string_view kHelpTopic = "EMNote";
+inline constexpr std::string_view kHelpTopic = common::help::kEMailMessage;
 
 struct FreeMessageServices {
   common::Prompter& prompter;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/clock.h"
+#include "common/help_topics.h"
 #include "common/prompter.h"
 #include "engine/rebuilding/rebuild_status.h"
 #include "maintenance/restore.h"
@@ -46,7 +47,7 @@ class BackupWindow {
  public:
   static constexpr std::string_view kCaption = "QZ Tallyfold PRO Backup";
   static constexpr std::string_view kReady = "Ready. Select backup or restore button...";
-  static constexpr std::string_view kHelpTopic = "backupdata";
+  static constexpr std::string_view kHelpTopic = common::help::kBackupData;
 
   explicit BackupWindow(std::filesystem::path folder);
 

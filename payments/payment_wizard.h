@@ -20,6 +20,7 @@
 
 #include "common/clock.h"
 #include "common/date_text.h"
+#include "common/help_topics.h"
 #include "common/money.h"
 #include "common/prompter.h"
 #include "payments/payment_books.h"
@@ -55,7 +56,7 @@ inline constexpr std::string_view kPartialCaption = "Partial Payment";
 inline constexpr std::string_view kDepositCaption = "Deposit on Account";
 inline constexpr std::string_view kPostHint =
     "The Post Button will activate when the PAID amount equals the POSTED amount.";
-inline constexpr std::string_view kHelpTopic = "PaymentWizard";
+inline constexpr std::string_view kHelpTopic = common::help::kPaymentWizard;
 inline constexpr std::size_t kAmountLength = 10;
 inline constexpr std::size_t kNotesLength = 25;
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "browse/manager_model.h"
+#include "common/help_topics.h"
 #include "common/record_buffer.h"
 #include "engine/core/engine.h"
 #include "records/product_record.h"
@@ -26,7 +27,7 @@ inline constexpr int kNotesMaxLength = 150;
 
 inline constexpr std::string_view kAddProductCaption = "Add Product";
 inline constexpr std::string_view kEditProductCaption = "Edit Product";
-inline constexpr std::string_view kEditorHelpTopic = "NewProduct";
+inline constexpr std::string_view kEditorHelpTopic = common::help::kNewProduct;
 // The previous code while adding: no trimmed, upper-cased code equals it.
 inline constexpr std::string_view kNoPreviousCode = "/";
 

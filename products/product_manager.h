@@ -15,13 +15,14 @@
 #include "browse/browse_source.h"
 #include "browse/manager_list.h"
 #include "browse/manager_model.h"
+#include "common/help_topics.h"
 #include "finder/find_mode.h"
 #include "products/product_editor.h"
 
 namespace tf::products {
 
 inline constexpr std::string_view kManagerCaption = "Product Manager";
-inline constexpr std::string_view kManagerHelpTopic = "ProductManager";
+inline constexpr std::string_view kManagerHelpTopic = common::help::kProductManager;
 inline constexpr std::string_view kProductSearchFailed = "Product Search operation failed";
 
 // What the manager needs from the program around it, besides what every manager needs.

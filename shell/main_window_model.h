@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "common/help_topics.h"
 #include "common/program_version.h"
 #include "common/prompter.h"
 
@@ -162,10 +163,10 @@ inline constexpr std::string_view kHomePageCaption = "Internet Home Page";
 std::optional<std::string> AskHomePage(common::Prompter& prompter);
 
 // Help topics of the help window (the contents are the empty topic).
-inline constexpr std::string_view kTopicHelpOnHelp = "How to use Help";
-inline constexpr std::string_view kTopicFaq = "Frequent Asked Questions";
-inline constexpr std::string_view kTopicAgingChart = "AgingChart";
-inline constexpr std::string_view kTopicEMailMode = "EMMode";
+inline constexpr std::string_view kTopicHelpOnHelp = common::help::kHowToUseHelp;
+inline constexpr std::string_view kTopicFaq = common::help::kFrequentQuestions;
+inline constexpr std::string_view kTopicAgingChart = common::help::kAgingChart;
+inline constexpr std::string_view kTopicEMailMode = common::help::kEMailMode;
 
 // The calculator: the first of these programs found on the search path is started.
 inline constexpr std::array<std::string_view, 6> kCalculatorPrograms = {

@@ -18,6 +18,7 @@
 
 #include "browse/manager_model.h"
 #include "common/clock.h"
+#include "common/help_topics.h"
 #include "common/print_canvas.h"
 #include "common/stored_font.h"
 #include "common/prompter.h"
@@ -34,8 +35,8 @@ namespace tf::statements {
 
 inline constexpr std::string_view kStatementCaption = "Customer Statement";
 inline constexpr std::string_view kEMailModeSuffix = " - (E-Mail Mode)";
-inline constexpr std::string_view kStatementHelpTopic = "ViewStatement";
-inline constexpr std::string_view kSelectionHelpTopic = "GetStatement";
+inline constexpr std::string_view kStatementHelpTopic = common::help::kViewStatement;
+inline constexpr std::string_view kSelectionHelpTopic = common::help::kGetStatement;
 inline constexpr std::string_view kNoActivityCaption = "Customer: ";
 inline constexpr std::string_view kStatementSentByEMail = "Statement sent by e-mail.";
 inline constexpr std::string_view kEMailStatementCaption = "E-Mail Statement";

@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "common/date_text.h"
+#include "common/help_topics.h"
 
 namespace tf::common {
 
 inline constexpr std::string_view kCalFormCaption = "Date Selection";
-inline constexpr std::string_view kCalendarHelpTopic = "QZCalendar";
+inline constexpr std::string_view kCalendarHelpTopic = common::help::kCalendar;
 
 // "January" .. "December".
 const std::array<std::string_view, 12>& MonthNames();

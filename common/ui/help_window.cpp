@@ -4,12 +4,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "common/help_topics.h"
 #include "common/ui/qt_text.h"
 
 namespace tf::common::ui {
@@ -73,24 +77,43 @@ THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
   setModal(false);
   // An open help window must not keep the program running after the main window closes.
   setAttribute(Qt::WA_QuitOnClose, false);
-  resize(720, 560);
+  // Wide enough for the manual's tables without scrolling sideways, never beyond the screen.
+  QSize size(860, 680);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    size = size.boundedTo(screen->availableSize() * 9 / 10);
+  resize(size);
   HelpText = new QTextBrowser(this);
   HelpText->setObjectName(QStringLiteral("HelpText"));
   HelpText->setOpenExternalLinks(true);
-  auto* close = new QPushButton(QStringLiteral("&Close"), this);
-  close->setObjectName(QStringLiteral("CloseBtn"));
-  connect(close, &QPushButton::clicked, this, &QDialog::hide);
+  BackBtn = new QPushButton(QStringLiteral("&Back"), this);
+  BackBtn->setObjectName(QStringLiteral("BackBtn"));
+  BackBtn->setEnabled(false);
+  ContentsBtn = new QPushButton(QStringLiteral("C&ontents"), this);
+  ContentsBtn->setObjectName(QStringLiteral("ContentsBtn"));
+  CloseBtn = new QPushButton(QStringLiteral("&Close"), this);
+  CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+  connect(HelpText, &QTextBrowser::backwardAvailable, BackBtn, &QWidget::setEnabled);
+  connect(BackBtn, &QPushButton::clicked, HelpText, &QTextBrowser::backward);
+  connect(ContentsBtn, &QPushButton::clicked, this, [this] { ShowTopic(help::kContents); });
+  connect(CloseBtn, &QPushButton::clicked, this, &QDialog::hide);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(BackBtn);
+  buttons->addWidget(ContentsBtn);
+  buttons->addStretch();
+  buttons->addWidget(CloseBtn);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(HelpText);
-  layout->addWidget(close, 0, Qt::AlignRight);
+  layout->addLayout(buttons);
 }
 
 bool THelpWindow::ShowTopic(std::string_view topic) {
   QString folder = FindHelpFolder();
   if (folder.isEmpty()) return false;
   QUrl url = QUrl::fromLocalFile(folder + QLatin1Char('/') + ToQString(kHelpIndexFile));
+  const QString anchor = HelpAnchor(topic);
+  // A topic is a place in the manual like any link's target, so Back returns from it too.
+  if (!anchor.isEmpty()) url.setFragment(anchor);
   HelpText->setSource(url);
-  QString anchor = HelpAnchor(topic);
   if (anchor.isEmpty()) {
     HelpText->moveCursor(QTextCursor::Start);
     HelpText->ensureCursorVisible();
@@ -103,12 +126,14 @@ bool THelpWindow::ShowTopic(std::string_view topic) {
 void ShowHelpTopic(std::string_view topic, QWidget* parent) {
   static QPointer<THelpWindow> window;
   if (!window) window = new THelpWindow(nullptr);
-  // Help asked for from a window opens in front of that window. A manager runs modally: a
-  // help window owned by anything else would open behind the main window and be blocked by
-  // the modal manager, so it is handed to the window that asked (or the modal one), whose
-  // stacking the window manager then keeps it above.
-  QWidget* owner = parent ? parent->window() : QApplication::activeModalWidget();
-  if (!owner) owner = QApplication::activeWindow();
+  // Help asked for from a window opens in front of that window. Managers and wizards run
+  // modally: a help window owned by anything else would open behind them and take no input
+  // while they run (not even its Close button), so while a modal window is up it owns the help,
+  // whichever window passed the request on (some wizards ask through the main window).
+  // Otherwise the window that asked owns it; the window manager keeps it above its owner.
+  QWidget* owner = QApplication::activeModalWidget();
+  if (owner == window) owner = nullptr;
+  if (!owner) owner = parent ? parent->window() : QApplication::activeWindow();
   if (owner == window) owner = window->parentWidget();
   if (owner && window->parentWidget() != owner) {
     const QRect placed = window->geometry();

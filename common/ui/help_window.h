@@ -5,6 +5,7 @@
 // is "frequent-asked-questions", "QZCalendar" is "qzcalendar").
 
 #include <QDialog>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
 #include <QTextBrowser>
@@ -35,6 +36,9 @@ class THelpWindow : public QDialog {
   bool ShowTopic(std::string_view topic);
 
   QTextBrowser* HelpText;
+  QPushButton* BackBtn;      // back to where the last link was followed from
+  QPushButton* ContentsBtn;  // the manual's contents
+  QPushButton* CloseBtn;
 };
 
 // Opens the shared help window at `topic` (the contents for an empty topic), or tells the user

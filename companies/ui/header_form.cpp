@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "common/help_topics.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_font.h"
@@ -65,7 +66,7 @@ THeaderForm::THeaderForm(QWidget* parent) : QDialog(parent) {
   OkButn2->setDefault(true);
   Help2Butn = common::ui::PushButton(this, "Help2Butn", "Help");
   connect(OkButn2, &QPushButton::clicked, this, &QDialog::accept);
-  connect(Help2Butn, &QPushButton::clicked, this, [this] { ShowHelp("HFC"); });
+  connect(Help2Butn, &QPushButton::clicked, this, [this] { ShowHelp(common::help::kHeadersFontsColors); });
   ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
 
   auto* top = new QHBoxLayout;

@@ -13,6 +13,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "common/help_topics.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_font.h"
@@ -28,7 +29,7 @@ using common::ui::ToQString;
 namespace {
 
 constexpr std::string_view kCaption = "Label Wizard / Print Queue";
-constexpr std::string_view kHelpTopic = "LabelWizard";
+constexpr std::string_view kHelpTopic = common::help::kLabelWizard;
 
 // A field that takes digits only, as many as its mask has places.
 QLineEdit* NumberField(QWidget* parent, const char* name, int digits) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "common/help_topics.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_text.h"
@@ -69,7 +70,7 @@ TFindBox::TFindBox(common::Prompter& prompter, QWidget* parent) : QDialog(parent
   connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
   ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
   Beep = [] { QApplication::beep(); };
-  connect(HelpButn, &QPushButton::clicked, this, [this] { ShowHelp("FindData"); });
+  connect(HelpButn, &QPushButton::clicked, this, [this] { ShowHelp(common::help::kFindData); });
   resize(760, 380);
 }
 

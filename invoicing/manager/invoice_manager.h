@@ -19,6 +19,7 @@
 
 #include "browse/manager_list.h"
 #include "browse/manager_model.h"
+#include "common/help_topics.h"
 #include "common/print_canvas.h"
 #include "correspondence/label_queue.h"
 #include "customers/customer_quick_view.h"
@@ -32,7 +33,7 @@ namespace tf::invoicing {
 
 inline constexpr std::string_view kInvoiceManagerCaption = "Invoice Manager";
 inline constexpr std::string_view kInvoiceManagerEMailCaption = "Invoice Manager - (E-Mail Mode)";
-inline constexpr std::string_view kInvoiceManagerHelpTopic = "InvoiceManager";
+inline constexpr std::string_view kInvoiceManagerHelpTopic = common::help::kInvoiceManager;
 inline constexpr std::string_view kFilterClosed = "Filter Closed";
 inline constexpr std::string_view kTimerRunning = "Timer running...";
 inline constexpr std::string_view kTimerOff = "Timer off";

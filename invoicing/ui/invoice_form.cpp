@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "common/help_topics.h"
 #include "common/money_format.h"
 #include "common/record_fields.h"
 #include "common/text.h"
@@ -240,7 +241,7 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
   connect(InvClose, &QPushButton::clicked, this, &QDialog::reject);
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { ShowHelp("NewInvoice"); });
+  connect(BitBtn2, &QPushButton::clicked, this, [this] { ShowHelp(common::help::kNewInvoice); });
   // Typed fields go to the model as they change; a refused text is put back as the model has it.
   auto bind = [this](QLineEdit* edit, bool (InvoiceEntry::*set)(std::string_view)) {
     connect(edit, &QLineEdit::textEdited, this, [this, edit, set](const QString& text) {

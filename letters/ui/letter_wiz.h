@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/help_topics.h"
 #include "common/print_canvas.h"
 #include "common/prompter.h"
 #include "correspondence/label_queue.h"
@@ -30,7 +31,7 @@ namespace tf::letters::ui {
 
 inline constexpr std::string_view kWizardCaption = "Form Letter Wizard";
 inline constexpr std::string_view kUntitled = "Untitled";
-inline constexpr std::string_view kHelpTopic = "FormWizard";
+inline constexpr std::string_view kHelpTopic = common::help::kFormLetterWizard;
 
 struct LetterWizServices {
   common::Prompter& prompter;

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "common/help_topics.h"
 #include "common/ui/command_widgets.h"
 #include "common/ui/help_window.h"
 #include "common/ui/qt_text.h"
@@ -31,7 +32,7 @@ TPWDlg::TPWDlg(QWidget* parent) : QDialog(parent) {
   PWHelpButn->setToolTip("Help");
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-  connect(PWHelpButn, &QPushButton::clicked, this, [this] { ShowHelp("PwordSet"); });
+  connect(PWHelpButn, &QPushButton::clicked, this, [this] { ShowHelp(common::help::kPasswordSetup); });
   ShowHelp = [this](std::string_view topic) { common::ui::ShowHelpTopic(topic, this); };
 
   auto* layout = new QVBoxLayout(this);

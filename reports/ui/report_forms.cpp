@@ -12,6 +12,7 @@
 
 #include <system_error>
 
+#include "common/help_topics.h"
 #include "common/record_fields.h"
 #include "common/side_file.h"
 #include "common/ui/help_window.h"
@@ -28,7 +29,7 @@ namespace tf::reports::ui {
 using common::ui::FromQString;
 using common::ui::ToQString;
 
-inline constexpr std::string_view kHelpTopic = "ReportWizard";
+inline constexpr std::string_view kHelpTopic = common::help::kReportWizard;
 inline constexpr const char* kWizardCaption = "Report Wizard";
 // Reports that read fewer records than this come up too fast for a progress window to help.
 inline constexpr std::size_t kShowProgressFrom = 50'000;
