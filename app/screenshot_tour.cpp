@@ -162,6 +162,11 @@ class Tour {
     Pause(kSettleMs);
     const QRect area = window->frameGeometry();
     QScreen* screen = window->screen();
+    // Beyond the screen's edge the picture would be black: a window that does not fit is a
+    // fault of the window (or of the screen size chosen), not something to crop quietly.
+    if (!screen->geometry().contains(area))
+      GiveUp("the window for " + name + " (" + std::to_string(area.width()) + " x " + std::to_string(area.height()) +
+             " at " + std::to_string(area.x()) + ", " + std::to_string(area.y()) + ") does not fit on the screen.");
     const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     const fs::path file = out_ / (name + ".png");
     if (shot.isNull() || !ToPalette(shot.toImage()).save(QString::fromStdString(file.string()), "PNG", 9))
