@@ -74,26 +74,17 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 
-# The virtual display: the number asked for, or one Xvfb finds free itself (-displayfd), so
-# two runs side by side never meet on one display.
-if [[ -n "$display" ]]; then
-  Xvfb ":$display" -screen 0 "$screen_size" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -e "/tmp/.X11-unix/X$display" ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-else
-  Xvfb -displayfd 3 -screen 0 "$screen_size" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -s "$work/display" ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  display=$(tr -dc '0-9' <"$work/display" 2>/dev/null || true)
-fi
+# The virtual display: the number asked for, or one Xvfb finds free itself. Either way Xvfb
+# writes the number to descriptor 3 once it is ready, and a number in use makes it stop.
+Xvfb ${display:+":$display"} -displayfd 3 -screen 0 "$screen_size" -nolisten tcp \
+  3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [[ -s "$work/display" ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+display=$(tr -dc '0-9' <"$work/display" 2>/dev/null || true)
 if [[ -z "$display" ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
   echo "make-screenshots.sh: the virtual display did not start:" >&2
   cat "$work/xvfb.log" >&2
@@ -118,7 +109,10 @@ on_demo_day "$cli" demo "$data" --today "$demo_day" >"$work/demo.log" 2>&1 || {
 }
 
 echo "Taking the windows on display :$display ..."
-DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$tour" --data "$data" --out "$shots" --today "$demo_day" >/dev/null
+DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$tour" --data "$data" --out "$shots" --today "$demo_day" >/dev/null || {
+  echo "make-screenshots.sh: the tour of the windows failed; the pictures were left as they were." >&2
+  exit 1
+}
 
 # A printed invoice, statement and report, as the tool writes them, first page each.
 pages() {
