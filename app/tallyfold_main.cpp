@@ -15,37 +15,24 @@
 #include <string_view>
 #include <system_error>
 
-#include "aging/ui/aging_windows.h"
 #include "app/first_run_welcome.h"
 #include "app/program_help.h"
+#include "app/program_windows.h"
 #include "app/starter/starter_folder.h"
 #include "common/program_version.h"
-#include "billing/ui/billing_windows.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "common/ui/list_window.h"
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
 #include "common/ui/stat_form.h"
-#include "companies/ui/company_windows.h"
-#include "correspondence/ui/label_windows.h"
-#include "customers/ui/customer_windows.h"
 #include "engine/core/engine.h"
-#include "invoicing/ui/invoicing_windows.h"
-#include "letters/ui/letter_windows.h"
-#include "payments/ui/payment_windows.h"
-#include "maintenance/ui/maintenance_windows.h"
-#include "mail/ui/document_mail_windows.h"
-#include "mail/ui/mail_windows.h"
-#include "products/ui/product_windows.h"
-#include "reports/ui/report_windows.h"
 #include "shell/main_window_model.h"
 #include "common/program_title.h"
 #include "shell/ui/main_form_startup.h"
 #include "shell/ui/program_picture.h"
 #include "shell/ui/single_instance.h"
 #include "shell/ui/splash.h"
-#include "statements/ui/statement_windows.h"
 
 namespace {
 
@@ -169,23 +156,7 @@ int main(int argc, char** argv) {
   splash->ShowNow();
   tf::common::ui::TListWindow listWindow(form.get(), &prompter);
   const tf::shell::ui::WindowServices services{prompter, status, listWindow, clock};
-  tf::products::ui::TEditProd& products = tf::products::ui::InstallProductWindows(*form, services);
-  tf::customers::ui::TDemoForm& customers = tf::customers::ui::InstallCustomerWindows(*form, services);
-  tf::invoicing::ui::InstallInvoicingWindows(*form, services);
-  tf::reports::ui::InstallReportWindows(*form, services);
-  tf::payments::ui::InstallPaymentWindows(*form, services);
-  tf::aging::ui::InstallAgingWindows(*form, services);
-  const tf::maintenance::ui::MaintenanceWindows maintenance =
-      tf::maintenance::ui::InstallMaintenanceWindows(*form, services);
-  tf::companies::ui::TListComps& companies =
-      tf::companies::ui::InstallCompanyWindows(*form, services, maintenance.checkPassword);
-  tf::mail::MailSender& mailer = tf::mail::ui::InstallMailWindows(*form, services);
-  tf::statements::ui::InstallStatementWindows(*form, services);
-  tf::correspondence::ui::InstallLabelWindows(*form, services);
-  tf::letters::ui::InstallLetterWindows(*form, services);
-  tf::billing::ui::InstallBillingWindows(*form, services);
-  // Invoices and statements go out by e-mail through the one sender.
-  tf::mail::ui::ConnectDocumentMail(*form, mailer);
+  const tf::app::ProgramWindows windows = tf::app::InstallProgramWindows(*form, services);
 
   splash.reset();
 
@@ -196,6 +167,6 @@ int main(int argc, char** argv) {
                    [&app] { app.exit(0); }, Qt::QueuedConnection);
   form->show();
   // New books open on the welcome once the window is up.
-  QTimer::singleShot(0, form.get(), [&] { tf::app::OfferWelcome(*form, companies, customers, products); });
+  QTimer::singleShot(0, form.get(), [&] { tf::app::OfferWelcome(*form, windows.companies, windows.customers, windows.products); });
   return app.exec();
 }

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev liblmdb-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
-  xvfb xauth poppler-utils libzip-dev fonts-dejavu-core
+  xvfb xauth poppler-utils faketime libzip-dev fonts-dejavu-core
   libsodium-dev unzip python3
   libssl-dev openssl python3-aiosmtpd
   lintian man-db dpkg-dev file
