@@ -64,6 +64,19 @@ void SetStarterDocumentFonts(std::span<std::uint8_t> r) {
   for (const auto& [font, face] : fonts) common::WriteFontSpec(r, DocumentFontField(font), face);
 }
 
+// The documents' captions and the invoice's column headings: left empty, a new user's first
+// invoice would print without a title over it and with bare columns.
+void SetStarterDocumentTexts(std::span<std::uint8_t> r) {
+  using namespace records::company;
+  const std::pair<common::TextField, const char*> texts[] = {
+      {kInvoiceTitle, "INVOICE"},         {kStatementTitle, "STATEMENT"},       {kPackingSlipTitle, "PACKING SLIP"},
+      {kRemittanceCopyTitle, "FILE COPY"}, {kProductCodeHeading, "Product Code"}, {kQuantityHeading, "Quantity"},
+      {kDescriptionHeading, "Description"}, {kUnitCostHeading, "Unit Cost"},     {kExtensionHeading, "Extention"},
+      {kTaxHeading, "Tax"},
+  };
+  for (const auto& [field, text] : texts) common::WriteText(r, field, text);
+}
+
 }  // namespace
 
 common::RecordBuffer StarterCompanyRecord() {
@@ -73,6 +86,7 @@ common::RecordBuffer StarterCompanyRecord() {
   const std::span<std::uint8_t> r(record.data(), record.size());
   SetStarterEnvelope(r);
   SetStarterDocumentFonts(r);
+  SetStarterDocumentTexts(r);
   return record;
 }
 

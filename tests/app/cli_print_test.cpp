@@ -98,8 +98,9 @@ class CliPrintTest : public ::testing::Test {
   }
 
   // The tool itself, as a user runs it: its own process, with no display.
-  ToolRun Tool(std::vector<std::string> args) {
-    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(TALLYFOLD_CLI) + " --data " + Quoted(folder_.string());
+  ToolRun Tool(std::vector<std::string> args) { return ToolOn(folder_, std::move(args)); }
+  ToolRun ToolOn(const fs::path& folder, std::vector<std::string> args) {
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(TALLYFOLD_CLI) + " --data " + Quoted(folder.string());
     for (const std::string& a : args) command += " " + Quoted(a);
     const std::string errors = scratch_ / "stderr.txt";
     ToolRun run{};
@@ -240,6 +241,25 @@ TEST_F(CliPrintTest, ALongInvoiceGoesOnToMorePages) {
   const Word* last = Find(words, "99", pages);
   ASSERT_NE(last, nullptr);
   EXPECT_LT(last->yMax, 792 - 18);
+}
+
+// A folder as `init` (and the first start) makes it, with nothing set but the company's name:
+// its first invoice prints under a title and with its columns headed.
+TEST_F(CliPrintTest, AStarterCompanysFirstInvoiceHasATitleAndColumnHeadings) {
+  TF_NEED_PEERS_GTEST("reading printed invoices", "pdftotext");
+  const fs::path fresh = fs::path(scratch_.path()) / "fresh";
+  MakeInvoiceFolder(fresh, scratch_.path());
+  const std::string csv = scratch_ / "first.csv";
+  common::ReplaceFile(csv,
+                      "InvoiceNumber,InvoiceType,CustomerNumber,InvoiceDate,TaxAmount,PaidAmount,ProductCode,Quantity,"
+                      "Description,UnitPrice,TaxMark,Extension,MemoText\n"
+                      "100,P,C1,03/01/2024,,,A1,2,Blue widget,10,Y,,\n");
+  ASSERT_EQ(RunTool({"--data", fresh.string(), "import", "invoices", csv}).status, 0);
+  const ToolRun printed = ToolOn(fresh, {"print", "invoice", "100", "--pdf", Pdf("first.pdf")});
+  ASSERT_EQ(printed.status, 0) << printed.err;
+  const std::string text = PeerOutput("pdftotext -layout '" + Pdf("first.pdf") + "' -");
+  for (const char* expected : {"INVOICE", "Quantity", "Description", "Unit Cost", "Blue widget"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << " is not on the page:\n" << text;
 }
 
 TEST_F(CliPrintTest, RefusalsSayWhyAndMarkNothing) {
