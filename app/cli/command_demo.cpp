@@ -375,7 +375,8 @@ int RunDemo(CommandContext& c, const std::vector<std::string>& args) {
       "set",           "CompanyName=Harbor Lights Supply Co.", "Address1=100 Marginal Way", "Address2=Portland, ME 04101",
       "Address3=207-555-0100", "DateFormat=M",                "TaxRate=5.500",             "TaxHeading=Sales Tax",
       "DefaultTerms=Net 30 Days", "InvoiceTitle=INVOICE",      "StatementTitle=STATEMENT",  "EMailAddress=billing@harborlights.example",
-      "SalesMessage1=Thank you for your business!", "PrintSalesMessage=Y", "NextInvoiceNumber=1001"};
+      "SalesMessage1=Thank you for your business!", "PrintSalesMessage=Y", "NextInvoiceNumber=1001",
+      "ExtensionHeading=Amount"};
   // The options go in as `company set` puts them, under its own hold on the folder.
   if (RunCompany(silent, options) != kExitOk) return failed("setting the company's options");
   std::optional<common::FolderLock> lock;
