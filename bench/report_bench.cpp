@@ -1,6 +1,7 @@
 // tallyfold-report-bench: every Report Wizard report over a data folder's company, as the window
 // builds it (the file read on the report's index) and shows it (sorted on its first column with
-// sub-totals, month and grand totals), timed over one month, one year and all years.
+// sub-totals, month and grand totals), timed over one month, one year and all years; each figure
+// the median of the runs.
 //
 // Usage: tallyfold-report-bench --data DIR [--year Y] [--runs N] [--report NAME] [--range month|year|all]
 // The company is the one the program opens ("LastCo.Dat"). Make a large one with
@@ -41,6 +42,14 @@ double CpuSeconds() {
   timespec t{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// The middle of the runs' figures (the mean of the two middle ones for an even count): one run
+// slowed by another process's burst on the shared machine does not move it.
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace
@@ -96,7 +105,7 @@ int main(int argc, char** argv) {
     for (const Range& r : ranges) {
       if (!tf::reports::UsesDateRange(kind) && std::string(r.name) != "all years") continue;
       if (!onlyRange.empty() && !std::string(r.name).starts_with(onlyRange)) continue;
-      double best = 1e9, bestBuild = 0, bestArrange = 0, bestCpu = 0;
+      std::vector<double> builds, arranges, totals, cpus;
       std::size_t records = 0;
       for (int run = 0; run < runs; ++run) {
         tf::common::ScriptedPrompter prompter;
@@ -114,19 +123,17 @@ int main(int argc, char** argv) {
           return 1;
         }
         records = built.report ? built.report->RecordCount() : 0;
-        if (Seconds(t2 - t0) < best) {
-          best = Seconds(t2 - t0);
-          bestBuild = Seconds(t1 - t0);
-          bestArrange = Seconds(t2 - t1);
-          bestCpu = cpu;
-        }
+        builds.push_back(Seconds(t1 - t0));
+        arranges.push_back(Seconds(t2 - t1));
+        totals.push_back(Seconds(t2 - t0));
+        cpus.push_back(cpu);
       }
       std::printf("%-20s %-10s %10zu %10.3f %10.3f %10.3f %10.3f\n",
-                  std::string(tf::reports::ReportName(kind)).c_str(), r.name, records, bestBuild, bestArrange, best,
-                  bestCpu);
+                  std::string(tf::reports::ReportName(kind)).c_str(), r.name, records, Median(builds),
+                  Median(arranges), Median(totals), Median(cpus));
     }
   }
-  std::printf("peak memory %.0f MiB (best of %d runs each)\n", double(tf::bench::PeakKiB()) / 1024.0, runs);
+  std::printf("peak memory %.0f MiB (medians of %d runs each)\n", double(tf::bench::PeakKiB()) / 1024.0, runs);
   tf::engine::ExitEngine();
   return 0;
 }

@@ -20,6 +20,8 @@
 #include "records/file_order_reader.h"
 #include "records/invoice_record.h"
 #include "records/staged_block.h"
+#include "reports/range_share.h"
+#include "reports/row_text.h"
 
 namespace tf::reports {
 namespace {
@@ -149,7 +151,7 @@ class Builder {
       cells[i] = CellOf(spec_.columns[i], f, scratch_[i]);
       ++i;
     }
-    return ReportRow(RowType::Record, std::span<const std::string_view>(cells.data(), i));
+    return ReportRow(RowType::Record, std::span<const std::string_view>(cells.data(), i), report_.text);
   }
 
  private:
@@ -186,7 +188,9 @@ using KeyOf = std::string (*)(Record, int keyNr);
 // instead. A walk over a date range that holds more than a quarter of the file's records is
 // not walked at all: the whole data file is read in one pass, the records whose key lies in the
 // range kept, and their rows put in key order (equal keys in record order, as the index keeps
-// them), which spares reading the index as well.
+// them), which spares reading the index as well. The index's estimate of the range's share
+// decides before any of it is read; where it says no, the walk still turns to the pass once it
+// has passed a quarter of the records.
 class Listing {
  public:
   Listing(engine::FileBlock* handle, const ReportSource& source, KeyOf keyOf)
@@ -196,6 +200,7 @@ class Listing {
   bool Range(int keyNr, const DateRange& range, RowMaker maker) {
     Walk walk{keyNr, common::PadRight(common::FormatDateKey(range.from), 10),
               common::PadRight(common::FormatDateKey(range.to), 10), std::move(maker)};
+    if (!scan_ && RangeWantsPass(handle_, keyNr, walk.from, walk.to)) TurnToPass();
     if (!scan_) {
       if (!limit_) {
         const int used = engine::UsedRecords(handle_);
@@ -206,10 +211,7 @@ class Listing {
       if (!CollectRefs(handle_, keyNr, walk.from,
                        [&](const std::string& key) { return key <= to && refs_.size() < *limit_; }, refs_))
         return false;
-      if (refs_.size() >= *limit_) {
-        scan_ = true;
-        refs_ = {};
-      }
+      if (refs_.size() >= *limit_) TurnToPass();
     }
     walks_.push_back(std::move(walk));
     ends_.push_back(refs_.size());
@@ -234,18 +236,26 @@ class Listing {
     std::string from, to;
     RowMaker maker;
   };
-  // A listed record's key in the range (date keys: ten characters) and its place in the pass.
-  // The key's bytes, zero-filled, then its length: compared as 16 bytes, they order as the index
-  // orders keys (a key that begins another is the smaller).
+  // A listed record's place in the order: its walk, its key in the range (date keys: ten
+  // characters), zero-filled, and the key's length; compared as 16 bytes, they order the walks
+  // and, within one, order keys as the index does (a key that begins another is the smaller).
+  // Then the row's place in the pass.
+  static constexpr std::size_t kPlacedKey = 14;
   struct Placed {
     std::array<std::uint8_t, 16> key;
     std::uint32_t seq;
   };
 
+  void TurnToPass() {
+    scan_ = true;
+    refs_ = {};
+  }
+
   bool FillByIndex(Report& report) {
     // Each entry's row in its place (a record not listed leaves a blank row), then the blanks
     // closed up.
     const std::size_t first = report.rows.size();
+    ReserveLarge(report.rows, first + refs_.size());
     report.rows.resize(first + refs_.size());
     std::size_t done = 0;
     const bool read = records::ReadInFileOrder(handle_, refs_, [&](std::size_t at, Record r) {
@@ -266,8 +276,14 @@ class Listing {
   bool FillByPass(Report& report) {
     const int slots = engine::FileLength(handle_) - 1;
     if (!engine::EngineOK) return false;
-    std::vector<std::vector<ReportRow>> rows(walks_.size());
-    std::vector<std::vector<Placed>> placed(walks_.size());
+    const int used = engine::UsedRecords(handle_);
+    if (!engine::EngineOK) return false;
+    // The rows go straight into the grid in the order of the pass and are put in key order there,
+    // so the grid is never held twice.
+    const std::size_t first = report.rows.size();
+    ReserveLarge(report.rows, first + std::size_t(std::max(used, 0)));
+    std::vector<Placed> placed;
+    ReserveLarge(placed, std::size_t(std::max(used, 0)));
     std::size_t done = 0;
     const bool read = records::ReadLiveRecords(handle_, [&](std::int32_t ref, Record r) {
       for (std::size_t w = 0; w < walks_.size(); ++w) {
@@ -276,33 +292,51 @@ class Listing {
         std::optional<ReportRow> row = walks_[w].maker(r);
         if (!row) continue;
         Placed p{};
-        const std::size_t size = std::min(key.size(), p.key.size() - 1);
-        std::copy_n(key.data(), size, p.key.data());
+        const std::size_t size = std::min(key.size(), kPlacedKey);
+        p.key[0] = std::uint8_t(w);
+        std::copy_n(key.data(), size, p.key.data() + 1);
         p.key.back() = std::uint8_t(size);
-        p.seq = std::uint32_t(placed[w].size());
-        placed[w].push_back(p);
-        rows[w].push_back(std::move(*row));
+        p.seq = std::uint32_t(report.rows.size() - first);
+        placed.push_back(p);
+        report.rows.push_back(std::move(*row));
       }
       done = std::size_t(ref);
       if (done % kProgressEvery == 0 && progress_) progress_(done, std::size_t(slots));
     });
     if (!read) return false;
     if (progress_) progress_(std::size_t(slots), std::size_t(slots));
-    std::size_t listed = report.rows.size();
-    for (const auto& r : rows) listed += r.size();
-    report.rows.reserve(listed);
-    for (std::size_t w = 0; w < walks_.size(); ++w) {
-      std::vector<Placed>& order = placed[w];
-      const auto before = [](const Placed& a, const Placed& b) {
-        const int c = std::memcmp(a.key.data(), b.key.data(), a.key.size());
-        return c != 0 ? c < 0 : a.seq < b.seq;
-      };
-      // A file written in date order is already in key order.
-      if (!std::is_sorted(order.begin(), order.end(), before)) std::sort(order.begin(), order.end(), before);
-      for (const Placed& p : order) report.rows.push_back(std::move(rows[w][p.seq]));
-      rows[w] = {};
+    const auto before = [](const Placed& a, const Placed& b) {
+      const int c = std::memcmp(a.key.data(), b.key.data(), a.key.size());
+      return c != 0 ? c < 0 : a.seq < b.seq;
+    };
+    // A file written in date order is already in key order.
+    if (!std::is_sorted(placed.begin(), placed.end(), before)) {
+      std::sort(placed.begin(), placed.end(), before);
+      std::vector<std::uint32_t> from(placed.size());
+      for (std::size_t i = 0; i < placed.size(); ++i) from[i] = placed[i].seq;
+      placed = {};
+      PutInOrder(std::span<ReportRow>(report.rows).subspan(first), from);
     }
+    if (report.rows.size() < report.rows.capacity() / 4 * 3) report.rows.shrink_to_fit();
     return true;
+  }
+
+  // Moves the rows so that place i holds the row that was at from[i], one cycle of the
+  // permutation at a time; `from` is used up (each place done is marked by pointing at itself).
+  static void PutInOrder(std::span<ReportRow> rows, std::vector<std::uint32_t>& from) {
+    for (std::uint32_t i = 0; i < from.size(); ++i) {
+      if (from[i] == i) continue;
+      ReportRow held = std::move(rows[i]);
+      std::uint32_t at = i;
+      while (from[at] != i) {
+        const std::uint32_t next = from[at];
+        rows[at] = std::move(rows[next]);
+        from[at] = at;
+        at = next;
+      }
+      rows[at] = std::move(held);
+      from[at] = at;
+    }
   }
 
   engine::FileBlock* handle_;

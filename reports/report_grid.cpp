@@ -179,7 +179,7 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfId[byValue[r]] = r;
 
   std::vector<SortEntry> entries;
-  entries.reserve(rows.size());
+  ReserveLarge(entries, rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SortEntry& e = entries.emplace_back();
     e.rank0 = rankOfId[idOf[i]];
@@ -288,17 +288,42 @@ std::optional<ReportKind> ReportNamed(std::string_view name) {
 
 // --- rows --------------------------------------------------------------------------------------
 
-ReportRow::ReportRow(RowType type, std::span<const std::string> cells) : type_(type) {
-  std::vector<std::string_view> views(cells.begin(), cells.end());
-  Assign(views);
+namespace {
+
+// The length of a row's cells together, refused beyond what a row can hold.
+std::size_t RowLength(std::span<const std::string_view> cells) {
+  if (cells.size() > kMaxColumns) throw std::invalid_argument("a report row holds at most nine cells");
+  std::size_t total = 0;
+  for (std::string_view c : cells) total += c.size();
+  if (total > 0xFFFF) throw std::invalid_argument("a report row's cells are too long");
+  return total;
 }
 
-ReportRow::ReportRow(RowType type, std::span<const std::string_view> cells) : type_(type) { Assign(cells); }
+}  // namespace
+
+ReportRow::ReportRow(RowType type, std::span<const std::string> cells) : type_(type) {
+  std::vector<std::string_view> views(cells.begin(), cells.end());
+  const std::size_t total = RowLength(views);
+  owned_ = total > 0;
+  Lay(views, total ? new char[total] : nullptr);
+}
+
+ReportRow::ReportRow(RowType type, std::span<const std::string_view> cells) : type_(type) {
+  const std::size_t total = RowLength(cells);
+  owned_ = total > 0;
+  Lay(cells, total ? new char[total] : nullptr);
+}
+
+ReportRow::ReportRow(RowType type, std::span<const std::string_view> cells, RowText& text) : type_(type) {
+  const std::size_t total = RowLength(cells);
+  Lay(cells, total ? text.Allocate(total) : nullptr);
+}
 
 ReportRow::ReportRow(const ReportRow& other) : ends_(other.ends_), type_(other.type_), count_(other.count_) {
-  if (other.text_) {
-    text_ = std::make_unique_for_overwrite<char[]>(other.Size());
-    std::copy_n(other.text_.get(), other.Size(), text_.get());
+  if (const std::size_t size = other.Size()) {
+    text_ = new char[size];
+    owned_ = true;
+    std::copy_n(other.text_, size, text_);
   }
 }
 
@@ -307,20 +332,15 @@ ReportRow& ReportRow::operator=(const ReportRow& other) {
   return *this;
 }
 
-void ReportRow::Assign(std::span<const std::string_view> cells) {
-  if (cells.size() > kMaxColumns) throw std::invalid_argument("a report row holds at most nine cells");
-  std::size_t total = 0;
-  for (std::string_view c : cells) total += c.size();
-  if (total > 0xFFFF) throw std::invalid_argument("a report row's cells are too long");
-  std::unique_ptr<char[]> text = total ? std::make_unique_for_overwrite<char[]>(total) : nullptr;
+void ReportRow::Lay(std::span<const std::string_view> cells, char* text) {
   std::size_t at = 0;
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    std::copy(cells[i].begin(), cells[i].end(), text.get() + at);
+    std::copy(cells[i].begin(), cells[i].end(), text + at);
     at += cells[i].size();
     ends_[i] = std::uint16_t(at);
   }
   count_ = std::uint8_t(cells.size());
-  text_ = std::move(text);
+  text_ = text;
 }
 
 std::vector<std::string> ReportRow::Cells() const {
@@ -331,10 +351,31 @@ std::vector<std::string> ReportRow::Cells() const {
 
 void ReportRow::SwapCells(std::size_t a, std::size_t b) {
   if (a == b || a >= count_ || b >= count_) return;
-  std::vector<std::string> cells = Cells();
+  if (a > b) std::swap(a, b);
+  // The characters from cell a to cell b keep their total length: b's, the cells between, then
+  // a's are written over them from a copy.
+  const std::size_t begin = a == 0 ? 0 : ends_[a - 1], end = ends_[b];
+  std::array<char, 256> small;
+  std::string large;
+  char* copy = small.data();
+  if (end - begin > small.size()) {
+    large.resize(end - begin);
+    copy = large.data();
+  }
+  std::copy(text_ + begin, text_ + end, copy);
+  const auto cell = [&](std::size_t c) {
+    const std::size_t from = c == 0 ? 0 : ends_[c - 1];
+    return std::string_view(copy + (from - begin), ends_[c] - from);
+  };
+  std::array<std::string_view, kMaxColumns> cells;
+  for (std::size_t c = a; c <= b; ++c) cells[c] = cell(c);
   std::swap(cells[a], cells[b]);
-  std::vector<std::string_view> views(cells.begin(), cells.end());
-  Assign(views);
+  std::size_t at = begin;
+  for (std::size_t c = a; c <= b; ++c) {
+    std::copy(cells[c].begin(), cells[c].end(), text_ + at);
+    at += cells[c].size();
+    ends_[c] = std::uint16_t(at);
+  }
 }
 
 std::size_t Report::RecordCount() const {
@@ -409,7 +450,9 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   // are visited out of memory order, where reading their cells would be one cache miss after
   // another.
   const std::size_t sumCount = layout.sumColumns.size();
-  std::vector<common::Money> adds(records.size() * sumCount);
+  std::vector<common::Money> adds;
+  ReserveLarge(adds, records.size() * sumCount);
+  adds.resize(records.size() * sumCount);
   for (std::size_t r = 0; r < records.size(); ++r)
     for (std::size_t k = 0; k < sumCount; ++k)
       if (const auto amount = SummedValue(records[r].Cell(layout.sumColumns[k]))) adds[r * sumCount + k] = *amount;
@@ -449,7 +492,7 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   if (subTotals)
     for (std::size_t i = 1; i < order.size(); ++i)
       boundaries += ranked ? !sameGroup(i) : !SameGroup(records[order[i - 1]].Cell(0), records[order[i]].Cell(0));
-  out.reserve(order.size() + 4 * boundaries + 6);
+  ReserveLarge(out, order.size() + 4 * boundaries + 6);
   bool monthTotalsShown = false;
   std::string previousMonth;
   // The records are visited out of memory order: each is asked for a little ahead of its turn.
