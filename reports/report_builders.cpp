@@ -237,14 +237,32 @@ class Listing {
     RowMaker maker;
   };
   // A listed record's place in the order: its walk, its key in the range (date keys: ten
-  // characters), zero-filled, and the key's length; compared as 16 bytes, they order the walks
-  // and, within one, order keys as the index does (a key that begins another is the smaller).
-  // Then the row's place in the pass.
+  // characters), zero-filled, and the key's length, as 16 bytes read as two big-endian numbers;
+  // compared as numbers they order the walks and, within one, order keys as the index does (a key
+  // that begins another is the smaller). Then the row's place in the pass.
   static constexpr std::size_t kPlacedKey = 14;
   struct Placed {
-    std::array<std::uint8_t, 16> key;
+    std::uint64_t high, low;
     std::uint32_t seq;
+    bool operator<(const Placed& o) const {
+      if (high != o.high) return high < o.high;
+      if (low != o.low) return low < o.low;
+      return seq < o.seq;
+    }
   };
+  static Placed PlacedOf(std::size_t walk, std::string_view key, std::size_t seq) {
+    std::array<std::uint8_t, 16> bytes{};
+    const std::size_t size = std::min(key.size(), kPlacedKey);
+    bytes[0] = std::uint8_t(walk);
+    std::copy_n(key.data(), size, bytes.data() + 1);
+    bytes.back() = std::uint8_t(size);
+    std::uint64_t high = 0, low = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+      high = (high << 8) | bytes[i];
+      low = (low << 8) | bytes[8 + i];
+    }
+    return {high, low, std::uint32_t(seq)};
+  }
 
   void TurnToPass() {
     scan_ = true;
@@ -291,13 +309,7 @@ class Listing {
         if (key < walks_[w].from || key > walks_[w].to) continue;
         std::optional<ReportRow> row = walks_[w].maker(r);
         if (!row) continue;
-        Placed p{};
-        const std::size_t size = std::min(key.size(), kPlacedKey);
-        p.key[0] = std::uint8_t(w);
-        std::copy_n(key.data(), size, p.key.data() + 1);
-        p.key.back() = std::uint8_t(size);
-        p.seq = std::uint32_t(report.rows.size() - first);
-        placed.push_back(p);
+        placed.push_back(PlacedOf(w, key, report.rows.size() - first));
         report.rows.push_back(std::move(*row));
       }
       done = std::size_t(ref);
@@ -305,13 +317,9 @@ class Listing {
     });
     if (!read) return false;
     if (progress_) progress_(std::size_t(slots), std::size_t(slots));
-    const auto before = [](const Placed& a, const Placed& b) {
-      const int c = std::memcmp(a.key.data(), b.key.data(), a.key.size());
-      return c != 0 ? c < 0 : a.seq < b.seq;
-    };
     // A file written in date order is already in key order.
-    if (!std::is_sorted(placed.begin(), placed.end(), before)) {
-      std::sort(placed.begin(), placed.end(), before);
+    if (!std::is_sorted(placed.begin(), placed.end())) {
+      std::sort(placed.begin(), placed.end());
       std::vector<std::uint32_t> from(placed.size());
       for (std::size_t i = 0; i < placed.size(); ++i) from[i] = placed[i].seq;
       placed = {};

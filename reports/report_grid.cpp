@@ -105,19 +105,32 @@ std::optional<common::Money> SummedValue(std::string_view cell) {
 
 constexpr std::size_t kKeyBytes = 23;
 
+// A row's sort key in words compared as numbers: `high` holds the column-0 rank and the first 4
+// bytes of the other columns' encoding, `middle` and `low` the next 16 (big-endian, so numeric
+// order is byte order), `tail` the last 3 and, in its lowest bit, whether the encoding was longer
+// than the 23 bytes kept.
 struct SortEntry {
-  std::uint32_t rank0;
-  std::array<std::uint8_t, kKeyBytes> rest;
-  bool cut;  // the encoded key was longer than `rest`
+  std::uint64_t high;
+  std::uint64_t middle;
+  std::uint64_t low;
+  std::uint32_t tail;
   std::uint32_t row;
 };
 static_assert(sizeof(SortEntry) == 32);
 
-bool Encodable(const std::vector<ReportRow>& rows, std::size_t columns) {
-  for (const ReportRow& row : rows)
-    for (std::size_t c = 0; c < columns; ++c)
-      for (char ch : row.Cell(c))
-        if (static_cast<unsigned char>(ch) < 0x20) return false;
+std::uint64_t BigEndian(const std::uint8_t* bytes, std::size_t count) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < count; ++i) value = (value << 8) | bytes[i];
+  return value;
+}
+
+bool Encodable(const std::vector<ReportRow>& rows) {
+  for (const ReportRow& row : rows) {
+    // The whole row at once, without a branch per character.
+    unsigned char lowest = 0xFF;
+    for (char ch : row.Text()) lowest = std::min(lowest, static_cast<unsigned char>(ch));
+    if (lowest < 0x20) return false;
+  }
   return true;
 }
 
@@ -147,73 +160,85 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   std::vector<std::uint32_t>& order = sorted.order;
   order.resize(rows.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  if (!Encodable(rows, columns.size())) {
+  if (!Encodable(rows)) {
     std::stable_sort(order.begin(), order.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
     return sorted;
   }
-  // Ranks of column 0: its distinct folded values, sorted.
-  std::unordered_map<std::string, std::uint32_t> ids;
-  std::vector<std::uint32_t> idOf(rows.size());
-  std::string folded;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const std::string_view cell = Unpadded(rows[i].Cell(0), columns[0].amount);
-    folded.assign(cell.size(), ' ');
-    std::transform(cell.begin(), cell.end(), folded.begin(), Upper);
-    idOf[i] = ids.try_emplace(folded, std::uint32_t(ids.size())).first->second;
-  }
-  std::vector<const std::string*> distinct(ids.size());
-  for (const auto& [text, id] : ids) distinct[id] = &text;
-  std::vector<std::uint32_t> byValue(distinct.size());
-  for (std::uint32_t i = 0; i < byValue.size(); ++i) byValue[i] = i;
+  // Ranks of column 0. The distinct cells as they stand first (a view into the rows, no copy),
+  // then their folded texts: cells that differ only in case share a folded text and so a rank.
   const bool amount0 = columns[0].amount;
-  std::sort(byValue.begin(), byValue.end(), [&](std::uint32_t a, std::uint32_t b) {
-    const std::string& x = *distinct[a];
-    const std::string& y = *distinct[b];
+  std::unordered_map<std::string_view, std::uint32_t> ids;
+  std::vector<std::uint32_t> idOf(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    idOf[i] = ids.try_emplace(Unpadded(rows[i].Cell(0), amount0), std::uint32_t(ids.size())).first->second;
+  std::vector<std::string> folded(ids.size());
+  for (const auto& [cell, id] : ids) {
+    folded[id].resize(cell.size());
+    std::transform(cell.begin(), cell.end(), folded[id].begin(), Upper);
+  }
+  std::vector<std::uint32_t> byValue(folded.size());
+  for (std::uint32_t i = 0; i < byValue.size(); ++i) byValue[i] = i;
+  const auto less = [&](const std::string& x, const std::string& y) {
     // An amount padded on the left: the shorter is the smaller. A text padded on the right: a
     // text that begins another is followed by blanks, below the other's next non-blank.
     if (amount0 && x.size() != y.size()) return x.size() < y.size();
     return x < y;
-  });
-  std::vector<std::uint32_t> rankOfId(distinct.size());
-  for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfId[byValue[r]] = r;
+  };
+  std::sort(byValue.begin(), byValue.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return less(folded[a], folded[b]); });
+  std::vector<std::uint32_t> rankOfId(folded.size());
+  std::uint32_t ranks = 0;
+  for (std::size_t r = 0; r < byValue.size(); ++r) {
+    if (r > 0 && folded[byValue[r - 1]] != folded[byValue[r]]) ++ranks;
+    rankOfId[byValue[r]] = ranks;
+  }
+  sorted.values0.resize(byValue.empty() ? 0 : ranks + 1);
+  for (std::size_t r = 0; r < byValue.size(); ++r)
+    if (sorted.values0[rankOfId[byValue[r]]].empty()) sorted.values0[rankOfId[byValue[r]]] = folded[byValue[r]];
 
   std::vector<SortEntry> entries;
   ReserveLarge(entries, rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    SortEntry& e = entries.emplace_back();
-    e.rank0 = rankOfId[idOf[i]];
-    e.row = std::uint32_t(i);
-    e.rest.fill(0);
+    std::array<std::uint8_t, kKeyBytes + 1> key{};
     std::size_t at = 0;
     bool cut = false;
-    const auto put = [&](std::uint8_t byte) {
-      if (at < kKeyBytes) e.rest[at++] = byte;
-      else cut = true;
-    };
     for (std::size_t c = 1; c < columns.size() && !cut; ++c) {
       const std::string_view cell = Unpadded(rows[i].Cell(c), columns[c].amount);
+      // An amount: its length in two bytes, then its characters; a text: its characters, then 0.
+      const std::size_t length = cell.size() + (columns[c].amount ? 2 : 1);
+      if (at + length > kKeyBytes) cut = true;
+      std::uint8_t* out = key.data() + at;
+      const std::size_t room = kKeyBytes - at;
+      std::size_t put = 0;
       if (columns[c].amount) {
-        put(std::uint8_t(cell.size() >> 8));
-        put(std::uint8_t(cell.size() & 0xFF));
+        if (put < room) out[put++] = std::uint8_t(cell.size() >> 8);
+        if (put < room) out[put++] = std::uint8_t(cell.size() & 0xFF);
       }
-      for (char ch : cell) put(static_cast<std::uint8_t>(Upper(ch)));
-      if (!columns[c].amount) put(0);
+      for (std::size_t k = 0; k < cell.size() && put < room; ++k) out[put++] = static_cast<std::uint8_t>(Upper(cell[k]));
+      if (!columns[c].amount && put < room) out[put++] = 0;
+      at += put;
     }
-    e.cut = cut;
+    SortEntry& e = entries.emplace_back();
+    e.high = (std::uint64_t(rankOfId[idOf[i]]) << 32) | BigEndian(key.data(), 4);
+    e.middle = BigEndian(key.data() + 4, 8);
+    e.low = BigEndian(key.data() + 12, 8);
+    e.tail = std::uint32_t(BigEndian(key.data() + 20, 3) << 8) | (cut ? 1u : 0u);
+    e.row = std::uint32_t(i);
   }
+  idOf = {};
   std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
-    if (a.rank0 != b.rank0) return a.rank0 < b.rank0;
-    if (const int c = std::memcmp(a.rest.data(), b.rest.data(), kKeyBytes)) return c < 0;
-    if (a.cut || b.cut)
+    if (a.high != b.high) return a.high < b.high;
+    if (a.middle != b.middle) return a.middle < b.middle;
+    if (a.low != b.low) return a.low < b.low;
+    if ((a.tail >> 8) != (b.tail >> 8)) return (a.tail >> 8) < (b.tail >> 8);
+    if ((a.tail | b.tail) & 1u)
       if (const int c = CompareRows(rows[a.row], rows[b.row], columns)) return c < 0;
     return a.row < b.row;
   });
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].row;
   sorted.rank0.resize(rows.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = entries[i].rank0;
-  sorted.values0.resize(distinct.size());
-  for (auto& [text, id] : ids) sorted.values0[rankOfId[id]] = std::move(const_cast<std::string&>(text));
+  for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = std::uint32_t(entries[i].high >> 32);
   return sorted;
 }
 

@@ -85,6 +85,8 @@ class ReportRow {
     return std::string_view(text_ + begin, ends_[column] - begin);
   }
   std::vector<std::string> Cells() const;
+  // Every cell's characters, one after the other.
+  std::string_view Text() const { return std::string_view(text_, Size()); }
   // Exchanges two cells, in place.
   void SwapCells(std::size_t a, std::size_t b);
 
