@@ -323,28 +323,25 @@ class Listing {
       std::vector<std::uint32_t> from(placed.size());
       for (std::size_t i = 0; i < placed.size(); ++i) from[i] = placed[i].seq;
       placed = {};
-      PutInOrder(std::span<ReportRow>(report.rows).subspan(first), from);
+      GatherInOrder(report.rows, first, from);
     }
     if (report.rows.size() < report.rows.capacity() / 4 * 3) report.rows.shrink_to_fit();
     return true;
   }
 
-  // Moves the rows so that place i holds the row that was at from[i], one cycle of the
-  // permutation at a time; `from` is used up (each place done is marked by pointing at itself).
-  static void PutInOrder(std::span<ReportRow> rows, std::vector<std::uint32_t>& from) {
-    for (std::uint32_t i = 0; i < from.size(); ++i) {
-      if (from[i] == i) continue;
-      ReportRow held = std::move(rows[i]);
-      std::uint32_t at = i;
-      while (from[at] != i) {
-        const std::uint32_t next = from[at];
-        rows[at] = std::move(rows[next]);
-        from[at] = at;
-        at = next;
-      }
-      rows[at] = std::move(held);
-      from[at] = at;
+  // Puts the rows from `first` on in the order `from` gives (place i gets the row at first +
+  // from[i]): gathered into a new grid, each row asked for a little ahead of its turn, since they
+  // are read all over the old one.
+  static void GatherInOrder(std::vector<ReportRow>& rows, std::size_t first, const std::vector<std::uint32_t>& from) {
+    std::vector<ReportRow> ordered;
+    ReserveLarge(ordered, rows.size());
+    for (std::size_t i = 0; i < first; ++i) ordered.push_back(std::move(rows[i]));
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+      if (i + kAhead < from.size()) __builtin_prefetch(&rows[first + from[i + kAhead]]);
+      ordered.push_back(std::move(rows[first + from[i]]));
     }
+    rows = std::move(ordered);
   }
 
   engine::FileBlock* handle_;
