@@ -124,13 +124,24 @@ std::uint64_t BigEndian(const std::uint8_t* bytes, std::size_t count) {
   return value;
 }
 
-bool Encodable(const std::vector<ReportRow>& rows) {
-  for (const ReportRow& row : rows) {
-    // The whole row at once, without a branch per character.
-    unsigned char lowest = 0xFF;
-    for (char ch : row.Text()) lowest = std::min(lowest, static_cast<unsigned char>(ch));
-    if (lowest < 0x20) return false;
+// Whether a text holds a character below the blank: eight characters at a time (a byte below
+// 0x20 is one whose value minus 0x20 borrows into its top bit while its own top bit is clear).
+bool HasControlCharacter(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kTops = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if ((word - kOnes * 0x20) & ~word & kTops) return true;
   }
+  for (; i < text.size(); ++i)
+    if (static_cast<unsigned char>(text[i]) < 0x20) return true;
+  return false;
+}
+
+bool Encodable(const std::vector<ReportRow>& rows) {
+  for (const ReportRow& row : rows)
+    if (HasControlCharacter(row.Text())) return false;
   return true;
 }
 
