@@ -208,8 +208,16 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   for (std::size_t r = 0; r < byValue.size(); ++r)
     if (sorted.values0[rankOfId[byValue[r]]].empty()) sorted.values0[rankOfId[byValue[r]]] = folded[byValue[r]];
 
+  // The entries are laid out by column-0 rank straight away (rows of one rank in row order), so
+  // only the rows of one rank are sorted together: many short sorts instead of one over millions.
+  const std::size_t rankCount = sorted.values0.size();
+  std::vector<std::uint32_t> bucketStart(rankCount + 1, 0);
+  for (std::size_t i = 0; i < rows.size(); ++i) ++bucketStart[rankOfId[idOf[i]] + 1];
+  for (std::size_t r = 0; r < rankCount; ++r) bucketStart[r + 1] += bucketStart[r];
+  std::vector<std::uint32_t> next(bucketStart.begin(), bucketStart.end() - 1);
   std::vector<SortEntry> entries;
   ReserveLarge(entries, rows.size());
+  entries.resize(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     std::array<std::uint8_t, kKeyBytes + 1> key{};
     std::size_t at = 0;
@@ -230,15 +238,17 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
       if (!columns[c].amount && put < room) out[put++] = 0;
       at += put;
     }
-    SortEntry& e = entries.emplace_back();
-    e.high = (std::uint64_t(rankOfId[idOf[i]]) << 32) | BigEndian(key.data(), 4);
+    const std::uint32_t rank = rankOfId[idOf[i]];
+    SortEntry& e = entries[next[rank]++];
+    e.high = (std::uint64_t(rank) << 32) | BigEndian(key.data(), 4);
     e.middle = BigEndian(key.data() + 4, 8);
     e.low = BigEndian(key.data() + 12, 8);
     e.tail = std::uint32_t(BigEndian(key.data() + 20, 3) << 8) | (cut ? 1u : 0u);
     e.row = std::uint32_t(i);
   }
   idOf = {};
-  std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+  next = {};
+  const auto before = [&](const SortEntry& a, const SortEntry& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.middle != b.middle) return a.middle < b.middle;
     if (a.low != b.low) return a.low < b.low;
@@ -246,7 +256,9 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
     if ((a.tail | b.tail) & 1u)
       if (const int c = CompareRows(rows[a.row], rows[b.row], columns)) return c < 0;
     return a.row < b.row;
-  });
+  };
+  for (std::size_t r = 0; r < rankCount; ++r)
+    std::sort(entries.begin() + bucketStart[r], entries.begin() + bucketStart[r + 1], before);
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].row;
   sorted.rank0.resize(rows.size());
   for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = std::uint32_t(entries[i].high >> 32);
