@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "common/calendar.h"
@@ -236,21 +237,20 @@ class Listing {
     std::string from, to;
     RowMaker maker;
   };
-  // A listed record's place in the order: its walk, its key in the range (date keys: ten
+  // A listed record's key as the order sees it: its walk, its key in the range (date keys: ten
   // characters), zero-filled, and the key's length, as 16 bytes read as two big-endian numbers;
   // compared as numbers they order the walks and, within one, order keys as the index does (a key
-  // that begins another is the smaller). Then the row's place in the pass.
+  // that begins another is the smaller).
   static constexpr std::size_t kPlacedKey = 14;
-  struct Placed {
+  struct PlaceKey {
     std::uint64_t high, low;
-    std::uint32_t seq;
-    bool operator<(const Placed& o) const {
-      if (high != o.high) return high < o.high;
-      if (low != o.low) return low < o.low;
-      return seq < o.seq;
-    }
+    bool operator==(const PlaceKey&) const = default;
+    bool operator<(const PlaceKey& o) const { return high != o.high ? high < o.high : low < o.low; }
   };
-  static Placed PlacedOf(std::size_t walk, std::string_view key, std::size_t seq) {
+  struct PlaceKeyHash {
+    std::size_t operator()(const PlaceKey& k) const { return std::hash<std::uint64_t>{}(k.high * 0x9E3779B97F4A7C15ull ^ k.low); }
+  };
+  static PlaceKey PlaceKeyOf(std::size_t walk, std::string_view key) {
     std::array<std::uint8_t, 16> bytes{};
     const std::size_t size = std::min(key.size(), kPlacedKey);
     bytes[0] = std::uint8_t(walk);
@@ -261,7 +261,7 @@ class Listing {
       high = (high << 8) | bytes[i];
       low = (low << 8) | bytes[8 + i];
     }
-    return {high, low, std::uint32_t(seq)};
+    return {high, low};
   }
 
   void TurnToPass() {
@@ -300,8 +300,12 @@ class Listing {
     // so the grid is never held twice.
     const std::size_t first = report.rows.size();
     ReserveLarge(report.rows, first + std::size_t(std::max(used, 0)));
-    std::vector<Placed> placed;
-    ReserveLarge(placed, std::size_t(std::max(used, 0)));
+    // Each listed row's key as a number for its distinct key: a range holds few distinct keys
+    // (dates), so the rows are put in order by counting them per key, not by sorting them.
+    std::vector<std::uint32_t> keyIdOf;
+    ReserveLarge(keyIdOf, std::size_t(std::max(used, 0)));
+    std::vector<PlaceKey> keys;
+    std::unordered_map<PlaceKey, std::uint32_t, PlaceKeyHash> keyIds;
     std::size_t done = 0;
     const bool read = records::ReadLiveRecords(handle_, [&](std::int32_t ref, Record r) {
       for (std::size_t w = 0; w < walks_.size(); ++w) {
@@ -309,7 +313,15 @@ class Listing {
         if (key < walks_[w].from || key > walks_[w].to) continue;
         std::optional<ReportRow> row = walks_[w].maker(r);
         if (!row) continue;
-        placed.push_back(PlacedOf(w, key, report.rows.size() - first));
+        const PlaceKey placeKey = PlaceKeyOf(w, key);
+        // Neighbouring records (the lines of one invoice) mostly share their key.
+        if (keys.empty() || !(keys[keyIdOf.empty() ? 0 : keyIdOf.back()] == placeKey)) {
+          const auto [at, added] = keyIds.try_emplace(placeKey, std::uint32_t(keys.size()));
+          if (added) keys.push_back(placeKey);
+          keyIdOf.push_back(at->second);
+        } else {
+          keyIdOf.push_back(keyIdOf.back());
+        }
         report.rows.push_back(std::move(*row));
       }
       done = std::size_t(ref);
@@ -317,12 +329,22 @@ class Listing {
     });
     if (!read) return false;
     if (progress_) progress_(std::size_t(slots), std::size_t(slots));
-    // A file written in date order is already in key order.
-    if (!std::is_sorted(placed.begin(), placed.end())) {
-      std::sort(placed.begin(), placed.end());
-      std::vector<std::uint32_t> from(placed.size());
-      for (std::size_t i = 0; i < placed.size(); ++i) from[i] = placed[i].seq;
-      placed = {};
+    // The keys' ranks; then each row's place: after the rows of lower keys and, among equal keys,
+    // in the order of the pass (record order, as the index keeps equal keys).
+    std::vector<std::uint32_t> byKey(keys.size());
+    for (std::uint32_t i = 0; i < byKey.size(); ++i) byKey[i] = i;
+    std::sort(byKey.begin(), byKey.end(), [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+    std::vector<std::uint32_t> rankOf(keys.size());
+    for (std::uint32_t r = 0; r < byKey.size(); ++r) rankOf[byKey[r]] = r;
+    bool inOrder = true;  // a file written in date order is already in key order
+    for (std::size_t i = 1; i < keyIdOf.size() && inOrder; ++i) inOrder = rankOf[keyIdOf[i - 1]] <= rankOf[keyIdOf[i]];
+    if (!inOrder) {
+      std::vector<std::uint32_t> next(keys.size() + 1, 0);
+      for (std::uint32_t id : keyIdOf) ++next[rankOf[id] + 1];
+      for (std::size_t k = 0; k < keys.size(); ++k) next[k + 1] += next[k];
+      std::vector<std::uint32_t> from(keyIdOf.size());
+      for (std::uint32_t seq = 0; seq < keyIdOf.size(); ++seq) from[next[rankOf[keyIdOf[seq]]]++] = seq;
+      keyIdOf = {};
       GatherInOrder(report.rows, first, from);
     }
     if (report.rows.size() < report.rows.capacity() / 4 * 3) report.rows.shrink_to_fit();
