@@ -123,6 +123,48 @@ std::string Shown(std::string_view stored, bool quantity = false) {
   return quantity ? common::FormatComma0_000(*value) : common::FormatComma0_00(*value);
 }
 
+// Shown for a column whose stored texts repeat (the quantities and unit prices of a sales report's
+// lines): each stored text is parsed and formatted once while it stays in its slot of a small
+// table. The view returned lasts until the next call.
+class ShownCache {
+ public:
+  explicit ShownCache(bool quantity) : quantity_(quantity), slots_(kSlots) {}
+
+  std::string_view operator()(std::string_view stored) {
+    if (stored.size() > kStored) return Keep(Shown(stored, quantity_));
+    std::size_t hash = 14695981039346656037ull;
+    for (char c : stored) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    Slot& slot = slots_[hash % kSlots];
+    if (!slot.used || std::string_view(slot.stored.data(), slot.storedSize) != stored) {
+      const std::string shown = Shown(stored, quantity_);
+      if (shown.size() > kShown) return Keep(shown);
+      slot.used = true;
+      slot.storedSize = std::uint8_t(stored.size());
+      std::copy(stored.begin(), stored.end(), slot.stored.begin());
+      slot.shownSize = std::uint8_t(shown.size());
+      std::copy(shown.begin(), shown.end(), slot.shown.begin());
+    }
+    return std::string_view(slot.shown.data(), slot.shownSize);
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 4096, kStored = 16, kShown = 22;
+  struct Slot {
+    std::array<char, kStored> stored;
+    std::array<char, kShown> shown;
+    std::uint8_t storedSize = 0, shownSize = 0;
+    bool used = false;
+  };
+  std::string_view Keep(std::string text) {
+    kept_ = std::move(text);
+    return kept_;
+  }
+
+  bool quantity_;
+  std::vector<Slot> slots_;
+  std::string kept_;
+};
+
 // Blank or a number that is not zero; a text that is no number counts as not zero, so a damaged
 // record is listed rather than left out.
 bool NonZero(std::string_view stored) {
@@ -484,6 +526,7 @@ bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b, Re
 
 bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b, Report& report) {
   Listing listing(h, source, inv::LineKey);
+  ShownCache price(true), quantity(true);
   const bool walked = listing.Range(inv::kLineKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kLineKind) == "R") return std::nullopt;
     const std::string_view line = Field(r, inv::kLineText);
@@ -495,8 +538,8 @@ bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& ra
     std::string_view code = Trimmed(r, inv::kLineProductCode);
     if (code.empty()) code = "*None*";
     return b.Row({description, code, Field(r, inv::kLineDateKey), Field(r, inv::kLineInvoiceNumber),
-                  Field(r, inv::kLineShortName), Field(r, inv::kLineCustomerNumber), Shown(column(43, 10), true),
-                  Shown(column(1, 10), true), Shown(column(54, 10))});
+                  Field(r, inv::kLineShortName), Field(r, inv::kLineCustomerNumber), price(column(43, 10)),
+                  quantity(column(1, 10)), Shown(column(54, 10))});
   });
   return walked && listing.Fill(report);
 }

@@ -167,6 +167,13 @@ class ReportDifferential : public test::DataFolderTest, public ::testing::WithPa
   test::SilentStatus status_;
 };
 
+class ReportDifferentialLines : public test::DataFolderTest {
+ protected:
+  common::RecordBuffer company_ = testing::ReportCompany();
+  common::ScriptedPrompter prompter_;
+  test::SilentStatus status_;
+};
+
 TEST_P(ReportDifferential, EveryReportSortAndTotalMatchesThePlainReference) {
   const ReportSource source{company_, prompter_, status_, local_days{2024y / March / 15} + hours{9}};
   std::vector<DateRange> ranges{
@@ -206,6 +213,27 @@ TEST_P(ReportDifferential, EveryReportSortAndTotalMatchesThePlainReference) {
   }
   EXPECT_EQ(compared, 5 * 12 + 2);
   EXPECT_GE(arranged, 100);
+}
+
+// More distinct unit prices and quantities than the builder keeps formatted at once, so texts
+// that share a place in its table take turns there; each line still shows its own.
+TEST_F(ReportDifferentialLines, ManyDistinctPricesAndQuantitiesEachShownAsItsOwn) {
+  std::vector<LineRow> lines;
+  for (int i = 0; i < 9000; ++i) {
+    const std::string date = common::FormatDateKey(sys_days{2024y / January / 1} + days{i % 300});
+    const std::string price = std::to_string(i) + "." + std::to_string(i % 1000);
+    const std::string quantity = std::to_string(i % 4500) + (i % 3 ? ".5" : "");
+    lines.push_back({std::to_string(1000 + i), "P", date, "P" + std::to_string(i % 97), "C1", "ANN", quantity,
+                     "Item " + std::to_string(i % 311), price, "Y", std::to_string(i) + ".25"});
+  }
+  testing::WriteBooks({}, lines);
+  const ReportSource source{company_, prompter_, status_, local_days{2024y / March / 15}};
+  const ReportRequest request{ReportKind::SalesReport, {2024y / January / 1, 2024y / December / 31}};
+  const BuildOutcome mine = BuildReport(request, source);
+  const BuildOutcome theirs = reference::BuildReport(request, source);
+  ASSERT_TRUE(mine.report && theirs.report);
+  EXPECT_EQ(mine.report->RecordCount(), 9000u);
+  EXPECT_EQ(FirstDifference(*mine.report, *theirs.report), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Books, ReportDifferential, ::testing::Bool(),
