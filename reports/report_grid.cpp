@@ -118,10 +118,11 @@ struct SortEntry {
 };
 static_assert(sizeof(SortEntry) == 32);
 
-std::uint64_t BigEndian(const std::uint8_t* bytes, std::size_t count) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < count; ++i) value = (value << 8) | bytes[i];
-  return value;
+// Eight key bytes as a number that orders as they do.
+std::uint64_t BigEndian8(const std::uint8_t* bytes) {
+  std::uint64_t value;
+  std::memcpy(&value, bytes, 8);
+  return __builtin_bswap64(value);
 }
 
 // Whether a text holds a character below the blank: eight characters at a time (a byte below
@@ -137,12 +138,6 @@ bool HasControlCharacter(std::string_view text) {
   for (; i < text.size(); ++i)
     if (static_cast<unsigned char>(text[i]) < 0x20) return true;
   return false;
-}
-
-bool Encodable(const std::vector<ReportRow>& rows) {
-  for (const ReportRow& row : rows)
-    if (HasControlCharacter(row.Text())) return false;
-  return true;
 }
 
 // A cell as the padded order sees it: its characters without the blanks that padding would
@@ -171,18 +166,20 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   std::vector<std::uint32_t>& order = sorted.order;
   order.resize(rows.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  if (!Encodable(rows)) {
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
-    return sorted;
-  }
   // Ranks of column 0. The distinct cells as they stand first (a view into the rows, no copy),
   // then their folded texts: cells that differ only in case share a folded text and so a rank.
+  // The rows are checked for a character below the blank on the way, while they are at hand.
   const bool amount0 = columns[0].amount;
   std::unordered_map<std::string_view, std::uint32_t> ids;
   std::vector<std::uint32_t> idOf(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i)
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (HasControlCharacter(rows[i].Text())) {
+      std::stable_sort(order.begin(), order.end(),
+                       [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
+      return sorted;
+    }
     idOf[i] = ids.try_emplace(Unpadded(rows[i].Cell(0), amount0), std::uint32_t(ids.size())).first->second;
+  }
   std::vector<std::string> folded(ids.size());
   for (const auto& [cell, id] : ids) {
     folded[id].resize(cell.size());
@@ -240,10 +237,11 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
     }
     const std::uint32_t rank = rankOfId[idOf[i]];
     SortEntry& e = entries[next[rank]++];
-    e.high = (std::uint64_t(rank) << 32) | BigEndian(key.data(), 4);
-    e.middle = BigEndian(key.data() + 4, 8);
-    e.low = BigEndian(key.data() + 12, 8);
-    e.tail = std::uint32_t(BigEndian(key.data() + 20, 3) << 8) | (cut ? 1u : 0u);
+    // Bytes 0..3 after the rank, 4..11, 12..19, then 20..22 above the flag.
+    e.high = (std::uint64_t(rank) << 32) | (BigEndian8(key.data()) >> 32);
+    e.middle = BigEndian8(key.data() + 4);
+    e.low = BigEndian8(key.data() + 12);
+    e.tail = std::uint32_t(BigEndian8(key.data() + 16) & 0xFFFFFF00u) | (cut ? 1u : 0u);
     e.row = std::uint32_t(i);
   }
   idOf = {};
