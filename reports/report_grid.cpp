@@ -161,25 +161,69 @@ struct Sorted {
   std::vector<std::string> values0;
 };
 
-Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportColumn>& columns) {
+// What each row adds to the totals of the columns `sumColumns`, row after row.
+void AddsOf(const ReportRow& row, std::span<const std::size_t> sumColumns, common::Money* adds) {
+  for (std::size_t k = 0; k < sumColumns.size(); ++k)
+    if (const auto amount = SummedValue(row.Cell(sumColumns[k]))) adds[k] = *amount;
+}
+
+// Also fills `adds` with what each row adds to the totals of `sumColumns` (row by row): the
+// rows' text lies all over memory once they have been sorted, so everything a row gives is
+// taken from it in the one visit.
+Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportColumn>& columns,
+                   std::span<const std::size_t> sumColumns, std::vector<common::Money>& adds) {
   Sorted sorted;
   std::vector<std::uint32_t>& order = sorted.order;
   order.resize(rows.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  // Ranks of column 0. The distinct cells as they stand first (a view into the rows, no copy),
-  // then their folded texts: cells that differ only in case share a folded text and so a rank.
-  // The rows are checked for a character below the blank on the way, while they are at hand.
+  const std::size_t sumCount = sumColumns.size();
+  // The sort key of every row, with its column-0 cell's id where the rank goes for now; the
+  // distinct column-0 cells as they stand (a view into the rows, no copy).
   const bool amount0 = columns[0].amount;
   std::unordered_map<std::string_view, std::uint32_t> ids;
-  std::vector<std::uint32_t> idOf(rows.size());
+  std::vector<SortEntry> entries;
+  ReserveLarge(entries, rows.size());
+  entries.resize(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (HasControlCharacter(rows[i].Text())) {
+    const ReportRow& row = rows[i];
+    AddsOf(row, sumColumns, adds.data() + i * sumCount);
+    if (HasControlCharacter(row.Text())) {
+      // Keys cannot order such a row: the cell-by-cell comparison does.
+      for (std::size_t j = i + 1; j < rows.size(); ++j) AddsOf(rows[j], sumColumns, adds.data() + j * sumCount);
       std::stable_sort(order.begin(), order.end(),
                        [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
       return sorted;
     }
-    idOf[i] = ids.try_emplace(Unpadded(rows[i].Cell(0), amount0), std::uint32_t(ids.size())).first->second;
+    const std::uint32_t id = ids.try_emplace(Unpadded(row.Cell(0), amount0), std::uint32_t(ids.size())).first->second;
+    std::array<std::uint8_t, kKeyBytes + 1> key{};
+    std::size_t at = 0;
+    bool cut = false;
+    for (std::size_t c = 1; c < columns.size() && !cut; ++c) {
+      const std::string_view cell = Unpadded(row.Cell(c), columns[c].amount);
+      // An amount: its length in two bytes, then its characters; a text: its characters, then 0.
+      const std::size_t length = cell.size() + (columns[c].amount ? 2 : 1);
+      if (at + length > kKeyBytes) cut = true;
+      std::uint8_t* out = key.data() + at;
+      const std::size_t room = kKeyBytes - at;
+      std::size_t put = 0;
+      if (columns[c].amount) {
+        if (put < room) out[put++] = std::uint8_t(cell.size() >> 8);
+        if (put < room) out[put++] = std::uint8_t(cell.size() & 0xFF);
+      }
+      for (std::size_t k = 0; k < cell.size() && put < room; ++k) out[put++] = static_cast<std::uint8_t>(Upper(cell[k]));
+      if (!columns[c].amount && put < room) out[put++] = 0;
+      at += put;
+    }
+    SortEntry& e = entries[i];
+    // Bytes 0..3 after the id (the rank later), 4..11, 12..19, then 20..22 above the flag.
+    e.high = (std::uint64_t(id) << 32) | (BigEndian8(key.data()) >> 32);
+    e.middle = BigEndian8(key.data() + 4);
+    e.low = BigEndian8(key.data() + 12);
+    e.tail = std::uint32_t(BigEndian8(key.data() + 16) & 0xFFFFFF00u) | (cut ? 1u : 0u);
+    e.row = std::uint32_t(i);
   }
+  // Ranks of column 0 from the distinct cells' folded texts: cells that differ only in case
+  // share a folded text and so a rank.
   std::vector<std::string> folded(ids.size());
   for (const auto& [cell, id] : ids) {
     folded[id].resize(cell.size());
@@ -204,49 +248,9 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   sorted.values0.resize(byValue.empty() ? 0 : ranks + 1);
   for (std::size_t r = 0; r < byValue.size(); ++r)
     if (sorted.values0[rankOfId[byValue[r]]].empty()) sorted.values0[rankOfId[byValue[r]]] = folded[byValue[r]];
+  for (SortEntry& e : entries) e.high = (std::uint64_t(rankOfId[e.high >> 32]) << 32) | (e.high & 0xFFFFFFFFu);
 
-  // The entries are laid out by column-0 rank straight away (rows of one rank in row order), so
-  // only the rows of one rank are sorted together: many short sorts instead of one over millions.
-  const std::size_t rankCount = sorted.values0.size();
-  std::vector<std::uint32_t> bucketStart(rankCount + 1, 0);
-  for (std::size_t i = 0; i < rows.size(); ++i) ++bucketStart[rankOfId[idOf[i]] + 1];
-  for (std::size_t r = 0; r < rankCount; ++r) bucketStart[r + 1] += bucketStart[r];
-  std::vector<std::uint32_t> next(bucketStart.begin(), bucketStart.end() - 1);
-  std::vector<SortEntry> entries;
-  ReserveLarge(entries, rows.size());
-  entries.resize(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    std::array<std::uint8_t, kKeyBytes + 1> key{};
-    std::size_t at = 0;
-    bool cut = false;
-    for (std::size_t c = 1; c < columns.size() && !cut; ++c) {
-      const std::string_view cell = Unpadded(rows[i].Cell(c), columns[c].amount);
-      // An amount: its length in two bytes, then its characters; a text: its characters, then 0.
-      const std::size_t length = cell.size() + (columns[c].amount ? 2 : 1);
-      if (at + length > kKeyBytes) cut = true;
-      std::uint8_t* out = key.data() + at;
-      const std::size_t room = kKeyBytes - at;
-      std::size_t put = 0;
-      if (columns[c].amount) {
-        if (put < room) out[put++] = std::uint8_t(cell.size() >> 8);
-        if (put < room) out[put++] = std::uint8_t(cell.size() & 0xFF);
-      }
-      for (std::size_t k = 0; k < cell.size() && put < room; ++k) out[put++] = static_cast<std::uint8_t>(Upper(cell[k]));
-      if (!columns[c].amount && put < room) out[put++] = 0;
-      at += put;
-    }
-    const std::uint32_t rank = rankOfId[idOf[i]];
-    SortEntry& e = entries[next[rank]++];
-    // Bytes 0..3 after the rank, 4..11, 12..19, then 20..22 above the flag.
-    e.high = (std::uint64_t(rank) << 32) | (BigEndian8(key.data()) >> 32);
-    e.middle = BigEndian8(key.data() + 4);
-    e.low = BigEndian8(key.data() + 12);
-    e.tail = std::uint32_t(BigEndian8(key.data() + 16) & 0xFFFFFF00u) | (cut ? 1u : 0u);
-    e.row = std::uint32_t(i);
-  }
-  idOf = {};
-  next = {};
-  const auto before = [&](const SortEntry& a, const SortEntry& b) {
+  std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.middle != b.middle) return a.middle < b.middle;
     if (a.low != b.low) return a.low < b.low;
@@ -254,9 +258,7 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
     if ((a.tail | b.tail) & 1u)
       if (const int c = CompareRows(rows[a.row], rows[b.row], columns)) return c < 0;
     return a.row < b.row;
-  };
-  for (std::size_t r = 0; r < rankCount; ++r)
-    std::sort(entries.begin() + bucketStart[r], entries.begin() + bucketStart[r + 1], before);
+  });
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].row;
   sorted.rank0.resize(rows.size());
   for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = std::uint32_t(entries[i].high >> 32);
@@ -492,17 +494,13 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   }
   const TotalLayout layout = TotalsOf(report.kind);
   const std::size_t n = report.columns.size();
-  // What each record adds to the totals, read in the records' present order: after sorting they
-  // are visited out of memory order, where reading their cells would be one cache miss after
-  // another.
+  // What each record adds to the totals, taken as the records are keyed: after sorting they are
+  // visited out of memory order, where reading their cells would be one cache miss after another.
   const std::size_t sumCount = layout.sumColumns.size();
   std::vector<common::Money> adds;
   ReserveLarge(adds, records.size() * sumCount);
   adds.resize(records.size() * sumCount);
-  for (std::size_t r = 0; r < records.size(); ++r)
-    for (std::size_t k = 0; k < sumCount; ++k)
-      if (const auto amount = SummedValue(records[r].Cell(layout.sumColumns[k]))) adds[r * sumCount + k] = *amount;
-  const Sorted sorted = SortedOrder(records, report.columns);
+  const Sorted sorted = SortedOrder(records, report.columns, layout.sumColumns, adds);
   const std::vector<std::uint32_t>& order = sorted.order;
   const bool ranked = !sorted.rank0.empty() && !report.columns[0].amount;
   std::string previousCell;  // kept only when the rows were not ranked
