@@ -167,10 +167,10 @@ void AddsOf(const ReportRow& row, std::span<const std::size_t> sumColumns, commo
     if (const auto amount = SummedValue(row.Cell(sumColumns[k]))) adds[k] = *amount;
 }
 
-// Also fills `adds` with what each row adds to the totals of `sumColumns` (row by row): the
-// rows' text lies all over memory once they have been sorted, so everything a row gives is
-// taken from it in the one visit.
-Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportColumn>& columns,
+// First exchanges each row's cells 0 and `swapWith` (when not 0), and fills `adds` with what each
+// row adds to the totals of `sumColumns` (row by row): the rows' text lies all over memory once
+// they have been sorted, so everything done with a row is done in the one visit to its text.
+Sorted SortedOrder(std::vector<ReportRow>& rows, const std::vector<ReportColumn>& columns, std::size_t swapWith,
                    std::span<const std::size_t> sumColumns, std::vector<common::Money>& adds) {
   Sorted sorted;
   std::vector<std::uint32_t>& order = sorted.order;
@@ -185,11 +185,15 @@ Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportC
   ReserveLarge(entries, rows.size());
   entries.resize(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const ReportRow& row = rows[i];
+    ReportRow& row = rows[i];
+    row.SwapCells(0, swapWith);
     AddsOf(row, sumColumns, adds.data() + i * sumCount);
     if (HasControlCharacter(row.Text())) {
       // Keys cannot order such a row: the cell-by-cell comparison does.
-      for (std::size_t j = i + 1; j < rows.size(); ++j) AddsOf(rows[j], sumColumns, adds.data() + j * sumCount);
+      for (std::size_t j = i + 1; j < rows.size(); ++j) {
+        rows[j].SwapCells(0, swapWith);
+        AddsOf(rows[j], sumColumns, adds.data() + j * sumCount);
+      }
       std::stable_sort(order.begin(), order.end(),
                        [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
       return sorted;
@@ -488,10 +492,8 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
                                [](const ReportRow& row) { return row.Type() != RowType::Record; }),
                 records.end());
 
-  if (sortColumn != 0) {
-    std::swap(report.columns[0], report.columns[sortColumn]);
-    for (ReportRow& row : records) row.SwapCells(0, sortColumn);
-  }
+  // The rows' cells are exchanged as they are keyed.
+  if (sortColumn != 0) std::swap(report.columns[0], report.columns[sortColumn]);
   const TotalLayout layout = TotalsOf(report.kind);
   const std::size_t n = report.columns.size();
   // What each record adds to the totals, taken as the records are keyed: after sorting they are
@@ -500,7 +502,7 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   std::vector<common::Money> adds;
   ReserveLarge(adds, records.size() * sumCount);
   adds.resize(records.size() * sumCount);
-  const Sorted sorted = SortedOrder(records, report.columns, layout.sumColumns, adds);
+  const Sorted sorted = SortedOrder(records, report.columns, sortColumn, layout.sumColumns, adds);
   const std::vector<std::uint32_t>& order = sorted.order;
   const bool ranked = !sorted.rank0.empty() && !report.columns[0].amount;
   std::string previousCell;  // kept only when the rows were not ranked
