@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "common/calendar.h"
@@ -20,6 +21,8 @@
 #include "records/file_order_reader.h"
 #include "records/invoice_record.h"
 #include "records/staged_block.h"
+#include "reports/range_share.h"
+#include "reports/row_text.h"
 
 namespace tf::reports {
 namespace {
@@ -120,6 +123,48 @@ std::string Shown(std::string_view stored, bool quantity = false) {
   return quantity ? common::FormatComma0_000(*value) : common::FormatComma0_00(*value);
 }
 
+// Shown for a column whose stored texts repeat (the quantities and unit prices of a sales report's
+// lines): each stored text is parsed and formatted once while it stays in its slot of a small
+// table. The view returned lasts until the next call.
+class ShownCache {
+ public:
+  explicit ShownCache(bool quantity) : quantity_(quantity), slots_(kSlots) {}
+
+  std::string_view operator()(std::string_view stored) {
+    if (stored.size() > kStored) return Keep(Shown(stored, quantity_));
+    std::size_t hash = 14695981039346656037ull;
+    for (char c : stored) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    Slot& slot = slots_[hash % kSlots];
+    if (!slot.used || std::string_view(slot.stored.data(), slot.storedSize) != stored) {
+      const std::string shown = Shown(stored, quantity_);
+      if (shown.size() > kShown) return Keep(shown);
+      slot.used = true;
+      slot.storedSize = std::uint8_t(stored.size());
+      std::copy(stored.begin(), stored.end(), slot.stored.begin());
+      slot.shownSize = std::uint8_t(shown.size());
+      std::copy(shown.begin(), shown.end(), slot.shown.begin());
+    }
+    return std::string_view(slot.shown.data(), slot.shownSize);
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 4096, kStored = 16, kShown = 22;
+  struct Slot {
+    std::array<char, kStored> stored;
+    std::array<char, kShown> shown;
+    std::uint8_t storedSize = 0, shownSize = 0;
+    bool used = false;
+  };
+  std::string_view Keep(std::string text) {
+    kept_ = std::move(text);
+    return kept_;
+  }
+
+  bool quantity_;
+  std::vector<Slot> slots_;
+  std::string kept_;
+};
+
 // Blank or a number that is not zero; a text that is no number counts as not zero, so a damaged
 // record is listed rather than left out.
 bool NonZero(std::string_view stored) {
@@ -149,7 +194,7 @@ class Builder {
       cells[i] = CellOf(spec_.columns[i], f, scratch_[i]);
       ++i;
     }
-    return ReportRow(RowType::Record, std::span<const std::string_view>(cells.data(), i));
+    return ReportRow(RowType::Record, std::span<const std::string_view>(cells.data(), i), report_.text);
   }
 
  private:
@@ -186,7 +231,9 @@ using KeyOf = std::string (*)(Record, int keyNr);
 // instead. A walk over a date range that holds more than a quarter of the file's records is
 // not walked at all: the whole data file is read in one pass, the records whose key lies in the
 // range kept, and their rows put in key order (equal keys in record order, as the index keeps
-// them), which spares reading the index as well.
+// them), which spares reading the index as well. The index's estimate of the range's share
+// decides before any of it is read; where it says no, the walk still turns to the pass once it
+// has passed a quarter of the records.
 class Listing {
  public:
   Listing(engine::FileBlock* handle, const ReportSource& source, KeyOf keyOf)
@@ -196,6 +243,7 @@ class Listing {
   bool Range(int keyNr, const DateRange& range, RowMaker maker) {
     Walk walk{keyNr, common::PadRight(common::FormatDateKey(range.from), 10),
               common::PadRight(common::FormatDateKey(range.to), 10), std::move(maker)};
+    if (!scan_ && RangeWantsPass(handle_, keyNr, walk.from, walk.to)) TurnToPass();
     if (!scan_) {
       if (!limit_) {
         const int used = engine::UsedRecords(handle_);
@@ -206,10 +254,7 @@ class Listing {
       if (!CollectRefs(handle_, keyNr, walk.from,
                        [&](const std::string& key) { return key <= to && refs_.size() < *limit_; }, refs_))
         return false;
-      if (refs_.size() >= *limit_) {
-        scan_ = true;
-        refs_ = {};
-      }
+      if (refs_.size() >= *limit_) TurnToPass();
     }
     walks_.push_back(std::move(walk));
     ends_.push_back(refs_.size());
@@ -234,18 +279,43 @@ class Listing {
     std::string from, to;
     RowMaker maker;
   };
-  // A listed record's key in the range (date keys: ten characters) and its place in the pass.
-  // The key's bytes, zero-filled, then its length: compared as 16 bytes, they order as the index
-  // orders keys (a key that begins another is the smaller).
-  struct Placed {
-    std::array<std::uint8_t, 16> key;
-    std::uint32_t seq;
+  // A listed record's key as the order sees it: its walk, its key in the range (date keys: ten
+  // characters), zero-filled, and the key's length, as 16 bytes read as two big-endian numbers;
+  // compared as numbers they order the walks and, within one, order keys as the index does (a key
+  // that begins another is the smaller).
+  static constexpr std::size_t kPlacedKey = 14;
+  struct PlaceKey {
+    std::uint64_t high, low;
+    bool operator==(const PlaceKey&) const = default;
+    bool operator<(const PlaceKey& o) const { return high != o.high ? high < o.high : low < o.low; }
   };
+  struct PlaceKeyHash {
+    std::size_t operator()(const PlaceKey& k) const { return std::hash<std::uint64_t>{}(k.high * 0x9E3779B97F4A7C15ull ^ k.low); }
+  };
+  static PlaceKey PlaceKeyOf(std::size_t walk, std::string_view key) {
+    std::array<std::uint8_t, 16> bytes{};
+    const std::size_t size = std::min(key.size(), kPlacedKey);
+    bytes[0] = std::uint8_t(walk);
+    std::copy_n(key.data(), size, bytes.data() + 1);
+    bytes.back() = std::uint8_t(size);
+    std::uint64_t high = 0, low = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+      high = (high << 8) | bytes[i];
+      low = (low << 8) | bytes[8 + i];
+    }
+    return {high, low};
+  }
+
+  void TurnToPass() {
+    scan_ = true;
+    refs_ = {};
+  }
 
   bool FillByIndex(Report& report) {
     // Each entry's row in its place (a record not listed leaves a blank row), then the blanks
     // closed up.
     const std::size_t first = report.rows.size();
+    ReserveLarge(report.rows, first + refs_.size());
     report.rows.resize(first + refs_.size());
     std::size_t done = 0;
     const bool read = records::ReadInFileOrder(handle_, refs_, [&](std::size_t at, Record r) {
@@ -266,8 +336,18 @@ class Listing {
   bool FillByPass(Report& report) {
     const int slots = engine::FileLength(handle_) - 1;
     if (!engine::EngineOK) return false;
-    std::vector<std::vector<ReportRow>> rows(walks_.size());
-    std::vector<std::vector<Placed>> placed(walks_.size());
+    const int used = engine::UsedRecords(handle_);
+    if (!engine::EngineOK) return false;
+    // The rows go straight into the grid in the order of the pass and are put in key order there,
+    // so the grid is never held twice.
+    const std::size_t first = report.rows.size();
+    ReserveLarge(report.rows, first + std::size_t(std::max(used, 0)));
+    // Each listed row's key as a number for its distinct key: a range holds few distinct keys
+    // (dates), so the rows are put in order by counting them per key, not by sorting them.
+    std::vector<std::uint32_t> keyIdOf;
+    ReserveLarge(keyIdOf, std::size_t(std::max(used, 0)));
+    std::vector<PlaceKey> keys;
+    std::unordered_map<PlaceKey, std::uint32_t, PlaceKeyHash> keyIds;
     std::size_t done = 0;
     const bool read = records::ReadLiveRecords(handle_, [&](std::int32_t ref, Record r) {
       for (std::size_t w = 0; w < walks_.size(); ++w) {
@@ -275,34 +355,57 @@ class Listing {
         if (key < walks_[w].from || key > walks_[w].to) continue;
         std::optional<ReportRow> row = walks_[w].maker(r);
         if (!row) continue;
-        Placed p{};
-        const std::size_t size = std::min(key.size(), p.key.size() - 1);
-        std::copy_n(key.data(), size, p.key.data());
-        p.key.back() = std::uint8_t(size);
-        p.seq = std::uint32_t(placed[w].size());
-        placed[w].push_back(p);
-        rows[w].push_back(std::move(*row));
+        const PlaceKey placeKey = PlaceKeyOf(w, key);
+        // Neighbouring records (the lines of one invoice) mostly share their key.
+        if (keys.empty() || !(keys[keyIdOf.empty() ? 0 : keyIdOf.back()] == placeKey)) {
+          const auto [at, added] = keyIds.try_emplace(placeKey, std::uint32_t(keys.size()));
+          if (added) keys.push_back(placeKey);
+          keyIdOf.push_back(at->second);
+        } else {
+          keyIdOf.push_back(keyIdOf.back());
+        }
+        report.rows.push_back(std::move(*row));
       }
       done = std::size_t(ref);
       if (done % kProgressEvery == 0 && progress_) progress_(done, std::size_t(slots));
     });
     if (!read) return false;
     if (progress_) progress_(std::size_t(slots), std::size_t(slots));
-    std::size_t listed = report.rows.size();
-    for (const auto& r : rows) listed += r.size();
-    report.rows.reserve(listed);
-    for (std::size_t w = 0; w < walks_.size(); ++w) {
-      std::vector<Placed>& order = placed[w];
-      const auto before = [](const Placed& a, const Placed& b) {
-        const int c = std::memcmp(a.key.data(), b.key.data(), a.key.size());
-        return c != 0 ? c < 0 : a.seq < b.seq;
-      };
-      // A file written in date order is already in key order.
-      if (!std::is_sorted(order.begin(), order.end(), before)) std::sort(order.begin(), order.end(), before);
-      for (const Placed& p : order) report.rows.push_back(std::move(rows[w][p.seq]));
-      rows[w] = {};
+    // The keys' ranks; then each row's place: after the rows of lower keys and, among equal keys,
+    // in the order of the pass (record order, as the index keeps equal keys).
+    std::vector<std::uint32_t> byKey(keys.size());
+    for (std::uint32_t i = 0; i < byKey.size(); ++i) byKey[i] = i;
+    std::sort(byKey.begin(), byKey.end(), [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+    std::vector<std::uint32_t> rankOf(keys.size());
+    for (std::uint32_t r = 0; r < byKey.size(); ++r) rankOf[byKey[r]] = r;
+    bool inOrder = true;  // a file written in date order is already in key order
+    for (std::size_t i = 1; i < keyIdOf.size() && inOrder; ++i) inOrder = rankOf[keyIdOf[i - 1]] <= rankOf[keyIdOf[i]];
+    if (!inOrder) {
+      std::vector<std::uint32_t> next(keys.size() + 1, 0);
+      for (std::uint32_t id : keyIdOf) ++next[rankOf[id] + 1];
+      for (std::size_t k = 0; k < keys.size(); ++k) next[k + 1] += next[k];
+      std::vector<std::uint32_t> from(keyIdOf.size());
+      for (std::uint32_t seq = 0; seq < keyIdOf.size(); ++seq) from[next[rankOf[keyIdOf[seq]]]++] = seq;
+      keyIdOf = {};
+      GatherInOrder(report.rows, first, from);
     }
+    if (report.rows.size() < report.rows.capacity() / 4 * 3) report.rows.shrink_to_fit();
     return true;
+  }
+
+  // Puts the rows from `first` on in the order `from` gives (place i gets the row at first +
+  // from[i]): gathered into a new grid, each row asked for a little ahead of its turn, since they
+  // are read all over the old one.
+  static void GatherInOrder(std::vector<ReportRow>& rows, std::size_t first, const std::vector<std::uint32_t>& from) {
+    std::vector<ReportRow> ordered;
+    ReserveLarge(ordered, rows.size());
+    for (std::size_t i = 0; i < first; ++i) ordered.push_back(std::move(rows[i]));
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+      if (i + kAhead < from.size()) __builtin_prefetch(&rows[first + from[i + kAhead]]);
+      ordered.push_back(std::move(rows[first + from[i]]));
+    }
+    rows = std::move(ordered);
   }
 
   engine::FileBlock* handle_;
@@ -423,6 +526,7 @@ bool Receivable(engine::FileBlock* h, const ReportSource& source, Builder& b, Re
 
 bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& range, Builder& b, Report& report) {
   Listing listing(h, source, inv::LineKey);
+  ShownCache price(true), quantity(true);
   const bool walked = listing.Range(inv::kLineKeyByDate, range, [&](Record r) -> std::optional<ReportRow> {
     if (Trimmed(r, inv::kLineKind) == "R") return std::nullopt;
     const std::string_view line = Field(r, inv::kLineText);
@@ -434,8 +538,8 @@ bool Sales(engine::FileBlock* h, const ReportSource& source, const DateRange& ra
     std::string_view code = Trimmed(r, inv::kLineProductCode);
     if (code.empty()) code = "*None*";
     return b.Row({description, code, Field(r, inv::kLineDateKey), Field(r, inv::kLineInvoiceNumber),
-                  Field(r, inv::kLineShortName), Field(r, inv::kLineCustomerNumber), Shown(column(43, 10), true),
-                  Shown(column(1, 10), true), Shown(column(54, 10))});
+                  Field(r, inv::kLineShortName), Field(r, inv::kLineCustomerNumber), price(column(43, 10)),
+                  quantity(column(1, 10)), Shown(column(54, 10))});
   });
   return walked && listing.Fill(report);
 }

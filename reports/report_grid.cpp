@@ -105,20 +105,39 @@ std::optional<common::Money> SummedValue(std::string_view cell) {
 
 constexpr std::size_t kKeyBytes = 23;
 
+// A row's sort key in words compared as numbers: `high` holds the column-0 rank and the first 4
+// bytes of the other columns' encoding, `middle` and `low` the next 16 (big-endian, so numeric
+// order is byte order), `tail` the last 3 and, in its lowest bit, whether the encoding was longer
+// than the 23 bytes kept.
 struct SortEntry {
-  std::uint32_t rank0;
-  std::array<std::uint8_t, kKeyBytes> rest;
-  bool cut;  // the encoded key was longer than `rest`
+  std::uint64_t high;
+  std::uint64_t middle;
+  std::uint64_t low;
+  std::uint32_t tail;
   std::uint32_t row;
 };
 static_assert(sizeof(SortEntry) == 32);
 
-bool Encodable(const std::vector<ReportRow>& rows, std::size_t columns) {
-  for (const ReportRow& row : rows)
-    for (std::size_t c = 0; c < columns; ++c)
-      for (char ch : row.Cell(c))
-        if (static_cast<unsigned char>(ch) < 0x20) return false;
-  return true;
+// Eight key bytes as a number that orders as they do.
+std::uint64_t BigEndian8(const std::uint8_t* bytes) {
+  std::uint64_t value;
+  std::memcpy(&value, bytes, 8);
+  return __builtin_bswap64(value);
+}
+
+// Whether a text holds a character below the blank: eight characters at a time (a byte below
+// 0x20 is one whose value minus 0x20 borrows into its top bit while its own top bit is clear).
+bool HasControlCharacter(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kTops = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if ((word - kOnes * 0x20) & ~word & kTops) return true;
+  }
+  for (; i < text.size(); ++i)
+    if (static_cast<unsigned char>(text[i]) < 0x20) return true;
+  return false;
 }
 
 // A cell as the padded order sees it: its characters without the blanks that padding would
@@ -142,78 +161,111 @@ struct Sorted {
   std::vector<std::string> values0;
 };
 
-Sorted SortedOrder(const std::vector<ReportRow>& rows, const std::vector<ReportColumn>& columns) {
+// What each row adds to the totals of the columns `sumColumns`, row after row.
+void AddsOf(const ReportRow& row, std::span<const std::size_t> sumColumns, common::Money* adds) {
+  for (std::size_t k = 0; k < sumColumns.size(); ++k)
+    if (const auto amount = SummedValue(row.Cell(sumColumns[k]))) adds[k] = *amount;
+}
+
+// First exchanges each row's cells 0 and `swapWith` (when not 0), and fills `adds` with what each
+// row adds to the totals of `sumColumns` (row by row): the rows' text lies all over memory once
+// they have been sorted, so everything done with a row is done in the one visit to its text.
+Sorted SortedOrder(std::vector<ReportRow>& rows, const std::vector<ReportColumn>& columns, std::size_t swapWith,
+                   std::span<const std::size_t> sumColumns, std::vector<common::Money>& adds) {
   Sorted sorted;
   std::vector<std::uint32_t>& order = sorted.order;
   order.resize(rows.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  if (!Encodable(rows, columns.size())) {
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
-    return sorted;
-  }
-  // Ranks of column 0: its distinct folded values, sorted.
-  std::unordered_map<std::string, std::uint32_t> ids;
-  std::vector<std::uint32_t> idOf(rows.size());
-  std::string folded;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const std::string_view cell = Unpadded(rows[i].Cell(0), columns[0].amount);
-    folded.assign(cell.size(), ' ');
-    std::transform(cell.begin(), cell.end(), folded.begin(), Upper);
-    idOf[i] = ids.try_emplace(folded, std::uint32_t(ids.size())).first->second;
-  }
-  std::vector<const std::string*> distinct(ids.size());
-  for (const auto& [text, id] : ids) distinct[id] = &text;
-  std::vector<std::uint32_t> byValue(distinct.size());
-  for (std::uint32_t i = 0; i < byValue.size(); ++i) byValue[i] = i;
+  const std::size_t sumCount = sumColumns.size();
+  // The sort key of every row, with its column-0 cell's id where the rank goes for now; the
+  // distinct column-0 cells as they stand (a view into the rows, no copy).
   const bool amount0 = columns[0].amount;
-  std::sort(byValue.begin(), byValue.end(), [&](std::uint32_t a, std::uint32_t b) {
-    const std::string& x = *distinct[a];
-    const std::string& y = *distinct[b];
+  std::unordered_map<std::string_view, std::uint32_t> ids;
+  std::vector<SortEntry> entries;
+  ReserveLarge(entries, rows.size());
+  entries.resize(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    ReportRow& row = rows[i];
+    row.SwapCells(0, swapWith);
+    AddsOf(row, sumColumns, adds.data() + i * sumCount);
+    if (HasControlCharacter(row.Text())) {
+      // Keys cannot order such a row: the cell-by-cell comparison does.
+      for (std::size_t j = i + 1; j < rows.size(); ++j) {
+        rows[j].SwapCells(0, swapWith);
+        AddsOf(rows[j], sumColumns, adds.data() + j * sumCount);
+      }
+      std::stable_sort(order.begin(), order.end(),
+                       [&](std::uint32_t a, std::uint32_t b) { return CompareRows(rows[a], rows[b], columns) < 0; });
+      return sorted;
+    }
+    const std::uint32_t id = ids.try_emplace(Unpadded(row.Cell(0), amount0), std::uint32_t(ids.size())).first->second;
+    std::array<std::uint8_t, kKeyBytes + 1> key{};
+    std::size_t at = 0;
+    bool cut = false;
+    for (std::size_t c = 1; c < columns.size() && !cut; ++c) {
+      const std::string_view cell = Unpadded(row.Cell(c), columns[c].amount);
+      // An amount: its length in two bytes, then its characters; a text: its characters, then 0.
+      const std::size_t length = cell.size() + (columns[c].amount ? 2 : 1);
+      if (at + length > kKeyBytes) cut = true;
+      std::uint8_t* out = key.data() + at;
+      const std::size_t room = kKeyBytes - at;
+      std::size_t put = 0;
+      if (columns[c].amount) {
+        if (put < room) out[put++] = std::uint8_t(cell.size() >> 8);
+        if (put < room) out[put++] = std::uint8_t(cell.size() & 0xFF);
+      }
+      for (std::size_t k = 0; k < cell.size() && put < room; ++k) out[put++] = static_cast<std::uint8_t>(Upper(cell[k]));
+      if (!columns[c].amount && put < room) out[put++] = 0;
+      at += put;
+    }
+    SortEntry& e = entries[i];
+    // Bytes 0..3 after the id (the rank later), 4..11, 12..19, then 20..22 above the flag.
+    e.high = (std::uint64_t(id) << 32) | (BigEndian8(key.data()) >> 32);
+    e.middle = BigEndian8(key.data() + 4);
+    e.low = BigEndian8(key.data() + 12);
+    e.tail = std::uint32_t(BigEndian8(key.data() + 16) & 0xFFFFFF00u) | (cut ? 1u : 0u);
+    e.row = std::uint32_t(i);
+  }
+  // Ranks of column 0 from the distinct cells' folded texts: cells that differ only in case
+  // share a folded text and so a rank.
+  std::vector<std::string> folded(ids.size());
+  for (const auto& [cell, id] : ids) {
+    folded[id].resize(cell.size());
+    std::transform(cell.begin(), cell.end(), folded[id].begin(), Upper);
+  }
+  std::vector<std::uint32_t> byValue(folded.size());
+  for (std::uint32_t i = 0; i < byValue.size(); ++i) byValue[i] = i;
+  const auto less = [&](const std::string& x, const std::string& y) {
     // An amount padded on the left: the shorter is the smaller. A text padded on the right: a
     // text that begins another is followed by blanks, below the other's next non-blank.
     if (amount0 && x.size() != y.size()) return x.size() < y.size();
     return x < y;
-  });
-  std::vector<std::uint32_t> rankOfId(distinct.size());
-  for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfId[byValue[r]] = r;
-
-  std::vector<SortEntry> entries;
-  entries.reserve(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    SortEntry& e = entries.emplace_back();
-    e.rank0 = rankOfId[idOf[i]];
-    e.row = std::uint32_t(i);
-    e.rest.fill(0);
-    std::size_t at = 0;
-    bool cut = false;
-    const auto put = [&](std::uint8_t byte) {
-      if (at < kKeyBytes) e.rest[at++] = byte;
-      else cut = true;
-    };
-    for (std::size_t c = 1; c < columns.size() && !cut; ++c) {
-      const std::string_view cell = Unpadded(rows[i].Cell(c), columns[c].amount);
-      if (columns[c].amount) {
-        put(std::uint8_t(cell.size() >> 8));
-        put(std::uint8_t(cell.size() & 0xFF));
-      }
-      for (char ch : cell) put(static_cast<std::uint8_t>(Upper(ch)));
-      if (!columns[c].amount) put(0);
-    }
-    e.cut = cut;
+  };
+  std::sort(byValue.begin(), byValue.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return less(folded[a], folded[b]); });
+  std::vector<std::uint32_t> rankOfId(folded.size());
+  std::uint32_t ranks = 0;
+  for (std::size_t r = 0; r < byValue.size(); ++r) {
+    if (r > 0 && folded[byValue[r - 1]] != folded[byValue[r]]) ++ranks;
+    rankOfId[byValue[r]] = ranks;
   }
+  sorted.values0.resize(byValue.empty() ? 0 : ranks + 1);
+  for (std::size_t r = 0; r < byValue.size(); ++r)
+    if (sorted.values0[rankOfId[byValue[r]]].empty()) sorted.values0[rankOfId[byValue[r]]] = folded[byValue[r]];
+  for (SortEntry& e : entries) e.high = (std::uint64_t(rankOfId[e.high >> 32]) << 32) | (e.high & 0xFFFFFFFFu);
+
   std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
-    if (a.rank0 != b.rank0) return a.rank0 < b.rank0;
-    if (const int c = std::memcmp(a.rest.data(), b.rest.data(), kKeyBytes)) return c < 0;
-    if (a.cut || b.cut)
+    if (a.high != b.high) return a.high < b.high;
+    if (a.middle != b.middle) return a.middle < b.middle;
+    if (a.low != b.low) return a.low < b.low;
+    if ((a.tail >> 8) != (b.tail >> 8)) return (a.tail >> 8) < (b.tail >> 8);
+    if ((a.tail | b.tail) & 1u)
       if (const int c = CompareRows(rows[a.row], rows[b.row], columns)) return c < 0;
     return a.row < b.row;
   });
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].row;
   sorted.rank0.resize(rows.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = entries[i].rank0;
-  sorted.values0.resize(distinct.size());
-  for (auto& [text, id] : ids) sorted.values0[rankOfId[id]] = std::move(const_cast<std::string&>(text));
+  for (std::size_t i = 0; i < entries.size(); ++i) sorted.rank0[i] = std::uint32_t(entries[i].high >> 32);
   return sorted;
 }
 
@@ -288,17 +340,42 @@ std::optional<ReportKind> ReportNamed(std::string_view name) {
 
 // --- rows --------------------------------------------------------------------------------------
 
-ReportRow::ReportRow(RowType type, std::span<const std::string> cells) : type_(type) {
-  std::vector<std::string_view> views(cells.begin(), cells.end());
-  Assign(views);
+namespace {
+
+// The length of a row's cells together, refused beyond what a row can hold.
+std::size_t RowLength(std::span<const std::string_view> cells) {
+  if (cells.size() > kMaxColumns) throw std::invalid_argument("a report row holds at most nine cells");
+  std::size_t total = 0;
+  for (std::string_view c : cells) total += c.size();
+  if (total > 0xFFFF) throw std::invalid_argument("a report row's cells are too long");
+  return total;
 }
 
-ReportRow::ReportRow(RowType type, std::span<const std::string_view> cells) : type_(type) { Assign(cells); }
+}  // namespace
+
+ReportRow::ReportRow(RowType type, std::span<const std::string> cells) : type_(type) {
+  std::vector<std::string_view> views(cells.begin(), cells.end());
+  const std::size_t total = RowLength(views);
+  owned_ = total > 0;
+  Lay(views, total ? new char[total] : nullptr);
+}
+
+ReportRow::ReportRow(RowType type, std::span<const std::string_view> cells) : type_(type) {
+  const std::size_t total = RowLength(cells);
+  owned_ = total > 0;
+  Lay(cells, total ? new char[total] : nullptr);
+}
+
+ReportRow::ReportRow(RowType type, std::span<const std::string_view> cells, RowText& text) : type_(type) {
+  const std::size_t total = RowLength(cells);
+  Lay(cells, total ? text.Allocate(total) : nullptr);
+}
 
 ReportRow::ReportRow(const ReportRow& other) : ends_(other.ends_), type_(other.type_), count_(other.count_) {
-  if (other.text_) {
-    text_ = std::make_unique_for_overwrite<char[]>(other.Size());
-    std::copy_n(other.text_.get(), other.Size(), text_.get());
+  if (const std::size_t size = other.Size()) {
+    text_ = new char[size];
+    owned_ = true;
+    std::copy_n(other.text_, size, text_);
   }
 }
 
@@ -307,20 +384,15 @@ ReportRow& ReportRow::operator=(const ReportRow& other) {
   return *this;
 }
 
-void ReportRow::Assign(std::span<const std::string_view> cells) {
-  if (cells.size() > kMaxColumns) throw std::invalid_argument("a report row holds at most nine cells");
-  std::size_t total = 0;
-  for (std::string_view c : cells) total += c.size();
-  if (total > 0xFFFF) throw std::invalid_argument("a report row's cells are too long");
-  std::unique_ptr<char[]> text = total ? std::make_unique_for_overwrite<char[]>(total) : nullptr;
+void ReportRow::Lay(std::span<const std::string_view> cells, char* text) {
   std::size_t at = 0;
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    std::copy(cells[i].begin(), cells[i].end(), text.get() + at);
+    std::copy(cells[i].begin(), cells[i].end(), text + at);
     at += cells[i].size();
     ends_[i] = std::uint16_t(at);
   }
   count_ = std::uint8_t(cells.size());
-  text_ = std::move(text);
+  text_ = text;
 }
 
 std::vector<std::string> ReportRow::Cells() const {
@@ -331,10 +403,31 @@ std::vector<std::string> ReportRow::Cells() const {
 
 void ReportRow::SwapCells(std::size_t a, std::size_t b) {
   if (a == b || a >= count_ || b >= count_) return;
-  std::vector<std::string> cells = Cells();
+  if (a > b) std::swap(a, b);
+  // The characters from cell a to cell b keep their total length: b's, the cells between, then
+  // a's are written over them from a copy.
+  const std::size_t begin = a == 0 ? 0 : ends_[a - 1], end = ends_[b];
+  std::array<char, 256> small;
+  std::string large;
+  char* copy = small.data();
+  if (end - begin > small.size()) {
+    large.resize(end - begin);
+    copy = large.data();
+  }
+  std::copy(text_ + begin, text_ + end, copy);
+  const auto cell = [&](std::size_t c) {
+    const std::size_t from = c == 0 ? 0 : ends_[c - 1];
+    return std::string_view(copy + (from - begin), ends_[c] - from);
+  };
+  std::array<std::string_view, kMaxColumns> cells;
+  for (std::size_t c = a; c <= b; ++c) cells[c] = cell(c);
   std::swap(cells[a], cells[b]);
-  std::vector<std::string_view> views(cells.begin(), cells.end());
-  Assign(views);
+  std::size_t at = begin;
+  for (std::size_t c = a; c <= b; ++c) {
+    std::copy(cells[c].begin(), cells[c].end(), text_ + at);
+    at += cells[c].size();
+    ends_[c] = std::uint16_t(at);
+  }
 }
 
 std::size_t Report::RecordCount() const {
@@ -399,21 +492,17 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
                                [](const ReportRow& row) { return row.Type() != RowType::Record; }),
                 records.end());
 
-  if (sortColumn != 0) {
-    std::swap(report.columns[0], report.columns[sortColumn]);
-    for (ReportRow& row : records) row.SwapCells(0, sortColumn);
-  }
+  // The rows' cells are exchanged as they are keyed.
+  if (sortColumn != 0) std::swap(report.columns[0], report.columns[sortColumn]);
   const TotalLayout layout = TotalsOf(report.kind);
   const std::size_t n = report.columns.size();
-  // What each record adds to the totals, read in the records' present order: after sorting they
-  // are visited out of memory order, where reading their cells would be one cache miss after
-  // another.
+  // What each record adds to the totals, taken as the records are keyed: after sorting they are
+  // visited out of memory order, where reading their cells would be one cache miss after another.
   const std::size_t sumCount = layout.sumColumns.size();
-  std::vector<common::Money> adds(records.size() * sumCount);
-  for (std::size_t r = 0; r < records.size(); ++r)
-    for (std::size_t k = 0; k < sumCount; ++k)
-      if (const auto amount = SummedValue(records[r].Cell(layout.sumColumns[k]))) adds[r * sumCount + k] = *amount;
-  const Sorted sorted = SortedOrder(records, report.columns);
+  std::vector<common::Money> adds;
+  ReserveLarge(adds, records.size() * sumCount);
+  adds.resize(records.size() * sumCount);
+  const Sorted sorted = SortedOrder(records, report.columns, sortColumn, layout.sumColumns, adds);
   const std::vector<std::uint32_t>& order = sorted.order;
   const bool ranked = !sorted.rank0.empty() && !report.columns[0].amount;
   std::string previousCell;  // kept only when the rows were not ranked
@@ -449,7 +538,7 @@ bool ArrangeReport(Report& report, std::size_t sortColumn, bool subTotals) {
   if (subTotals)
     for (std::size_t i = 1; i < order.size(); ++i)
       boundaries += ranked ? !sameGroup(i) : !SameGroup(records[order[i - 1]].Cell(0), records[order[i]].Cell(0));
-  out.reserve(order.size() + 4 * boundaries + 6);
+  ReserveLarge(out, order.size() + 4 * boundaries + 6);
   bool monthTotalsShown = false;
   std::string previousMonth;
   // The records are visited out of memory order: each is asked for a little ahead of its turn.

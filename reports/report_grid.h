@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/money.h"
+#include "reports/row_text.h"
 
 namespace tf::reports {
 
@@ -44,44 +45,64 @@ enum class RowType : std::uint8_t { Record, SubTotal, MonthTotal, GrandTotal, Bl
 
 inline constexpr std::size_t kMaxColumns = 9;
 
-// One row: its cells kept in one block of exactly their characters, so a report of millions of
-// lines stays compact (a row is 32 bytes besides its text).
+// One row: its cells kept in one run of exactly their characters, so a report of millions of
+// lines stays compact (a row is 32 bytes besides its text). A row made with a RowText keeps its
+// characters in the RowText's blocks and lives no longer than it: the builders make a report's
+// records in the report's own `text`. Any other row, and any copy of a row, holds its text itself.
 class ReportRow {
  public:
   ReportRow() = default;
   ReportRow(RowType type, std::span<const std::string> cells);
   ReportRow(RowType type, std::span<const std::string_view> cells);
+  ReportRow(RowType type, std::span<const std::string_view> cells, RowText& text);
   ReportRow(const ReportRow& other);
   ReportRow& operator=(const ReportRow& other);
   // A row moved from is left without cells.
-  ReportRow(ReportRow&& other) noexcept { *this = std::move(other); }
+  ReportRow(ReportRow&& other) noexcept
+      : text_(std::exchange(other.text_, nullptr)),
+        ends_(other.ends_),
+        type_(other.type_),
+        count_(std::exchange(other.count_, std::uint8_t(0))),
+        owned_(std::exchange(other.owned_, false)) {}
   ReportRow& operator=(ReportRow&& other) noexcept {
-    text_ = std::move(other.text_);
-    ends_ = other.ends_;
-    type_ = other.type_;
-    count_ = std::exchange(other.count_, std::uint8_t(0));
+    if (this != &other) {
+      Free();
+      text_ = std::exchange(other.text_, nullptr);
+      ends_ = other.ends_;
+      type_ = other.type_;
+      count_ = std::exchange(other.count_, std::uint8_t(0));
+      owned_ = std::exchange(other.owned_, false);
+    }
     return *this;
   }
+  ~ReportRow() { Free(); }
 
   RowType Type() const { return type_; }
   std::size_t CellCount() const { return count_; }
   std::string_view Cell(std::size_t column) const {
     if (column >= count_) return {};
     const std::size_t begin = column == 0 ? 0 : ends_[column - 1];
-    return std::string_view(text_.get() + begin, ends_[column] - begin);
+    return std::string_view(text_ + begin, ends_[column] - begin);
   }
   std::vector<std::string> Cells() const;
-  // Exchanges two cells.
+  // Every cell's characters, one after the other.
+  std::string_view Text() const { return std::string_view(text_, Size()); }
+  // Exchanges two cells, in place.
   void SwapCells(std::size_t a, std::size_t b);
 
  private:
-  void Assign(std::span<const std::string_view> cells);
+  // Lays the cells out in `text`, which holds their total length.
+  void Lay(std::span<const std::string_view> cells, char* text);
+  void Free() {
+    if (owned_) delete[] text_;
+  }
   std::size_t Size() const { return count_ == 0 ? 0 : ends_[count_ - 1]; }
 
-  std::unique_ptr<char[]> text_;
+  char* text_ = nullptr;
   std::array<std::uint16_t, kMaxColumns> ends_{};
   RowType type_ = RowType::Blank;
   std::uint8_t count_ = 0;
+  bool owned_ = false;  // text_ was allocated for this row alone
 };
 
 struct ReportColumn {
@@ -97,6 +118,7 @@ struct Report {
   int lastSortColumn = 0;
   int lastRightColumn = 0;
   std::vector<ReportColumn> columns;  // in their current order
+  RowText text;                       // the record rows' characters (before `rows`, which borrow them)
   std::vector<ReportRow> rows;        // records, then (once arranged) total and blank rows
   std::string head1, head2, head3;    // company name, date printed, what was selected
 
