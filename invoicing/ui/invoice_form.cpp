@@ -183,13 +183,19 @@ TInvoice::TInvoice(InvoiceFormServices services, QWidget* parent) : QDialog(pare
   memoRow->addWidget(MemoQuan);
   memoRow->addWidget(TaxLbl);
   auto* totals = new QGridLayout;
-  totals->addWidget(new QLabel("&Net:", this), 0, 0);
+  // A caption's "&" marks its field's shortcut key; a label without its field would print it.
+  auto captioned = [this](const char* caption, QWidget* field) {
+    auto* label = new QLabel(caption, this);
+    label->setBuddy(field);
+    return label;
+  };
+  totals->addWidget(captioned("&Net:", INet), 0, 0);
   totals->addWidget(INet, 0, 1);
-  totals->addWidget(new QLabel("&Tax:", this), 0, 2);
+  totals->addWidget(captioned("&Tax:", ITax), 0, 2);
   totals->addWidget(ITax, 0, 3);
   totals->addWidget(new QLabel("Total:", this), 0, 4);
   totals->addWidget(ITotal, 0, 5);
-  totals->addWidget(new QLabel("&Paid Amount:", this), 1, 0);
+  totals->addWidget(captioned("&Paid Amount:", IPaid), 1, 0);
   totals->addWidget(IPaid, 1, 1);
   totals->addWidget(new QLabel("Balance Due:", this), 1, 4);
   totals->addWidget(BalDue, 1, 5);

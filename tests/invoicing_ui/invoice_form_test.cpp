@@ -50,6 +50,7 @@ class TInvoiceTest : public QObject {
   void aRefusedOkKeepsTheDialogOpen();
   void savedLinesComeBack();
   void gridColumnsShowTheirTextsAndFillTheGrid();
+  void totalsCaptionsLeadToTheirFields();
 
  private:
   // Runs `step` once the dialog shows; a failed step still closes it.
@@ -238,6 +239,24 @@ void TInvoiceTest::gridColumnsShowTheirTextsAndFillTheGrid() {
     });
     QVERIFY(!dlg_->AddInvoice());
   }
+}
+
+// "&Net:", "&Tax:" and "&Paid Amount:" mark shortcut keys: each label has its field as buddy,
+// so the "&" is not shown as a character.
+void TInvoiceTest::totalsCaptionsLeadToTheirFields() {
+  Soon([this] {
+    const std::pair<QString, QWidget*> captions[] = {
+        {"&Net:", dlg_->INet}, {"&Tax:", dlg_->ITax}, {"&Paid Amount:", dlg_->IPaid}};
+    for (const auto& [caption, field] : captions) {
+      QLabel* label = nullptr;
+      for (QLabel* l : dlg_->findChildren<QLabel*>())
+        if (l->text() == caption) label = l;
+      QVERIFY2(label, qPrintable(caption));
+      QCOMPARE(label->buddy(), field);
+    }
+    Press(dlg_->InvClose);
+  });
+  QVERIFY(!dlg_->AddInvoice());
 }
 
 void TInvoiceTest::savedLinesComeBack() {
