@@ -8,9 +8,11 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <system_error>
+#include <vector>
 
 #include "common/help_topics.h"
 #include "common/record_fields.h"
@@ -211,8 +213,32 @@ void Trtreport::Refresh() {
   model_->SetReport(&report_);
   FitRows();
   setWindowTitle(ToQString(report_.caption));
-  RptGrid->resizeColumnsToContents();
+  FitColumns();
   RptGrid->setCurrentIndex(model_->index(0, 0));
+}
+
+// The grid measures its columns on the first thousand rows only, and the totals at the end of a
+// long report are its widest cells: they are measured as well, so no figure is cut.
+void Trtreport::FitColumns() {
+  RptGrid->resizeColumnsToContents();
+  const QFontMetrics metrics(RptGrid->font());
+  const int margin = 2 * RptGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, RptGrid) + 8;
+  std::vector<std::size_t> widest(report_.columns.size(), 0);
+  std::vector<QString> texts(report_.columns.size());
+  for (const ReportRow& row : report_.rows) {
+    if (row.Type() == RowType::Record || row.Type() == RowType::Blank) continue;
+    for (std::size_t c = 0; c < widest.size() && c < row.CellCount(); ++c) {
+      const std::string_view cell = row.Cell(c);
+      if (cell.size() > widest[c]) {
+        widest[c] = cell.size();
+        texts[c] = ToQString(cell);
+      }
+    }
+  }
+  for (std::size_t c = 0; c < texts.size(); ++c) {
+    const int needed = metrics.horizontalAdvance(texts[c]) + margin;
+    if (needed > RptGrid->columnWidth(int(c))) RptGrid->setColumnWidth(int(c), needed);
+  }
 }
 
 // Rows as high as a line of the grid's font: the style's default leaves every row half empty.
@@ -274,7 +300,7 @@ void Trtreport::SpeedButton1Click() {
   RptGrid->setFont(font);
   setFont(font);
   FitRows();
-  RptGrid->resizeColumnsToContents();
+  FitColumns();
 }
 
 // --- the selection screen -------------------------------------------------------------------------

@@ -91,6 +91,7 @@ class Trtreport : public QDialog {
   void Arrange(std::size_t column);
   void Refresh();
   void FitRows();
+  void FitColumns();
   void InvPrintClick();
   void SpeedButton1Click();
   void SaveButnClick();

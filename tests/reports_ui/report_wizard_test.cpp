@@ -156,6 +156,32 @@ class TReportWizardTest : public QObject {
     QCOMPARE(prompter_.Shown()[2].caption, std::string("Invoice Register"));
   }
 
+  // The grid measures columns on its first thousand rows; the totals after them are the widest
+  // cells of a long report and must not be cut.
+  void theTotalsAfterAThousandRowsFitTheirColumns() {
+    std::vector<testing::InvoiceRow> many;
+    for (int i = 0; i < 1200; ++i)
+      many.push_back({std::to_string(1000 + i), "I", "C2", "BOB", "03/02/2024", "999,999.00", "0.00", "999,999.00",
+                      "0.00", "999,999.00"});
+    testing::WriteBooks(many, {});
+    select_->ComboBox1->setCurrentText("Current Month");
+    select_->ListBox1->setCurrentRow(0);
+    QVERIFY(View([&](Trtreport& r) {
+      const QFontMetrics metrics(r.RptGrid->font());
+      const ReportRow& grand = r.Current().rows.back();
+      QCOMPARE(int(grand.Type()), int(RowType::GrandTotal));
+      int checked = 0;
+      for (std::size_t c = 0; c < grand.CellCount(); ++c) {
+        const QString cell = QString::fromStdString(std::string(grand.Cell(c)));
+        if (cell.trimmed().isEmpty()) continue;
+        QVERIFY2(r.RptGrid->columnWidth(int(c)) >= metrics.horizontalAdvance(cell),
+                 qPrintable(QString("column %1 cuts \"%2\"").arg(c).arg(cell)));
+        ++checked;
+      }
+      QVERIFY(checked >= 2);  // the caption and at least one sum
+    }));
+  }
+
   void sortingSubTotalsSavingAndPrintingOnTheResultScreen() {
     select_->ComboBox1->setCurrentText("Current Month");
     select_->ListBox1->setCurrentRow(0);
