@@ -22,6 +22,7 @@
 #include "common/program_version.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
+#include "common/ui/help_key.h"
 #include "common/ui/list_window.h"
 #include "common/ui/qt_prompter.h"
 #include "common/ui/qt_text.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
   // Window titles already carry the program's name; the desktop would add it a second time.
   QApplication::setApplicationDisplayName(ToQString(tf::common::kProgramTitle));
   QApplication::setApplicationVersion(ToQString(tf::shell::kProductVersion));
+  tf::common::ui::InstallHelpKey(app);
   QApplication::setDesktopFileName("tallyfold");
   QApplication::setWindowIcon(tf::shell::ui::ProgramIcon());
 

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 #include <QDirIterator>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
 #include <QRegularExpression>
 #include <QPointer>
 #include <QScrollBar>
@@ -13,6 +16,7 @@
 #include <QtTest>
 
 #include "common/help_topics.h"
+#include "common/ui/help_key.h"
 #include "common/ui/help_window.h"
 #include "test_support.h"
 
@@ -70,6 +74,41 @@ class HelpWindowTest : public QObject {
   void cleanup() {
     SetHelpFolder(QString());
     qunsetenv("TALLYFOLD_HELP_DIR");
+  }
+
+  // F1 anywhere in a window does what its Help button does: a button captioned "Help" first,
+  // else an icon button hinted "Help"; a window without one, or a hidden or disabled one, is
+  // left alone (the key goes on to the widget).
+  void f1DoesWhatTheWindowsHelpButtonDoes() {
+    InstallHelpKey(*qApp);
+    QDialog window;
+    auto* field = new QLineEdit(&window);
+    auto* hinted = new QToolButton(&window);
+    hinted->setToolTip("Help");
+    auto* other = new QPushButton("&Helpful", &window);
+    auto* help = new QPushButton("&Help", &window);
+    auto* layout = new QVBoxLayout(&window);
+    for (QWidget* w : {static_cast<QWidget*>(field), static_cast<QWidget*>(hinted), static_cast<QWidget*>(other),
+                       static_cast<QWidget*>(help)})
+      layout->addWidget(w);
+    int helped = 0, hintedClicks = 0, otherClicks = 0;
+    connect(help, &QPushButton::clicked, [&] { ++helped; });
+    connect(hinted, &QToolButton::clicked, [&] { ++hintedClicks; });
+    connect(other, &QPushButton::clicked, [&] { ++otherClicks; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_F1);
+    QCOMPARE(helped, 1);
+    QCOMPARE(hintedClicks, 0);
+    QTest::keyClick(field, Qt::Key_F1, Qt::ShiftModifier);  // not the help key
+    QCOMPARE(helped, 1);
+    help->setEnabled(false);
+    QTest::keyClick(field, Qt::Key_F1);
+    QCOMPARE(hintedClicks, 1);
+    hinted->hide();
+    QTest::keyClick(field, Qt::Key_F1);
+    QCOMPARE(helped + hintedClicks + otherClicks, 2);
   }
 
   void anchorsAreLowerCaseWithDashes_data() {
