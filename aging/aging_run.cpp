@@ -268,8 +268,8 @@ AgingOutcome RunAging(const AgingServices& s) {
           row.leftAlone = true;
           for (int k = 0; k < kCategories; ++k)
             row.sums.amounts[std::size_t(k)] =
-                common::ParseAmount(ReadText(customer, cu::kAgingAmount[k]), common::BlankAmount::Zero).value_or(Money());
-          row.balance = common::ParseAmount(ReadText(customer, cu::kBalance), common::BlankAmount::Zero).value_or(Money());
+                common::StoredAmount(ReadText(customer, cu::kAgingAmount[k]));
+          row.balance = common::StoredAmount(ReadText(customer, cu::kBalance));
         }
       }
     }

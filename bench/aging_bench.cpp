@@ -17,10 +17,6 @@
 // Usage: tallyfold-aging-bench [--folder DIR] [--customers C] [--invoices N] [--open-every K]
 //                              [--buffers B] [--seed X] [--reuse]
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +27,7 @@
 #include <vector>
 
 #include "aging/aging_run.h"
+#include "bench/bench_run.h"
 #include "bench/quiet_services.h"
 #include "common/clock.h"
 #include "common/date_text.h"
@@ -49,9 +46,12 @@
 
 namespace {
 
+using tf::bench::Arg;
+using tf::bench::InChild;
 using tf::bench::NoStatus;
 using tf::bench::PeakKiB;
 using tf::bench::QuietPrompter;
+using tf::bench::UserAndSystemSeconds;
 
 using namespace tf;
 using Steady = std::chrono::steady_clock;
@@ -72,20 +72,8 @@ struct Options {
 };
 
 // CPU seconds of this process so far: user, system.
-std::pair<double, double> CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto s = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-  return {s(usage.ru_utime), s(usage.ru_stime)};
-}
 
 double Seconds(Steady::duration d) { return duration<double>(d).count(); }
-
-bool Arg(int& i, int argc, char** argv, const char* name, std::string& value) {
-  if (std::string(argv[i]) != name || i + 1 >= argc) return false;
-  value = argv[++i];
-  return true;
-}
 
 constexpr year_month_day kToday{year{2024}, December, day{31}};
 
@@ -204,23 +192,6 @@ bool PrepareReused() {
   return true;
 }
 
-// Runs `work` in a child process with a fresh engine; its exit status.
-template <class Work>
-int InChild(int buffers, Work work) {
-  std::fflush(stdout);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    engine::InitEngine(0, buffers);
-    const int status = work();
-    engine::ExitEngine();
-    std::fflush(stdout);
-    _exit(status);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
-
 int Age(const char* what, const common::Clock& clock) {
   QuietPrompter prompter(common::PromptAnswer::No);
   NoStatus status;
@@ -232,11 +203,11 @@ int Age(const char* what, const common::Clock& clock) {
       return 1;
   }
   const long before = PeakKiB();
-  const auto cpu = CpuSeconds();
+  const auto cpu = UserAndSystemSeconds();
   const auto start = Steady::now();
   const aging::AgingOutcome out = aging::RunAging({book, prompter, status, clock, [](std::string_view) {}, true});
   const double seconds = Seconds(Steady::now() - start);
-  const auto used = CpuSeconds();
+  const auto used = UserAndSystemSeconds();
   std::printf("%s: %.3f s (cpu %.3f user + %.3f system), %d invoice records, %d customers, %d rewritten, company balance %s, problems %zu, "
               "complete %s; peak memory %ld KiB (%ld KiB before the run)\n",
               what, seconds, used.first - cpu.first, used.second - cpu.second, out.invoiceRecords, out.customers, out.rewritten,

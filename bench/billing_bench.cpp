@@ -15,10 +15,6 @@
 // Usage: tallyfold-billing-bench [--folder DIR] [--customers C] [--invoices N] [--open-every K]
 //                                [--buffers B] [--seed X]
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +23,7 @@
 #include <vector>
 
 #include "aging/aging_rules.h"
+#include "bench/bench_run.h"
 #include "bench/quiet_services.h"
 #include "billing/interest_run.h"
 #include "billing/repeat_run.h"
@@ -46,6 +43,9 @@
 
 namespace {
 
+using tf::bench::Arg;
+using tf::bench::CpuSeconds;
+using tf::bench::InChild;
 using tf::bench::NoStatus;
 using tf::bench::PeakKiB;
 using tf::bench::QuietPrompter;
@@ -73,19 +73,7 @@ double Seconds(Steady::duration d) { return duration<double>(d).count(); }
 
 // CPU seconds of this process so far, user and system together: on a shared machine the wall
 // time also counts the other processes' turns.
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto s = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-  return s(usage.ru_utime) + s(usage.ru_stime);
-}
 year_month_day DaysBefore(year_month_day d, int days) { return year_month_day{sys_days{d} - std::chrono::days{days}}; }
-
-bool Arg(int& i, int argc, char** argv, const char* name, std::string& value) {
-  if (std::string(argv[i]) != name || i + 1 >= argc) return false;
-  value = argv[++i];
-  return true;
-}
 
 bool Generate(const Options& o) {
   QuietPrompter prompter(common::PromptAnswer::No);
@@ -193,22 +181,6 @@ bool Generate(const Options& o) {
          records::AddKeyedRecords(invoiceFile.get(), inv::InvoiceFileKind(), records, prompter) &&
          inv::OpenLineFile(lineFile.handle(), "1", prompter, status) &&
          records::AddKeyedRecords(lineFile.get(), inv::LineFileKind(), lines, prompter);
-}
-
-template <class Work>
-int InChild(int buffers, Work work) {
-  std::fflush(stdout);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    engine::InitEngine(0, buffers);
-    const int status = work();
-    engine::ExitEngine();
-    std::fflush(stdout);
-    _exit(status);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
 common::RecordBuffer Company() {

@@ -9,8 +9,6 @@
 // Usage: tallyfold-invoice-bench [--folder DIR] [--customers C] [--products P] [--invoices N]
 //                                [--saves S] [--buffers B] [--seed X]
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_run.h"
 #include "bench/quiet_services.h"
 #include "common/clock.h"
 #include "common/money_format.h"
@@ -40,6 +39,7 @@
 
 namespace {
 
+using tf::bench::Arg;
 using tf::bench::NoStatus;
 using tf::bench::PeakKiB;
 using tf::bench::QuietPrompter;
@@ -61,12 +61,6 @@ struct Options {
 };
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-bool Arg(int& i, int argc, char** argv, const char* name, std::string& value) {
-  if (std::string(argv[i]) != name || i + 1 >= argc) return false;
-  value = argv[++i];
-  return true;
-}
 
 std::string CustomerNumber(int n) { return "C" + std::to_string(n); }
 std::string ProductCode(int n) { return "P" + std::to_string(n); }

@@ -14,8 +14,6 @@
 // Usage: tallyfold-invoice-manager-bench [--folder DIR] [--invoices N] [--customers C]
 //                                         [--print P] [--buffers B] [--seed X] [--keep]
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_run.h"
 #include "browse/manager_list.h"
 #include "bench/quiet_services.h"
 #include "common/clock.h"
@@ -47,6 +46,7 @@
 
 namespace {
 
+using tf::bench::Arg;
 using tf::bench::NoStatus;
 using tf::bench::PeakKiB;
 using tf::bench::QuietPrompter;
@@ -73,12 +73,6 @@ struct NoReports : common::TextReportViewer {
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-bool Arg(int& i, int argc, char** argv, const char* name, std::string& value) {
-  if (std::string(argv[i]) != name || i + 1 >= argc) return false;
-  value = argv[++i];
-  return true;
-}
 
 std::string Date(std::mt19937& random, std::string& dateKey) {
   const int year = 2019 + int(random() % 5), month = 1 + int(random() % 12), day = 1 + int(random() % 28);

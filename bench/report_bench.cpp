@@ -10,7 +10,6 @@
 // The company is the one the program opens ("LastCo.Dat"). Make a large one with
 // tallyfold-invoice-import-bench --dir DIR --keep (200,000 invoices dated through 2024).
 
-#include <sys/resource.h>
 #include <time.h>
 
 #include <algorithm>
@@ -23,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_run.h"
 #include "bench/quiet_services.h"
 #include "common/record_buffer.h"
 #include "common/scripted_prompter.h"
@@ -33,20 +33,13 @@
 namespace {
 
 using namespace std::chrono;
+using tf::bench::CpuSeconds;
 
 constexpr const char* kUsage =
     "usage: tallyfold-report-bench --data DIR [--year Y] [--runs N] [--report NAME] [--range month|year|all] "
     "[--sort COLUMN]\n";
 
 double Seconds(steady_clock::duration d) { return duration<double>(d).count(); }
-
-// The processor time of this process: on a shared machine the wall time also counts the waits
-// for a core.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
 
 // The middle of the runs' figures (the mean of the two middle ones for an even count): one run
 // slowed by another process's burst on the shared machine does not move it.

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/cli/qt/pdf_canvas.h"
+#include "bench/bench_run.h"
 #include "common/date_text.h"
 #include "common/money_format.h"
 #include "common/record_fields.h"
@@ -30,6 +31,7 @@
 namespace {
 
 using namespace tf;
+using tf::bench::CpuSeconds;
 namespace co = records::company;
 namespace cu = records::customer;
 namespace inv = records::invoice;
@@ -41,14 +43,6 @@ class FirstButton : public common::Prompter {
     return m.buttons == common::PromptButtons::OK ? common::PromptAnswer::OK : common::PromptAnswer::Yes;
   }
 };
-
-// The processor time of this process: on a shared machine the wall time also counts the waits
-// for a core.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
 
 class Quiet : public engine::RebuildStatus {
  public:

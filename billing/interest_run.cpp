@@ -29,9 +29,6 @@ using common::ReadText;
 using common::TrimBoth;
 using common::WriteText;
 
-Money StoredAmount(std::string_view text) {
-  return common::ParseAmount(text, common::BlankAmount::Zero).value_or(Money());
-}
 
 common::DateFormat FormatOf(std::span<const std::uint8_t> company) {
   return common::DateFormatFromCode(ReadText(company, co::kDateFormat));
@@ -52,7 +49,7 @@ std::optional<Money> OverdueOf(std::span<const std::uint8_t> customer, const Bil
                                std::chrono::year_month_day today) {
   const int first = std::clamp(options.ageOption, 0, 2) + 1;
   Money overdue;
-  for (int k = first; k < aging::kCategories; ++k) overdue += StoredAmount(ReadText(customer, cu::kAgingAmount[k]));
+  for (int k = first; k < aging::kCategories; ++k) overdue += common::StoredAmount(ReadText(customer, cu::kAgingAmount[k]));
   if (overdue <= Money() || options.interestOnInterest || !blocks.invoices) return overdue;
   const auto records = inv::ReadCustomerInvoices(blocks.invoices, ReadText(customer, cu::kCustomerNumber));
   if (!records) return std::nullopt;

@@ -95,7 +95,7 @@ RepeatSearch SearchRepeat(engine::FileBlock* invoices, year_month_day through, c
         m.number = number;
         m.shortName = ReadText(record, inv::kShortName);
         m.customer = TrimBoth(ReadText(record, inv::kCustomerNumber));
-        m.total = common::ParseAmount(ReadText(record, inv::kTotalAmount), common::BlankAmount::Zero).value_or(Money());
+        m.total = common::StoredAmount(ReadText(record, inv::kTotalAmount));
         m.nextDue = common::FormatDate(*due, format == common::DateFormat::DayFirst ? format : common::DateFormat::MonthFirst);
         m.count = SmallNumber(ReadText(record, inv::kRepeatCount)).value_or(0);
         m.listLine = common::PadRight(number, 9) + " " + common::PadRight(m.shortName, 10) + " " +

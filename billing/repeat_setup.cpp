@@ -35,9 +35,6 @@ std::optional<int> Whole(std::string_view stored) {
   return n;
 }
 
-Money Amount(std::string_view stored) {
-  return common::ParseAmount(stored, common::BlankAmount::Zero).value_or(Money());
-}
 
 // Whether the company file holds `balance` for the current company: an update that failed only
 // as its file was closed has written the record, and taking back the rest would then break the
@@ -50,7 +47,7 @@ bool CompanyBalanceIs(records::CompanyBook& book, Money balance) {
   common::RecordBuffer stored(co::kCompanyRecordLength);
   if (ref == 0) return false;
   engine::GetRecord(companies.get(), ref, std::span<std::uint8_t>(stored));
-  if (!engine::EngineOK || Amount(ReadText(stored, co::kCompanyBalance)) != balance) return false;
+  if (!engine::EngineOK || common::StoredAmount(ReadText(stored, co::kCompanyBalance)) != balance) return false;
   std::copy(stored.begin(), stored.end(), book.Current().begin());
   return true;
 }
@@ -65,7 +62,7 @@ RepeatSetup::RepeatSetup(std::span<const std::uint8_t> record, common::DateForma
 std::optional<RepeatSetup> RepeatSetup::Begin(std::span<const std::uint8_t> record,
                                               std::span<const std::uint8_t> company, common::Prompter& prompter) {
   const std::string kind = TrimBoth(ReadText(record, inv::kRecordKind));
-  if (kind == inv::kKindInvoice && Amount(ReadText(record, inv::kPaidAmount)) > Money()) {
+  if (kind == inv::kKindInvoice && common::StoredAmount(ReadText(record, inv::kPaidAmount)) > Money()) {
     prompter.Inform(kPaymentActivity, kPaymentActivityCaption);
     return std::nullopt;
   }
@@ -160,7 +157,7 @@ std::string SaveRepeatSetup(const SetupFiles& files, const RepeatSetup& setup, r
   }
 
   // 1. Every balance the conversion moves, before anything is written.
-  const Money open = Amount(ReadText(before, inv::kBalanceDue));
+  const Money open = common::StoredAmount(ReadText(before, inv::kBalanceDue));
   const auto date = inv::InvoiceDateOf(before);
   const auto limits = aging::ReadAgingLimits(book.Current());
   if (!date || !limits) return "The invoice date or the company's aging days cannot be read. Nothing was changed.";
@@ -177,7 +174,7 @@ std::string SaveRepeatSetup(const SetupFiles& files, const RepeatSetup& setup, r
   common::RecordBuffer customerAfter = customerBefore;
   const common::DateFormat format = common::DateFormatFromCode(ReadText(book.Current(), co::kDateFormat));
   const invoicing::BalanceChange change{open, date, Money(), *date, ReadText(before, inv::kInvoiceDate), Money(), "", false};
-  const Money companyBalance = Amount(ReadText(book.Current(), co::kCompanyBalance)) - open;
+  const Money companyBalance = common::StoredAmount(ReadText(book.Current(), co::kCompanyBalance)) - open;
   if (!invoicing::ApplyToCustomer(customerAfter, change, today, limits->days.data(), format) ||
       !invoicing::FitsWidth(companyBalance))
     return "The balances would not fit their fields. Nothing was changed.";

@@ -20,6 +20,10 @@ enum class BlankAmount { Invalid, Zero };
 
 std::optional<Money> ParseAmount(std::string_view text, BlankAmount blank = BlankAmount::Invalid);
 
+// An amount as a record stores it: blank or unreadable counts as 0.00 (the books' checks, not
+// every reader, find the records that hold something else).
+inline Money StoredAmount(std::string_view stored) { return ParseAmount(stored, BlankAmount::Zero).value_or(Money()); }
+
 // The text without any ",".
 std::string RemoveCommas(std::string_view text);
 

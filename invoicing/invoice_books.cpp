@@ -21,13 +21,10 @@ using common::ReadText;
 using common::TrimBoth;
 using common::WriteText;
 
-Money Amount(std::string_view stored) {
-  return common::ParseAmount(stored, common::BlankAmount::Zero).value_or(Money());
-}
 
 // An amount field rewritten only when its value changes.
 bool AddToAmount(std::span<std::uint8_t> record, common::TextField field, Money delta, std::size_t width) {
-  const Money value = Amount(ReadText(record, field)) + delta;
+  const Money value = common::StoredAmount(ReadText(record, field)) + delta;
   if (!FitsWidth(value, width)) return false;
   if (!delta.IsZero()) WriteText(record, field, common::Format0_00(value));
   return true;
@@ -154,8 +151,8 @@ bool InvoiceBooks::MayEdit(std::span<const std::uint8_t> invoice) {
         "This is a repeat billing master record.  Changes to this record will be reflected in future generated "
         "invoices.",
         "Please Note", common::PromptIcon::Information);
-  const Money paid = Amount(ReadText(invoice, inv::kPaidAmount));
-  const Money total = Amount(ReadText(invoice, inv::kTotalAmount));
+  const Money paid = common::StoredAmount(ReadText(invoice, inv::kPaidAmount));
+  const Money total = common::StoredAmount(ReadText(invoice, inv::kTotalAmount));
   if (paid != total && ReadText(invoice, inv::kPaidFlag) == "P" && paid > Money()) {
     prompter_.Inform(
         "This record has been paid. You may not edit this record. You can use the Invoice-View menu option to look "
@@ -205,7 +202,7 @@ bool InvoiceBooks::LoadForEdit(std::int32_t ref, InvoiceEntry& entry) {
 }
 
 bool InvoiceBooks::CompanyFits(Money delta) const {
-  return FitsWidth(Amount(ReadText(book_.Current(), co::kCompanyBalance)) + delta, kAmountWidth);
+  return FitsWidth(common::StoredAmount(ReadText(book_.Current(), co::kCompanyBalance)) + delta, kAmountWidth);
 }
 
 bool InvoiceBooks::UpdateCompany(Money delta, const std::string* usedNumber) {

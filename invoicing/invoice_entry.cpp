@@ -29,9 +29,6 @@ constexpr std::string_view kCaptionPayment = "Payment Amount";
 // Fixed places of the line text: quantity, description, unit price, tax mark, extension.
 constexpr std::size_t kLineTextPlaces[][2] = {{0, 10}, {10, 32}, {42, 10}, {52, 1}, {53, 10}};
 
-Money Amount(std::string_view stored) {
-  return common::ParseAmount(stored, common::BlankAmount::Zero).value_or(Money());
-}
 
 // A stored amount is rewritten only when its value changed, so an edit that changes nothing
 // leaves the record byte for byte as it was.
@@ -103,9 +100,9 @@ EntryCustomer EntryCustomer::FromRecord(std::span<const std::uint8_t> r) {
   c.name = TrimBoth(ReadText(r, cu::kCustomerName));
   c.shortName = TrimBoth(ReadText(r, cu::kShortName));
   c.terms = TrimBoth(ReadText(r, cu::kTerms));
-  c.balance = Amount(ReadText(r, cu::kBalance));
-  c.creditLimit = Amount(ReadText(r, cu::kCreditLimit));
-  for (int i = 0; i < 4; ++i) c.aging[i] = Amount(ReadText(r, cu::kAgingAmount[i]));
+  c.balance = common::StoredAmount(ReadText(r, cu::kBalance));
+  c.creditLimit = common::StoredAmount(ReadText(r, cu::kCreditLimit));
+  for (int i = 0; i < 4; ++i) c.aging[i] = common::StoredAmount(ReadText(r, cu::kAgingAmount[i]));
   c.taxExempt = ReadText(r, cu::kTaxExempt) == "Y";
   c.creditHold = common::ReadFlag(r, cu::kCreditHold);
   return c;
@@ -167,10 +164,10 @@ void InvoiceEntry::BeginEdit(std::span<const std::uint8_t> invoice, const std::v
   terms_ = TrimBoth(ReadText(invoice, inv::kTerms));
   statementNote_ = TrimBoth(ReadText(invoice, inv::kStatementNote));
   keyCode_ = TrimBoth(ReadText(invoice, inv::kKeyCode));
-  storedNet_ = Amount(ReadText(invoice, inv::kNetAmount));
-  storedTax_ = Amount(ReadText(invoice, inv::kTaxAmount));
-  storedTotal_ = Amount(ReadText(invoice, inv::kTotalAmount));
-  storedPaid_ = Amount(ReadText(invoice, inv::kPaidAmount));
+  storedNet_ = common::StoredAmount(ReadText(invoice, inv::kNetAmount));
+  storedTax_ = common::StoredAmount(ReadText(invoice, inv::kTaxAmount));
+  storedTotal_ = common::StoredAmount(ReadText(invoice, inv::kTotalAmount));
+  storedPaid_ = common::StoredAmount(ReadText(invoice, inv::kPaidAmount));
   storedSettled_ = ReadText(invoice, inv::kPaidFlag) == "P" && !storedPaid_.IsZero();
   net_ = storedNet_;
   tax_ = storedTax_;
